@@ -1,0 +1,52 @@
+#include "app/core/frontends.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+void FrontendConsole::log_changed(bool cleared, std::string_view piece)
+{
+    // A cleared log starts afresh: on a console that is a new line.
+    if (cleared && ligne_ouverte_) {
+        std::fputc('\n', stdout);
+        ligne_ouverte_ = false;
+    }
+    if (piece.empty()) return;
+    // Skip a leading line break when the console is already at a line start,
+    // so a cleared log followed by a new-line write gives no empty line.
+    if (!ligne_ouverte_ && piece.front() == '\n') piece.remove_prefix(1);
+    std::fwrite(piece.data(), 1, piece.size(), stdout);
+    if (!piece.empty()) ligne_ouverte_ = piece.back() != '\n';
+    std::fflush(stdout);
+}
+
+void FrontendConsole::flush()
+{
+    if (ligne_ouverte_) std::fputc('\n', stdout);
+    ligne_ouverte_ = false;
+    std::fflush(stdout);
+}
+
+void FrontendConsole::progress(int minimum, int maximum, int position, bool visible)
+{
+    if (!isatty(STDERR_FILENO)) return;
+    if (!visible) {
+        if (derniere_pct_ >= 0) std::fputs("\r      \r", stderr);
+        derniere_pct_ = -1;
+        return;
+    }
+    const int etendue = maximum - minimum;
+    const int pct = etendue > 0 ? static_cast<int>(100LL * (position - minimum) / etendue) : 0;
+    if (pct == derniere_pct_) return;
+    derniere_pct_ = pct;
+    std::fprintf(stderr, "\r%3d %%", pct < 0 ? 0 : pct);
+    std::fflush(stderr);
+}
+
+void FrontendConsole::message_box(std::string_view text, std::string_view caption)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    std::fflush(stderr);
+}

@@ -1,0 +1,51 @@
+// Front ends without a window: the console one of command-line runs and the
+// recording one of tests.
+#pragma once
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/core/shell.h"
+
+// Log text to stdout as it is written, message boxes to stderr as
+// "caption: text" without waiting, progress on stderr only on a terminal.
+// Saisie keeps the proposed value; a pause returns at once.
+class FrontendConsole : public Frontend {
+public:
+    void log_changed(bool cleared, std::string_view piece) override;
+    void progress(int minimum, int maximum, int position, bool visible) override;
+    void message_box(std::string_view text, std::string_view caption) override;
+    void flush();  // ends the current stdout line, if any
+private:
+    bool ligne_ouverte_ = false;
+    int derniere_pct_ = -1;
+};
+
+// Records everything for tests; Saisie answers come from a queue
+// (an empty optional answer stands for Cancel).
+class FrontendEnregistreur : public Frontend {
+public:
+    struct Boite { std::string texte, titre; };
+    std::vector<Boite> boites;
+    int bips_courts = 0, bips_fin = 0, pauses = 0, evenements = 0;
+    std::vector<std::pair<int, int>> affiche_p2;
+    std::vector<std::string> invites;
+    std::deque<std::pair<bool, std::string>> reponses;  // (ok, text)
+
+    void message_box(std::string_view text, std::string_view caption) override
+    { boites.push_back({std::string(text), std::string(caption)}); }
+    void beep_short() override { bips_courts++; }
+    void beep_end() override { bips_fin++; }
+    void wait_pause() override { pauses++; Pause_flag = 0; }
+    void process_events() override { evenements++; }
+    void show_plane2(int x, int y) override { affiche_p2.emplace_back(x, y); }
+    void input(std::string& buffer, std::string_view prompt) override
+    {
+        invites.emplace_back(prompt);
+        if (reponses.empty()) return;
+        auto [ok, texte] = reponses.front();
+        reponses.pop_front();
+        if (ok) buffer = texte;
+    }
+};

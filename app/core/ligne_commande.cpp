@@ -1,0 +1,60 @@
+#include "app/core/ligne_commande.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/core/frontends.h"
+#include "app/core/shell.h"
+#include "graph/arcs.h"
+#include "graph/construction.h"
+#include "image/chargement.h"
+#include "image/param.h"
+#include "image/planes.h"
+#include "output/resultats.h"
+#include "vecto/records.h"
+#include "vecto/vectorisation.h"
+
+int Analyse_ligne_commande(const std::string& image)
+{
+    Open(image);
+    const bool chargee = Plan_courant != nullptr;
+    Efface_texte();
+    Commande_vectorisation();
+    Commande_graphe();
+    bool ecrits = Ecrit_resultats_texte(Rep_travail + "/Rlignaxe.dat", Liste_vecteurs, Liste_quads, Liste_CC,
+                                        Liste_arcs_QQ, Liste_arcs_VV, Liste_arcs_QV);
+    const int format = Lit_param_entier("Format_GXL");
+    ecrits = Ecrit_graphe_gxl(Rep_travail + "/Rlignaxe.gxl", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
+                              Liste_arcs_VV, Liste_arcs_QV, format) && ecrits;
+    Ecrit_texte(1, "Resultats enregistrés");
+    return chargee && ecrits ? 0 : 1;
+}
+
+int Main_ligne_commande(int argc, char** argv)
+{
+    if (argc < 2) return 2;
+    const char* arg = argv[1];
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+        std::printf(
+            "Usage: tracemorph [IMAGE]\n"
+            "Without IMAGE, opens the desktop window.\n"
+            "With IMAGE, analyses the drawing without any window: vectorisation and graph\n"
+            "construction with the thresholds of ./param.dat, then writes ./Rlignaxe.dat\n"
+            "(text results) and ./Rlignaxe.gxl (GXL graph; Format_GXL = 1 gives the\n"
+            "matcher variant). Exit status 0 when both files were written for a loaded image.\n"
+            "  --help     this text\n"
+            "  --version  the program's version\n");
+        return 0;
+    }
+    if (std::strcmp(arg, "--version") == 0) {
+        std::printf("Tracemorph V%s\n", TRACEMORPH_VERSION);
+        return 0;
+    }
+    FrontendConsole console;
+    Installe_frontend(&console);
+    Capture_repertoires();
+    const int statut = Analyse_ligne_commande(arg);
+    console.flush();
+    Installe_frontend(nullptr);
+    return statut;
+}

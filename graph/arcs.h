@@ -1,0 +1,34 @@
+// Graph arcs: relations between two primitives, one character each.
+// X crossing, T junction, L corner, _ parallel overlap, S parallel end
+// contact, ~ continuation, P side by side, t junction across a gap, l corner
+// across a gap. Arcs refer to their primitives and own nothing.
+#pragma once
+#include "vecto/records.h"
+
+struct ArcQQ {
+    Quad* Q1 = nullptr;
+    Quad* Q2 = nullptr;
+    char type = '?';
+    double score = 0.0;
+    ArcQQ* suivant = nullptr;
+};
+
+struct ArcVV {
+    Vecteur* V1 = nullptr;
+    Vecteur* V2 = nullptr;
+    char type = '?';
+    double score = 0.0;
+    ArcVV* suivant = nullptr;
+};
+
+struct ArcQV {
+    Quad* Q1 = nullptr;      // always the quadrilateral
+    Vecteur* V2 = nullptr;   // always the vector
+    char type = '?';
+    double score = 0.0;
+    ArcQV* suivant = nullptr;
+};
+
+extern ArcQQ* Liste_arcs_QQ;
+extern ArcVV* Liste_arcs_VV;
+extern ArcQV* Liste_arcs_QV;

@@ -1,0 +1,3 @@
+#include "graph/construction.h"
+
+void Commande_graphe() {}

@@ -1,0 +1,227 @@
+#include "image/chargement.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "app/core/shell.h"
+#include "draw/raz.h"
+#include "image/param.h"
+#include "image/planes.h"
+
+extern char** environ;
+
+int32_t Resolution = 0;
+
+namespace {
+
+// Larger pixel buffers are refused rather than allocated.
+constexpr uint64_t kMaxOctetsPixels = uint64_t(1) << 30;
+
+struct Fichier {
+    std::FILE* f;
+    ~Fichier() { if (f) std::fclose(f); }
+};
+
+bool Existe(const std::string& chemin)
+{
+    struct stat st;
+    return ::stat(chemin.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+int Lit_bmp(const std::string& chemin)
+{
+    Fichier in{std::fopen(chemin.c_str(), "rb")};
+    if (!in.f) return 0;
+    PlanImage p;
+    if (std::fread(&p.fichier, sizeof p.fichier, 1, in.f) != 1) return 0;
+    if (std::fread(&p.info, sizeof p.info, 1, in.f) != 1) return 0;
+
+    if (Resolution < 50 || Resolution > 1000) Resolution = Lit_param_entier("Resolution");
+
+    if (p.info.hauteur == 0) {
+        Hauteur = 0;
+        return 0;
+    }
+    if (p.info.bits_par_pixel != 1) {
+        Hauteur = p.info.hauteur;
+        return 2;
+    }
+    // The planes are addressed from these header fields: refuse any file
+    // whose fields do not describe the bytes that follow.
+    const int64_t taille = int64_t(p.fichier.taille_fichier) - int64_t(p.fichier.offset_pixels);
+    if (p.info.largeur <= 0 || p.info.hauteur < 0 || taille <= 0 || uint64_t(taille) > kMaxOctetsPixels) return 0;
+    const int64_t octets = taille / p.info.hauteur;
+    if (octets * 8 < p.info.largeur || octets > INT32_MAX) return 0;
+
+    if (std::fread(p.table, sizeof p.table, 1, in.f) != 1) return 0;
+    try {
+        p.pixels.resize(static_cast<size_t>(taille));
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    if (std::fread(p.pixels.data(), 1, p.pixels.size(), in.f) != p.pixels.size()) return 0;
+
+    const int larg = p.info.largeur, haut = p.info.hauteur;
+    const int oct = static_cast<int>(octets);
+    const int utiles = (larg + 7) / 8;  // bytes of a row that hold pixels
+    if (p.table[0].bleu == 0xFF) {
+        for (int r = 0; r < haut; r++) {
+            uint8_t* l = p.pixels.data() + static_cast<size_t>(r) * oct;
+            for (int i = 0; i < utiles; i++) l[i] = static_cast<uint8_t>(~l[i]);
+        }
+        p.table[0].bleu = p.table[0].vert = p.table[0].rouge = 0;
+        p.table[1].bleu = p.table[1].vert = p.table[1].rouge = 255;
+    }
+    // White frame: first and last pixel of every row, first and last row.
+    const int xd = larg - 1;
+    for (int r = 0; r < haut; r++) {
+        uint8_t* l = p.pixels.data() + static_cast<size_t>(r) * oct;
+        l[0] |= 0x80;
+        l[xd >> 3] |= static_cast<uint8_t>(0x80u >> (xd & 7));
+    }
+    std::memset(p.pixels.data(), 0xFF, utiles);
+    std::memset(p.pixels.data() + static_cast<size_t>(haut - 1) * oct, 0xFF, utiles);
+
+    p.larg = larg;
+    p.haut = haut;
+    p.octets = oct;
+    Hauteur = haut;
+    Largeur = larg;
+    Octets_ligne = oct;
+
+    PlanImage blanc;
+    blanc.fichier = p.fichier;
+    blanc.info = p.info;
+    blanc.table[0] = p.table[0];
+    blanc.table[1] = p.table[1];
+    blanc.larg = larg;
+    blanc.haut = haut;
+    blanc.octets = oct;
+    try {
+        blanc.pixels.assign(p.pixels.size(), 0xFF);
+        Plan2 = blanc;
+        Plan_zoom = std::move(blanc);
+    } catch (const std::bad_alloc&) {
+        Libere_plan(Plan2);
+        Libere_plan(Plan_zoom);
+        return 0;
+    }
+    Plan1 = std::move(p);
+    return 1;
+}
+
+std::string Chemin_convertisseur()
+{
+    const std::string local = Rep_travail + "/cxconvert";
+    if (Existe(local)) return local;
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n > 0) {
+        std::string exe(buf, static_cast<size_t>(n));
+        const auto p = exe.find_last_of('/');
+        if (p != std::string::npos) return exe.substr(0, p) + "/cxconvert";
+    }
+    return local;
+}
+
+int Charge_Img(const std::string& chemin)
+{
+    int r = Lit_bmp(chemin);
+    if (r == 1) return 1;
+    if (r != 2) return 0;
+    if (chemin.find(' ') != std::string::npos) return 3;
+    const std::string sortie = Rep_travail + "/tmp.bmp";
+    // A converter that fails must not leave the previous conversion to be
+    // loaded in place of this image.
+    std::remove(sortie.c_str());
+    const std::string prog = Chemin_convertisseur();
+    char* argv[] = {const_cast<char*>(prog.c_str()), const_cast<char*>(chemin.c_str()),
+                    const_cast<char*>(sortie.c_str()), nullptr};
+    pid_t pid;
+    if (posix_spawn(&pid, prog.c_str(), nullptr, nullptr, argv, environ) == 0) {
+        int statut;
+        while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
+        }
+    }
+    return Lit_bmp(sortie) == 1 ? 1 : 0;
+}
+
+int Open(const std::string& chemin)
+{
+    if (Plan_courant) Ferme_image();
+    Frontend& fe = Frontend_courant();
+    fe.set_plane_label("Plan 1");
+    Plan_courant = &Plan1;
+    Niveau_zoom = 0;
+    Chemin_image = chemin;
+    const int r = Charge_Img(chemin);
+    if (r == 1) {
+        fe.set_caption("Tracemorph : " + Nom_fichier(chemin));
+        Etat_affichage = 1;
+        fe.repaint();
+    } else {
+        Message_boite(r == 3 ? "Space are forbidden in image path !" : "Error in Image file !", "Error");
+        Etat_affichage = 3;
+        Plan_courant = nullptr;
+    }
+    return 1;
+}
+
+void Ferme_image()
+{
+    Frontend& fe = Frontend_courant();
+    if (Plan_courant && Etat_affichage != 3) {
+        Libere_plan(Plan_zoom);
+        Libere_plan(Plan1);
+        Libere_plan(Plan2);
+        fe.reset_scrollbars();
+        Efface_texte();
+        auto zero = [](const char* texte) {
+            Ecrit_texte(1, texte);
+            Ecrit_nombre(0, 0);
+        };
+        Raz_vecteurs(Liste_vecteurs);
+        Liste_vecteurs = nullptr;
+        Raz_quads(Liste_quads);
+        Liste_quads = nullptr;
+        zero(" Raz quadr. : ");
+        zero(" Raz vecteurs : ");
+        Raz_CC(Liste_CC);
+        Liste_CC = nullptr;
+        zero(" Raz Caracteres : ");
+        zero(" Raz C.C. : ");
+        zero(" Raz courbes : ");
+        Raz_graphe();
+        Raz_symboles(Liste_symboles);
+        Liste_symboles = nullptr;
+        Etat_affichage = 3;
+        fe.set_caption("Tracemorph");
+    }
+    Plan_courant = nullptr;
+    fe.repaint();
+}
+
+void Information()
+{
+    Efface_texte();
+    Ecrit_texte(1, "- Octets per line: ");
+    Ecrit_nombre(0, Octets_ligne);
+    Ecrit_texte(1, "- Lines in image: ");
+    Ecrit_nombre(0, Hauteur);
+    if (Hauteur == 0 || !Plan_courant) return;
+    Ecrit_texte(1, "- No. pixels for x (bmp): ");
+    Ecrit_nombre(0, Plan_courant->info.largeur);
+    Ecrit_texte(1, "- No. pixels for y (bmp): ");
+    Ecrit_nombre(0, Plan_courant->info.hauteur);
+    Ecrit_texte(1, "- Resolution: ");
+    Ecrit_nombre(0, Resolution);
+}

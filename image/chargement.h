@@ -1,0 +1,23 @@
+// Loading an image file into the planes, the outside converter, closing.
+#pragma once
+#include <cstdint>
+#include <string>
+
+extern int32_t Resolution;  // scanning resolution, only displayed
+
+// 1-bit BMP into Plan1, with a white Plan2 and Plan_zoom beside it.
+// 0 cannot be read (or would give inconsistent planes), 1 loaded,
+// 2 readable but not a 1-bit picture.
+int Lit_bmp(const std::string& chemin);
+// Lit_bmp, then the converter for anything that is not a 1-bit BMP.
+// 0 failure, 1 loaded, 3 refused because the path holds a space.
+int Charge_Img(const std::string& chemin);
+// Where the converter is run from: Rep_travail + "/cxconvert" when it
+// exists, else beside the running program.
+std::string Chemin_convertisseur();
+// Closes the current image, loads the file and tells the window; always 1.
+int Open(const std::string& chemin);
+// The Close command: planes released, every list emptied with its log line.
+void Ferme_image();
+// The Information command.
+void Information();

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and the tests need, when missing.
+set -euo pipefail
+paquets=(cmake g++ make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev qt6-multimedia-dev
+         libvips-dev potrace libxml2-utils xvfb xauth)
+manquants=()
+for p in "${paquets[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manquants+=("$p")
+done
+if [ ${#manquants[@]} -gt 0 ]; then
+  echo "Installing: ${manquants[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${manquants[@]}" >/dev/null
+fi

@@ -1,0 +1,3 @@
+#include "spotting/symboles.h"
+
+Symbole* Liste_symboles = nullptr;

@@ -1,0 +1,52 @@
+#include "vecto/records.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/core/shell.h"
+
+Vecteur* Liste_vecteurs = nullptr;
+Quad* Liste_quads = nullptr;
+CC* Liste_CC = nullptr;
+int32_t Nb_quads = 0;
+
+namespace {
+
+// Same result as the selection sort that repeatedly takes the first record
+// of strictly greatest length: a stable sort by decreasing length.
+template <class T>
+void Trie_par_longueur(T*& tete)
+{
+    std::vector<T*> v;
+    for (T* r = tete; r; r = r->suivant) v.push_back(r);
+    std::stable_sort(v.begin(), v.end(), [](const T* a, const T* b) { return a->length > b->length; });
+    tete = nullptr;
+    T* queue = nullptr;
+    for (T* r : v) queue = Ajoute_en_queue(tete, queue, r);
+}
+
+}  // namespace
+
+void Supprime_quads_courts(int seuil)
+{
+    Nb_quads -= Retire_si(Liste_quads, [seuil](const Quad& q) { return q.length < seuil; });
+}
+
+int Tri_quads()
+{
+    if (Nb_quads == 0) return 0;
+    Ecrit_texte(1, " - Tri Quads (selon lg).");
+    Nb_quads -= Retire_si(Liste_quads, [](const Quad& q) { return q.length == 0; });
+    Trie_par_longueur(Liste_quads);
+    Ecrit_texte(1, " - Tri termine");
+    return 1;
+}
+
+int Tri_vecteurs()
+{
+    Ecrit_texte(1, " - Tri Vecteur (selon lg).");
+    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length == 0; });
+    Trie_par_longueur(Liste_vecteurs);
+    Ecrit_texte(1, " - Tri termine");
+    return 1;
+}

@@ -1,0 +1,94 @@
+// Primitive records of the vectorisation and their global lists. Records are
+// plain structures in singly linked lists; each list owns its records and new
+// ones go at the tail, so a list is in creation order until it is sorted.
+#pragma once
+#include <cstdint>
+
+struct Vecteur {
+    int32_t xi = 0, yi = 0;   // first end, where the contour tracing entered
+    int32_t xf = 0, yf = 0;   // second end
+    int32_t length = 0;       // ceil of the Euclidean length; 0 = to discard
+    int32_t etat = 0;         // 0 new, 1 processed, 250 no facing partner
+    int32_t numero = 0;       // number given by the result writers
+    int32_t angle = 0;        // 0..179
+    Vecteur* suivant = nullptr;
+};
+
+struct Quad {
+    int32_t x1i = 0, y1i = 0, x1f = 0, y1f = 0;  // side 1
+    int32_t x2i = 0, y2i = 0, x2f = 0, y2f = 0;  // side 2 (facing, opposite sense)
+    int32_t length = 0;                          // 0 = separator or to discard
+    int32_t angle1 = 0, angle2 = 0;
+    int32_t numero = 0;
+    double score = 0.0;
+    uint8_t thickness1 = 0, thickness2 = 0;      // low 8 bits of the thickness
+    uint8_t reserve = 0;
+    uint8_t niveau = 0;
+    Quad* suivant = nullptr;
+    Quad* precedent = nullptr;
+};
+
+struct CC {
+    int32_t xi = 0, yi = 0, xf = 0, yf = 0;  // bounding box of the outer contour
+    int16_t type = 0;
+    CC* suivant = nullptr;
+};
+
+extern Vecteur* Liste_vecteurs;
+extern Quad* Liste_quads;
+extern CC* Liste_CC;
+extern int32_t Nb_quads;
+
+// Last record of a list, or null for an empty one.
+template <class T>
+T* Dernier(T* tete)
+{
+    if (!tete) return nullptr;
+    while (tete->suivant) tete = tete->suivant;
+    return tete;
+}
+
+// Appends `r` after `queue` (or makes it the head); returns the new tail.
+template <class T>
+T* Ajoute_en_queue(T*& tete, T* queue, T* r)
+{
+    r->suivant = nullptr;
+    if (queue) queue->suivant = r;
+    else tete = r;
+    return r;
+}
+
+// Number of records of a list.
+template <class T>
+int Compte_liste(const T* tete)
+{
+    int n = 0;
+    for (; tete; tete = tete->suivant) n++;
+    return n;
+}
+
+// Unlinks and frees every record for which `retire` holds; returns how many.
+template <class T, class P>
+int Retire_si(T*& tete, P retire)
+{
+    int n = 0;
+    T** lien = &tete;
+    while (*lien) {
+        T* r = *lien;
+        if (retire(*r)) {
+            *lien = r->suivant;
+            delete r;
+            n++;
+        } else {
+            lien = &r->suivant;
+        }
+    }
+    return n;
+}
+
+// Removes every quadrilateral shorter than `seuil`, one less in Nb_quads each.
+void Supprime_quads_courts(int seuil);
+// Drop records of length 0 and sort by decreasing length, equal lengths
+// keeping their order. Tri_quads returns 0 without a word when Nb_quads is 0.
+int Tri_quads();
+int Tri_vecteurs();
