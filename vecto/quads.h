@@ -1,0 +1,7 @@
+// Pairing of facing contour vectors into quadrilaterals.
+#pragma once
+
+// Reads Seuil_penteV, SeuilEpmax, LgMinQuad; appends to Liste_quads. Returns 1.
+int Construction_quads();
+// When |angle1 - angle2| > 90, folds one of them so they differ by at most 90.
+void Reconcilie_angles();

@@ -1,0 +1,23 @@
+// Placeholders until each stage lands; each stage's own file replaces its part.
+#include "vecto/axe_median.h"
+#include "vecto/contours.h"
+#include "vecto/fusion_quads.h"
+#include "vecto/fusion_vecteurs.h"
+#include "vecto/pretraitement.h"
+#include "vecto/quads.h"
+
+void Pretraitement(int) {}
+void Lissage() {}
+void Dilatation() {}
+void Erosion() {}
+void Suivi_contours() {}
+int Norme_virage(int d) { return d; }
+int Fusion_chaines() { return 0; }
+void Nettoyage_CC(int, int) {}
+void Axe_median() {}
+int Chainage_vecteurs(int) { return 0; }
+int Fusion_vecteurs() { return 0; }
+int Construction_quads() { return 1; }
+void Reconcilie_angles() {}
+int Chainage_quads(int) { return 0; }
+int Fusion_quads() { return 0; }
