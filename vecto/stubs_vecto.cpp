@@ -21,3 +21,9 @@ int Construction_quads() { return 1; }
 void Reconcilie_angles() {}
 int Chainage_quads(int) { return 0; }
 int Fusion_quads() { return 0; }
+#include "app/core/shell.h"
+#include "vecto/vectorisation.h"
+void Commande_pretraitement() { Signal_fin(); }
+void Commande_contours() { Signal_fin(); }
+void Commande_nettoyage_CC() { Signal_fin(); }
+void Commande_axe_median() { Signal_fin(); }
