@@ -15,12 +15,6 @@ int Norme_virage(int d) { return d; }
 int Fusion_chaines() { return 0; }
 void Nettoyage_CC(int, int) {}
 void Axe_median() {}
-int Chainage_vecteurs(int) { return 0; }
-int Fusion_vecteurs() { return 0; }
-int Construction_quads() { return 1; }
-void Reconcilie_angles() {}
-int Chainage_quads(int) { return 0; }
-int Fusion_quads() { return 0; }
 #include "app/core/shell.h"
 #include "vecto/vectorisation.h"
 void Commande_pretraitement() { Signal_fin(); }

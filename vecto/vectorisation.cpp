@@ -1,9 +1,60 @@
 #include "vecto/vectorisation.h"
 
 #include "app/core/shell.h"
+#include "graph/arcs.h"
+#include "image/param.h"
+#include "image/planes.h"
+#include "vecto/contours.h"
+#include "vecto/fusion_quads.h"
+#include "vecto/fusion_vecteurs.h"
+#include "vecto/pretraitement.h"
+#include "vecto/quads.h"
+
+namespace {
+
+template <class T>
+void Libere_arcs(T*& tete)
+{
+    while (tete) {
+        T* s = tete->suivant;
+        delete tete;
+        tete = s;
+    }
+}
+
+}  // namespace
 
 void Commande_vectorisation()
 {
+    // Fusion and cleaning free quadrilaterals and vectors: a graph built
+    // earlier must not be left pointing at them. Freed without a word, so the
+    // log of a run without an image holds only the closing line.
+    Libere_arcs(Liste_arcs_QQ);
+    Libere_arcs(Liste_arcs_VV);
+    Libere_arcs(Liste_arcs_QV);
+
+    if (Plan_courant) {
+        Pretraitement(Lit_param_entier("Force_morpho"));
+        Efface_P2();
+        Suivi_contours();
+        while (Fusion_chaines() != 0) {
+        }
+        const int petite_cc = Lit_param_entier("Seuil_petiteCC");
+        const int petit_v = Lit_param_entier("Seuil_petitV");
+        Nettoyage_CC(petite_cc, petit_v);
+        Efface_texte();
+        Construction_quads();
+
+        int pente = Lit_param_entier("Seuil_penteTQ");
+        do {
+            Chainage_quads(pente);
+        } while (Fusion_quads() != 0);
+
+        pente = Lit_param_entier("Seuil_penteTQ");
+        do {
+            Chainage_vecteurs(pente);
+        } while (Fusion_vecteurs() != 0);
+    }
     Ecrit_texte(1, "Vecto. Ok.");
     Signal_fin();
 }
