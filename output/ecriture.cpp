@@ -1,0 +1,163 @@
+#include "output/ecriture.h"
+
+#include <charconv>
+#include <cstdarg>
+
+#include "app/core/shell.h"
+
+static std::FILE* Echec_ouverture(const std::string& chemin)
+{
+    Message_erreur("Ouverture " + chemin + " impossible !");
+    return nullptr;
+}
+
+std::FILE* Ouvre_resultat(const std::string& chemin)
+{
+    std::FILE* f = std::fopen(chemin.c_str(), "wb");
+    if (!f) return Echec_ouverture(chemin);
+    std::fclose(f);
+    f = std::fopen(chemin.c_str(), "ab");
+    return f ? f : Echec_ouverture(chemin);
+}
+
+std::FILE* Cree_resultat(const std::string& chemin)
+{
+    std::FILE* f = std::fopen(chemin.c_str(), "wb");
+    return f ? f : Echec_ouverture(chemin);
+}
+
+bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string& contenu)
+{
+    bool ok = std::fwrite(contenu.data(), 1, contenu.size(), f) == contenu.size();
+    ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
+    return ok;
+}
+
+void Ajoute(std::string& s, const char* format, ...)
+{
+    char local[512];
+    va_list args;
+    va_start(args, format);
+    va_list copie;
+    va_copy(copie, args);
+    const int n = std::vsnprintf(local, sizeof local, format, args);
+    va_end(args);
+    if (n < 0) {
+        va_end(copie);
+        return;
+    }
+    if (static_cast<size_t>(n) < sizeof local) {
+        s.append(local, static_cast<size_t>(n));
+    } else {
+        // Only a long image name gets here.
+        const size_t debut = s.size();
+        s.resize(debut + static_cast<size_t>(n) + 1);
+        std::vsnprintf(s.data() + debut, static_cast<size_t>(n) + 1, format, copie);
+        s.resize(debut + static_cast<size_t>(n));
+    }
+    va_end(copie);
+}
+
+std::string Fixe(double v, int decimales)
+{
+    char buf[400];  // enough for any double in fixed notation with 6 decimals
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimales);
+    return std::string(buf, r.ptr);
+}
+
+int Angle_arc(int a1, int a2)
+{
+    int a = a1 - a2;
+    if (a < 0) a = -a;
+    return a > 90 ? 180 - a : a;
+}
+
+char Normalise_type(char& type)
+{
+    if (type == '~' || type == '_') type = 'S';
+    return type;
+}
+
+// Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when the
+// bytes there are not a valid, shortest-form sequence.
+static size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c)
+{
+    const auto o = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b = o(i);
+    size_t n;
+    if (b < 0x80) {
+        c = b;
+        return 1;
+    } else if ((b & 0xE0) == 0xC0) {
+        n = 2;
+        c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        n = 3;
+        c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        n = 4;
+        c = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; k++) {
+        if ((o(i + k) & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (o(i + k) & 0x3F);
+    }
+    static const char32_t minimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < minimum[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    return n;
+}
+
+static void Encode_utf8(std::string& s, char32_t c)
+{
+    if (c < 0x80) {
+        s += static_cast<char>(c);
+    } else if (c < 0x800) {
+        s += static_cast<char>(0xC0 | (c >> 6));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        s += static_cast<char>(0xE0 | (c >> 12));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (c >> 18));
+        s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string Texte_xml(std::string_view texte)
+{
+    std::string s;
+    s.reserve(texte.size());
+    for (size_t i = 0; i < texte.size();) {
+        char32_t c;
+        size_t n = Sequence_utf8(texte, i, c);
+        if (n == 0) {
+            c = static_cast<unsigned char>(texte[i]);  // a Latin-1 name
+            n = 1;
+        }
+        i += n;
+        switch (c) {
+        case '&': s += "&amp;"; continue;
+        case '<': s += "&lt;"; continue;
+        case '>': s += "&gt;"; continue;
+        case '"': s += "&quot;"; continue;
+        case '\'': s += "&apos;"; continue;
+        // Kept as references: a parser turns raw ones into spaces.
+        case '\t': s += "&#9;"; continue;
+        case '\n': s += "&#10;"; continue;
+        case '\r': s += "&#13;"; continue;
+        default: break;
+        }
+        // XML 1.0 has no way to write these, not even as references.
+        const bool interdit = c < 0x20 || c == 0xFFFE || c == 0xFFFF;
+        Encode_utf8(s, interdit ? char32_t{0xFFFD} : c);
+    }
+    return s;
+}

@@ -1,0 +1,33 @@
+// Helpers shared by the result writers (private to output/).
+#pragma once
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Creates the file empty, closes it and opens it again for appending, in
+// binary mode: "\n" is written as a single LF byte on every platform.
+// Returns null after "Ouverture %s impossible !" when either step fails.
+std::FILE* Ouvre_resultat(const std::string& chemin);
+// Opens the file for writing from scratch (binary); null after the same
+// message when it cannot be created.
+std::FILE* Cree_resultat(const std::string& chemin);
+// Writes the whole content and closes the file. False, after
+// "Ecriture %s impossible !", when any byte could not be written (full disk).
+bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string& contenu);
+
+// printf-style append. Only integer, character and text conversions: the
+// decimal point of %f would follow the C locale, which the window changes.
+void Ajoute(std::string& s, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// Fixed-point text with `decimales` digits, always with a '.' (the %.Nf of
+// the C locale, whatever locale the process runs in).
+std::string Fixe(double v, int decimales);
+
+// Angle between the directions of an arc's two ends, folded into 0..90.
+int Angle_arc(int a1, int a2);
+// The written form of a relation: "~" and "_" become "S" in the arc itself.
+char Normalise_type(char& type);
+
+// Text made safe for an XML attribute value: & < > " ' escaped, tab, LF
+// and CR as character references, bytes that are not UTF-8 taken as
+// Latin-1, the other characters XML forbids replaced by U+FFFD.
+std::string Texte_xml(std::string_view texte);
