@@ -1,0 +1,320 @@
+// Quadrilateral-quadrilateral and quadrilateral-vector arcs.
+#include <cmath>
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "graph/arcs.h"
+#include "graph/graphe.h"
+#include "graph/zone.h"
+#include "image/param.h"
+#include "image/planes.h"
+#include "vecto/geometrie.h"
+
+namespace {
+
+struct Cote {
+    int x1, y1, x2, y2;
+};
+
+// Long sides 1 and 2, end sides A and B.
+struct Contour {
+    Cote c1, c2, a, b;
+};
+
+Contour Contour_quad(const Quad& q)
+{
+    return {{q.x1i, q.y1i, q.x1f, q.y1f},
+            {q.x2i, q.y2i, q.x2f, q.y2f},
+            {q.x2i, q.y2i, q.x1f, q.y1f},
+            {q.x1i, q.y1i, q.x2f, q.y2f}};
+}
+
+int Coupe(const Cote& s, const Cote& z)
+{
+    int xr, yr;
+    return Intersection_segments(s.x1, s.y1, s.x2, s.y2, z.x1, z.y1, z.x2, z.y2, xr, yr);
+}
+
+void Trace_contour(const Contour& c)
+{
+    Trace_ligne(c.c1.x1, c.c1.y1, c.c1.x2, c.c1.y2, 1);
+    Trace_ligne(c.a.x2, c.a.y2, c.a.x1, c.a.y1, 1);
+    Trace_ligne(c.c2.x1, c.c2.y1, c.c2.x2, c.c2.y2, 1);
+    Trace_ligne(c.b.x2, c.b.y2, c.b.x1, c.b.y1, 1);
+}
+
+void Ecrit_relation(const char* format, char type, int premier, int second)
+{
+    char ligne[64];
+    std::snprintf(ligne, sizeof ligne, format, type, premier, second);
+    Ecrit_texte(1, ligne);
+}
+
+void Ecrit_type(int valeur)
+{
+    char ligne[64];
+    std::snprintf(ligne, sizeof ligne, "-Type : 0x%X   ", static_cast<unsigned>(valeur));
+    Ecrit_texte(1, ligne);
+}
+
+// Relation of two quadrilaterals whose outlines do not cut each other.
+Relation Proximite_quads(const Element& s, const Element& z, const Seuils& p, int& valeur)
+{
+    Relation r;
+    const int ds[4] = {Distance_plancher(s.xA, s.yA, z.xA, z.yA), Distance_plancher(s.xA, s.yA, z.xB, z.yB),
+                       Distance_plancher(s.xB, s.yB, z.xB, z.yB), Distance_plancher(s.xB, s.yB, z.xA, z.yA)};
+    int proche = 0;
+    for (int i = 1; i < 4; i++)
+        if (ds[i] < ds[proche]) proche = i;
+    const bool s_en_a = proche <= 1, z_en_a = proche == 0 || proche == 3;
+    const int xs = s_en_a ? s.xA : s.xB, ys = s_en_a ? s.yA : s.yB;
+    const int xz = z_en_a ? z.xA : z.xB, yz = z_en_a ? z.yA : z.yB;
+    int xr, yr, fx, fy;
+    if (Paralleles(s.dir, z.dir, p.angle_tl)) {
+        Projection_point(s.xA, s.yA, z.xA, z.yA, z.xB, z.yB, z.len, fx, fy);
+        const int e = Distance_plancher(s.xA, s.yA, fx, fy);
+        if (Compte_blancs(xs, ys, xz, yz, Plan1) < p.seuil_trou && e < 15) {
+            r.type = '~';
+            return r;
+        }
+        int k = 0;
+        if (s.len > 10) {
+            k += Projection_point(s.xA, s.yA, z.xA, z.yA, z.xB, z.yB, z.len, fx, fy);
+            k += Projection_point(s.xB, s.yB, z.xA, z.yA, z.xB, z.yB, z.len, fx, fy);
+        }
+        if (z.len > 10) {
+            k += Projection_point(z.xA, z.yA, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
+            k += Projection_point(z.xB, z.yB, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
+        }
+        valeur = k;
+        if (k >= 2 && Paralleles(s.dir, z.dir, p.angle_tp)) r.type = 'P';
+        return r;
+    }
+    const Droite dls = Droite_pleine(s.xA, s.yA, s.xB, s.yB, s.dir);
+    const Droite dlz = Droite_pleine(z.xA, z.yA, z.xB, z.yB, z.dir);
+    if (dlz.existe && Intersection_segments(s.xA, s.yA, s.xB, s.yB, dlz.x1, dlz.y1, dlz.x2, dlz.y2, xr, yr)
+        && Compte_blancs(xr, yr, xz, yz, Plan1) < p.seuil_trou) {
+        r.type = 't';
+        return r;
+    }
+    if (dls.existe && Intersection_segments(z.xA, z.yA, z.xB, z.yB, dls.x1, dls.y1, dls.x2, dls.y2, xr, yr)
+        && Compte_blancs(xr, yr, xs, ys, Plan1) < p.seuil_trou) {
+        r.type = 't';
+        r.premier = 1, r.second = 0;
+        return r;
+    }
+    if (dls.existe && dlz.existe
+        && Intersection_segments(dlz.x1, dlz.y1, dlz.x2, dlz.y2, dls.x1, dls.y1, dls.x2, dls.y2, xr, yr)
+        && Compte_blancs(xr, yr, xs, ys, Plan1) < p.seuil_trou && Compte_blancs(xr, yr, xz, yz, Plan1) < p.seuil_trou)
+        r.type = 'l';
+    return r;
+}
+
+// Relation of two quadrilaterals decided by how their outlines cut each
+// other; `masque` 0 means they do not touch. `affiche` is the character the
+// step-by-step log shows ('H' when the candidate is the bar of the T).
+Relation Relation_masque(const Contour& cs, const Contour& cz, int masque, int dir_s, int dir_z, int angle_tl,
+                         char& affiche, int& valeur)
+{
+    Relation r;
+    switch (masque) {
+    case 15:
+        r.type = 'X';
+        break;
+    case 3:
+    case 12:
+        r.type = 'T';
+        break;
+    case 5:
+    case 10:
+        r.type = 'T', r.premier = 1, r.second = 0;
+        affiche = 'H';
+        break;
+    case 1:
+    case 2:
+    case 4:
+    case 8: {
+        // A long side of S meeting an end side of Z means Z stops on S.
+        const int second = Coupe(cs.c1, cz.b) | Coupe(cs.c1, cz.a) << 1 | Coupe(cs.c2, cz.b) << 2
+                           | Coupe(cs.c2, cz.a) << 3;
+        valeur = second;
+        r.type = 'T';
+        if (second == 0) {
+            r.premier = 1, r.second = 0;
+            affiche = 'H';
+        }
+        break;
+    }
+    default:
+        r.type = Paralleles(dir_s, dir_z, angle_tl) ? '_' : 'L';
+        break;
+    }
+    if (affiche != 'H') affiche = r.type;
+    return r;
+}
+
+void Erreur_arc() { Message_erreur(" Erreur mem. 1 - "); }
+
+}  // namespace
+
+int Construit_graphe_QQV()
+{
+    if (Nb_quads == 0) return 0;
+    const int dist = Lit_param_entier("distZI");
+    Seuils p;
+    p.angle_tp = Lit_param_entier("Angle_TP");
+    p.angle_tl = Lit_param_entier("Angle_TL");
+    p.seuil_trou = Lit_param_entier("Seuil_Trou");
+    char ligne[64];
+    std::snprintf(ligne, sizeof ligne, "* Constr. du Graphe (%d)...", dist);
+    Ecrit_texte(1, ligne);
+
+    std::vector<Quad*> quads;
+    std::vector<Element> eq;
+    std::vector<Segment> sq;
+    for (Quad* q = Liste_quads; q; q = q->suivant) {
+        quads.push_back(q);
+        eq.push_back(Element_quad(*q));
+        sq.push_back({eq.back().xA, eq.back().yA, eq.back().xB, eq.back().yB});
+    }
+    std::vector<Vecteur*> vects;
+    std::vector<Element> ev;
+    std::vector<Segment> sv;
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
+        vects.push_back(v);
+        ev.push_back(Element_vecteur(*v));
+        sv.push_back({v->xf, v->yf, v->xi, v->yi});
+    }
+    Index_segments index_q, index_v;
+    Index_construit(index_q, sq, dist);
+    Index_construit(index_v, sv, dist);
+
+    ArcQQ* queue_qq = Dernier(Liste_arcs_QQ);
+    ArcQV* queue_qv = Dernier(Liste_arcs_QV);
+    const bool trace = Mode_trace == 1;
+    std::vector<int> candidats;
+    std::vector<int> table;
+
+    for (size_t is = 0; is < quads.size(); is++) {
+        Quad* S = quads[is];
+        if (S->length == 0 || S->numero >= 1000) continue;
+        const Element& es = eq[is];
+        const Contour cs = Contour_quad(*S);
+        const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
+        if (trace) {
+            Efface_P2();
+            Trace_ligne(es.xB, es.yB, es.xA, es.yA, 1);
+            Trace_zone(z);
+        }
+
+        // Quadrilateral pass: only later quadrilaterals, so each pair once.
+        Index_candidats(index_q, z, static_cast<int>(is) + 1, candidats);
+        int n = 0;
+        table.assign(150, -1);
+        for (int c : candidats) {
+            table[++n] = c;
+            if (n == 149) {
+                Signal_fin();
+                n = 0;
+            }
+        }
+        for (int place = 1; place <= n; place++) {
+            const int iz = table[place];
+            Quad* Z = quads[iz];
+            const Element& ez = eq[iz];
+            const Contour cz = Contour_quad(*Z);
+            if (trace) Trace_contour(cz);
+            const int masque = Coupe(cs.c1, cz.c1) | Coupe(cs.c1, cz.c2) << 1 | Coupe(cs.c2, cz.c1) << 2
+                               | Coupe(cs.c2, cz.c2) << 3 | Coupe(cs.a, cz.b) << 4 | Coupe(cs.a, cz.a) << 5
+                               | Coupe(cs.b, cz.b) << 6 | Coupe(cs.b, cz.a) << 7;
+            int valeur = masque;
+            Relation r;
+            if (masque != 0) {
+                char affiche = 0;
+                r = Relation_masque(cs, cz, masque, es.dir, ez.dir, p.angle_tl, affiche, valeur);
+                if (trace) Ecrit_relation(" -%c*%d*%d ", affiche, 0, place);
+            } else {
+                r = Proximite_quads(es, ez, p, valeur);
+                if (trace) {
+                    if (r.type != '?')
+                        Ecrit_relation(" . %c*%d*%d ", r.type, r.premier ? place : 0, r.second ? place : 0);
+                    else
+                        Ecrit_texte(1, Paralleles(es.dir, ez.dir, p.angle_tl) ? " ?? " : " ? ");
+                }
+            }
+            if (r.type != '?') {
+                ArcQQ* a = new (std::nothrow) ArcQQ;
+                if (!a) {
+                    Erreur_arc();
+                } else {
+                    a->Q1 = r.premier ? Z : S;
+                    a->Q2 = r.second ? Z : S;
+                    a->type = r.type;
+                    a->score = 0.0;
+                    queue_qq = Ajoute_en_queue(Liste_arcs_QQ, queue_qq, a);
+                    if (trace) Ecrit_texte(0, " - Creation d'un Arc ");
+                }
+            }
+            if (trace) {
+                Ecrit_type(valeur);
+                Montre_et_attend(ez.xA, ez.yA);
+            }
+        }
+
+        // Vector pass: every vector of the list.
+        Index_candidats(index_v, z, 0, candidats);
+        n = 0;
+        table.assign(150, -1);
+        for (int c : candidats) {
+            table[++n] = c;
+            if (n == 149) {
+                Signal_fin();
+                n = 0;
+            }
+        }
+        for (int place = 1; place <= n; place++) {
+            const int iv = table[place];
+            Vecteur* V = vects[iv];
+            const Element& ev_ = ev[iv];
+            if (trace) Trace_ligne(ev_.xA, ev_.yA, ev_.xB, ev_.yB, 1);
+            const Cote sv_ = {ev_.xA, ev_.yA, ev_.xB, ev_.yB};
+            const int masque = Coupe(sv_, cs.c1) | Coupe(sv_, cs.c2) << 1;
+            int valeur = masque;
+            Relation r;
+            if (masque != 0) {
+                r.type = masque == 3 ? 'X' : 'T';
+                if (trace) Ecrit_relation(" -%c*%d*%d ", r.type, 0, place);
+            } else {
+                r = Proximite_element_vecteur(es, ev_, p, valeur);
+                if (trace) {
+                    if (r.type != '?')
+                        Ecrit_relation(" . %c*%d*%d ", r.type, r.premier ? place : 0, r.second ? place : 0);
+                    else
+                        Ecrit_texte(1, Paralleles(es.dir, ev_.dir, p.angle_tl) ? " ?? " : " ? ");
+                }
+            }
+            if (r.type != '?') {
+                ArcQV* a = new (std::nothrow) ArcQV;
+                if (!a) {
+                    Erreur_arc();
+                } else {
+                    // The quadrilateral always comes first, whichever is the bar.
+                    a->Q1 = S;
+                    a->V2 = V;
+                    a->type = r.type;
+                    a->score = 0.0;
+                    queue_qv = Ajoute_en_queue(Liste_arcs_QV, queue_qv, a);
+                    if (trace) Ecrit_texte(0, " - Creation d'un ArcQV ");
+                }
+            }
+            if (trace) {
+                Ecrit_type(valeur);
+                Montre_et_attend(ev_.xA, ev_.yA);
+            }
+        }
+    }
+    Ecrit_texte(1, " Graphe QQV Ok. ");
+    return 1;
+}

@@ -1,0 +1,121 @@
+// Vector-vector arcs.
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "graph/arcs.h"
+#include "graph/graphe.h"
+#include "graph/zone.h"
+#include "image/param.h"
+#include "image/planes.h"
+#include "vecto/geometrie.h"
+
+int Construit_graphe_VV()
+{
+    const int dist = Lit_param_entier("distZI_Vect");
+    Seuils p;
+    p.angle_tp = Lit_param_entier("Angle_TP");
+    p.angle_tl = Lit_param_entier("Angle_TL");
+    p.seuil_trou = Lit_param_entier("Seuil_Trou");
+    char ligne[64];
+    std::snprintf(ligne, sizeof ligne, "* Constr. du Graphe (%d)...", dist);
+    Ecrit_texte(1, ligne);
+    if (!Liste_vecteurs) return 0;
+
+    std::vector<Vecteur*> vects;
+    std::vector<Element> ev;
+    std::vector<Segment> sv;
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
+        vects.push_back(v);
+        ev.push_back(Element_vecteur(*v));
+        sv.push_back({v->xf, v->yf, v->xi, v->yi});
+    }
+    Index_segments index;
+    Index_construit(index, sv, dist);
+
+    ArcVV* queue = Dernier(Liste_arcs_VV);
+    const bool trace = Mode_trace == 1;
+    std::vector<int> candidats;
+    int table[150];
+
+    for (size_t is = 0; is < vects.size(); is++) {
+        Vecteur* V = vects[is];
+        if (V->length == 0) continue;
+        const Element& es = ev[is];
+        const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
+        if (trace) {
+            Efface_P2();
+            Trace_ligne(es.xB, es.yB, es.xA, es.yA, 1);
+            Trace_zone(z);
+        }
+        Index_candidats(index, z, static_cast<int>(is) + 1, candidats);
+        int n = 0;
+        for (int c : candidats) {
+            table[++n] = c;
+            if (n == 149) {
+                Signal_fin();
+                n = 0;
+            }
+        }
+        for (int place = 1; place <= n; place++) {
+            Vecteur* C = vects[table[place]];
+            const Element& ec = ev[table[place]];
+            if (trace) Trace_ligne(ec.xA, ec.yA, ec.xB, ec.yB, 1);
+            Relation r;
+            int valeur = 0;
+            int xr, yr;
+            // Contact is tested on the segments in their tracing sense.
+            if (Intersection_segments(V->xi, V->yi, V->xf, V->yf, C->xi, C->yi, C->xf, C->yf, xr, yr)) {
+                const bool bout_v = (xr == V->xi && yr == V->yi) || (xr == V->xf && yr == V->yf);
+                const bool bout_c = (xr == C->xi && yr == C->yi) || (xr == C->xf && yr == C->yf);
+                if (bout_v && bout_c) {
+                    r.type = Paralleles(V->angle, C->angle, p.angle_tl) ? 'S' : 'L';
+                    valeur = 2;
+                } else if (bout_v || bout_c) {
+                    // Whichever ends on the other, the source comes first.
+                    r.type = 'T';
+                    valeur = 3;
+                } else {
+                    r.type = 'X';
+                    valeur = 1;
+                }
+                if (trace) {
+                    std::snprintf(ligne, sizeof ligne, " -%c*%d*%d ", r.type, 0, place);
+                    Ecrit_texte(1, ligne);
+                }
+            } else {
+                r = Proximite_element_vecteur(es, ec, p, valeur);
+                if (trace) {
+                    if (r.type != '?') {
+                        std::snprintf(ligne, sizeof ligne, " . %c*%d*%d ", r.type, r.premier ? place : 0,
+                                      r.second ? place : 0);
+                        Ecrit_texte(1, ligne);
+                    } else {
+                        Ecrit_texte(1, Paralleles(es.dir, ec.dir, p.angle_tl) ? " ?? " : " ? ");
+                    }
+                }
+            }
+            if (r.type != '?') {
+                ArcVV* a = new (std::nothrow) ArcVV;
+                if (!a) {
+                    Message_erreur(" Erreur mem. 1 - ");
+                } else {
+                    a->V1 = r.premier ? C : V;
+                    a->V2 = r.second ? C : V;
+                    a->type = r.type;
+                    a->score = 0.0;
+                    queue = Ajoute_en_queue(Liste_arcs_VV, queue, a);
+                    if (trace) Ecrit_texte(0, " - Creation d'un Arc ");
+                }
+            }
+            if (trace) {
+                std::snprintf(ligne, sizeof ligne, "-Type : 0x%X   ", static_cast<unsigned>(valeur));
+                Ecrit_texte(1, ligne);
+                Montre_et_attend(ec.xA, ec.yA);
+            }
+        }
+    }
+    Ecrit_texte(1, " GrapheVV Ok. ");
+    return 1;
+}

@@ -1,0 +1,334 @@
+#include "graph/zone.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numeric>
+
+#include "app/core/shell.h"
+#include "image/planes.h"
+#include "vecto/geometrie.h"
+
+bool Graphe_recherche_directe = false;
+
+namespace {
+
+// Far end of the parity ray of Point_dans_quad.
+constexpr int XR = -1000, YR = -1000;
+
+// Below this magnitude every product of Intersection_segments is an exact
+// double, so its answers are exact and the index's reasoning holds.
+constexpr int64_t Limite_exacte = int64_t(1) << 22;
+
+int Borne(int64_t v)
+{
+    constexpr int64_t m = int64_t(1) << 30;
+    return static_cast<int>(std::clamp(v, -m, m));
+}
+
+int Plancher(double v)
+{
+    if (!(v > -1e9)) return -1000000000;
+    if (!(v < 1e9)) return 1000000000;
+    return static_cast<int>(std::floor(v));
+}
+
+bool Hors_limite(int64_t v) { return v > Limite_exacte || v < -Limite_exacte; }
+
+int64_t Div_plancher(int64_t a, int64_t b)
+{
+    int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) q--;
+    return q;
+}
+
+uint64_t Cle_direction(int64_t dx, int64_t dy)
+{
+    return (static_cast<uint64_t>(static_cast<uint32_t>(static_cast<int32_t>(dx))) << 32)
+           | static_cast<uint32_t>(static_cast<int32_t>(dy));
+}
+
+}  // namespace
+
+Zone Zone_influence(int xA, int yA, int xB, int yB, int dist)
+{
+    const int dx = xB - xA, dy = yB - yA;
+    const double L = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
+    // A point source has no direction: take it horizontal, which makes the
+    // zone the square of half-width dist around the point.
+    const double ux = L == 0 ? 1.0 : dx / L;
+    const double uy = L == 0 ? 0.0 : dy / L;
+    const double mx = -uy;
+    const int64_t gx = static_cast<int64_t>(std::ceil(ux * dist));
+    const int64_t gy = static_cast<int64_t>(std::ceil(uy * dist));
+    const int64_t px = static_cast<int64_t>(std::ceil(mx * dist));
+    const int64_t py = static_cast<int64_t>(std::ceil(ux * dist));
+    const int64_t ax = xA - gx, ay = yA - gy, bx = xB + gx, by = yB + gy;
+    Zone z;
+    z.x[0] = Borne(ax + px), z.y[0] = Borne(ay + py);
+    z.x[1] = Borne(bx + px), z.y[1] = Borne(by + py);
+    z.x[2] = Borne(bx - px), z.y[2] = Borne(by - py);
+    z.x[3] = Borne(ax - px), z.y[3] = Borne(ay - py);
+    return z;
+}
+
+int Dans_zone(const Zone& z, int xA, int yA, int xB, int yB)
+{
+    if (Point_dans_quad(xA, yA, z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])) return 1;
+    if (Point_dans_quad(xB, yB, z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])) return 1;
+    int xr, yr;
+    for (int k = 0; k < 4; k++) {
+        const int l = (k + 1) & 3;
+        if (Intersection_segments(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l], xr, yr)) return 1;
+    }
+    return 0;
+}
+
+// The index keeps, per grid cell, the elements whose bounding box meets the
+// cell. A query gathers the elements whose box meets the zone's box: that
+// holds every end inside the zone and every crossing of a side. The parity
+// test of Point_dans_quad can also say "inside" for an end far outside the
+// zone: its ray to the far point then enters or leaves the zone exactly
+// through a corner (counted for both sides of that corner) and through a
+// side's interior. Such an end lies on the ray from the far point through a
+// corner, beyond the corner, so elements are also filed by the reduced
+// direction from the far point to each of their ends. A flat zone, or one
+// around the far point itself, falls back to the literal scan.
+void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist)
+{
+    ix = Index_segments{};
+    ix.seg = std::move(segments);
+    const int n = static_cast<int>(ix.seg.size());
+    ix.marque.assign(n, 0);
+    if (n == 0) return;
+    int64_t xmin = INT64_MAX, xmax = INT64_MIN, ymin = INT64_MAX, ymax = INT64_MIN;
+    for (const Segment& s : ix.seg) {
+        for (int64_t v : {int64_t(s.xA), int64_t(s.yA), int64_t(s.xB), int64_t(s.yB)})
+            if (Hors_limite(v)) return;  // stays inactive: literal scans only
+        xmin = std::min({xmin, int64_t(s.xA), int64_t(s.xB)});
+        xmax = std::max({xmax, int64_t(s.xA), int64_t(s.xB)});
+        ymin = std::min({ymin, int64_t(s.yA), int64_t(s.yB)});
+        ymax = std::max({ymax, int64_t(s.yA), int64_t(s.yB)});
+    }
+    int64_t cote = std::clamp<int64_t>(4 * int64_t(std::abs(dist)), 32, 4096);
+    while (((xmax - xmin) / cote + 1) * ((ymax - ymin) / cote + 1) > (int64_t(1) << 20)) cote *= 2;
+    ix.cote = static_cast<int>(cote);
+    ix.x0 = static_cast<int>(xmin);
+    ix.y0 = static_cast<int>(ymin);
+    ix.nx = static_cast<int>((xmax - xmin) / cote + 1);
+    ix.ny = static_cast<int>((ymax - ymin) / cote + 1);
+    const size_t nc = static_cast<size_t>(ix.nx) * ix.ny;
+    ix.debut.assign(nc + 1, 0);
+    auto cellules = [&](const Segment& s, int& cx0, int& cx1, int& cy0, int& cy1) {
+        cx0 = (std::min(s.xA, s.xB) - ix.x0) / ix.cote;
+        cx1 = (std::max(s.xA, s.xB) - ix.x0) / ix.cote;
+        cy0 = (std::min(s.yA, s.yB) - ix.y0) / ix.cote;
+        cy1 = (std::max(s.yA, s.yB) - ix.y0) / ix.cote;
+        return (cx1 - cx0 + 1) * (cy1 - cy0 + 1) <= 256;
+    };
+    for (int i = 0; i < n; i++) {
+        int cx0, cx1, cy0, cy1;
+        if (!cellules(ix.seg[i], cx0, cx1, cy0, cy1)) {
+            ix.grands.push_back(i);
+            continue;
+        }
+        for (int cy = cy0; cy <= cy1; cy++)
+            for (int cx = cx0; cx <= cx1; cx++) ix.debut[static_cast<size_t>(cy) * ix.nx + cx + 1]++;
+    }
+    for (size_t c = 0; c < nc; c++) ix.debut[c + 1] += ix.debut[c];
+    ix.elem.assign(ix.debut[nc], 0);
+    std::vector<int> pos(ix.debut.begin(), ix.debut.end() - 1);
+    for (int i = 0; i < n; i++) {
+        int cx0, cx1, cy0, cy1;
+        if (!cellules(ix.seg[i], cx0, cx1, cy0, cy1)) continue;
+        for (int cy = cy0; cy <= cy1; cy++)
+            for (int cx = cx0; cx <= cx1; cx++) ix.elem[pos[static_cast<size_t>(cy) * ix.nx + cx]++] = i;
+    }
+    for (int i = 0; i < n; i++) {
+        const Segment& s = ix.seg[i];
+        for (int e = 0; e < 2; e++) {
+            const int64_t dx = int64_t(e ? s.xB : s.xA) - XR, dy = int64_t(e ? s.yB : s.yA) - YR;
+            if (dx == 0 && dy == 0) continue;  // the far point itself is never inside
+            const int64_t g = std::gcd(dx, dy);
+            ix.rayons.push_back({Cle_direction(dx / g, dy / g), {g, i}});
+        }
+    }
+    std::sort(ix.rayons.begin(), ix.rayons.end());
+    ix.actif = true;
+}
+
+void Index_candidats(Index_segments& ix, const Zone& z, int premier, std::vector<int>& sortie)
+{
+    sortie.clear();
+    const int n = static_cast<int>(ix.seg.size());
+    int zx0 = z.x[0], zx1 = z.x[0], zy0 = z.y[0], zy1 = z.y[0];
+    bool direct = Graphe_recherche_directe || !ix.actif;
+    for (int k = 0; k < 4; k++) {
+        zx0 = std::min(zx0, z.x[k]), zx1 = std::max(zx1, z.x[k]);
+        zy0 = std::min(zy0, z.y[k]), zy1 = std::max(zy1, z.y[k]);
+        if (Hors_limite(z.x[k]) || Hors_limite(z.y[k])) direct = true;
+    }
+    const int64_t aire = (int64_t(z.x[1]) - z.x[0]) * (int64_t(z.y[3]) - z.y[0])
+                         - (int64_t(z.y[1]) - z.y[0]) * (int64_t(z.x[3]) - z.x[0]);
+    if (aire == 0) direct = true;
+    if (zx0 - 1 <= XR && XR <= zx1 + 1 && zy0 - 1 <= YR && YR <= zy1 + 1) direct = true;
+    if (direct) {
+        for (int i = std::max(premier, 0); i < n; i++) {
+            const Segment& s = ix.seg[i];
+            if (Dans_zone(z, s.xA, s.yA, s.xB, s.yB)) sortie.push_back(i);
+        }
+        return;
+    }
+    if (++ix.tour == 0) {
+        std::fill(ix.marque.begin(), ix.marque.end(), 0);
+        ix.tour = 1;
+    }
+    std::vector<int>& vus = ix.tampon;
+    vus.clear();
+    auto prend = [&](int i) {
+        if (i < premier || ix.marque[i] == ix.tour) return;
+        ix.marque[i] = ix.tour;
+        vus.push_back(i);
+    };
+    auto boite = [&](int i) {
+        const Segment& s = ix.seg[i];
+        return std::max(s.xA, s.xB) >= zx0 && std::min(s.xA, s.xB) <= zx1 && std::max(s.yA, s.yB) >= zy0
+               && std::min(s.yA, s.yB) <= zy1;
+    };
+    const int64_t cx0 = std::max<int64_t>(Div_plancher(int64_t(zx0) - ix.x0, ix.cote), 0);
+    const int64_t cx1 = std::min<int64_t>(Div_plancher(int64_t(zx1) - ix.x0, ix.cote), ix.nx - 1);
+    const int64_t cy0 = std::max<int64_t>(Div_plancher(int64_t(zy0) - ix.y0, ix.cote), 0);
+    const int64_t cy1 = std::min<int64_t>(Div_plancher(int64_t(zy1) - ix.y0, ix.cote), ix.ny - 1);
+    for (int64_t cy = cy0; cy <= cy1; cy++)
+        for (int64_t cx = cx0; cx <= cx1; cx++) {
+            const size_t c = static_cast<size_t>(cy) * ix.nx + cx;
+            for (int k = ix.debut[c]; k < ix.debut[c + 1]; k++) {
+                const int i = ix.elem[k];
+                if (i >= premier && ix.marque[i] != ix.tour && boite(i)) prend(i);
+            }
+        }
+    for (int i : ix.grands)
+        if (i >= premier && ix.marque[i] != ix.tour && boite(i)) prend(i);
+    for (int k = 0; k < 4; k++) {
+        const int64_t dx = int64_t(z.x[k]) - XR, dy = int64_t(z.y[k]) - YR;
+        const int64_t g = std::gcd(dx, dy);
+        const uint64_t cle = Cle_direction(dx / g, dy / g);
+        auto it = std::upper_bound(ix.rayons.begin(), ix.rayons.end(),
+                                   std::pair<uint64_t, std::pair<int64_t, int>>{cle, {g, INT32_MAX}});
+        for (; it != ix.rayons.end() && it->first == cle; ++it) prend(it->second.second);
+    }
+    std::sort(vus.begin(), vus.end());
+    for (int i : vus) {
+        const Segment& s = ix.seg[i];
+        if (Dans_zone(z, s.xA, s.yA, s.xB, s.yB)) sortie.push_back(i);
+    }
+}
+
+Droite Droite_pleine(int xA, int yA, int xB, int yB, int direction)
+{
+    Droite d;
+    const double a = static_cast<double>(yB) - yA;
+    const double b = static_cast<double>(xA) - xB;
+    if (a == 0 && b == 0) return d;
+    const double c = -(xA * a + yA * b);
+    const bool raide = (direction >= 45 && direction <= 135 && a != 0) || b == 0;
+    if (raide) {
+        d.x1 = Plancher((-c - b) / a), d.y1 = 1;
+        d.x2 = Plancher((-c - b * Hauteur) / a), d.y2 = Hauteur;
+    } else {
+        d.x1 = 1, d.y1 = Plancher((-c - a) / b);
+        d.x2 = Largeur, d.y2 = Plancher((-c - a * Largeur) / b);
+    }
+    d.existe = true;
+    return d;
+}
+
+int Distance_plancher(int x1, int y1, int x2, int y2)
+{
+    const double dx = static_cast<double>(x2) - x1, dy = static_cast<double>(y2) - y1;
+    return static_cast<int>(std::floor(std::sqrt(dx * dx + dy * dy)));
+}
+
+void Montre_et_attend(int x, int y)
+{
+    Affiche_P2(Max_ent(x, 151) - 150, Max_ent(y, 151) - 150);
+    Pause_go();
+}
+
+void Trace_zone(const Zone& z)
+{
+    for (int k = 0; k < 4; k++) {
+        const int l = (k + 1) & 3;
+        Trace_ligne(z.x[k], z.y[k], z.x[l], z.y[l], 1);
+    }
+}
+
+Element Element_quad(const Quad& q)
+{
+    Element e;
+    e.xA = (q.x1f + q.x2i) / 2, e.yA = (q.y1f + q.y2i) / 2;
+    e.xB = (q.x1i + q.x2f) / 2, e.yB = (q.y1i + q.y2f) / 2;
+    e.xm = (e.xA + e.xB) / 2, e.ym = (e.yA + e.yB) / 2;
+    e.dir = (q.angle1 + q.angle2) / 2;
+    e.len = q.length;
+    return e;
+}
+
+Element Element_vecteur(const Vecteur& v)
+{
+    Element e;
+    e.xA = v.xf, e.yA = v.yf, e.xB = v.xi, e.yB = v.yi;
+    e.xm = (e.xA + e.xB) / 2, e.ym = (e.yA + e.yB) / 2;
+    e.dir = v.angle;
+    e.len = v.length;
+    return e;
+}
+
+Relation Proximite_element_vecteur(const Element& s, const Element& v, const Seuils& p, int& valeur)
+{
+    Relation r;
+    int xr, yr;
+    if (Paralleles(s.dir, v.dir, p.angle_tl)) {
+        int fx, fy;
+        Projection_point(s.xA, s.yA, v.xA, v.yA, v.xB, v.yB, v.len, fx, fy);
+        const int e = Distance_plancher(s.xA, s.yA, fx, fy);
+        if (e < 15
+            && (Compte_blancs(s.xA, s.yA, v.xA, v.yA, Plan1) < p.seuil_trou
+                || Compte_blancs(s.xA, s.yA, v.xB, v.yB, Plan1) < p.seuil_trou
+                || Compte_blancs(s.xB, s.yB, v.xA, v.yA, Plan1) < p.seuil_trou
+                || Compte_blancs(s.xB, s.yB, v.xB, v.yB, Plan1) < p.seuil_trou)) {
+            r.type = '~';
+            return r;
+        }
+        int k = 0;
+        if (s.len > 10) {
+            k += Projection_point(s.xA, s.yA, v.xA, v.yA, v.xB, v.yB, v.len, fx, fy);
+            k += Projection_point(s.xB, s.yB, v.xA, v.yA, v.xB, v.yB, v.len, fx, fy);
+        }
+        if (v.len > 10) {
+            k += Projection_point(v.xA, v.yA, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
+            k += Projection_point(v.xB, v.yB, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
+        }
+        valeur = k;
+        if (k >= 2 && Paralleles(s.dir, v.dir, p.angle_tp)) r.type = 'P';
+        return r;
+    }
+    const Droite ds = Droite_pleine(s.xA, s.yA, s.xB, s.yB, s.dir);
+    const Droite dv = Droite_pleine(v.xA, v.yA, v.xB, v.yB, v.dir);
+    if (dv.existe && Intersection_segments(s.xA, s.yA, s.xB, s.yB, dv.x1, dv.y1, dv.x2, dv.y2, xr, yr)
+        && Compte_blancs(xr, yr, v.xm, v.ym, Plan1) < p.seuil_trou) {
+        r.type = 't';
+        return r;
+    }
+    if (ds.existe && Intersection_segments(v.xA, v.yA, v.xB, v.yB, ds.x1, ds.y1, ds.x2, ds.y2, xr, yr)
+        && Compte_blancs(xr, yr, s.xm, s.ym, Plan1) < p.seuil_trou) {
+        r.type = 't';
+        r.premier = 1, r.second = 0;
+        return r;
+    }
+    if (ds.existe && dv.existe && Intersection_segments(dv.x1, dv.y1, dv.x2, dv.y2, ds.x1, ds.y1, ds.x2, ds.y2, xr, yr)
+        && Compte_blancs(xr, yr, s.xm, s.ym, Plan1) < p.seuil_trou
+        && Compte_blancs(xr, yr, v.xm, v.ym, Plan1) < p.seuil_trou)
+        r.type = 'l';
+    return r;
+}
