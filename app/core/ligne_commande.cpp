@@ -26,7 +26,9 @@ int Analyse_ligne_commande(const std::string& image)
     const int format = Lit_param_entier("Format_GXL");
     ecrits = Ecrit_graphe_gxl(Rep_travail + "/Rlignaxe.gxl", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
                               Liste_arcs_VV, Liste_arcs_QV, format) && ecrits;
-    Ecrit_texte(1, "Resultats enregistrés");
+    // A file that could not be written was reported by its writer; saying
+    // the results were saved would then be false.
+    if (ecrits) Ecrit_texte(1, "Resultats enregistrés");
     return chargee && ecrits ? 0 : 1;
 }
 

@@ -1,0 +1,226 @@
+// The command-line run, as a user starts it: the built program in a scratch
+// current directory holding its own param.dat.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/support.h"
+
+namespace fs = std::filesystem;
+using tmtest::Lit_texte;
+
+namespace {
+
+struct Execution {
+    int statut = -1;
+    std::string sortie, erreurs;
+};
+
+class LigneCommande : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static std::mt19937_64 rng(std::random_device{}());
+        racine = fs::temp_directory_path() / ("tracemorph-cli-" + std::to_string(::getpid()) + "-" + std::to_string(rng()));
+        courant = racine / "courant";
+        images = racine / "images";
+        fs::create_directories(courant);
+        fs::create_directories(images);
+        tmtest::Ecrit_param(courant, tmtest::Parametres_defaut());
+    }
+    void TearDown() override { fs::remove_all(racine); }
+
+    // Copies a test image into the images directory (never the current one).
+    fs::path Image(const std::string& nom, const std::string& copie = "")
+    {
+        const fs::path p = images / (copie.empty() ? nom : copie);
+        fs::create_directories(p.parent_path());
+        fs::copy_file(fs::path(TM_TEST_DATA) / nom, p, fs::copy_options::overwrite_existing);
+        return p;
+    }
+
+    Execution Lance(const std::vector<std::string>& args)
+    {
+        const fs::path out = racine / "stdout", err = racine / "stderr";
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(courant.c_str()) != 0) ::_exit(126);
+            const int nul = ::open("/dev/null", O_RDONLY);
+            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(nul, 0);
+            ::dup2(o, 1);
+            ::dup2(e, 2);
+            const std::string prog = TM_BUILD_DIR "/tracemorph";
+            std::vector<char*> argv{const_cast<char*>(prog.c_str())};
+            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(prog.c_str(), argv.data());
+            ::_exit(127);
+        }
+        Execution r;
+        int st = 0;
+        ::waitpid(pid, &st, 0);
+        r.statut = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+        r.sortie = Lit_texte(out);
+        r.erreurs = Lit_texte(err);
+        return r;
+    }
+
+    static bool Finit_par(const std::string& s, const std::string& fin)
+    {
+        return s.size() >= fin.size() && s.compare(s.size() - fin.size(), fin.size(), fin) == 0;
+    }
+    static bool Xml_bien_forme(const fs::path& p)
+    {
+        return std::system(("xmllint --noout '" + p.string() + "' 2>/dev/null").c_str()) == 0;
+    }
+    // Both result files in the current directory, the GXL well-formed.
+    void Verifie_resultats(const std::string& nom_image)
+    {
+        ASSERT_TRUE(fs::exists(courant / "Rlignaxe.dat"));
+        ASSERT_TRUE(fs::exists(courant / "Rlignaxe.gxl"));
+        const std::string t = Lit_texte(courant / "Rlignaxe.dat");
+        EXPECT_EQ(t.rfind(" - Resultats Vectorisation - \n - (Image " + nom_image + ") - \n", 0), 0u) << t;
+        EXPECT_TRUE(Finit_par(t, "\nFin"));
+        EXPECT_TRUE(Xml_bien_forme(courant / "Rlignaxe.gxl"));
+    }
+    std::string Texte_vide(const std::string& nom_image) const
+    {
+        return " - Resultats Vectorisation - \n - (Image " + nom_image + ") - \n -===================-\n\n\nFin";
+    }
+    std::string Gxl_vide(const std::string& nom_image) const
+    {
+        return "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n<gxl>\n <graph id=\"" + nom_image +
+               ".gxl\">\n\n </graph>\n</gxl>\n";
+    }
+
+    fs::path racine, courant, images;
+};
+
+TEST_F(LigneCommande, BitmapIsAnalysedIntoTheStartDirectory)
+{
+    for (const char* nom : {"tiny_13x7.bmp", "tiny_13x7_blackfirst.bmp", "bath_plan.bmp"}) {
+        fs::remove(courant / "Rlignaxe.dat");
+        fs::remove(courant / "Rlignaxe.gxl");
+        const Execution r = Lance({Image(nom).string()});
+        EXPECT_EQ(r.statut, 0) << nom << "\n" << r.erreurs;
+        EXPECT_TRUE(Finit_par(r.sortie, "\nResultats enregistrés\n") || r.sortie == "Resultats enregistrés\n")
+            << r.sortie;
+        EXPECT_EQ(r.erreurs, "");
+        Verifie_resultats(nom);
+        EXPECT_FALSE(fs::exists(images / "Rlignaxe.dat"));
+        EXPECT_FALSE(fs::exists(images / "Rlignaxe.gxl"));
+    }
+    // bath_plan is a real drawing: it must give primitives and relations.
+    const std::string t = Lit_texte(courant / "Rlignaxe.dat");
+    EXPECT_NE(t.find("\nVecteur 0 : "), std::string::npos);
+}
+
+TEST_F(LigneCommande, SecondArgumentHasNoEffect)
+{
+    const std::string image = Image("tiny_13x7.bmp").string();
+    const Execution seul = Lance({image});
+    const std::string t = Lit_texte(courant / "Rlignaxe.dat"), g = Lit_texte(courant / "Rlignaxe.gxl");
+    const Execution deux = Lance({image, "--version"});
+    EXPECT_EQ(deux.statut, seul.statut);
+    EXPECT_EQ(deux.sortie, seul.sortie);
+    EXPECT_EQ(Lit_texte(courant / "Rlignaxe.dat"), t);
+    EXPECT_EQ(Lit_texte(courant / "Rlignaxe.gxl"), g);
+}
+
+TEST_F(LigneCommande, UnreadableImageStillWritesEmptyResultsAndFails)
+{
+    tmtest::Ecrit_fichier(images / "texte.bmp", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+    auto tronque = tmtest::Lit_fichier(fs::path(TM_TEST_DATA) / "tiny_13x7.bmp");
+    tronque.resize(40);
+    tmtest::Ecrit_fichier(images / "tronque.bmp", tronque);
+    for (const char* nom : {"absent.bmp", "texte.bmp", "tronque.bmp"}) {
+        const Execution r = Lance({(images / nom).string()});
+        EXPECT_NE(r.statut, 0) << nom;
+        EXPECT_NE(r.erreurs.find("Error: Error in Image file !\n"), std::string::npos) << nom << r.erreurs;
+        EXPECT_EQ(Lit_texte(courant / "Rlignaxe.dat"), Texte_vide(nom));
+        EXPECT_EQ(Lit_texte(courant / "Rlignaxe.gxl"), Gxl_vide(nom));
+    }
+}
+
+TEST_F(LigneCommande, ConvertedImageWithASpaceInItsPathIsRefused)
+{
+    const fs::path image = Image("drawing_gray8.png", "avec espace/drawing gray8.png");
+    const Execution r = Lance({image.string()});
+    EXPECT_NE(r.statut, 0);
+    EXPECT_NE(r.erreurs.find("Error: Space are forbidden in image path !\n"), std::string::npos) << r.erreurs;
+    EXPECT_EQ(Lit_texte(courant / "Rlignaxe.dat"), Texte_vide("drawing gray8.png"));
+    EXPECT_EQ(Lit_texte(courant / "Rlignaxe.gxl"), Gxl_vide("drawing gray8.png"));
+    EXPECT_FALSE(fs::exists(courant / "tmp.bmp"));  // the converter was not run
+}
+
+TEST_F(LigneCommande, OtherFormatsGoThroughTheConverter)
+{
+    for (const char* nom : {"drawing_gray8.png", "drawing_g4.tif", "drawing.gif"}) {
+        const Execution r = Lance({Image(nom).string()});
+        EXPECT_EQ(r.statut, 0) << nom << "\n" << r.erreurs;
+        EXPECT_EQ(r.erreurs, "") << nom;
+        Verifie_resultats(nom);
+        EXPECT_TRUE(fs::exists(courant / "tmp.bmp"));
+    }
+}
+
+TEST_F(LigneCommande, MissingParameterFileIsReportedAtEachLookup)
+{
+    fs::remove(courant / "param.dat");
+    const Execution r = Lance({Image("tiny_13x7.bmp").string()});
+    const std::string message = "Erreur: Ouverture " + courant.string() + "/param.dat impossible !\n";
+    size_t n = 0;
+    for (size_t p = r.erreurs.find(message); p != std::string::npos; p = r.erreurs.find(message, p + 1)) n++;
+    EXPECT_GE(n, 2u) << r.erreurs;  // at least Resolution and Format_GXL
+    EXPECT_TRUE(Finit_par(r.sortie, "Resultats enregistrés\n")) << r.sortie;
+    Verifie_resultats("tiny_13x7.bmp");
+    // -255 as the selector: the full variant.
+    EXPECT_NE(Lit_texte(courant / "Rlignaxe.gxl").find(" <graph id=\"tiny_13x7.bmp.gxl\">"), std::string::npos);
+}
+
+TEST_F(LigneCommande, FormatGxlOneGivesTheMatcherVariant)
+{
+    auto p = tmtest::Parametres_defaut();
+    p["Format_GXL"] = "1";
+    tmtest::Ecrit_param(courant, p);
+    const Execution r = Lance({Image("bath_plan.bmp").string()});
+    EXPECT_EQ(r.statut, 0);
+    const std::string g = Lit_texte(courant / "Rlignaxe.gxl");
+    EXPECT_NE(g.find("<gxl>\n<graph id=\"graph0\">\n\n"), std::string::npos);
+    EXPECT_EQ(g.find("Vecteur"), std::string::npos);
+    EXPECT_EQ(g.find("<string>CC</string>"), std::string::npos);
+    EXPECT_TRUE(Xml_bien_forme(courant / "Rlignaxe.gxl"));
+}
+
+TEST_F(LigneCommande, ResultFileThatCannotBeWrittenFailsTheRun)
+{
+    fs::create_directory(courant / "Rlignaxe.dat");
+    const Execution r = Lance({Image("tiny_13x7.bmp").string()});
+    EXPECT_NE(r.statut, 0);
+    EXPECT_NE(r.erreurs.find("Erreur: Ouverture " + courant.string() + "/Rlignaxe.dat impossible !\n"),
+              std::string::npos) << r.erreurs;
+    EXPECT_EQ(r.sortie.find("Resultats enregistrés"), std::string::npos);
+    EXPECT_TRUE(Xml_bien_forme(courant / "Rlignaxe.gxl"));  // the run went on
+}
+
+TEST_F(LigneCommande, HelpAndVersionWriteNoFile)
+{
+    const Execution aide = Lance({"--help"});
+    EXPECT_EQ(aide.statut, 0);
+    EXPECT_EQ(aide.sortie.rfind("Usage: tracemorph", 0), 0u) << aide.sortie;
+    const Execution version = Lance({"--version"});
+    EXPECT_EQ(version.statut, 0);
+    EXPECT_NE(version.sortie.find(TRACEMORPH_VERSION), std::string::npos);
+    EXPECT_FALSE(fs::exists(courant / "Rlignaxe.dat"));
+    EXPECT_FALSE(fs::exists(courant / "Rlignaxe.gxl"));
+}
+
+}  // namespace
