@@ -1,0 +1,146 @@
+// The main window: menus, command buttons, log panel, progress bar, mode
+// box, Stop/GO panel and the image area. Handlers only read the widgets,
+// call the analysis and refresh the view.
+#pragma once
+#include <QLabel>
+#include <QMainWindow>
+#include <memory>
+#include <vector>
+
+#include "app/core/shell.h"
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+class ImageW1;
+class Interactions;
+class TForm1;
+class TMain1;
+
+// The Stop/GO panel: a panel that reacts to a click like a button.
+class PanneauBouton : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+signals:
+    void clicked();
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+// The analysis' view of the window.
+class FrontendFenetre : public Frontend {
+public:
+    explicit FrontendFenetre(TMain1& w) : w_(w) {}
+    void log_changed(bool cleared, std::string_view piece) override;
+    void progress(int minimum, int maximum, int position, bool visible) override;
+    void beep_short() override;
+    void beep_end() override;
+    void wait_pause() override;
+    void message_box(std::string_view text, std::string_view caption) override;
+    void input(std::string& buffer, std::string_view prompt) override;
+    void process_events() override;
+    void show_plane2(int x, int y) override;
+    void repaint() override;
+    void set_caption(std::string_view caption) override;
+    void set_plane_label(std::string_view label) override;
+    void reset_scrollbars() override;
+    void pause_changed(bool paused) override;
+    void mode_changed(int mode) override;
+private:
+    TMain1& w_;
+};
+
+class TMain1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // `interactions` (owned) answers the dialogs and plays the signals;
+    // null for the real ones. Installs the window as the analysis' front end.
+    explicit TMain1(Interactions* interactions = nullptr, QWidget* parent = nullptr);
+    ~TMain1() override;
+    // Form1 is created after the main window and handed over here.
+    void Attache_form1(TForm1* form);
+    Interactions& Dialogues() { return *interactions_; }
+
+    // Controls, named after the components they stand for.
+    ImageW1* ImageW1_;
+    QFrame* InfoP1;
+    QLabel* DebugL2;
+    QLineEdit* EditMain1;
+    QLabel* CycleL1;
+    QProgressBar* ProgressBar1;
+    QLabel* Label2;
+    QLabel* Label1;
+    QFrame* BoutonsP1;
+    QGroupBox* GroupBoxBtns;
+    QPushButton *Vectorisation1, *Texte1, *NonUtilise1, *Symboles1, *TexteSpot1, *ArcSpot1, *Analyse1;
+    QLabel* TextL3;
+    QGroupBox* GroupBoxPlans;
+    PanneauBouton* StopP1;
+    QToolButton* Plan2_1;
+    // Menu items.
+    QAction *Ouvrir1, *Fermer1, *SauverP21, *Information1, *Quitter1;
+    QAction *ZoomIn1, *ZoomOut1, *EffacerP21, *CopieP2P11;
+    QAction *AxeMedian1, *Pretraitement1, *Contours1, *NettoyageCC1;
+    QAction *Vectorisation2, *Graphe2, *GraphforSimgraph1;
+    QAction *ReglageVecto1, *ReglageGraphe1, *Version1, *Aide1;
+
+    // Front-end work, called through FrontendFenetre.
+    void Affiche_log();
+    void Affiche_progression(int minimum, int maximum, int position, bool visible);
+    void Attend_fin_pause();
+    void Pause_changee(bool en_pause);
+    void Saisie_form1(std::string& texte, std::string_view invite);
+    void Affiche_stop_go();
+
+public slots:
+    void Ouvrir1Click();
+    void Fermer1Click();
+    void SauverP21Click();
+    void Information1Click();
+    void ZoomIn1Click();
+    void ZoomOut1Click();
+    void EffacerP21Click();
+    void CopieP2P11Click();
+    void AxeMedian1Click();
+    void Pretraitement1Click();
+    void Contours1Click();
+    void NettoyageCC1Click();
+    void Vectorisation2Click();
+    void Graphe2Click();
+    void GraphforSimgraph1Click();
+    void Version1Click();
+    void Aide1Click();
+    void vectorisation1Click();
+    void Texte1Click();
+    void StopP1Click();
+    void Plan2_1Click();
+    void A_faire();
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void Construit_menus();
+    void Construit_fenetre();
+    void Repeint();
+    void Zoom_depuis_source(int facteur);
+    void Souris_bougee(QPoint client);
+    void Souris_relachee(QPoint client);
+
+    std::unique_ptr<Interactions> interactions_;
+    FrontendFenetre frontend_;
+    TForm1* form1_ = nullptr;
+    std::unique_ptr<TForm1> form1_propre_;  // only when none was attached
+    QString nom_resultats_;                 // last confirmed listing name
+    std::vector<QAction*> actions_liberant_;
+    std::vector<QWidget*> boutons_liberant_;
+    int profondeur_pause_ = 0;
+    bool fermeture_ = false;
+};
