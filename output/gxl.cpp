@@ -1,4 +1,3 @@
-#include <cctype>
 #include <string>
 
 #include "app/core/shell.h"
@@ -107,14 +106,17 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
         if (!aqq->Q1 || !aqq->Q2) continue;
         const int angle = Angle_arc(aqq->Q1->angle1, aqq->Q2->angle1);
         const char type = Normalise_type(aqq->type);
-        if (apparieur)
+        if (apparieur) {
             // The matchers know no lower-case relation: "t" goes as "T", "l"
-            // as "L", while the arc keeps its own type.
+            // as "L", while the arc keeps its own type. (ASCII by hand: the
+            // window runs under the user's locale.)
+            const char ecrit = type >= 'a' && type <= 'z' ? static_cast<char>(type - 'a' + 'A') : type;
             Ajoute(s, "<edge id=\"edge%d\" from=\"n%d\" to=\"n%d\">\n<attr name=\"relA\">\n<string>%d</string>\n"
                       "</attr>\n<attr name=\"Type\">\n<string>%c</string>\n</attr>\n</edge>\n\n",
-                   a, aqq->Q1->numero, aqq->Q2->numero, angle, std::toupper(static_cast<unsigned char>(type)));
-        else
+                   a, aqq->Q1->numero, aqq->Q2->numero, angle, ecrit);
+        } else {
             Arete_complete(s, a, aqq->Q1->numero, aqq->Q2->numero, angle, type, aqq->score);
+        }
     }
     if (!apparieur) {
         for (; avv; avv = avv->suivant, a++) {
