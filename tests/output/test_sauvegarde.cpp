@@ -1,4 +1,5 @@
 // The Save menu's result commands, without their dialog.
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -12,6 +13,11 @@ namespace fs = std::filesystem;
 using tmtest::Lit_texte;
 
 namespace {
+
+bool Xml_bien_forme(const fs::path& p)
+{
+    return std::system(("xmllint --noout '" + p.string() + "' 2>/dev/null").c_str()) == 0;
+}
 
 class Sauvegarde : public tmtest::Environnement {
 protected:
@@ -54,8 +60,10 @@ TEST_F(Sauvegarde, GraphCommandsReplaceTheSameGxlFile)
 {
     EXPECT_TRUE(Sauve_graphe_simgraph());
     EXPECT_EQ(Lit_texte(dir / "Rlignaxe.gxl").find("<gxl>\n<graph id=\"graph0\">\n"), 55u);
+    EXPECT_TRUE(Xml_bien_forme(dir / "Rlignaxe.gxl"));
     EXPECT_FALSE(fs::exists(dir / "Rlignaxe.dat"));
     EXPECT_TRUE(Sauve_graphe_gxl_txt());
+    EXPECT_TRUE(Xml_bien_forme(dir / "Rlignaxe.gxl"));
     const std::string g = Lit_texte(dir / "Rlignaxe.gxl");
     EXPECT_NE(g.find(" <graph id=\".gxl\">"), std::string::npos);
     EXPECT_NE(g.find("<string>Quad</string>"), std::string::npos);
