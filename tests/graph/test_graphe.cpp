@@ -1,0 +1,446 @@
+// Graph construction: zone of influence, relation classification, arc
+// directions, candidate tables, the graph command, step-by-step mode.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "graph/arcs.h"
+#include "graph/construction.h"
+#include "graph/graphe.h"
+#include "graph/zone.h"
+#include "tests/support/support.h"
+#include "vecto/geometrie.h"
+#include "vecto/records.h"
+
+using namespace tmtest;
+
+namespace {
+
+// A quadrilateral given by its four sides' ends: side 1 (i -> f), side 2
+// (i -> f). Angles and length from the sides.
+Quad* Quad_cotes(int x1i, int y1i, int x1f, int y1f, int x2i, int y2i, int x2f, int y2f)
+{
+    auto* q = new Quad;
+    q->x1i = x1i, q->y1i = y1i, q->x1f = x1f, q->y1f = y1f;
+    q->x2i = x2i, q->y2i = y2i, q->x2f = x2f, q->y2f = y2f;
+    q->angle1 = Angle_vecteur(x1i, y1i, x1f, y1f);
+    q->angle2 = Angle_vecteur(x2i, y2i, x2f, y2f);
+    q->length = Max_ent(Longueur_vecteur(x1i, y1i, x1f, y1f), Longueur_vecteur(x2i, y2i, x2f, y2f));
+    return q;
+}
+
+// A straight stroke from B = (x0, y0) to A = (x1, y1), horizontal or
+// vertical, half-thickness h: axis end A is (x1, y1), B is (x0, y0).
+Quad* Trait(int x0, int y0, int x1, int y1, int h)
+{
+    const int nx = y0 == y1 ? 0 : h, ny = y0 == y1 ? -h : 0;
+    return Quad_cotes(x0 + nx, y0 + ny, x1 + nx, y1 + ny, x1 - nx, y1 - ny, x0 - nx, y0 - ny);
+}
+
+Vecteur* Vect(int xi, int yi, int xf, int yf)
+{
+    auto* v = new Vecteur;
+    v->xi = xi, v->yi = yi, v->xf = xf, v->yf = yf;
+    v->length = Longueur_vecteur(xi, yi, xf, yf);
+    v->angle = Angle_vecteur(xi, yi, xf, yf);
+    return v;
+}
+
+void Pose(const std::vector<Quad*>& qs, const std::vector<Vecteur*>& vs = {})
+{
+    Quad* fq = nullptr;
+    for (Quad* q : qs) fq = Ajoute_en_queue(Liste_quads, fq, q);
+    Nb_quads = static_cast<int>(qs.size());
+    Vecteur* fv = nullptr;
+    for (Vecteur* v : vs) fv = Ajoute_en_queue(Liste_vecteurs, fv, v);
+}
+
+template <class T>
+int Rang(const T* tete, const void* p)
+{
+    int i = 0;
+    for (; tete; tete = tete->suivant, i++)
+        if (tete == p) return i;
+    return -1;
+}
+
+// Arcs as "type first second" with list positions of the ends (q for a
+// quadrilateral, v for a vector), in list order.
+std::vector<std::string> Arcs()
+{
+    std::vector<std::string> r;
+    auto nom = [](char k, int i) { return std::string(1, k) + std::to_string(i); };
+    for (ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant)
+        r.push_back(std::string(1, a->type) + " " + nom('q', Rang(Liste_quads, a->Q1)) + " " + nom('q', Rang(Liste_quads, a->Q2)));
+    for (ArcQV* a = Liste_arcs_QV; a; a = a->suivant)
+        r.push_back(std::string(1, a->type) + " " + nom('q', Rang(Liste_quads, a->Q1)) + " " + nom('v', Rang(Liste_vecteurs, a->V2)));
+    for (ArcVV* a = Liste_arcs_VV; a; a = a->suivant)
+        r.push_back(std::string(1, a->type) + " " + nom('v', Rang(Liste_vecteurs, a->V1)) + " " + nom('v', Rang(Liste_vecteurs, a->V2)));
+    return r;
+}
+
+using V = std::vector<std::string>;
+
+class Graphe : public Environnement {
+protected:
+    void SetUp() override
+    {
+        Environnement::SetUp();
+        Image_blanche(300, 300);
+        Graphe_recherche_directe = false;
+    }
+    void TearDown() override
+    {
+        Graphe_recherche_directe = false;
+        Mode_trace = 0;
+        Environnement::TearDown();
+    }
+};
+
+}  // namespace
+
+TEST(Zone, CornersRoundedUpAndPointSourceSquare)
+{
+    struct Cas { int xA, yA, xB, yB, d; int c[8]; };
+    const Cas cas[] = {
+        {100, 50, 10, 50, 5, {105, 45, 5, 45, 5, 55, 105, 55}},
+        {0, 0, 30, 40, 7, {-10, -1, 30, 51, 40, 41, 0, -11}},
+        {20, 30, 20, 30, 4, {16, 34, 24, 34, 24, 26, 16, 26}},  // coinciding ends: a square
+    };
+    for (const Cas& c : cas) {
+        const Zone z = Zone_influence(c.xA, c.yA, c.xB, c.yB, c.d);
+        for (int k = 0; k < 4; k++) {
+            EXPECT_EQ(z.x[k], c.c[2 * k]) << "corner " << k + 1 << " of source " << c.xA << "," << c.yA;
+            EXPECT_EQ(z.y[k], c.c[2 * k + 1]) << "corner " << k + 1 << " of source " << c.xA << "," << c.yA;
+        }
+    }
+    // The square catches a point near the source in every direction.
+    const Zone z = Zone_influence(20, 30, 20, 30, 4);
+    EXPECT_EQ(Dans_zone(z, 17, 31, 17, 31), 1);
+    EXPECT_EQ(Dans_zone(z, 23, 28, 23, 28), 1);
+    EXPECT_EQ(Dans_zone(z, 40, 40, 40, 40), 0);
+}
+
+TEST(Zone, FullLineOfCoincidingEndsDoesNotExist)
+{
+    Largeur = 100, Hauteur = 80;
+    EXPECT_FALSE(Droite_pleine(5, 5, 5, 5, 90).existe);
+    const Droite h = Droite_pleine(10, 20, 50, 20, 0);
+    ASSERT_TRUE(h.existe);
+    EXPECT_EQ(std::vector<int>({h.x1, h.y1, h.x2, h.y2}), std::vector<int>({1, 20, 100, 20}));
+    const Droite v = Droite_pleine(30, 10, 30, 50, 90);
+    ASSERT_TRUE(v.existe);
+    EXPECT_EQ(std::vector<int>({v.x1, v.y1, v.x2, v.y2}), std::vector<int>({30, 1, 30, 80}));
+    Largeur = Hauteur = 0;
+}
+
+TEST_F(Graphe, QuadRelationsAndTheirDirection)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<Quad*> (*quads)();
+        V attendu;
+    };
+    const Cas cas[] = {
+        {"X between crossing strokes, the longer first",
+         [] { return std::vector<Quad*>{Trait(10, 50, 110, 50, 3), Trait(50, 10, 50, 90, 3)}; },
+         {"X q0 q1"}},
+        {"T with the bar as source",
+         [] { return std::vector<Quad*>{Trait(10, 50, 90, 50, 3), Trait(50, 90, 50, 52, 3)}; },
+         {"T q0 q1"}},
+        {"T with the stem as source: the bar still first",
+         [] { return std::vector<Quad*>{Trait(50, 150, 50, 52, 3), Trait(10, 50, 90, 50, 3)}; },
+         {"T q1 q0"}},
+        {"~ across a short gap",
+         [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3), Trait(63, 50, 100, 50, 3)}; },
+         {"~ q0 q1"}},
+        {"no arc across a long gap",
+         [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3), Trait(69, 50, 100, 50, 3)}; },
+         {}},
+        {"_ when only end sides cut, parallel",
+         [] { return std::vector<Quad*>{Quad_cotes(10, 47, 60, 47, 60, 53, 10, 53),
+                                        Quad_cotes(62, 45, 100, 45, 100, 55, 58, 55)}; },
+         {"_ q0 q1"}},
+        {"L when only end sides cut, not parallel",
+         [] { return std::vector<Quad*>{Quad_cotes(10, 47, 60, 47, 60, 53, 10, 53),
+                                        Quad_cotes(62, 45, 100, 5, 110, 15, 58, 55)}; },
+         {"L q0 q1"}},
+    };
+    for (const Cas& c : cas) {
+        Remise_a_zero();
+        Image_blanche(300, 300);
+        Pose(c.quads());
+        EXPECT_EQ(Construit_graphe_QQV(), 1);
+        EXPECT_EQ(Arcs(), c.attendu) << c.nom;
+        for (ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant) EXPECT_EQ(a->score, 0.0);
+    }
+}
+
+TEST_F(Graphe, SideBySideNeedsTheSecondTolerance)
+{
+    Parametres({{"distZI", "25"}, {"Angle_TL", "15"}, {"Angle_TP", "10"}});
+    // Two horizontal strokes 20 pixels apart, ends facing each other.
+    Pose({Trait(10, 50, 90, 50, 3), Trait(10, 70, 90, 70, 3)});
+    Construit_graphe_QQV();
+    EXPECT_EQ(Arcs(), V({"P q0 q1"}));
+
+    // Directions 6 degrees apart: parallel under Angle_TL, not under Angle_TP.
+    Remise_a_zero();
+    Image_blanche(300, 300);
+    Parametres({{"Angle_TP", "3"}});
+    Pose({Trait(10, 50, 90, 50, 3), Quad_cotes(10, 67, 90, 59, 90, 65, 10, 73)});
+    const int d2 = (Liste_quads->suivant->angle1 + Liste_quads->suivant->angle2) / 2;
+    ASSERT_GE(d2, 3);
+    ASSERT_LT(d2, 15);
+    Construit_graphe_QQV();
+    EXPECT_EQ(Arcs(), V{});
+}
+
+TEST_F(Graphe, NumberedQuadIsNoSourceButStillSecondEnd)
+{
+    // q0 crosses q1, q1 crosses q2; q2 lies outside q0's zone.
+    auto pose = [](int numero) {
+        Remise_a_zero();
+        Image_blanche(300, 300);
+        Quad* q1 = Trait(50, 10, 50, 150, 3);
+        q1->numero = numero;
+        Pose({Trait(10, 20, 120, 20, 3), q1, Trait(30, 140, 80, 140, 3)});
+    };
+    pose(0);
+    Construit_graphe_QQV();
+    EXPECT_EQ(Arcs(), V({"X q0 q1", "X q1 q2"}));
+    pose(1000);
+    Construit_graphe_QQV();
+    EXPECT_EQ(Arcs(), V({"X q0 q1"}));
+}
+
+TEST_F(Graphe, FullCandidateTableRestartsWithABeep)
+{
+    // n small strokes crossing a long source; numbered so they are no sources.
+    auto pose = [](int n) {
+        Remise_a_zero();
+        Image_blanche(300, 300);
+        std::vector<Quad*> qs{Trait(0, 50, 400, 50, 2)};
+        std::vector<Vecteur*> vs;
+        for (int i = 0; i < n; i++) {
+            qs.push_back(Trait(10 + 2 * i, 44, 10 + 2 * i, 56, 1));
+            qs.back()->numero = 1000;
+            vs.push_back(Vect(10 + 2 * i, 44, 10 + 2 * i, 56));
+        }
+        Pose(qs, vs);
+    };
+    for (bool direct : {false, true}) {
+        Graphe_recherche_directe = direct;
+        for (int n : {148, 149, 150}) {
+            fe = FrontendEnregistreur{};
+            pose(n);
+            Construit_graphe_QQV();
+            const int attendus = n == 149 ? 0 : n == 150 ? 1 : 148;
+            EXPECT_EQ(Compte_liste(Liste_arcs_QQ), attendus) << n;
+            EXPECT_EQ(Compte_liste(Liste_arcs_QV), attendus) << n;
+            EXPECT_EQ(fe.bips_fin, n >= 149 ? 2 : 0) << n;
+            if (n == 150) {
+                EXPECT_EQ(Liste_arcs_QQ->Q2, Dernier(Liste_quads));  // the 150th overwrote place 1
+                EXPECT_EQ(Liste_arcs_QV->V2, Dernier(Liste_vecteurs));
+            }
+        }
+    }
+}
+
+TEST_F(Graphe, QuadVectorRelations)
+{
+    struct Cas {
+        const char* nom;
+        Quad* (*quad)();
+        Vecteur* (*vect)();
+        std::map<std::string, std::string> params;
+        std::string attendu;
+    };
+    const Cas cas[] = {
+        {"X through both long sides", [] { return Trait(10, 50, 90, 50, 3); },
+         [] { return Vect(50, 40, 50, 60); }, {}, "X q0 v0"},
+        {"T through one long side", [] { return Trait(10, 50, 90, 50, 3); },
+         [] { return Vect(50, 50, 50, 70); }, {}, "T q0 v0"},
+        {"across the end side only: proximity gives ~", [] { return Trait(10, 50, 60, 50, 3); },
+         [] { return Vect(55, 50, 65, 50); }, {{"Seuil_Trou", "10"}}, "~ q0 v0"},
+        {"vector as the bar of a t: quad still first", [] { return Trait(50, 100, 50, 60, 3); },
+         [] { return Vect(20, 55, 80, 55); }, {{"Seuil_Trou", "10"}}, "t q0 v0"},
+    };
+    for (const Cas& c : cas) {
+        Remise_a_zero();
+        Image_blanche(300, 300);
+        Rectangle_noir(Plan1, 47, 60, 53, 100);
+        Parametres(Parametres_defaut());
+        Parametres(c.params);
+        Pose({c.quad()}, {c.vect()});
+        Construit_graphe_QQV();
+        EXPECT_EQ(Arcs(), V({c.attendu})) << c.nom;
+    }
+}
+
+TEST_F(Graphe, VectorRelations)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<Vecteur*> (*vects)();
+        V attendu;
+    };
+    const Cas cas[] = {
+        {"L at a common end", [] { return std::vector<Vecteur*>{Vect(10, 50, 90, 50), Vect(90, 50, 90, 10)}; },
+         {"L v0 v1"}},
+        {"S at a common end, nearly aligned",
+         [] { return std::vector<Vecteur*>{Vect(10, 50, 90, 50), Vect(90, 50, 140, 45)}; },
+         {"S v0 v1"}},
+        {"T: candidate ends on the source",
+         [] { return std::vector<Vecteur*>{Vect(10, 50, 90, 50), Vect(50, 50, 50, 80)}; }, {"T v0 v1"}},
+        {"T: source ends on the candidate, source still first",
+         [] { return std::vector<Vecteur*>{Vect(50, 50, 50, 150), Vect(10, 50, 90, 50)}; }, {"T v0 v1"}},
+        {"X away from the ends", [] { return std::vector<Vecteur*>{Vect(10, 50, 90, 50), Vect(50, 20, 50, 70)}; },
+         {"X v0 v1"}},
+        {"~ across a dash gap", [] { return std::vector<Vecteur*>{Vect(10, 50, 40, 50), Vect(43, 50, 70, 50)}; },
+         {"~ v0 v1"}},
+        {"t: prolonged candidate meets the source",
+         [] { return std::vector<Vecteur*>{Vect(10, 50, 90, 50), Vect(50, 53, 50, 80)}; }, {"t v0 v1"}},
+        {"t: prolonged source meets the candidate",
+         [] { return std::vector<Vecteur*>{Vect(50, 53, 50, 90), Vect(10, 50, 80, 50)}; }, {"t v1 v0"}},
+    };
+    for (const Cas& c : cas) {
+        Remise_a_zero();
+        Image_blanche(300, 300);
+        Rectangle_noir(Plan1, 50, 53, 50, 90);  // the vertical stems of the t cases
+        Pose({}, c.vects());
+        EXPECT_EQ(Construit_graphe_VV(), 1);
+        EXPECT_EQ(Arcs(), c.attendu) << c.nom;
+    }
+    // Directions 10 and 12 at a common end are parallel under Angle_TL.
+    Remise_a_zero();
+    Image_blanche(300, 300);
+    Vecteur* a = Vect(10, 100, 60, 100);
+    Vecteur* b = Vect(60, 100, 110, 90);
+    a->angle = 10, b->angle = 12;
+    Pose({}, {a, b});
+    Construit_graphe_VV();
+    EXPECT_EQ(Arcs(), V({"S v0 v1"}));
+}
+
+TEST_F(Graphe, VectorTableOf149ExaminesNone)
+{
+    for (int n : {149, 150}) {
+        Remise_a_zero();
+        Image_blanche(300, 300);
+        fe = FrontendEnregistreur{};
+        std::vector<Vecteur*> vs{Vect(0, 50, 400, 50)};
+        for (int i = 0; i < n; i++) vs.push_back(Vect(10 + 2 * i, 45, 10 + 2 * i, 55));
+        // The short ones are parallel and far from each other's middles: no arcs between them.
+        Pose({}, vs);
+        Parametres({{"distZI_Vect", "1"}});
+        Construit_graphe_VV();
+        EXPECT_EQ(fe.bips_fin, 1) << n;
+        int depuis_source = 0;
+        for (ArcVV* a = Liste_arcs_VV; a; a = a->suivant) depuis_source += a->V1 == Liste_vecteurs;
+        EXPECT_EQ(depuis_source, n == 149 ? 0 : 1) << n;
+    }
+}
+
+TEST_F(Graphe, EmptyListsAndStartLines)
+{
+    EXPECT_EQ(Construit_graphe_QQV(), 0);
+    EXPECT_EQ(Texte_log(), "");
+    EXPECT_EQ(Construit_graphe_VV(), 0);
+    EXPECT_EQ(Texte_log(), "\n* Constr. du Graphe (10)...");
+}
+
+TEST_F(Graphe, CommandWithoutQuadsBuildsVectorsOnlyAndBeepsTwice)
+{
+    Pose({}, {Vect(10, 50, 90, 50), Vect(50, 20, 50, 70)});
+    Commande_graphe();
+    EXPECT_EQ(Texte_log(),
+              "\n - Tri Vecteur (selon lg).\n - Tri termine\n* Constr. du Graphe (10)...\n GrapheVV Ok. ");
+    EXPECT_EQ(fe.bips_fin, 2);
+    EXPECT_EQ(Arcs(), V({"X v0 v1"}));
+}
+
+TEST_F(Graphe, ShortQuadFilterThreshold)
+{
+    struct Cas { const char* valeur; int restants; };
+    const Cas cas[] = {{"0", 2}, {"5", 1}, {nullptr, 2}};  // missing: -255 removes nothing
+    for (const Cas& c : cas) {
+        Remise_a_zero();
+        Image_blanche(300, 300);
+        if (c.valeur) Parametres({{"Seuil_LgQ", c.valeur}});
+        else Sans_parametre("Seuil_LgQ");
+        Pose({Trait(10, 50, 90, 50, 3), Trait(200, 200, 204, 200, 1)});
+        Commande_graphe();
+        EXPECT_EQ(Nb_quads, c.restants) << (c.valeur ? c.valeur : "missing");
+        EXPECT_EQ(Compte_liste(Liste_quads), c.restants);
+        Parametres(Parametres_defaut());
+    }
+}
+
+TEST_F(Graphe, CommandTwiceRebuildsInsteadOfDoubling)
+{
+    Pose({Trait(10, 50, 110, 50, 3), Trait(50, 10, 50, 90, 3), Trait(60, 60, 62, 60, 1)},
+         {Vect(10, 50, 90, 50), Vect(50, 20, 50, 70), Vect(50, 53, 50, 80)});
+    Commande_graphe();
+    const V premier = Arcs();
+    EXPECT_FALSE(premier.empty());
+    EXPECT_EQ(Nb_quads, 2);  // the 2-pixel stroke went with Seuil_LgQ 5
+    Commande_graphe();
+    EXPECT_EQ(Arcs(), premier);
+}
+
+TEST_F(Graphe, StepByStepModeLogsDrawsAndPauses)
+{
+    Mode_trace = 1;
+    Pose({Trait(10, 50, 110, 50, 3), Trait(50, 10, 50, 90, 3)});
+    Construit_graphe_QQV();
+    EXPECT_EQ(Texte_log(), "\n* Constr. du Graphe (10)...\n -X*0*1  - Creation d'un Arc \n-Type : 0xF   \n Graphe QQV Ok. ");
+    EXPECT_EQ(fe.pauses, 1);
+    ASSERT_EQ(fe.affiche_p2.size(), 1u);
+    EXPECT_EQ(fe.affiche_p2[0], std::make_pair(1, 1));  // near (50, 10): never below 1
+    EXPECT_EQ(Etat_affichage, 2);
+    // Plan2 holds the last source's drawing only: its axis and zone.
+    EXPECT_EQ(Lit_pixel(50, 30, Plan2), 1);
+    EXPECT_EQ(Lit_pixel(40, 50, Plan2), 1);
+    EXPECT_EQ(Lit_pixel(20, 50, Plan2), 0);
+
+    // A T with the candidate as the bar shows "H"; none in the parallel case shows " ?? ".
+    Remise_a_zero();
+    Image_blanche(300, 300);
+    fe = FrontendEnregistreur{};
+    Efface_texte();
+    Mode_trace = 1;
+    Pose({Trait(50, 150, 50, 52, 3), Trait(10, 50, 90, 50, 3), Trait(200, 200, 280, 200, 3),
+          Trait(200, 220, 280, 220, 3)});
+    Parametres({{"distZI", "25"}, {"Angle_TP", "0"}});
+    Construit_graphe_QQV();
+    const std::string log = Texte_log();
+    EXPECT_NE(log.find("\n -H*0*1  - Creation d'un Arc \n-Type : 0xA   "), std::string::npos) << log;
+    EXPECT_NE(log.find("\n ?? \n-Type : 0x4   "), std::string::npos) << log;
+    EXPECT_EQ(fe.pauses, 2);
+}
+
+TEST_F(Graphe, IndexFindsFarEndsThatTheParityTestCallsInside)
+{
+    // The parity ray from an end beyond a corner of a tilted zone enters
+    // through that corner (two sides counted) and leaves through a side.
+    const Zone z = Zone_influence(100, 100, 160, 130, 9);
+    int trouves = 0;
+    for (int k = 0; k < 4; k++) {
+        const int dx = z.x[k] + 1000, dy = z.y[k] + 1000;
+        for (int m = 2; m <= 4; m++) {
+            const int px = -1000 + m * dx, py = -1000 + m * dy;
+            if (!Dans_zone(z, px, py, px, py)) continue;
+            trouves++;
+            Index_segments ix;
+            Index_construit(ix, {{0, 0, 1, 1}, {px, py, px, py}, {500, 500, 501, 501}}, 9);
+            std::vector<int> c;
+            Index_candidats(ix, z, 0, c);
+            EXPECT_EQ(c, std::vector<int>({1})) << px << "," << py;
+        }
+    }
+    EXPECT_GT(trouves, 0);
+}
