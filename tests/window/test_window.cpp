@@ -1,0 +1,532 @@
+// The desktop window, driven offscreen: dialogs, boxes and sounds are
+// answered by a recording provider instead of a person.
+#include <QAction>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+
+#include "app/core/shell.h"
+#include "app/window/form1.h"
+#include "app/window/image_w1.h"
+#include "app/window/interactions.h"
+#include "app/window/main1.h"
+#include "image/planes.h"
+#include "tests/support/support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class InteractionsTest : public Interactions {
+public:
+    struct Boite { QString texte, titre; };
+    struct Dialogue { QString nom, filtre; };
+    std::deque<QString> reponses;  // file dialog answers, "" for Cancel
+    std::vector<Dialogue> dialogues;
+    std::vector<Boite> boites;
+    std::function<int(TForm1&)> form;
+    int bips_fin = 0, bips_courts = 0;
+
+    QString Fichier_a_ouvrir(QWidget*, const QString& repertoire, const QString& filtre) override
+    {
+        dialogues.push_back({repertoire, filtre});
+        return Reponse();
+    }
+    QString Fichier_a_enregistrer(QWidget*, const QString& nom, const QString& filtre) override
+    {
+        dialogues.push_back({nom, filtre});
+        return Reponse();
+    }
+    void Boite_message(QWidget*, const QString& texte, const QString& titre) override { boites.push_back({texte, titre}); }
+    int Execute_form1(TForm1& f) override { return form ? form(f) : int(QDialog::Rejected); }
+    void Bip_fin() override { bips_fin++; }
+    void Bip_court() override { bips_courts++; }
+
+private:
+    QString Reponse()
+    {
+        if (reponses.empty()) return {};
+        QString r = reponses.front();
+        reponses.pop_front();
+        return r;
+    }
+};
+
+QStringList Textes(const QMenu* m)
+{
+    QStringList l;
+    for (QAction* a : m->actions()) l << (a->isSeparator() ? QString("-") : a->text());
+    return l;
+}
+
+}  // namespace
+
+class TestFenetre : public QObject {
+    Q_OBJECT
+    QTemporaryDir rep_;
+    fs::path dep_;
+    TMain1* w_ = nullptr;
+    InteractionsTest* it_ = nullptr;
+
+    void Charge(int larg, int haut)
+    {
+        tmtest::Image_blanche(larg, haut);
+        Frontend_courant().repaint();
+    }
+    void Souris(QEvent::Type type, QPoint p)
+    {
+        QMouseEvent e(type, QPointF(p), w_->ImageW1_->mapToGlobal(QPointF(p)), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w_->ImageW1_, &e);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(rep_.isValid());
+        dep_ = fs::current_path();
+        tmtest::Ecrit_param(rep_.path().toStdString(), tmtest::Parametres_defaut());
+        fs::current_path(rep_.path().toStdString());
+    }
+    void cleanupTestCase() { fs::current_path(dep_); }
+
+    void init()
+    {
+        tmtest::Remise_a_zero();
+        it_ = new InteractionsTest;
+        w_ = new TMain1(it_);
+        w_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w_));
+    }
+    void cleanup()
+    {
+        delete w_;
+        w_ = nullptr;
+        tmtest::Remise_a_zero();
+    }
+
+    void fenetre_au_demarrage()
+    {
+        QCOMPARE(w_->windowTitle(), QString("Tracemorph"));
+        QCOMPARE(QString::fromStdString(Rep_travail), rep_.path());
+        QCOMPARE(QString::fromStdString(Rep_courant), rep_.path());
+        QCOMPARE(w_->centralWidget()->size(), QSize(610, 480));
+        QCOMPARE(w_->ImageW1_->size(), QSize(610 - 145, 480 - 30));
+        QCOMPARE(w_->DebugL2->text(), QString("Debug"));
+        QVERIFY(w_->DebugL2->font().bold());
+        QCOMPARE(w_->EditMain1->text(), QString("0"));
+        QCOMPARE(w_->CycleL1->text(), QString("Cycle : 1"));
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+        QCOMPARE(w_->StopP1->text(), QString("Stop"));
+        QCOMPARE(w_->Plan2_1->text(), QString("Plan1/2"));
+        QCOMPARE(w_->ProgressBar1->maximum(), 100);
+        QVERIFY(w_->ProgressBar1->isVisible());
+        QVERIFY(!w_->ImageW1_->HorzScrollBar->isVisible() && !w_->ImageW1_->VertScrollBar->isVisible());
+
+        const QList<QPushButton*> boutons = w_->GroupBoxBtns->findChildren<QPushButton*>();
+        QStringList textes;
+        for (QPushButton* b : boutons) textes << b->text() + (b->isEnabled() ? "" : " (off)");
+        QCOMPARE(textes, QStringList({"Vectorisation", "Graph construction", "Not used", "Symbol spotting (off)",
+                                      "Text spotting", "Arc spotting", "Complete analysis (off)"}));
+    }
+
+    void arbre_des_menus()
+    {
+        QStringList menus;
+        QList<QStringList> items;
+        for (QAction* a : w_->menuBar()->actions()) {
+            menus << a->text();
+            items << Textes(a->menu());
+        }
+        QCOMPARE(menus, QStringList({"&File", "&Images", "&Processing", "&Save", "Settings", "&Help"}));
+        QCOMPARE(items[0], QStringList({"&Open...", "&Close", "&Save P2", "&Information", "-", "&Exit"}));
+        QCOMPARE(items[1], QStringList({"Zoom &In", "Zoom &Out", "&Delete Plan 2", "&Copy P2 -> P1"}));
+        QCOMPARE(items[2], QStringList({"&Median axis", "Preprocessing", "Contours vect. + CC", "CC cleaning"}));
+        QCOMPARE(items[3], QStringList({"&Vectors and Quads", "&Graph (GXL + TXT)", "Graph for Simgraph"}));
+        QCOMPARE(items[4], QStringList({"Vectorisation", "Graph"}));
+        QCOMPARE(items[5], QStringList({"&Version", "&Help"}));
+    }
+
+    void boites_d_information()
+    {
+        w_->Version1->trigger();
+        w_->Aide1->trigger();
+        w_->ReglageVecto1->trigger();
+        w_->ReglageGraphe1->trigger();
+        w_->NonUtilise1->click();
+        w_->TexteSpot1->click();
+        w_->ArcSpot1->click();
+        QCOMPARE(it_->boites.size(), size_t(7));
+        QVERIFY(it_->boites[0].texte.startsWith("Tracemorph V2.0\n\n"));
+        QVERIFY(it_->boites[0].texte.endsWith("\nLast modif. 14/03/2007"));
+        QCOMPARE(it_->boites[0].titre, QString("Info Version"));
+        QCOMPARE(it_->boites[1].texte, QString("Not available yet ! Ask me."));
+        QCOMPARE(it_->boites[1].titre, QString("Info..."));
+        for (size_t i = 2; i < 7; i++) {
+            QCOMPARE(it_->boites[i].texte, QString("To do..."));
+            QCOMPARE(it_->boites[i].titre, QString("TODO"));
+        }
+        QCOMPARE(QString::fromStdString(Texte_log()), QString());
+    }
+
+    void panneau_du_journal()
+    {
+        struct Cas { std::function<void()> ecrit; QString attendu; };
+        const std::vector<Cas> cas = {
+            {[] { Ecrit_texte(0, "abc"); }, "abc"},
+            {[] { Ecrit_texte(1, "abc"); }, "\nabc"},
+            {[] { Ecrit_texte(0, "x"); Ecrit_texte(2, "abc"); }, "\n\nabc"},
+            {[] { Ecrit_texte(1, "* Nb de vecteurs : "); Ecrit_nombre(0, 7); }, "\n* Nb de vecteurs :  7 "},
+            {[] { Ecrit_texte(0, "a"); Ecrit_nombre(1, -3); }, "a\n -3 "},
+            {[] { Ecrit_texte(1, "Graphe Sauvé..."); }, QString::fromUtf8("\nGraphe Sauvé...")},
+        };
+        for (const Cas& c : cas) {
+            Efface_texte();
+            c.ecrit();
+            QCOMPARE(w_->TextL3->text(), c.attendu);
+        }
+        // A long log keeps its last lines in view.
+        Efface_texte();
+        for (int i = 0; i < 200; i++) Ecrit_texte(1, "ligne " + std::to_string(i));
+        QVERIFY(w_->TextL3->text().endsWith("\nligne 199"));
+        QVERIFY(!w_->TextL3->text().contains("ligne 0\n"));
+        std::string tout;
+        for (int i = 0; i < 200; i++) tout += "\nligne " + std::to_string(i);
+        QCOMPARE(Texte_log(), tout);  // the core keeps all of it
+    }
+
+    void barre_de_progression()
+    {
+        Progression_init(1, 3);
+        QVERIFY(w_->ProgressBar1->isVisible());
+        Progression_pas();
+        QCOMPARE(w_->ProgressBar1->value(), 1);
+        Progression_pas();
+        Progression_pas();
+        QVERIFY(!w_->ProgressBar1->isVisible());
+    }
+
+    void case_du_mode()
+    {
+        QLineEdit* e = w_->EditMain1;
+        e->setFocus();
+        const struct { Qt::Key touche; char texte; const char* boite; int mode; } cas[] = {
+            {Qt::Key_5, '5', "0", 0},       {Qt::Key_A, 'a', "0", 0}, {Qt::Key_1, '1', "1", 1},
+            {Qt::Key_Backspace, 0, "1", 1}, {Qt::Key_7, '7', "1", 1}, {Qt::Key_0, '0', "0", 0},
+        };
+        for (const auto& c : cas) {
+            if (c.texte) QTest::keyClick(e, c.texte);
+            else QTest::keyClick(e, c.touche);
+            QCOMPARE(e->text(), QString(c.boite));
+            QCOMPARE(Mode_trace, c.mode);
+        }
+    }
+
+    void stop_go_hors_pause()
+    {
+        QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        QCOMPARE(w_->StopP1->text(), QString("GO !"));
+        QCOMPARE(Pause_flag, 1);
+        QCOMPARE(w_->StopP1->frameShadow(), QFrame::Sunken);
+        QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        QCOMPARE(w_->StopP1->text(), QString("Stop"));
+        QCOMPARE(w_->StopP1->frameShadow(), QFrame::Raised);
+        QCOMPARE(Pause_flag, 0);
+    }
+
+    // A pause waits in the event loop until the panel is clicked; meanwhile
+    // the commands that would free the paused step's data are greyed.
+    void pause_terminee_par_un_clic()
+    {
+        Charge(50, 40);
+        QStringList vu;
+        QTimer::singleShot(50, this, [&] {
+            vu << w_->StopP1->text();
+            for (QAction* a : {w_->Ouvrir1, w_->Fermer1, w_->AxeMedian1, w_->Pretraitement1, w_->Contours1,
+                               w_->NettoyageCC1, w_->CopieP2P11})
+                vu << (a->isEnabled() ? "on" : "off");
+            vu << (w_->Vectorisation1->isEnabled() ? "on" : "off") << (w_->Texte1->isEnabled() ? "on" : "off");
+            vu << (w_->ZoomIn1->isEnabled() ? "on" : "off");
+            w_->Fermer1->trigger();  // greyed: must do nothing
+            QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        });
+        QCOMPARE(Signal_pause(), 1);
+        QCOMPARE(vu, QStringList({"GO !", "off", "off", "off", "off", "off", "off", "off", "off", "off", "on"}));
+        QCOMPARE(it_->bips_courts, 1);
+        QVERIFY(Plan_courant == &Plan1);
+        QCOMPARE(w_->StopP1->text(), QString("Stop"));
+        QVERIFY(w_->Ouvrir1->isEnabled() && w_->Fermer1->isEnabled() && w_->Vectorisation1->isEnabled());
+        QCOMPARE(Pause_flag, 0);
+    }
+
+    void zoom_in_jusqu_a_moins_cinq()
+    {
+        Charge(120, 90);
+        tmtest::Rectangle_noir(Plan1, 12, 18, 30, 30);
+        // Level -5 is the floor: from there each Zoom In only beeps.
+        for (int i = 1; i <= 6; i++) {
+            w_->ZoomIn1->trigger();
+            QCOMPARE(Niveau_zoom, std::max(-i, -5));
+            QCOMPARE(it_->bips_fin, i == 6 ? 1 : 0);
+        }
+        QVERIFY(Plan_courant == &Plan_zoom);
+        // Factor 6: pixel (i, j) of the reduced picture is (6i, 6j) of Plan1,
+        // the rest of the plane black.
+        for (int j = 1; j < 89; j++)
+            for (int i = 1; i < 119; i++) {
+                const int attendu = i < 20 && j < 15 ? Lit_pixel(6 * i, 6 * j, Plan1) : 1;
+                QCOMPARE(Lit_pixel(i, j, Plan_zoom), attendu);
+            }
+        QCOMPARE(Lit_pixel(3, 4, Plan_zoom), 1);
+        QCOMPARE(Lit_pixel(2, 4, Plan_zoom), 1);
+        QCOMPARE(Lit_pixel(1, 1, Plan_zoom), 0);
+        w_->ZoomIn1->trigger();
+        QCOMPARE(Niveau_zoom, -5);
+        QCOMPARE(it_->bips_fin, 2);
+    }
+
+    void zoom_out_puis_in_donne_la_copie()
+    {
+        Charge(64, 48);
+        tmtest::Rectangle_noir(Plan1, 5, 5, 9, 20);
+        w_->ZoomOut1->trigger();
+        QCOMPARE(Niveau_zoom, 1);
+        QVERIFY(Plan_courant == &Plan_zoom);
+        QCOMPARE(Lit_pixel(3, 3, Plan_zoom), 1);
+        w_->ZoomIn1->trigger();
+        QCOMPARE(Niveau_zoom, 0);
+        QVERIFY(Plan_courant == &Plan_zoom);
+        QCOMPARE(tmtest::Plan_en_texte(Plan_zoom), tmtest::Plan_en_texte(Plan1));
+        // Back to level 0 by Zoom Out shows the source itself.
+        w_->ZoomIn1->trigger();
+        w_->ZoomOut1->trigger();
+        QVERIFY(Plan_courant == &Plan1);
+    }
+
+    void etiquette_du_plan_sous_la_souris()
+    {
+        Charge(100, 80);
+        tmtest::Rectangle_noir(Plan1, 10, 10, 12, 12);
+        Souris(QEvent::MouseMove, {0, 0});
+        QCOMPARE(w_->Label1->text(), QString("Plan 1 (0,0):0"));
+        Souris(QEvent::MouseMove, {11, 12});
+        QCOMPARE(w_->Label1->text(), QString("Plan 1 (11,12):1"));
+        // Zoomed by 2: the point and the pixel are those of the source.
+        w_->ZoomOut1->trigger();
+        Souris(QEvent::MouseMove, {5, 5});
+        QCOMPARE(w_->Label1->text(), QString("Plan 1 (10,10):1"));
+    }
+
+    void clic_noircit_plan2()
+    {
+        Charge(100, 80);
+        Souris(QEvent::MouseButtonRelease, {20, 30});
+        QCOMPARE(Lit_pixel(20, 30, Plan2), 1);
+        QCOMPARE(Lit_pixel(20, 30, Plan1), 0);
+        w_->Plan2_1->click();
+        QCOMPARE(Etat_affichage, 2);
+        QVERIFY(Plan_courant == &Plan2);
+        QCOMPARE(w_->Label1->text(), QString("Plan 2"));
+        // Painted at the client row above: plane row y is picture row y - 1.
+        const QImage vue = w_->ImageW1_->grab().toImage();
+        QCOMPARE(vue.pixelColor(20, 29), QColor(Qt::black));
+        QCOMPARE(vue.pixelColor(21, 29), QColor(Qt::white));
+        w_->Plan2_1->click();
+        QCOMPARE(w_->Label1->text(), QString("Plan 1"));
+        QVERIFY(Plan_courant == &Plan1);
+    }
+
+    void affiche_p2_pres_du_bord_droit()
+    {
+        Charge(1000, 800);
+        ImageW1* zone = w_->ImageW1_;
+        Affiche_P2(990, 10);
+        QCOMPARE(Etat_affichage, 2);
+        QVERIFY(Plan_courant == &Plan2);
+        QCOMPARE(zone->HorzScrollBar->value(), 1000 - zone->width());
+        QCOMPARE(zone->VertScrollBar->value(), 10);
+        Affiche_P2(-50, 790);
+        QCOMPARE(zone->HorzScrollBar->value(), 0);
+        QCOMPARE(zone->VertScrollBar->value(), 800 - zone->height());
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+    }
+
+    void barres_de_defilement()
+    {
+        ImageW1* zone = w_->ImageW1_;
+        const int W = zone->width(), H = zone->height();
+        const int Hs = zone->HorzScrollBar->sizeHint().height(), Wv = zone->VertScrollBar->sizeHint().width();
+        const struct { int w, h; bool horz, vert; } cas[] = {
+            {100, 100, false, false},      {W, H, false, false},         {W + 1, 100, true, false},
+            {W + 1, H - Hs + 1, true, true}, {100, H + 1, false, true},   {W - Wv + 1, H + 1, true, true},
+            {2480, 3508, true, true},
+        };
+        for (const auto& c : cas) {
+            Charge(c.w, c.h);
+            QCOMPARE(zone->HorzScrollBar->isVisible(), c.horz);
+            QCOMPARE(zone->VertScrollBar->isVisible(), c.vert);
+            if (c.horz) {
+                const int vue = c.vert ? W - Wv : W;
+                QCOMPARE(zone->HorzScrollBar->maximum(), c.w - vue);
+                QCOMPARE(zone->HorzScrollBar->width(), vue - 1);
+                QCOMPARE(zone->HorzScrollBar->singleStep(), std::max(1, c.w / 10));
+            }
+            if (c.vert) QCOMPARE(zone->VertScrollBar->maximum(), c.h - (c.horz ? H - Hs : H));
+        }
+        // A scrolled A4 page paints the part the bars point at.
+        tmtest::Rectangle_noir(Plan1, 1500, 2000, 1500, 2000);
+        zone->HorzScrollBar->setValue(1490);
+        zone->VertScrollBar->setValue(1990);
+        const QImage vue = zone->grab().toImage();
+        QCOMPARE(vue.pixelColor(10, 9), QColor(Qt::black));
+        QCOMPARE(vue.pixelColor(10, 10), QColor(Qt::white));
+    }
+
+    void ouvrir_puis_fermer_un_dessin()
+    {
+        it_->reponses = {""};
+        w_->Ouvrir1->trigger();
+        QVERIFY(!Plan_courant);
+        QCOMPARE(it_->dialogues.back().filtre,
+                 QString("Images BMP (*.bmp);;Images JPG (*.jpg);;Images GIF (*.gif);;Images TIF (*.tif);;Images PNG (*.png)"));
+        QCOMPARE(it_->dialogues.back().nom, rep_.path());
+
+        it_->reponses = {QString(TM_TEST_DATA "/bath_plan.bmp")};
+        w_->Ouvrir1->trigger();
+        QVERIFY(Plan_courant == &Plan1);
+        QCOMPARE(Etat_affichage, 1);
+        QCOMPARE(w_->windowTitle(), QString("Tracemorph : bath_plan.bmp"));
+        QCOMPARE(w_->Label1->text(), QString("Plan 1"));
+        QVERIFY(w_->ImageW1_->HorzScrollBar->isVisible() && w_->ImageW1_->VertScrollBar->isVisible());
+        QVERIFY(!w_->ImageW1_->grab().isNull());
+
+        w_->CycleL1->setText("Cycle : 9");
+        w_->Fermer1->trigger();
+        QVERIFY(!Plan_courant);
+        QCOMPARE(Etat_affichage, 3);
+        QCOMPARE(w_->windowTitle(), QString("Tracemorph"));
+        QCOMPARE(w_->CycleL1->text(), QString("Cycle : 1"));
+        QVERIFY(!w_->ImageW1_->HorzScrollBar->isVisible() && !w_->ImageW1_->VertScrollBar->isVisible());
+        const QStringList lignes = QString::fromStdString(Texte_log()).split('\n');
+        QCOMPARE(lignes.size(), 13);
+        QVERIFY(lignes[0].isEmpty());
+        for (int i = 1; i < 13; i++) QVERIFY2(lignes[i].startsWith(" Raz ") && lignes[i].endsWith(" :  0 "), qPrintable(lignes[i]));
+        // No image: the plane commands do nothing.
+        w_->Plan2_1->click();
+        w_->ZoomIn1->trigger();
+        QVERIFY(!Plan_courant);
+        QCOMPARE(Niveau_zoom, 0);
+    }
+
+    void vectorisation_sans_image()
+    {
+        w_->Vectorisation1->click();
+        QCOMPARE(QString::fromStdString(Texte_log()), QString("\nVecto. Ok."));
+        QCOMPARE(it_->bips_fin, 1);
+    }
+
+    void sauve_p2()
+    {
+        it_->reponses = {rep_.filePath("p2.bmp")};
+        w_->SauverP21->trigger();  // no image: nothing written, no beep
+        QVERIFY(!QFile::exists(rep_.filePath("p2.bmp")));
+        QCOMPARE(it_->bips_fin, 0);
+        Charge(40, 30);
+        it_->reponses = {""};
+        w_->SauverP21->trigger();
+        QCOMPARE(it_->bips_fin, 0);
+        it_->reponses = {rep_.filePath("p2")};
+        w_->SauverP21->trigger();
+        QCOMPARE(it_->dialogues.back().nom, QString("plan2"));
+        QCOMPARE(it_->dialogues.back().filtre, QString("Images BMP (*.bmp)"));
+        QCOMPARE(QFileInfo(rep_.filePath("p2")).size(), qint64(62 + 8 * 30));
+        QCOMPARE(it_->bips_fin, 1);
+    }
+
+    // The listing goes on with the last confirmed name after a cancel.
+    void sauve_vecteurs_et_quads()
+    {
+        const QString f = rep_.filePath("r.laf");
+        it_->reponses = {"", f, ""};
+        w_->Vectorisation2->trigger();
+        QCOMPARE(QString::fromStdString(Texte_log()), QString("\nErreur"));
+        QCOMPARE(it_->dialogues.back().filtre, QString::fromUtf8("résultats (*.laf)"));
+        w_->Vectorisation2->trigger();
+        QVERIFY(QFile::exists(f));
+        QVERIFY(QString::fromStdString(Texte_log()).endsWith(QString::fromUtf8("\nVecto Sauvée")));
+        QFile::remove(f);
+        w_->Vectorisation2->trigger();
+        QCOMPARE(it_->dialogues.back().nom, f);
+        QVERIFY(QFile::exists(f));
+        QCOMPARE(it_->bips_fin, 3);
+    }
+
+    void sauve_graphe()
+    {
+        w_->Graphe2->trigger();
+        QVERIFY(QFile::exists(rep_.filePath("Rlignaxe.dat")));
+        QVERIFY(QFile::exists(rep_.filePath("Rlignaxe.gxl")));
+        QCOMPARE(QString::fromStdString(Texte_log()), QString::fromUtf8("\nGraphe Sauvé..."));
+        QFile::remove(rep_.filePath("Rlignaxe.gxl"));
+        w_->GraphforSimgraph1->trigger();
+        QVERIFY(QFile::exists(rep_.filePath("Rlignaxe.gxl")));
+        QCOMPARE(it_->bips_fin, 2);
+    }
+
+    void saisie_par_form1()
+    {
+        TForm1 form(w_);
+        w_->Attache_form1(&form);
+        QCOMPARE(form.windowTitle(), QString("Edit window"));
+        QStringList vu;
+        it_->form = [&](TForm1& f) {
+            vu << f.Label1->text() << f.Edit1->text();
+            QTimer::singleShot(0, &f, [&f] {
+                f.Edit1->setText("plan.txt");
+                QTest::mouseClick(f.OkBtn1, Qt::LeftButton);
+            });
+            return f.exec();
+        };
+        std::string texte = "cc";
+        Saisie(texte, " Nom du fichier ? ");
+        QCOMPARE(vu, QStringList({"-  Nom du fichier ? ", "cc"}));
+        QCOMPARE(texte, std::string("plan.txt"));
+
+        it_->form = [&](TForm1& f) {
+            QTimer::singleShot(0, &f, [&f] {
+                f.Edit1->setText("autre");
+                QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+            });
+            return f.exec();
+        };
+        texte = "img.bmp";
+        Saisie(texte, "Quel Nom (.bmp) ?");
+        QCOMPARE(texte, std::string("img.bmp"));
+        w_->Attache_form1(nullptr);
+    }
+
+    void messages_du_coeur()
+    {
+        Message_erreur("Parametre inconnu !");
+        Signal_court();
+        QCOMPARE(it_->boites.size(), size_t(1));
+        QCOMPARE(it_->boites[0].titre, QString("Erreur"));
+        QCOMPARE(it_->bips_courts, 1);
+    }
+};
+
+QTEST_MAIN(TestFenetre)
+#include "test_window.moc"
