@@ -1,0 +1,289 @@
+// The candidate index must give exactly the literal scan's arcs: same
+// candidates, same order, same 149-place restarts.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "graph/arcs.h"
+#include "graph/construction.h"
+#include "graph/graphe.h"
+#include "graph/zone.h"
+#include "image/chargement.h"
+#include "tests/support/support.h"
+#include "vecto/geometrie.h"
+#include "vecto/records.h"
+#include "vecto/vectorisation.h"
+
+using namespace tmtest;
+
+namespace {
+
+template <class T>
+int Rang(const T* tete, const void* p)
+{
+    int i = 0;
+    for (; tete; tete = tete->suivant, i++)
+        if (tete == p) return i;
+    return -1;
+}
+
+std::vector<std::string> Arcs()
+{
+    std::vector<std::string> r;
+    for (ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant)
+        r.push_back(std::string(1, a->type) + " q" + std::to_string(Rang(Liste_quads, a->Q1)) + " q"
+                    + std::to_string(Rang(Liste_quads, a->Q2)));
+    for (ArcQV* a = Liste_arcs_QV; a; a = a->suivant)
+        r.push_back(std::string(1, a->type) + " q" + std::to_string(Rang(Liste_quads, a->Q1)) + " v"
+                    + std::to_string(Rang(Liste_vecteurs, a->V2)));
+    for (ArcVV* a = Liste_arcs_VV; a; a = a->suivant)
+        r.push_back(std::string(1, a->type) + " v" + std::to_string(Rang(Liste_vecteurs, a->V1)) + " v"
+                    + std::to_string(Rang(Liste_vecteurs, a->V2)));
+    return r;
+}
+
+template <class T>
+void Libere(T*& tete)
+{
+    while (tete) {
+        T* s = tete->suivant;
+        delete tete;
+        tete = s;
+    }
+}
+
+void Vide_arcs()
+{
+    Libere(Liste_arcs_QQ);
+    Libere(Liste_arcs_VV);
+    Libere(Liste_arcs_QV);
+}
+
+struct Resultat {
+    std::vector<std::string> arcs;
+    int bips = 0;
+    std::string log;
+};
+
+// Both builders, with the literal scan or with the index.
+Resultat Construit(FrontendEnregistreur& fe, bool direct)
+{
+    Vide_arcs();
+    Efface_texte();
+    fe.bips_fin = 0;
+    Graphe_recherche_directe = direct;
+    Construit_graphe_VV();
+    Construit_graphe_QQV();
+    Graphe_recherche_directe = false;
+    return {Arcs(), fe.bips_fin, Texte_log()};
+}
+
+class Index : public Environnement {
+protected:
+    void TearDown() override
+    {
+        Graphe_recherche_directe = false;
+        Mode_trace = 0;
+        Environnement::TearDown();
+    }
+};
+
+// Random primitives: strokes, arbitrary quadrilaterals, degenerate and
+// out-of-image ones, a dense cluster (table restarts) and ends placed on the
+// parity rays through zone corners.
+void Primitives_aleatoires(std::mt19937& rng, int dist_q, int dist_v)
+{
+    auto u = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+    Image_blanche(200, 160);
+    for (int k = 0; k < 30; k++) {
+        const int x = u(0, 200), y = u(0, 160);
+        Rectangle_noir(Plan1, x, y, x + u(0, 30), y + u(0, 4));
+        Rectangle_noir(Plan1, x, y, x + u(0, 4), y + u(0, 30));
+    }
+    auto point = [&](int& x, int& y) {
+        const int sorte = u(0, 9);
+        if (sorte < 6) x = u(-10, 210), y = u(-10, 170);
+        else if (sorte < 8) x = u(-1100, 400), y = u(-1100, 400);  // around the parity ray's far point too
+        else x = u(40, 50), y = u(40, 50);                         // dense cluster
+    };
+    Quad* fq = nullptr;
+    const int nq = u(0, 180);
+    for (int i = 0; i < nq; i++) {
+        auto* q = new Quad;
+        int x0, y0;
+        point(x0, y0);
+        const int sorte = u(0, 9);
+        if (sorte < 6) {  // a stroke: two facing sides in opposite senses
+            const int x1 = x0 + u(-60, 60), y1 = y0 + u(-60, 60), h = u(0, 6);
+            const int nx = y1 == y0 ? 0 : h, ny = y1 == y0 ? -h : u(-h, h);
+            q->x1i = x0 + nx, q->y1i = y0 + ny, q->x1f = x1 + nx, q->y1f = y1 + ny;
+            q->x2i = x1 - nx, q->y2i = y1 - ny, q->x2f = x0 - nx, q->y2f = y0 - ny;
+        } else if (sorte < 9) {
+            q->x1i = x0, q->y1i = y0, q->x1f = x0 + u(-40, 40), q->y1f = y0 + u(-40, 40);
+            q->x2i = x0 + u(-40, 40), q->y2i = y0 + u(-40, 40), q->x2f = x0 + u(-40, 40), q->y2f = y0 + u(-40, 40);
+        } else {  // a point
+            q->x1i = q->x1f = q->x2i = q->x2f = x0;
+            q->y1i = q->y1f = q->y2i = q->y2f = y0;
+        }
+        q->angle1 = Angle_vecteur(q->x1i, q->y1i, q->x1f, q->y1f);
+        q->angle2 = Angle_vecteur(q->x2i, q->y2i, q->x2f, q->y2f);
+        q->length = u(0, 12) == 0 ? 0 : Longueur_vecteur(q->x1i, q->y1i, q->x1f, q->y1f);
+        if (u(0, 15) == 0) q->numero = 1000;
+        fq = Ajoute_en_queue(Liste_quads, fq, q);
+    }
+    Nb_quads = nq;
+    Vecteur* fv = nullptr;
+    auto ajoute_v = [&](int xi, int yi, int xf, int yf) {
+        auto* v = new Vecteur;
+        v->xi = xi, v->yi = yi, v->xf = xf, v->yf = yf;
+        v->length = u(0, 12) == 0 ? 0 : Longueur_vecteur(xi, yi, xf, yf);
+        v->angle = Angle_vecteur(xi, yi, xf, yf);
+        fv = Ajoute_en_queue(Liste_vecteurs, fv, v);
+    };
+    const int nv = u(0, 400);
+    for (int i = 0; i < nv; i++) {
+        int x0, y0;
+        point(x0, y0);
+        if (u(0, 10) == 0) ajoute_v(x0, y0, x0, y0);
+        else ajoute_v(x0, y0, x0 + u(-50, 50), y0 + u(-50, 50));
+    }
+    // Ends beyond zone corners on the rays from the far point (-1000, -1000).
+    std::vector<Zone> zones;
+    for (Quad* q = Liste_quads; q && zones.size() < 10; q = q->suivant) {
+        const Element e = Element_quad(*q);
+        zones.push_back(Zone_influence(e.xA, e.yA, e.xB, e.yB, dist_q));
+    }
+    for (Vecteur* v = Liste_vecteurs; v && zones.size() < 20; v = v->suivant)
+        zones.push_back(Zone_influence(v->xf, v->yf, v->xi, v->yi, dist_v));
+    for (const Zone& z : zones) {
+        const int k = u(0, 3), m = u(2, 3);
+        const int px = -1000 + m * (z.x[k] + 1000), py = -1000 + m * (z.y[k] + 1000);
+        if (u(0, 1)) ajoute_v(px, py, px, py);
+        else ajoute_v(px + u(-3, 3), py + u(-3, 3), px, py);
+    }
+}
+
+}  // namespace
+
+TEST_F(Index, SameArcsAsTheLiteralScanOnRandomPrimitives)
+{
+    std::mt19937 rng(20240611);
+    int arcs = 0, bips = 0;
+    for (int essai = 0; essai < 60; essai++) {
+        auto u = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+        const int dq = std::vector<int>{0, 1, 5, 10, 30, -4}[u(0, 5)];
+        const int dv = std::vector<int>{0, 2, 10, 25}[u(0, 3)];
+        Parametres({{"distZI", std::to_string(dq)},
+                    {"distZI_Vect", std::to_string(dv)},
+                    {"Angle_TL", std::to_string(u(0, 40))},
+                    {"Angle_TP", std::to_string(u(0, 20))},
+                    {"Seuil_Trou", std::to_string(u(0, 12))}});
+        Remise_a_zero();
+        Primitives_aleatoires(rng, dq, dv);
+        const Resultat direct = Construit(fe, true);
+        const Resultat index = Construit(fe, false);
+        ASSERT_EQ(index.arcs, direct.arcs) << "essai " << essai;
+        ASSERT_EQ(index.bips, direct.bips) << "essai " << essai;
+        ASSERT_EQ(index.log, direct.log) << "essai " << essai;
+        arcs += static_cast<int>(direct.arcs.size());
+        bips += direct.bips;
+    }
+    EXPECT_GT(arcs, 1000);  // the sets do relate
+    EXPECT_GT(bips, 0);     // and some fill a candidate table
+}
+
+TEST_F(Index, SameStepByStepLogAsTheLiteralScan)
+{
+    std::mt19937 rng(7);
+    Parametres({{"distZI", "8"}, {"distZI_Vect", "6"}});
+    Primitives_aleatoires(rng, 8, 6);
+    Mode_trace = 1;
+    const Resultat direct = Construit(fe, true);
+    const int pauses = fe.pauses;
+    const Resultat index = Construit(fe, false);
+    EXPECT_EQ(index.log, direct.log);
+    EXPECT_EQ(fe.pauses, 2 * pauses);
+    EXPECT_GT(pauses, 0);
+}
+
+// Drawings of the corpus, once the vectorisation gives them primitives.
+TEST_F(Index, SameArcsAsTheLiteralScanOnDrawings)
+{
+    const std::filesystem::path dossier = TM_TEST_DATA;
+    int dessins = 0;
+    for (const char* nom : {"graphe_bath_plan.bmp"}) {
+        const auto chemin = dossier / nom;
+        if (!std::filesystem::exists(chemin)) continue;
+        Remise_a_zero();
+        Open(chemin.string());
+        Commande_vectorisation();
+        if (!Liste_vecteurs) continue;  // vectorisation not there yet
+        dessins++;
+        Commande_graphe();
+        const Resultat index = Construit(fe, false);
+        const Resultat direct = Construit(fe, true);
+        EXPECT_EQ(index.arcs, direct.arcs) << nom;
+        EXPECT_EQ(index.bips, direct.bips) << nom;
+        EXPECT_GT(index.arcs.size(), 100u) << nom;
+    }
+    if (dessins == 0) GTEST_SKIP() << "no vectorised drawing";
+}
+
+// Timing of the graph command, index against literal scan:
+// test_graph --gtest_also_run_disabled_tests --gtest_filter='*Chrono*'
+// with TM_GRAPHE_IMAGE naming a drawing (else a synthetic page).
+TEST_F(Index, DISABLED_ChronoCommandeGraphe)
+{
+    auto une_fois = [&](bool direct) {
+        Vide_arcs();
+        Graphe_recherche_directe = direct;
+        const auto t0 = std::chrono::steady_clock::now();
+        Construit_graphe_VV();
+        Construit_graphe_QQV();
+        const auto t1 = std::chrono::steady_clock::now();
+        Graphe_recherche_directe = false;
+        return std::chrono::duration<double>(t1 - t0).count();
+    };
+    if (const char* image = std::getenv("TM_GRAPHE_IMAGE")) {
+        Open(image);
+        Commande_vectorisation();
+    } else {
+        std::mt19937 rng(3);
+        auto u = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+        Image_blanche(3000, 2000);
+        Vecteur* fv = nullptr;
+        Quad* fq = nullptr;
+        for (int i = 0; i < 12000; i++) {
+            auto* v = new Vecteur;
+            v->xi = u(0, 3000), v->yi = u(0, 2000);
+            v->xf = v->xi + u(-40, 40), v->yf = v->yi + u(-40, 40);
+            v->length = Longueur_vecteur(v->xi, v->yi, v->xf, v->yf);
+            v->angle = Angle_vecteur(v->xi, v->yi, v->xf, v->yf);
+            fv = Ajoute_en_queue(Liste_vecteurs, fv, v);
+        }
+        for (int i = 0; i < 4000; i++) {
+            auto* q = new Quad;
+            q->x1i = u(0, 3000), q->y1i = u(0, 2000);
+            q->x1f = q->x1i + u(-60, 60), q->y1f = q->y1i + u(-60, 60);
+            q->x2i = q->x1f + 4, q->y2i = q->y1f + 4, q->x2f = q->x1i + 4, q->y2f = q->y1i + 4;
+            q->angle1 = q->angle2 = Angle_vecteur(q->x1i, q->y1i, q->x1f, q->y1f);
+            q->length = Longueur_vecteur(q->x1i, q->y1i, q->x1f, q->y1f);
+            fq = Ajoute_en_queue(Liste_quads, fq, q);
+        }
+        Nb_quads = 4000;
+    }
+    Commande_graphe();
+    std::printf("%d vectors, %d quads, %d+%d+%d arcs\n", Compte_liste(Liste_vecteurs), Nb_quads,
+                Compte_liste(Liste_arcs_VV), Compte_liste(Liste_arcs_QQ), Compte_liste(Liste_arcs_QV));
+    const double ti = une_fois(false);
+    const auto arcs = Arcs();
+    const double td = une_fois(true);
+    EXPECT_EQ(Arcs(), arcs);
+    std::printf("graph construction: index %.3f s, literal scan %.3f s\n", ti, td);
+}
