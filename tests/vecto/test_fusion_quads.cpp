@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "tests/support/support.h"
+#include "vecto/fusion_quads.h"
+#include "vecto/records.h"
+
+namespace {
+
+// A horizontal quadrilateral between rows 10 and 20: side 1 along y1 from
+// xa to xb, side 2 back along y2.
+Quad* Ajoute(int xa, int y1, int xb, int y2, int ep1, int ep2)
+{
+    Quad* q = new Quad();
+    q->x1i = xa;
+    q->y1i = y1;
+    q->x1f = xb;
+    q->y1f = y1;
+    q->x2i = xb;
+    q->y2i = y2;
+    q->x2f = xa;
+    q->y2f = y2;
+    q->length = xb > xa ? xb - xa : xa - xb;
+    q->thickness1 = static_cast<uint8_t>(ep1);
+    q->thickness2 = static_cast<uint8_t>(ep2);
+    Ajoute_en_queue(Liste_quads, Dernier(Liste_quads), q);
+    Nb_quads++;
+    return q;
+}
+
+std::vector<int> Longueurs()
+{
+    std::vector<int> r;
+    for (Quad* q = Liste_quads; q; q = q->suivant) r.push_back(q->length);
+    return r;
+}
+
+int Passes(int seuil)
+{
+    int n = 0;
+    do {
+        Chainage_quads(seuil);
+        n++;
+    } while (Fusion_quads() != 0);
+    return n;
+}
+
+class FusionQuads : public tmtest::Environnement {};
+
+TEST_F(FusionQuads, RienSansQuads)
+{
+    tmtest::Image_blanche(60, 30);
+    Ecrit_texte(1, "avant");
+    Quad* q = Ajoute(10, 10, 30, 20, 11, 11);
+    q->length = 0;  // a list the counter does not see
+    Nb_quads = 0;
+    EXPECT_EQ(Chainage_quads(10), 0);
+    EXPECT_EQ(Fusion_quads(), 0);
+    EXPECT_EQ(Texte_log(), "\navant");
+    EXPECT_EQ(Liste_quads, q);
+    EXPECT_EQ(q->suivant, nullptr);
+    EXPECT_EQ(fe.boites.size(), 0u);
+}
+
+// Two quadrilaterals of one horizontal stroke, the second's B-end against
+// the first's A-end.
+TEST_F(FusionQuads, FusionDUnTrait)
+{
+    struct Cas {
+        const char* nom;
+        int ep_droite;  // thicknesses of the right-hand quadrilateral
+        bool encre;     // the stroke drawn in Plan1
+        std::vector<int> longueurs;
+        int passes;
+    };
+    const std::vector<Cas> cas = {
+        {"merged", 11, true, {40}, 2},
+        {"thickness jump 4 to 12", 12, true, {20, 20}, 1},
+        {"white between the axis points", 4, false, {20, 20}, 1},
+    };
+    for (const Cas& c : cas) {
+        tmtest::Remise_a_zero();
+        Parametres({{"SeuilDiffEp", "5"}});
+        tmtest::Image_blanche(80, 40);
+        if (c.encre) tmtest::Rectangle_noir(Plan1, 10, 10, 50, 20);
+        const int ep_gauche = c.ep_droite == 11 ? 11 : 4;
+        Ajoute(30, 10, 50, 20, c.ep_droite, c.ep_droite);
+        Ajoute(10, 10, 30, 20, ep_gauche, ep_gauche);
+        EXPECT_EQ(Passes(10), c.passes) << c.nom;
+        EXPECT_EQ(Longueurs(), c.longueurs) << c.nom;
+        EXPECT_EQ(Nb_quads, static_cast<int>(c.longueurs.size())) << c.nom;
+    }
+    // The merged record spans the stroke with the left one's B-end.
+    tmtest::Remise_a_zero();
+    tmtest::Image_blanche(80, 40);
+    tmtest::Rectangle_noir(Plan1, 10, 10, 50, 20);
+    Ajoute(30, 10, 50, 20, 11, 11);
+    Ajoute(10, 10, 30, 20, 11, 11);
+    Passes(10);
+    ASSERT_EQ(Compte_liste(Liste_quads), 1);
+    const Quad* q = Liste_quads;
+    EXPECT_EQ((std::vector<int>{q->x1i, q->y1i, q->x1f, q->y1f, q->x2i, q->y2i, q->x2f, q->y2f}),
+              (std::vector<int>{50, 20, 10, 20, 10, 10, 50, 10}));
+    EXPECT_EQ(q->angle1, 0);
+    EXPECT_EQ(q->angle2, 0);
+}
+
+TEST_F(FusionQuads, AttacheDerriereSepare)
+{
+    tmtest::Image_blanche(80, 40);
+    Ajoute(10, 10, 30, 20, 11, 11);            // taken first, then crossed
+    Ajoute(50, 20, 30, 10, 11, 11);            // in front of it
+    Quad* q = Ajoute(30, 20, 15, 10, 11, 11);  // its A-end on the latter's B-end
+    EXPECT_EQ(Chainage_quads(10), 1);
+    EXPECT_EQ(Longueurs(), (std::vector<int>{20, 20, 0, 15}));
+    EXPECT_EQ(Nb_quads, 4);
+    const Quad* sep = Liste_quads->suivant->suivant;
+    EXPECT_EQ((std::vector<int>{sep->x1i, sep->y1i, sep->x1f, sep->y1f, sep->x2i, sep->y2i, sep->x2f, sep->y2f}),
+              (std::vector<int>{0, 1, 0, 0, 0, 1, 0, 1}));
+    EXPECT_EQ(sep->suivant, q);
+    EXPECT_EQ(q->x1i, 30);  // taken forward from the separator, unchanged
+    EXPECT_EQ(Texte_log(), "\n * Tri termine. ");
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "tests/support/support.h"
+#include "vecto/fusion_vecteurs.h"
+#include "vecto/geometrie.h"
+#include "vecto/records.h"
+
+namespace {
+
+struct Seg {
+    int xi, yi, xf, yf;
+    bool operator==(const Seg&) const = default;
+};
+
+void Ajoute(const std::vector<Seg>& segs)
+{
+    Vecteur* queue = Dernier(Liste_vecteurs);
+    for (const Seg& s : segs) {
+        Vecteur* v = new Vecteur();
+        v->xi = s.xi;
+        v->yi = s.yi;
+        v->xf = s.xf;
+        v->yf = s.yf;
+        v->length = Longueur_vecteur(s.xi, s.yi, s.xf, s.yf);
+        v->angle = Angle_vecteur(s.xi, s.yi, s.xf, s.yf);
+        v->numero = 7;
+        queue = Ajoute_en_queue(Liste_vecteurs, queue, v);
+    }
+}
+
+std::vector<Seg> Contenu()
+{
+    std::vector<Seg> r;
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) r.push_back({v->xi, v->yi, v->xf, v->yf});
+    return r;
+}
+
+// The vectorisation command's loop: chaining then fusion while it merges.
+int Passes(int seuil)
+{
+    int n = 0;
+    do {
+        Chainage_vecteurs(seuil);
+        n++;
+    } while (Fusion_vecteurs() != 0);
+    return n;
+}
+
+const Seg Coupe{-50, -100, -50, -50};
+const Seg Fin{-50, -49, -50, -50};
+
+class FusionVecteurs : public tmtest::Environnement {};
+
+TEST_F(FusionVecteurs, ChainageOrienteEtSepare)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<Seg> entree;
+        bool gap_noir;  // the band around the vectors black in Plan1
+        std::vector<Seg> chaines;
+    };
+    const std::vector<Cas> cas = {
+        {"small gap joins", {{10, 10, 30, 10}, {33, 10, 60, 10}}, false, {{10, 10, 30, 10}, {33, 10, 60, 10}}},
+        {"reversed vector is turned round", {{10, 10, 30, 10}, {60, 10, 33, 10}}, false,
+         {{10, 10, 30, 10}, {33, 10, 60, 10}}},
+        {"gap of 25 is cut", {{10, 10, 30, 10}, {55, 10, 80, 10}}, true,
+         {{10, 10, 30, 10}, Coupe, {55, 10, 80, 10}}},
+        {"5 white pixels cut", {{10, 10, 30, 10}, {35, 10, 60, 10}}, false,
+         {{10, 10, 30, 10}, Coupe, {35, 10, 60, 10}}},
+        {"5 pixels of ink join", {{10, 10, 30, 10}, {35, 10, 60, 10}}, true,
+         {{10, 10, 30, 10}, {35, 10, 60, 10}}},
+        {"other angle after an end separator", {{10, 10, 30, 10}, {32, 12, 32, 40}}, false,
+         {{10, 10, 30, 10}, Fin, {32, 12, 32, 40}}},
+        // Equal distances from both ends: the reversed orientation wins.
+        {"tie prefers reversed", {{10, 10, 30, 10}, {25, 12, 35, 12}}, true, {{10, 10, 30, 10}, {35, 12, 25, 12}}},
+    };
+    for (const Cas& c : cas) {
+        tmtest::Remise_a_zero();
+        tmtest::Image_blanche(120, 60);
+        if (c.gap_noir) tmtest::Rectangle_noir(Plan1, 5, 5, 100, 15);
+        Ajoute(c.entree);
+        EXPECT_EQ(Chainage_vecteurs(10), 1) << c.nom;
+        EXPECT_EQ(Contenu(), c.chaines) << c.nom;
+        for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) EXPECT_EQ(v->numero, 0) << c.nom;
+        EXPECT_EQ(Texte_log(), "\n * Tri Vecteur termine. ") << c.nom;
+    }
+}
+
+TEST_F(FusionVecteurs, CollineairesFusionnees)
+{
+    Parametres({{"EpsFQ", "0.5"}});
+    tmtest::Image_blanche(100, 40);
+    Ajoute({{10, 10, 30, 10}, {33, 10, 60, 10}});
+    EXPECT_EQ(Passes(10), 2);  // the second pair merges nothing
+    ASSERT_EQ(Contenu(), (std::vector<Seg>{{10, 10, 60, 10}}));
+    EXPECT_EQ(Liste_vecteurs->length, 50);
+    EXPECT_EQ(Liste_vecteurs->angle, 0);
+    EXPECT_EQ(Liste_vecteurs->etat, 1);
+}
+
+TEST_F(FusionVecteurs, CoudeEtEcartRestentSepares)
+{
+    tmtest::Image_blanche(120, 80);
+    tmtest::Rectangle_noir(Plan1, 5, 10, 100, 10);
+    // A right angle, and a gap too long to bridge.
+    Ajoute({{10, 10, 30, 10}, {30, 10, 30, 50}, {55, 10, 80, 10}});
+    Passes(10);
+    EXPECT_EQ(Contenu(), (std::vector<Seg>{{10, 10, 30, 10}, {30, 10, 30, 50}, {55, 10, 80, 10}}));
+}
+
+TEST_F(FusionVecteurs, NettoieSeparateursEtCourts)
+{
+    tmtest::Image_blanche(120, 60);
+    Ajoute({{10, 10, 30, 10}, {40, 40, 41, 41}, {70, 30, 72, 30}, {80, 50, 110, 50}});
+    Liste_vecteurs->suivant->suivant->length = 0;
+    Chainage_vecteurs(10);
+    bool separateur = false;
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) separateur |= v->length == 0 && v->xi == -50;
+    EXPECT_TRUE(separateur);
+    Fusion_vecteurs();
+    ASSERT_NE(Liste_vecteurs, nullptr);
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
+        EXPECT_GE(v->length, 3);
+        EXPECT_EQ(v->etat, 1);
+    }
+    EXPECT_EQ(Compte_liste(Liste_vecteurs), 2);
+}
+
+TEST_F(FusionVecteurs, ListeVide)
+{
+    tmtest::Image_blanche(20, 20);
+    EXPECT_EQ(Chainage_vecteurs(10), 0);
+    EXPECT_EQ(Fusion_vecteurs(), 0);
+    EXPECT_EQ(Texte_log(), "");
+    EXPECT_EQ(Liste_vecteurs, nullptr);
+}
+
+}  // namespace
