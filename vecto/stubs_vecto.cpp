@@ -6,18 +6,5 @@
 #include "vecto/pretraitement.h"
 #include "vecto/quads.h"
 
-void Pretraitement(int) {}
-void Lissage() {}
-void Dilatation() {}
-void Erosion() {}
-void Suivi_contours() {}
-int Norme_virage(int d) { return d; }
-int Fusion_chaines() { return 0; }
-void Nettoyage_CC(int, int) {}
-void Axe_median() {}
 #include "app/core/shell.h"
 #include "vecto/vectorisation.h"
-void Commande_pretraitement() { Signal_fin(); }
-void Commande_contours() { Signal_fin(); }
-void Commande_nettoyage_CC() { Signal_fin(); }
-void Commande_axe_median() { Signal_fin(); }

@@ -1,0 +1,309 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "image/chargement.h"
+#include "image/planes.h"
+#include "tests/support/support.h"
+#include "vecto/contours.h"
+#include "vecto/records.h"
+#include "vecto/vectorisation.h"
+
+using namespace tmtest;
+
+namespace {
+
+class Contours_test : public Environnement {};
+
+// The text at (1, 1) ('#' black) of a 40 x 30 image: big enough for the
+// step limit, (40 x 30) / 14 = 85, not to cut these contours.
+void Dessin(const std::vector<std::string>& lignes)
+{
+    Image_blanche(40, 30);
+    for (int r = 0; r < static_cast<int>(lignes.size()); r++)
+        for (int x = 0; x < static_cast<int>(lignes[r].size()); x++)
+            if (lignes[r][x] == '#') Ecrit_pixel(x + 1, r + 1, 1, Plan1);
+}
+
+using Seg = std::tuple<int, int, int, int>;
+
+std::vector<Seg> Segments()
+{
+    std::vector<Seg> s;
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) s.emplace_back(v->xi, v->yi, v->xf, v->yf);
+    return s;
+}
+
+std::vector<Seg> Boites()
+{
+    std::vector<Seg> s;
+    for (CC* c = Liste_CC; c; c = c->suivant) s.emplace_back(c->xi, c->yi, c->xf, c->yf);
+    return s;
+}
+
+Vecteur* Nouveau(int xi, int yi, int xf, int yf, int length = 0)
+{
+    auto* v = new Vecteur;
+    v->xi = xi;
+    v->yi = yi;
+    v->xf = xf;
+    v->yf = yf;
+    v->length = length;
+    return v;
+}
+
+void Liste(const std::vector<Seg>& segs)
+{
+    Vecteur* queue = nullptr;
+    for (auto [a, b, c, d] : segs) queue = Ajoute_en_queue(Liste_vecteurs, queue, Nouveau(a, b, c, d));
+}
+
+void Ajoute_cc(int xi, int yi, int xf, int yf)
+{
+    auto* c = new CC;
+    c->xi = xi;
+    c->yi = yi;
+    c->xf = xf;
+    c->yf = yf;
+    Ajoute_en_queue(Liste_CC, Dernier(Liste_CC), c);
+}
+
+}  // namespace
+
+TEST_F(Contours_test, NormeVirage)
+{
+    const std::vector<std::pair<int, int>> cas = {{0, 0},  {1, 1},  {4, 4},  {5, -3}, {7, -1}, {-1, -1},
+                                                  {-3, -3}, {-4, 4}, {-5, 3}, {-7, 1}, {-6, 2}, {6, -2}};
+    for (auto [d, attendu] : cas) EXPECT_EQ(attendu, Norme_virage(d)) << d;
+}
+
+// Top row odd: one component, four sides traced down, along, up and back,
+// the last one ending just right of the start pixel.
+TEST_F(Contours_test, RectangleQuatreVecteurs)
+{
+    Parametres({{"EpsV", "0.5"}});
+    Image_blanche(40, 30);
+    Rectangle_noir(Plan1, 5, 3, 24, 12);
+    Suivi_contours();
+    EXPECT_EQ((std::vector<Seg>{{5, 3, 5, 12}, {5, 12, 24, 12}, {24, 12, 24, 3}, {24, 3, 6, 3}}), Segments());
+    EXPECT_EQ((std::vector<Seg>{{5, 3, 24, 12}}), Boites());
+    EXPECT_EQ(90, Liste_vecteurs->angle);
+    EXPECT_EQ(0, Liste_vecteurs->suivant->angle);
+    EXPECT_EQ(9, Liste_vecteurs->length);
+    // Plan2 holds the followed contour: the border of the rectangle.
+    EXPECT_EQ(1, Lit_pixel(5, 7, Plan2));
+    EXPECT_EQ(1, Lit_pixel(24, 7, Plan2));
+    EXPECT_EQ(0, Lit_pixel(10, 7, Plan2));
+
+    // A second run finds the list full and does nothing at all.
+    const int progress_avant = Progression().position;
+    Rectangle_noir(Plan1, 30, 20, 35, 25);
+    Suivi_contours();
+    EXPECT_EQ(4u, Segments().size());
+    EXPECT_EQ(progress_avant, Progression().position);
+}
+
+TEST_F(Contours_test, FormesParticulieres)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<std::string> image;
+        std::vector<Seg> cc, vecteurs;
+    };
+    const std::vector<Cas> cas = {
+        // Odd rows only: a line on row 4 is never visited.
+        {"even row", {".......", ".......", ".......", "..####."}, {}, {}},
+        // Out along the line and back: area 0, one vector made by the flush.
+        {"one-pixel line", {"..........", "..........", "...#####.."}, {{4, 3, 8, 3}}, {{4, 3, 5, 3}}},
+        {"ring",
+         {".........", ".#######.", ".#######.", ".##...##.", ".##...##.", ".##...##.", ".#######.", ".#######."},
+         {{2, 2, 8, 8}},
+         // Row 2 is even: the outer border is met at (2, 3). The hole's
+         // border cuts its corners (8-connected).
+         {{2, 3, 2, 8}, {2, 8, 8, 8}, {8, 8, 8, 2}, {8, 2, 2, 2}, {7, 5, 6, 7}, {6, 7, 3, 6}, {3, 6, 4, 3}, {4, 3, 7, 4}}},
+        // Touching column 1 and row 1: followed along the addressable pixels.
+        // The last piece holds one pixel: the vector before it is stretched
+        // to the close instead, across the corner.
+        {"at the border", {"####", "####", "####"}, {{1, 1, 4, 3}}, {{1, 1, 1, 3}, {1, 3, 4, 3}, {4, 3, 2, 1}}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        Remise_a_zero();
+        Parametres({{"EpsV", "0.5"}});
+        Dessin(c.image);
+        Suivi_contours();
+        EXPECT_EQ(c.cc, Boites());
+        EXPECT_EQ(c.vecteurs, Segments());
+    }
+}
+
+// The ring's hole border is traced too (vectors), without a component, and
+// both borders close on themselves.
+TEST_F(Contours_test, AnneauDeuxBords)
+{
+    Parametres({{"EpsV", "0.5"}});
+    Image_blanche(30, 30);
+    Rectangle_noir(Plan1, 5, 5, 20, 20);
+    for (int y = 9; y <= 16; y++)
+        for (int x = 9; x <= 16; x++) Ecrit_pixel(x, y, 0, Plan1);
+    Suivi_contours();
+    EXPECT_EQ((std::vector<Seg>{{5, 5, 20, 20}}), Boites());
+    const auto s = Segments();
+    ASSERT_EQ(11u, s.size());
+    EXPECT_EQ((std::vector<Seg>{{5, 5, 5, 20}, {5, 20, 20, 20}, {20, 20, 20, 5}, {20, 5, 6, 5}}),
+              std::vector<Seg>(s.begin(), s.begin() + 4));
+    // The hole is met on row 9 at its right wall, and that wall is traced
+    // downwards: opposite to the outer right wall, as pairing expects.
+    EXPECT_EQ((Seg{17, 9, 17, 16}), s[4]);
+    for (size_t i = 5; i < s.size(); i++)
+        EXPECT_EQ(std::make_pair(std::get<2>(s[i - 1]), std::get<3>(s[i - 1])), std::make_pair(std::get<0>(s[i]), std::get<1>(s[i])));
+    EXPECT_EQ((Seg{11, 8, 16, 8}), s.back());  // next to the start pixel (17, 9)
+}
+
+// (40 x 30) / 14 = 85 steps: a longer contour is cut off, gives no component,
+// and with the step-by-step mode the next contour start reports it.
+TEST_F(Contours_test, LimiteDePas)
+{
+    Parametres({{"EpsV", "0.5"}});
+    Image_blanche(40, 30);
+    Rectangle_noir(Plan1, 3, 3, 32, 22);  // perimeter 98 > 85
+    Rectangle_noir(Plan1, 35, 25, 37, 27);
+    Mode_trace = 1;
+    Suivi_contours();
+    EXPECT_EQ((std::vector<Seg>{{35, 25, 37, 27}}), Boites());
+    ASSERT_EQ(1u, fe.boites.size());
+    EXPECT_EQ("Erreur(1)", fe.boites[0].texte);
+    EXPECT_EQ("Erreur", fe.boites[0].titre);
+    // The first contour's last vector ends where the trace stopped: 85 steps
+    // from (3,3) down 19, along 29, up 19, then 17 pixels to the left.
+    const auto s = Segments();
+    ASSERT_GE(s.size(), 4u);
+    EXPECT_EQ((Seg{32, 3, 15, 3}), s[3]);
+
+    // Without the mode, no message; a last contour cut off is never reported.
+    Remise_a_zero();
+    fe = FrontendEnregistreur{};
+    Image_blanche(40, 30);
+    Rectangle_noir(Plan1, 3, 3, 32, 22);
+    Mode_trace = 1;
+    Suivi_contours();
+    EXPECT_TRUE(Boites().empty());
+    EXPECT_TRUE(fe.boites.empty());
+}
+
+TEST_F(Contours_test, FusionChaines)
+{
+    // Vectors that never join end to start: nothing merged.
+    Liste({{0, 0, 5, 0}, {10, 10, 10, 20}, {30, 0, 40, 0}});
+    EXPECT_EQ(0, Fusion_chaines());
+    EXPECT_EQ(3u, Segments().size());
+    EXPECT_GT(fe.evenements, 0);
+    Remise_a_zero();
+
+    EXPECT_EQ(0, Fusion_chaines());  // empty list
+
+    // A straight chain is merged into its first vector; a corner is not.
+    Liste({{0, 0, 5, 0}, {5, 0, 10, 0}, {10, 0, 15, 0}, {15, 0, 15, 9}, {50, 50, 60, 60}});
+    EXPECT_EQ(2, Fusion_chaines());
+    EXPECT_EQ((std::vector<Seg>{{0, 0, 15, 0}, {15, 0, 15, 9}, {50, 50, 60, 60}}), Segments());
+    EXPECT_EQ(15, Liste_vecteurs->length);
+    EXPECT_EQ(0, Liste_vecteurs->angle);
+    EXPECT_EQ(0, Fusion_chaines());
+    Remise_a_zero();
+
+    // A chain whose end turns back is cut at the last junction.
+    Liste({{0, 0, 5, 0}, {5, 0, 10, 0}, {10, 0, 15, 0}, {15, 0, 7, 0}});
+    EXPECT_EQ(2, Fusion_chaines());
+    EXPECT_EQ((std::vector<Seg>{{0, 0, 15, 0}, {15, 0, 7, 0}}), Segments());
+    Remise_a_zero();
+
+    // Negative tolerance: nothing is ever accepted, and the pass still ends.
+    Parametres({{"EpsFV", "-1"}});
+    Liste({{0, 0, 5, 0}, {5, 0, 10, 0}, {10, 0, 15, 0}});
+    EXPECT_EQ(0, Fusion_chaines());
+    EXPECT_EQ(3u, Segments().size());
+}
+
+// Many merges in one pass: the count is right and the events are let
+// through every 8 removals.
+TEST_F(Contours_test, FusionChainesLongueChaine)
+{
+    std::vector<Seg> segs;
+    for (int i = 0; i < 40; i++) segs.emplace_back(i * 2, 0, i * 2 + 2, 0);
+    Liste(segs);
+    EXPECT_EQ(39, Fusion_chaines());
+    EXPECT_EQ((std::vector<Seg>{{0, 0, 80, 0}}), Segments());
+}
+
+TEST_F(Contours_test, NettoyageCC)
+{
+    Image_blanche(60, 40);
+    Rectangle_noir(Plan1, 2, 2, 5, 11);    // 4 x 10: kept
+    Rectangle_noir(Plan1, 20, 20, 23, 23); // 4 x 4: removed
+    Ajoute_cc(2, 2, 5, 11);
+    Ajoute_cc(20, 20, 23, 23);
+    Vecteur* queue = nullptr;
+    for (auto [xi, yi, xf, yf, lg] : std::vector<std::tuple<int, int, int, int, int>>{
+             {2, 2, 2, 11, 9}, {20, 20, 20, 23, 3}, {20, 23, 23, 23, 3}, {23, 23, 30, 23, 7}, {40, 5, 50, 5, 10}, {40, 9, 41, 9, 1}})
+        queue = Ajoute_en_queue(Liste_vecteurs, queue, Nouveau(xi, yi, xf, yf, lg));
+    Nettoyage_CC(5, 2);
+    EXPECT_EQ((std::vector<Seg>{{2, 2, 5, 11}}), Boites());
+    // Inside the small box: gone; half outside: kept; too short: gone.
+    EXPECT_EQ((std::vector<Seg>{{2, 2, 2, 11}, {23, 23, 30, 23}, {40, 5, 50, 5}}), Segments());
+    EXPECT_EQ(0, Lit_pixel(21, 21, Plan1));
+    EXPECT_EQ(0, Lit_pixel(23, 23, Plan1));
+    EXPECT_EQ(1, Lit_pixel(3, 3, Plan1));
+}
+
+TEST_F(Contours_test, Commandes)
+{
+    // No image: the contours command only beeps; cleaning runs on the lists.
+    Commande_contours();
+    EXPECT_EQ(1, fe.bips_fin);
+    EXPECT_TRUE(Boites().empty());
+
+    Parametres({{"EpsV", "0.5"}, {"Seuil_petiteCC", "5.7"}, {"Seuil_petitV", "3"}});
+    Image_blanche(40, 30);
+    Rectangle_noir(Plan1, 5, 3, 24, 12);
+    Rectangle_noir(Plan1, 30, 21, 33, 24);
+    Rectangle_noir(Plan2, 1, 1, 39, 29);  // cleared first
+    Commande_contours();
+    EXPECT_EQ(2u, Boites().size());
+    EXPECT_EQ(0, Lit_pixel(10, 7, Plan2));
+    Commande_nettoyage_CC();
+    EXPECT_EQ((std::vector<Seg>{{5, 3, 24, 12}}), Boites());
+    EXPECT_EQ(0, Lit_pixel(31, 22, Plan1));
+    EXPECT_EQ(3, fe.bips_fin);
+}
+
+// A real drawing: the vectors of one contour join end to start and the
+// last one ends next to the contour's start pixel; every component box lies
+// inside the image.
+TEST_F(Contours_test, DessinReel)
+{
+    ASSERT_EQ(1, Lit_bmp(std::string(TM_TEST_DATA) + "/bath_plan.bmp"));
+    Suivi_contours();
+    ASSERT_NE(nullptr, Liste_vecteurs);
+    int chaines = 0;
+    for (Vecteur* debut = Liste_vecteurs; debut;) {
+        Vecteur* v = debut;
+        for (; v->suivant && v->suivant->xi == v->xf && v->suivant->yi == v->yf; v = v->suivant) {
+            ASSERT_EQ(1, Lit_pixel(v->xi, v->yi, Plan1));
+            ASSERT_EQ(1, Lit_pixel(v->xi, v->yi, Plan2));
+        }
+        EXPECT_LE(std::abs(v->xf - debut->xi), 1);
+        EXPECT_LE(std::abs(v->yf - debut->yi), 1);
+        chaines++;
+        debut = v->suivant;
+    }
+    int nb_cc = 0;
+    for (CC* c = Liste_CC; c; c = c->suivant, nb_cc++) {
+        EXPECT_TRUE(1 <= c->xi && c->xi <= c->xf && c->xf < Largeur);
+        EXPECT_TRUE(1 <= c->yi && c->yi <= c->yf && c->yf < Hauteur);
+    }
+    EXPECT_GT(nb_cc, 10);
+    EXPECT_GE(chaines, nb_cc);  // holes add contours without components
+}

@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "image/planes.h"
+#include "tests/support/support.h"
+#include "vecto/pretraitement.h"
+#include "vecto/vectorisation.h"
+
+using namespace tmtest;
+
+namespace {
+
+// ---- Straightforward per-pixel definitions of the passes ------------------
+
+void Ref_boucle(int limite, const std::function<void()>& calcule)
+{
+    const int W = Plan1.larg, H = Plan1.haut;
+    for (int passe = 0; passe < limite; passe++) {
+        calcule();
+        bool change = false;
+        for (int y = 1; y < H - 1; y++)
+            for (int x = 1; x < W - 1; x++)
+                if (Lit_pixel(x, y, Plan1) != Lit_pixel(x, y, Plan2)) change = true;
+        for (int y = 1; y < H - 1; y++)
+            for (int x = 1; x < W - 1; x++) Ecrit_pixel(x, y, Lit_pixel(x, y, Plan2), Plan1);
+        if (!change) break;
+    }
+}
+
+void Ref_lissage()
+{
+    Ref_boucle(10, [] {
+        for (int y = 1; y < Plan1.haut - 1; y++)
+            for (int x = 1; x < Plan1.larg - 1; x++) {
+                const int n = Lit_pixel(x - 1, y, Plan1) + Lit_pixel(x + 1, y, Plan1) + Lit_pixel(x, y - 1, Plan1) +
+                              Lit_pixel(x, y + 1, Plan1);
+                const int v = Lit_pixel(x, y, Plan1) ? n >= 2 : n >= 3;
+                Ecrit_pixel(x, y, v, Plan2);
+            }
+    });
+}
+
+void Ref_dilatation()
+{
+    Ref_boucle(3, [] {
+        for (int y = 1; y < Plan1.haut - 1; y++)
+            for (int x = 1; x < Plan1.larg - 1; x++)
+                if (Lit_pixel(x, y, Plan1))
+                    for (int dy = -1; dy <= 1; dy++)
+                        for (int dx = -1; dx <= 1; dx++) Ecrit_pixel(x + dx, y + dy, 1, Plan2);
+    });
+}
+
+void Ref_erosion()
+{
+    Ref_boucle(3, [] {
+        for (int y = 1; y < Plan1.haut - 1; y++)
+            for (int x = 1; x < Plan1.larg - 1; x++) {
+                int v = 1;
+                for (int dy = -1; dy <= 1; dy++)
+                    for (int dx = -1; dx <= 1; dx++) v &= Lit_pixel(x + dx, y + dy, Plan1);
+                Ecrit_pixel(x, y, v, Plan2);
+            }
+    });
+}
+
+// Planes of w x h with `extra` bytes of padding beyond the last pixel's byte
+// (so rows of any length, not only multiples of 4), random bytes everywhere
+// (padding and the never-addressable row included), ink density `p`.
+void Planes_aleatoires(std::mt19937& rng, int w, int h, int extra, double p, bool blobs)
+{
+    Image_blanche(w, h);
+    const int octets = (w + 7) / 8 + extra;
+    for (PlanImage* pl : {&Plan1, &Plan2}) {
+        pl->octets = octets;
+        pl->pixels.assign(static_cast<size_t>(octets) * h, 0);
+        for (auto& o : pl->pixels) o = static_cast<uint8_t>(rng());
+    }
+    Octets_ligne = octets;
+    std::bernoulli_distribution noir(p);
+    for (int y = 0; y <= h; y++)
+        for (int x = 0; x < w; x++) Ecrit_pixel(x, y, noir(rng) ? 1 : 0, Plan1);
+    if (blobs) {
+        std::uniform_int_distribution<int> px(0, w), py(0, h), taille(0, 6);
+        for (int i = 0; i < (w * h) / 40 + 1; i++) {
+            const int x0 = px(rng), y0 = py(rng), tx = taille(rng), ty = taille(rng), v = i % 3 ? 1 : 0;
+            for (int y = y0; y <= y0 + ty; y++)
+                for (int x = x0; x <= x0 + tx; x++) Ecrit_pixel(x, y, v, Plan1);
+        }
+    }
+}
+
+// The picture at (2, 2) of an image two pixels wider on each side, so that
+// none of it lies on the border; Encadre gives the matching Plan_en_texte.
+void Place_au_centre(const std::vector<std::string>& lignes)
+{
+    Image_blanche(static_cast<int>(lignes[0].size()) + 4, static_cast<int>(lignes.size()) + 4);
+    for (int r = 0; r < static_cast<int>(lignes.size()); r++)
+        for (int x = 0; x < static_cast<int>(lignes[r].size()); x++)
+            if (lignes[r][x] == '#') Ecrit_pixel(x + 2, r + 2, 1, Plan1);
+}
+
+std::string Encadre(const std::vector<std::string>& lignes)
+{
+    const std::string blanc(lignes[0].size() + 3, '.');
+    std::string s = blanc + "\n";
+    for (const auto& l : lignes) s += "." + l + "..\n";
+    return s + blanc + "\n" + blanc + "\n";
+}
+
+class Pretraitement_test : public Environnement {};
+
+}  // namespace
+
+// Word-parallel passes against the per-pixel definitions, byte for byte on
+// both planes, on odd sizes, tiny images and random padding.
+TEST_F(Pretraitement_test, PassesIdentiquesALaDefinitionPixelParPixel)
+{
+    struct Taille { int w, h, extra; };
+    const std::vector<Taille> tailles = {{1, 1, 0}, {2, 4, 1}, {3, 3, 0}, {3, 3, 3}, {4, 2, 0},  {13, 7, 0},
+                                         {13, 7, 2}, {8, 9, 0}, {17, 5, 0}, {31, 12, 1}, {32, 6, 0}, {33, 8, 5},
+                                         {63, 9, 0}, {64, 9, 0}, {65, 10, 3}, {127, 6, 1}, {129, 21, 0}, {200, 37, 4}};
+    struct Passe { const char* nom; void (*rapide)(); void (*ref)(); };
+    const std::vector<Passe> passes = {
+        {"Lissage", Lissage, Ref_lissage},
+        {"Dilatation", Dilatation, Ref_dilatation},
+        {"Erosion", Erosion, Ref_erosion},
+        {"Pretraitement 2", [] { Pretraitement(2); }, [] { Ref_lissage(); Ref_dilatation(); Ref_erosion(); }},
+    };
+    std::mt19937 rng(12345);
+    for (const auto& t : tailles)
+        for (const auto& passe : passes)
+            for (double p : {0.1, 0.5, 0.85})
+                for (bool blobs : {false, true}) {
+                    Planes_aleatoires(rng, t.w, t.h, t.extra, p, blobs);
+                    const auto p1 = Plan1.pixels, p2 = Plan2.pixels;
+                    passe.rapide();
+                    const auto r1 = Plan1.pixels, r2 = Plan2.pixels;
+                    Plan1.pixels = p1;
+                    Plan2.pixels = p2;
+                    passe.ref();
+                    SCOPED_TRACE(std::string(passe.nom) + " " + std::to_string(t.w) + "x" + std::to_string(t.h) +
+                                 "+" + std::to_string(t.extra) + " p=" + std::to_string(p) + (blobs ? " blobs" : ""));
+                    ASSERT_EQ(r1, Plan1.pixels);
+                    ASSERT_EQ(r2, Plan2.pixels);
+                }
+}
+
+TEST_F(Pretraitement_test, LissageCasTypes)
+{
+    struct Cas { const char* nom; std::vector<std::string> avant, apres; };
+    const std::vector<Cas> cas = {
+        {"isolated pixel", {".....", "..#..", "....."}, {".....", ".....", "....."}},
+        {"filled hole", {"#####", "##.##", "#####"}, {"#####", "#####", "#####"}},
+        // Ends lost at every pass: length 3 is gone after two passes.
+        {"line of 3", {".......", "..###..", "......."}, {".......", ".......", "......."}},
+        {"line of 9", {"...........", ".#########.", "..........."}, {"...........", "...........", "..........."}},
+        {"stable block", {"......", ".####.", ".####.", "......"}, {"......", ".####.", ".####.", "......"}},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        Place_au_centre(c.avant);
+        Lissage();
+        EXPECT_EQ(Encadre(c.apres), Plan_en_texte(Plan1));
+        // Plan2 ends holding the same interior as Plan1.
+        for (int y = 1; y < Plan1.haut - 1; y++)
+            for (int x = 1; x < Plan1.larg - 1; x++) EXPECT_EQ(Lit_pixel(x, y, Plan1), Lit_pixel(x, y, Plan2));
+    }
+}
+
+// Two 3-pixel-thick strokes: a closing joins a 6-column gap, not a 7-column one.
+TEST_F(Pretraitement_test, FermetureJointLesTrousDeSixColonnes)
+{
+    for (int trou : {6, 7}) {
+        SCOPED_TRACE(trou);
+        Image_blanche(70, 20);
+        Rectangle_noir(Plan1, 5, 8, 20, 10);
+        Rectangle_noir(Plan1, 21 + trou, 8, 50, 10);
+        Pretraitement(2);
+        int blancs = 0;
+        for (int x = 21; x < 21 + trou; x++) blancs += 1 - Lit_pixel(x, 9, Plan1);
+        EXPECT_EQ(trou == 6 ? 0 : trou, blancs);
+        // The strokes themselves come back to their 3 rows.
+        EXPECT_EQ(0, Lit_pixel(12, 7, Plan1));
+        EXPECT_EQ(0, Lit_pixel(12, 11, Plan1));
+        EXPECT_EQ(1, Lit_pixel(5, 8, Plan1));
+    }
+    // Force 1: smoothing only, the gap stays.
+    Image_blanche(70, 20);
+    Rectangle_noir(Plan1, 5, 8, 20, 10);
+    Rectangle_noir(Plan1, 27, 8, 50, 10);
+    Pretraitement(1);
+    EXPECT_EQ(0, Lit_pixel(23, 9, Plan1));
+}
+
+// The last column and the bottom row are read as neighbours but never
+// changed; column 0 and the bottom buffer row are not even addressable.
+TEST_F(Pretraitement_test, BordDePlan1JamaisModifie)
+{
+    for (int force : {0, 2}) {
+        SCOPED_TRACE(force);
+        Image_blanche(23, 11);
+        for (auto& o : Plan1.pixels) o = 0;  // all black, padding included
+        Ecrit_pixel(22, 5, 0, Plan1);         // white notches in the border
+        Ecrit_pixel(9, 10, 0, Plan1);
+        Ecrit_pixel(22, 1, 0, Plan1);
+        Rectangle_noir(Plan2, 1, 1, 22, 10);
+        auto bord = [] {
+            std::string s;
+            for (int y = 1; y < Plan1.haut; y++) s += Lit_pixel(Plan1.larg - 1, y, Plan1) ? '#' : '.';
+            for (int x = 1; x < Plan1.larg; x++) s += Lit_pixel(x, Plan1.haut - 1, Plan1) ? '#' : '.';
+            for (int y = 1; y <= Plan1.haut; y++) s += (Ligne_plan(Plan1, y)[0] & 0x80) ? 'w' : 'b';  // column 0
+            for (int i = 0; i < Plan1.octets; i++) s += std::to_string(Plan1.pixels[i]);             // bottom buffer row
+            return s;
+        };
+        const std::string avant = bord();
+        Pretraitement(force);
+        EXPECT_EQ(avant, bord());
+        EXPECT_EQ(force ? 0 : 1, Lit_pixel(1, 5, Plan1));  // erosion sees the white column 0
+    }
+}
+
+TEST_F(Pretraitement_test, CommandeLitForceMorpho)
+{
+    // Without an image: only the end beep.
+    Commande_pretraitement();
+    EXPECT_EQ(1, fe.bips_fin);
+    EXPECT_TRUE(fe.boites.empty());
+
+    Parametres({{"Force_morpho", "1.9"}});  // truncated to 1: no closing
+    Image_blanche(70, 20);
+    Rectangle_noir(Plan1, 5, 8, 20, 10);
+    Rectangle_noir(Plan1, 27, 8, 50, 10);
+    Commande_pretraitement();
+    EXPECT_EQ(0, Lit_pixel(23, 9, Plan1));
+    EXPECT_EQ("", Texte_log());
+    Parametres({{"Force_morpho", "2"}});
+    Commande_pretraitement();
+    EXPECT_EQ(1, Lit_pixel(23, 9, Plan1));
+    EXPECT_EQ(3, fe.bips_fin);
+}

@@ -1,0 +1,248 @@
+#include "vecto/pretraitement.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "image/planes.h"
+
+// The three passes work on a copy of the planes held as 64-bit words, one
+// bit per pixel, 1 for black, the leftmost pixel in the most significant bit
+// (the plane's own bit order). Each pass reads only the previous picture, so
+// computing a whole word at once gives exactly the per-pixel result. Only the
+// changed pixels are written back, so the plane's border, padding bits and
+// the never-addressable bottom buffer row keep their bytes.
+namespace {
+
+constexpr uint64_t Charge_be(const uint8_t* o)
+{
+    uint64_t v = 0;
+    for (int i = 0; i < 8; i++) v = (v << 8) | o[i];
+    return v;
+}
+
+struct Bits {
+    int nw = 0;    // words per row
+    int h = 0;     // rows y = 0 .. h-1; row 0 is the white row above the top
+    std::vector<uint64_t> m;
+    uint64_t* ligne(int y) { return m.data() + static_cast<size_t>(y) * nw; }
+    const uint64_t* ligne(int y) const { return m.data() + static_cast<size_t>(y) * nw; }
+};
+
+// Geometry shared by the passes: the column masks of the interior
+// (1 <= x <= larg-2) and of the addressable window (1 <= x <= larg-1).
+struct Cadre {
+    int larg = 0, haut = 0, octets = 0, nw = 0;
+    std::vector<uint64_t> interieur, adressable;
+};
+
+std::vector<uint64_t> Masque_colonnes(int nw, int x0, int x1)
+{
+    std::vector<uint64_t> m(nw, 0);
+    for (int w = 0; w < nw; w++) {
+        const int a = w * 64, b = a + 63;
+        const int lo = a > x0 ? a : x0, hi = b < x1 ? b : x1;
+        if (lo > hi) continue;
+        const int n = hi - lo + 1;
+        const uint64_t run = n == 64 ? ~0ull : ((1ull << n) - 1);
+        m[w] = run << (63 - (hi - a));
+    }
+    return m;
+}
+
+bool Prepare_cadre(Cadre& c)
+{
+    const PlanImage& p = Plan1;
+    if (!p.existe() || !Plan2.existe()) return false;
+    if (Plan2.larg != p.larg || Plan2.haut != p.haut || Plan2.octets != p.octets) return false;
+    if (static_cast<int64_t>(p.octets) * 8 < p.larg) return false;
+    if (p.pixels.size() < static_cast<size_t>(p.haut) * p.octets) return false;
+    c.larg = p.larg;
+    c.haut = p.haut;
+    c.octets = p.octets;
+    c.nw = (p.octets + 7) / 8;
+    c.interieur = Masque_colonnes(c.nw, 1, p.larg - 2);
+    c.adressable = Masque_colonnes(c.nw, 1, p.larg - 1);
+    return true;
+}
+
+// Black bits of the addressable pixels, as Lit_pixel reads them.
+Bits Charge_plan(const PlanImage& p, const Cadre& c)
+{
+    Bits b;
+    b.nw = c.nw;
+    b.h = c.haut;
+    b.m.assign(static_cast<size_t>(c.haut) * c.nw, 0);
+    uint8_t tampon[8];
+    for (int y = 1; y < c.haut; y++) {
+        const uint8_t* o = Ligne_plan(p, y);
+        uint64_t* l = b.ligne(y);
+        for (int w = 0; w < c.nw; w++) {
+            const int n = c.octets - w * 8;
+            uint64_t v;
+            if (n >= 8) {
+                v = Charge_be(o + w * 8);
+            } else {
+                std::memset(tampon, 0xFF, 8);
+                std::memcpy(tampon, o + w * 8, static_cast<size_t>(n));
+                v = Charge_be(tampon);
+            }
+            l[w] = ~v & c.adressable[w];
+        }
+    }
+    return b;
+}
+
+// Writes the pixels of rows y0..y1 selected by `masque` from `b` into `p`.
+void Ecrit_plan(PlanImage& p, const Bits& b, const Cadre& c, const std::vector<uint64_t>& masque, int y0, int y1)
+{
+    uint8_t tampon[8];
+    for (int y = y0; y <= y1; y++) {
+        uint8_t* o = Ligne_plan(p, y);
+        const uint64_t* l = b.ligne(y);
+        for (int w = 0; w < c.nw; w++) {
+            const uint64_t m = masque[w];
+            if (!m) continue;
+            const int n = c.octets - w * 8 < 8 ? c.octets - w * 8 : 8;
+            std::memset(tampon, 0xFF, 8);
+            std::memcpy(tampon, o + w * 8, static_cast<size_t>(n));
+            uint64_t v = Charge_be(tampon);
+            v = (v & ~m) | (~l[w] & m);
+            for (int i = 7; i >= 0; i--) {
+                tampon[i] = static_cast<uint8_t>(v);
+                v >>= 8;
+            }
+            std::memcpy(o + w * 8, tampon, static_cast<size_t>(n));
+        }
+    }
+}
+
+// Left and right neighbours of every pixel of word w of a row.
+inline uint64_t Voisin_gauche(const uint64_t* l, int w) { return (l[w] >> 1) | (w > 0 ? l[w - 1] << 63 : 0); }
+inline uint64_t Voisin_droit(const uint64_t* l, int w, int nw) { return (l[w] << 1) | (w + 1 < nw ? l[w + 1] >> 63 : 0); }
+
+// One pass over the interior: `nouveau(y, w)` is the new word; pixels outside
+// the interior keep their value. Returns true when a pixel changed.
+template <class F>
+bool Passe(const Bits& cur, Bits& nxt, const Cadre& c, F nouveau)
+{
+    nxt.m = cur.m;
+    bool change = false;
+    for (int y = 1; y <= c.haut - 2; y++) {
+        const uint64_t* a = cur.ligne(y);
+        uint64_t* n = nxt.ligne(y);
+        for (int w = 0; w < c.nw; w++) {
+            const uint64_t m = c.interieur[w];
+            if (!m) continue;
+            const uint64_t v = (nouveau(y, w) & m) | (a[w] & ~m);
+            change |= v != a[w];
+            n[w] = v;
+        }
+    }
+    return change;
+}
+
+bool Image_sans_interieur(const Cadre& c) { return c.larg < 3 || c.haut < 3; }
+
+}  // namespace
+
+void Pretraitement(int force)
+{
+    Efface_texte();
+    Ecrit_texte(0, " Preprocessing of p1...");
+    Lissage();
+    if (force > 1) {
+        Dilatation();
+        Erosion();
+    }
+    Efface_texte();
+}
+
+void Lissage()
+{
+    Cadre c;
+    if (Prepare_cadre(c) && !Image_sans_interieur(c)) {
+        Bits cur = Charge_plan(Plan1, c), nxt;
+        nxt.nw = cur.nw;
+        nxt.h = cur.h;
+        const int nw = c.nw;
+        for (int passe = 0; passe < 10; passe++) {
+            const bool change = Passe(cur, nxt, c, [&](int y, int w) {
+                const uint64_t* l = cur.ligne(y);
+                const uint64_t C = l[w], U = cur.ligne(y - 1)[w], D = cur.ligne(y + 1)[w];
+                const uint64_t L = Voisin_gauche(l, w), R = Voisin_droit(l, w, nw);
+                const uint64_t au_moins_2 = (U & D) | ((U | D) & (L | R)) | (L & R);
+                const uint64_t au_moins_3 = (U & D & (L | R)) | (L & R & (U | D));
+                return au_moins_3 | (C & au_moins_2);
+            });
+            std::swap(cur, nxt);
+            if (!change) break;
+        }
+        Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
+        Ecrit_plan(Plan2, cur, c, c.interieur, 1, c.haut - 2);
+    }
+    Efface_texte();
+}
+
+// Every black interior pixel of Plan1 blackens its 3x3 square in Plan2
+// (Plan2 is not cleared: it holds the previous pass's picture). Squares of
+// pixels next to the border reach the last column and the bottom row of
+// Plan2; Plan1's border itself never changes.
+void Dilatation()
+{
+    Cadre c;
+    if (!Prepare_cadre(c) || Image_sans_interieur(c)) return;
+    Bits cur = Charge_plan(Plan1, c), p2 = Charge_plan(Plan2, c);
+    const int nw = c.nw;
+    std::vector<uint64_t> h(static_cast<size_t>(c.haut + 1) * nw, 0);  // horizontal spread, row y+1 at y
+    auto hl = [&](int y) { return h.data() + static_cast<size_t>(y) * nw; };
+    for (int passe = 0; passe < 3; passe++) {
+        std::vector<uint64_t> src(nw);
+        for (int y = 1; y <= c.haut - 2; y++) {
+            const uint64_t* l = cur.ligne(y);
+            for (int w = 0; w < nw; w++) src[w] = l[w] & c.interieur[w];
+            uint64_t* d = hl(y);
+            for (int w = 0; w < nw; w++) d[w] = src[w] | Voisin_gauche(src.data(), w) | Voisin_droit(src.data(), w, nw);
+        }
+        for (int y = 1; y <= c.haut - 1; y++) {
+            const uint64_t *a = hl(y - 1), *b = hl(y), *d = hl(y + 1);
+            uint64_t* l = p2.ligne(y);
+            for (int w = 0; w < nw; w++) l[w] |= (a[w] | b[w] | d[w]) & c.adressable[w];
+        }
+        Bits nxt;
+        nxt.nw = nw;
+        nxt.h = cur.h;
+        const bool change = Passe(cur, nxt, c, [&](int y, int w) { return p2.ligne(y)[w]; });
+        std::swap(cur, nxt);
+        if (!change) break;
+    }
+    Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
+    Ecrit_plan(Plan2, p2, c, c.adressable, 1, c.haut - 1);
+}
+
+void Erosion()
+{
+    Cadre c;
+    if (!Prepare_cadre(c) || Image_sans_interieur(c)) return;
+    Bits cur = Charge_plan(Plan1, c), nxt;
+    nxt.nw = cur.nw;
+    nxt.h = cur.h;
+    const int nw = c.nw;
+    std::vector<uint64_t> h(static_cast<size_t>(c.haut) * nw, 0);  // black with both horizontal neighbours
+    for (int passe = 0; passe < 3; passe++) {
+        for (int y = 0; y <= c.haut - 1; y++) {
+            const uint64_t* l = cur.ligne(y);
+            uint64_t* d = h.data() + static_cast<size_t>(y) * nw;
+            for (int w = 0; w < nw; w++) d[w] = l[w] & Voisin_gauche(l, w) & Voisin_droit(l, w, nw);
+        }
+        const bool change = Passe(cur, nxt, c, [&](int y, int w) {
+            const size_t i = static_cast<size_t>(y) * nw + w;
+            return h[i - nw] & h[i] & h[i + nw];
+        });
+        std::swap(cur, nxt);
+        if (!change) break;
+    }
+    Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
+    Ecrit_plan(Plan2, cur, c, c.interieur, 1, c.haut - 2);
+}
