@@ -5,6 +5,7 @@
 
 #include "app/core/shell.h"
 #include "graph/arcs.h"
+#include "image/chargement.h"
 #include "tests/support/support.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
@@ -80,6 +81,46 @@ TEST_F(Vectorisation, SeuilPenteTQ)
             EXPECT_EQ(b.titre, "Erreur") << c.nom;
         }
         EXPECT_TRUE(Finit_par(Texte_log(), "\nVecto. Ok.")) << c.nom;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+class VectorisationDessins : public tmtest::Environnement {};
+
+// Whole command on real drawings, twice (the second run works on what the
+// lists hold): what later stages rely on must hold after each run.
+TEST_F(VectorisationDessins, Invariants)
+{
+    for (const char* nom : {"bath_plan.bmp", "relay_logic.bmp"}) {
+        tmtest::Remise_a_zero();
+        Open(std::string(TM_TEST_DATA) + "/" + nom);
+        ASSERT_NE(Plan_courant, nullptr) << nom;
+        for (int passe = 1; passe <= 2; passe++) {
+            Commande_vectorisation();
+            EXPECT_TRUE(Finit_par(Texte_log(), "\nVecto. Ok.")) << nom;
+            int vecteurs = 0;
+            for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant, vecteurs++) {
+                EXPECT_GE(v->length, 3) << nom;
+                EXPECT_EQ(v->etat, 1) << nom;
+            }
+            int reels = 0;
+            for (const Quad* q = Liste_quads; q; q = q->suivant) {
+                if (q->length == 0) {
+                    EXPECT_EQ((std::vector<int>{q->x1i, q->y1i, q->x1f, q->y1f, q->x2i, q->y2i, q->x2f, q->y2f}),
+                              (std::vector<int>{0, 1, 0, 0, 0, 1, 0, 1}))
+                        << nom;
+                    continue;
+                }
+                reels++;
+                EXPECT_LE(Val_abs(q->angle1 - q->angle2), 90) << nom;
+            }
+            EXPECT_EQ(Nb_quads, Compte_liste(Liste_quads)) << nom << " run " << passe;
+            EXPECT_GT(vecteurs, 0) << nom;
+            EXPECT_GT(reels, 0) << nom;
+        }
     }
 }
 
