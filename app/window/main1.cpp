@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/window/form1.h"
@@ -164,7 +165,7 @@ void TMain1::Construit_fenetre()
     TextL3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     QFont fl("Serif");
     fl.setStyleHint(QFont::Serif);
-    fl.setPixelSize(11);
+    fl.setPixelSize(10);
     TextL3->setFont(fl);
     colonne->addWidget(TextL3, 1);
 
@@ -236,7 +237,11 @@ void TMain1::Construit_fenetre()
     barre->addWidget(Label2);
     Label1 = new QLabel("Plan Image", InfoP1);
     Label1->setObjectName("Label1");
-    Label1->setFixedWidth(105);
+    QFont fp = Label1->font();
+    fp.setPixelSize(11);
+    Label1->setFont(fp);
+    // Wide enough for the cursor text of a large scan.
+    Label1->setFixedWidth(std::max(105, Label1->fontMetrics().horizontalAdvance("Plan 2 (8888,8888):8") + 8));
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setAutoFillBackground(true);
     QPalette pl = Label1->palette();
