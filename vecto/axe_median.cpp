@@ -1,6 +1,8 @@
 #include "vecto/axe_median.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -8,6 +10,36 @@
 #include "image/planes.h"
 
 namespace {
+
+// Calls f(x) for every black pixel x0 <= x <= x1 of a row of Plan1, in
+// increasing x, or decreasing with `descendant`. White pixels have distance
+// 0 and never change, so the passes only visit the black ones: a page is
+// mostly white.
+template <class F>
+void Pour_noirs(const uint8_t* ligne, int octets, int x0, int x1, bool descendant, F f)
+{
+    if (x0 > x1) return;
+    const int w0 = x0 / 64, w1 = x1 / 64;
+    auto mot = [&](int w) {
+        uint64_t v = 0;
+        for (int i = 0; i < 8; i++) v = (v << 8) | (w * 8 + i < octets ? ligne[w * 8 + i] : 0xFFu);
+        v = ~v;  // black bits, leftmost pixel in the high bit
+        if (w == w0) v &= ~0ull >> (x0 - w * 64);
+        if (w == w1) v &= ~0ull << (63 - (x1 - w * 64));
+        return v;
+    };
+    if (!descendant) {
+        for (int w = w0; w <= w1; w++)
+            for (uint64_t v = mot(w); v;) {
+                const int b = std::countl_zero(v);
+                f(w * 64 + b);
+                v &= ~(0x8000000000000000ull >> b);
+            }
+    } else {
+        for (int w = w1; w >= w0; w--)
+            for (uint64_t v = mot(w); v; v &= v - 1) f(w * 64 + 63 - std::countr_zero(v));
+    }
+}
 
 // Chessboard distance map of Plan1 and its ridge. The distances are kept in
 // a type wide enough for the whole image (a distance never exceeds the
@@ -24,13 +56,12 @@ void Crete(int W, int H)
     }
     T* D = tab.get();
     auto L = [&](int y) { return D + static_cast<size_t>(y) * W; };
+    const int octets = Plan1.octets;
 
-    for (int x = 0; x < W; x++) D[x] = 0;
+    std::memset(D, 0, n * sizeof(T));
     for (int y = 1; y < H; y++) {
-        const uint8_t* o = Ligne_plan(Plan1, y);
         T* r = L(y);
-        r[0] = 0;
-        for (int x = 1; x < W; x++) r[x] = static_cast<T>(((o[x >> 3] >> (7 - (x & 7))) & 1) ^ 1);
+        Pour_noirs(Ligne_plan(Plan1, y), octets, 1, W - 1, false, [r](int x) { r[x] = 1; });
     }
 
     Progression_init(0, H);
@@ -38,24 +69,23 @@ void Crete(int W, int H)
         Progression_pas();
         T* r = L(y);
         const T* u = L(y - 1);
-        for (int x = 1; x <= W - 2; x++) {
-            if (!r[x]) continue;
+        Pour_noirs(Ligne_plan(Plan1, y), octets, 1, W - 2, false, [r, u](int x) {
             T m = u[x - 1];
             if (u[x] < m) m = u[x];
             if (u[x + 1] < m) m = u[x + 1];
             if (r[x - 1] < m) m = r[x - 1];
             r[x] = static_cast<T>(m + 1);
-        }
+        });
     }
 
-    // Beyond the last column reads as 0.
+    // Beyond the last column reads as 0. Row 0 holds no black pixel.
     Progression_init(1, H - 1);
     for (int y = H - 2; y >= 0; y--) {
         Progression_pas();
+        if (y == 0) continue;
         T* r = L(y);
         const T* d = L(y + 1);
-        for (int x = W - 1; x >= 1; x--) {
-            if (!r[x]) continue;
+        Pour_noirs(Ligne_plan(Plan1, y), octets, 1, W - 1, true, [r, d, W](int x) {
             const T dd = x + 1 < W ? d[x + 1] : 0;
             const T rr = x + 1 < W ? r[x + 1] : 0;
             T m = d[x - 1];
@@ -65,7 +95,7 @@ void Crete(int W, int H)
             m = static_cast<T>(m + 1);
             if (r[x] < m) m = r[x];
             r[x] = m;
-        }
+        });
     }
 
     // Marks (black in Plan2) every pixel that has a neighbour farther from
@@ -75,28 +105,27 @@ void Crete(int W, int H)
         Progression_pas();
         const T* r = L(y);
         const T* u = L(y - 1);
-        for (int x = 1; x <= W - 2; x++) {
+        Pour_noirs(Ligne_plan(Plan1, y), octets, 1, W - 2, false, [r, u, y](int x) {
             const T v = r[x];
-            if (v && (v < u[x - 1] || v < u[x] || v < u[x + 1] || v < r[x - 1])) Ecrit_pixel(x, y, 1, Plan2);
-        }
+            if (v < u[x - 1] || v < u[x] || v < u[x + 1] || v < r[x - 1]) Ecrit_pixel(x, y, 1, Plan2);
+        });
     }
     Progression_init(1, H - 1);
     for (int y = H - 2; y >= 0; y--) {
         Progression_pas();
+        if (y == 0) continue;
         const T* r = L(y);
         const T* d = L(y + 1);
-        for (int x = W - 1; x >= 1; x--) {
+        Pour_noirs(Ligne_plan(Plan1, y), octets, 1, W - 1, true, [r, d, y, W](int x) {
             const T v = r[x];
-            if (!v) continue;
             const T dd = x + 1 < W ? d[x + 1] : 0;
             const T rr = x + 1 < W ? r[x + 1] : 0;
             if (v < d[x - 1] || v < d[x] || v < dd || v < rr) Ecrit_pixel(x, y, 1, Plan2);
-        }
+        });
     }
 
     // Ridge = black in Plan1 and not marked. Outside the addressable window
     // Plan2 stays white, as Efface_P2 left it.
-    const int octets = Plan2.octets;
     std::unique_ptr<uint8_t[]> adr(new (std::nothrow) uint8_t[octets]);  // addressable columns, as bits
     if (!adr) {
         Message_erreur("- Erreur mem. -");

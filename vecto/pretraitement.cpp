@@ -1,5 +1,6 @@
 #include "vecto/pretraitement.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -15,11 +16,19 @@
 // the never-addressable bottom buffer row keep their bytes.
 namespace {
 
-constexpr uint64_t Charge_be(const uint8_t* o)
+// Eight bytes of a row as one word, the first byte in the high bits.
+inline uint64_t Charge_be(const uint8_t* o)
 {
-    uint64_t v = 0;
-    for (int i = 0; i < 8; i++) v = (v << 8) | o[i];
+    uint64_t v;
+    std::memcpy(&v, o, 8);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
     return v;
+}
+
+inline void Range_be(uint8_t* o, uint64_t v)
+{
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+    std::memcpy(o, &v, 8);
 }
 
 struct Bits {
@@ -97,23 +106,22 @@ Bits Charge_plan(const PlanImage& p, const Cadre& c)
 // Writes the pixels of rows y0..y1 selected by `masque` from `b` into `p`.
 void Ecrit_plan(PlanImage& p, const Bits& b, const Cadre& c, const std::vector<uint64_t>& masque, int y0, int y1)
 {
-    uint8_t tampon[8];
+    const int pleins = c.octets / 8;  // words lying wholly inside the row
     for (int y = y0; y <= y1; y++) {
         uint8_t* o = Ligne_plan(p, y);
         const uint64_t* l = b.ligne(y);
-        for (int w = 0; w < c.nw; w++) {
+        for (int w = 0; w < pleins; w++) {
             const uint64_t m = masque[w];
-            if (!m) continue;
-            const int n = c.octets - w * 8 < 8 ? c.octets - w * 8 : 8;
+            if (m) Range_be(o + w * 8, (Charge_be(o + w * 8) & ~m) | (~l[w] & m));
+        }
+        if (pleins < c.nw && masque[pleins]) {
+            const int n = c.octets - pleins * 8;
+            uint8_t tampon[8];
             std::memset(tampon, 0xFF, 8);
-            std::memcpy(tampon, o + w * 8, static_cast<size_t>(n));
-            uint64_t v = Charge_be(tampon);
-            v = (v & ~m) | (~l[w] & m);
-            for (int i = 7; i >= 0; i--) {
-                tampon[i] = static_cast<uint8_t>(v);
-                v >>= 8;
-            }
-            std::memcpy(o + w * 8, tampon, static_cast<size_t>(n));
+            std::memcpy(tampon, o + pleins * 8, static_cast<size_t>(n));
+            const uint64_t m = masque[pleins];
+            Range_be(tampon, (Charge_be(tampon) & ~m) | (~l[pleins] & m));
+            std::memcpy(o + pleins * 8, tampon, static_cast<size_t>(n));
         }
     }
 }

@@ -61,7 +61,7 @@ int Noirs(const PlanImage& p)
 TEST_F(Axe_median_test, IdentiqueALaDefinitionPixelParPixel)
 {
     std::mt19937 rng(777);
-    for (auto [w, h] : std::vector<std::pair<int, int>>{{1, 1}, {3, 3}, {13, 7}, {33, 20}, {64, 9}, {70, 41}}) {
+    for (auto [w, h] : std::vector<std::pair<int, int>>{{1, 1}, {2, 2}, {3, 3}, {13, 7}, {33, 20}, {64, 9}, {66, 5}, {70, 41}, {129, 17}}) {
         for (int essai = 0; essai < 4; essai++) {
             Image_blanche(w, h);
             for (auto& o : Plan1.pixels) o = static_cast<uint8_t>(rng());
