@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <limits>
 #include <new>
+#include <utility>
+#include <vector>
+#include <algorithm>
 
 #include "app/core/shell.h"
 #include "image/param.h"
@@ -47,14 +50,15 @@ double Aire(int xs, int ys, int xj, int yj, int xk, int yk)
 
 }  // namespace
 
-int Chainage_vecteurs(int seuil_pente)
-{
-    if (!Liste_vecteurs) return 0;
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->numero = 0;
-    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length == 0; });
+namespace {
 
+// The chaining as written: every step scans the whole remaining list.
+// Returns the head of the new list (its start separator), or null when that
+// separator cannot be allocated.
+Vecteur* Chaine_directe(int seuil_pente)
+{
     Vecteur* tete = Nouveau_separateur(-50, -100);  // start separator
-    if (!tete) return 0;
+    if (!tete) return nullptr;
     Vecteur* queue = tete;
 
     while (Liste_vecteurs) {
@@ -111,11 +115,173 @@ int Chainage_vecteurs(int seuil_pente)
     }
     // A failed allocation leaves the rest of the old list unchained but kept.
     queue->suivant = Liste_vecteurs;
+    Liste_vecteurs = nullptr;
+    return tete;
+}
 
+// Same result as Chaine_directe, without scanning the whole list at every
+// step. The choice of the literal scan is the smallest (distance, list rank,
+// reversed before forward); only a continuation within 20 pixels is ever
+// taken after a real vector, so a grid of the vector ends answers that, and
+// after a separator (whose second end is always (-50, -50) but for the start
+// one) the answer is the first living entry of one sorted table.
+constexpr int Cote_case = 32;
+
+struct Entree {
+    uint64_t d;
+    int rang;
+    int sens;  // 0 reversed (second end nearest), 1 forward
+    bool operator<(const Entree& o) const
+    {
+        if (d != o.d) return d < o.d;
+        if (rang != o.rang) return rang < o.rang;
+        return sens < o.sens;
+    }
+};
+
+// The index gives the literal scan's answer when every angle is a true
+// 0..179 value and no squared distance can reach the scan's 2^31 - 1 cap.
+bool Index_valable(const std::vector<Vecteur*>& v, int& x0, int& y0, int& x1, int& y1)
+{
+    x0 = -50, y0 = -100, x1 = -50, y1 = -50;
+    for (const Vecteur* d : v) {
+        if (d->angle < 0 || d->angle > 179) return false;
+        x0 = std::min({x0, d->xi, d->xf});
+        x1 = std::max({x1, d->xi, d->xf});
+        y0 = std::min({y0, d->yi, d->yf});
+        y1 = std::max({y1, d->yi, d->yf});
+    }
+    const double w = static_cast<double>(x1) - x0, h = static_cast<double>(y1) - y0;
+    return w * w + h * h < 2147483647.0;
+}
+
+Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1, int seuil_pente)
+{
+    Vecteur* tete = Nouveau_separateur(-50, -100);  // start separator
+    if (!tete) return nullptr;
+    Vecteur* queue = tete;
+
+    const int n = static_cast<int>(v.size());
+    std::vector<char> vivant(n, 1);
+    int par_angle[180] = {};
+    for (const Vecteur* d : v) par_angle[d->angle]++;
+
+    const int nx = (x1 - x0) / Cote_case + 1, ny = (y1 - y0) / Cote_case + 1;
+    std::vector<std::vector<int>> cases(static_cast<size_t>(nx) * ny);
+    auto case_de = [&](int x, int y) { return static_cast<size_t>((y - y0) / Cote_case) * nx + (x - x0) / Cote_case; };
+    for (int r = 0; r < n; r++) {
+        const size_t a = case_de(v[r]->xi, v[r]->yi), b = case_de(v[r]->xf, v[r]->yf);
+        cases[a].push_back(r);
+        if (b != a) cases[b].push_back(r);
+    }
+
+    std::vector<Entree> depuis_coin;
+    depuis_coin.reserve(2 * static_cast<size_t>(n));
+    for (int r = 0; r < n; r++) {
+        depuis_coin.push_back({Distance2(v[r]->xf, v[r]->yf, -50, -50), r, 0});
+        depuis_coin.push_back({Distance2(v[r]->xi, v[r]->yi, -50, -50), r, 1});
+    }
+    std::sort(depuis_coin.begin(), depuis_coin.end());
+    size_t prochain_coin = 0;
+
+    int restants = n;
+    while (restants > 0) {
+        Vecteur* const T = queue;
+        const int px = T->xf, py = T->yf;
+        Entree choix{std::numeric_limits<uint64_t>::max(), -1, 0};
+        if (T->length == 0) {
+            if (px == -50 && py == -50) {
+                while (!vivant[depuis_coin[prochain_coin].rang]) prochain_coin++;
+                choix = depuis_coin[prochain_coin];
+            } else {
+                for (int r = 0; r < n; r++) {
+                    if (!vivant[r]) continue;
+                    const Entree e1{Distance2(v[r]->xf, v[r]->yf, px, py), r, 0};
+                    const Entree e2{Distance2(v[r]->xi, v[r]->yi, px, py), r, 1};
+                    if (e1 < choix) choix = e1;
+                    if (e2 < choix) choix = e2;
+                }
+            }
+        } else {
+            const int cx0 = std::max(0, (px - 20 - x0) / Cote_case), cx1 = std::min(nx - 1, (px + 20 - x0) / Cote_case);
+            const int cy0 = std::max(0, (py - 20 - y0) / Cote_case), cy1 = std::min(ny - 1, (py + 20 - y0) / Cote_case);
+            for (int cy = cy0; cy <= cy1; cy++) {
+                for (int cx = cx0; cx <= cx1; cx++) {
+                    for (int r : cases[static_cast<size_t>(cy) * nx + cx]) {
+                        if (!vivant[r] || !Pentes_proches(T->angle, v[r]->angle, seuil_pente)) continue;
+                        const Entree e1{Distance2(v[r]->xf, v[r]->yf, px, py), r, 0};
+                        const Entree e2{Distance2(v[r]->xi, v[r]->yi, px, py), r, 1};
+                        if (e1.d <= 400 && e1 < choix) choix = e1;
+                        if (e2.d <= 400 && e2 < choix) choix = e2;
+                    }
+                }
+            }
+            bool coupe = choix.rang < 0;
+            if (!coupe) {
+                const Vecteur* d = v[choix.rang];
+                coupe = choix.sens == 0 ? Compte_blancs(d->xf, d->yf, px, py, Plan1) > 4
+                                        : Compte_blancs(d->xi, d->yi, px, py, Plan1) > 4;
+            }
+            if (coupe) {
+                bool compatible = false;
+                for (int a = 0; a < 180 && !compatible; a++) compatible = par_angle[a] > 0 && Pentes_proches(T->angle, a, seuil_pente);
+                Vecteur* sep = compatible ? Nouveau_separateur(-100, -50) : Nouveau_separateur(-49, -50);
+                if (!sep) break;
+                queue = Ajoute_en_queue(tete, queue, sep);
+                continue;
+            }
+        }
+        Vecteur* d = v[choix.rang];
+        vivant[choix.rang] = 0;
+        restants--;
+        par_angle[d->angle]--;
+        if (choix.sens == 0) {
+            std::swap(d->xi, d->xf);
+            std::swap(d->yi, d->yf);
+        }
+        queue = Ajoute_en_queue(tete, queue, d);
+    }
+    // A failed allocation leaves the rest of the old list unchained but kept.
+    for (int r = 0; r < n; r++)
+        if (vivant[r]) queue = Ajoute_en_queue(tete, queue, v[r]);
+    return tete;
+}
+
+void Prepare_chainage()
+{
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->numero = 0;
+    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length == 0; });
+}
+
+int Termine_chainage(Vecteur* tete)
+{
+    if (!tete) return 0;
     Liste_vecteurs = tete->suivant;
     delete tete;
     Ecrit_texte(1, " * Tri Vecteur termine. ");
     return 1;
+}
+
+}  // namespace
+
+int Chainage_vecteurs(int seuil_pente)
+{
+    if (!Liste_vecteurs) return 0;
+    Prepare_chainage();
+    std::vector<Vecteur*> v;
+    for (Vecteur* d = Liste_vecteurs; d; d = d->suivant) v.push_back(d);
+    int x0, y0, x1, y1;
+    if (!Index_valable(v, x0, y0, x1, y1)) return Termine_chainage(Chaine_directe(seuil_pente));
+    Vecteur* tete = Chaine_indexee(v, x0, y0, x1, y1, seuil_pente);
+    if (!tete) return 0;  // the old list is untouched
+    return Termine_chainage(tete);
+}
+
+int Chainage_vecteurs_direct(int seuil_pente)
+{
+    if (!Liste_vecteurs) return 0;
+    Prepare_chainage();
+    return Termine_chainage(Chaine_directe(seuil_pente));
 }
 
 int Fusion_vecteurs()

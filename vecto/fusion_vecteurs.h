@@ -7,3 +7,6 @@
 int Chainage_vecteurs(int seuil_pente);
 // Merges straight runs of each chain (EpsFQ); returns the vectors absorbed.
 int Fusion_vecteurs();
+// The same chaining by the literal scan of the whole list at every step
+// (Chainage_vecteurs answers the same through an index of the vector ends).
+int Chainage_vecteurs_direct(int seuil_pente);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,38 @@ TEST_F(FusionVecteurs, ListeVide)
     EXPECT_EQ(Fusion_vecteurs(), 0);
     EXPECT_EQ(Texte_log(), "");
     EXPECT_EQ(Liste_vecteurs, nullptr);
+}
+
+// The indexed chaining against the literal scan, on crowded random vectors
+// (many ties and near ends) over a random plane.
+TEST_F(FusionVecteurs, IndexCommeBalayageLitteral)
+{
+    std::mt19937 rng(12345);
+    for (int essai = 0; essai < 300; essai++) {
+        const int w = 20 + static_cast<int>(rng() % 200), h = 20 + static_cast<int>(rng() % 120);
+        const int n = static_cast<int>(rng() % 60);
+        const int seuil = static_cast<int>(rng() % 40) - 5;
+        std::vector<Seg> segs;
+        for (int i = 0; i < n; i++) {
+            const int x = static_cast<int>(rng() % w), y = static_cast<int>(rng() % h);
+            const int l = static_cast<int>(rng() % 25);
+            segs.push_back({x, y, x + static_cast<int>(rng() % (2 * l + 1)) - l, y + static_cast<int>(rng() % (2 * l + 1)) - l});
+        }
+        std::vector<std::vector<Seg>> resultats;
+        for (int version = 0; version < 2; version++) {
+            tmtest::Remise_a_zero();
+            tmtest::Image_blanche(w, h);
+            std::mt19937 encre(static_cast<unsigned>(essai));
+            for (int y = 1; y < h; y++)
+                for (int x = 1; x < w; x++)
+                    if (encre() % 3 != 0) Ecrit_pixel(x, y, 1, Plan1);
+            Ajoute(segs);
+            if (version == 0) Chainage_vecteurs(seuil);
+            else Chainage_vecteurs_direct(seuil);
+            resultats.push_back(Contenu());
+        }
+        ASSERT_EQ(resultats[0], resultats[1]) << "essai " << essai;
+    }
 }
 
 }  // namespace
