@@ -18,11 +18,6 @@ void Pose_u32(std::vector<uint8_t>& b, size_t o, uint32_t v)
 {
     for (int i = 0; i < 4; i++) b[o + i] = static_cast<uint8_t>(v >> (8 * i));
 }
-void Pose_u16(std::vector<uint8_t>& b, size_t o, uint16_t v)
-{
-    b[o] = static_cast<uint8_t>(v);
-    b[o + 1] = static_cast<uint8_t>(v >> 8);
-}
 }  // namespace
 
 class Chargement : public Environnement {
