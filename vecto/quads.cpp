@@ -220,9 +220,10 @@ int Construction_quads()
         const double m = std::sqrt(dT), l = std::sqrt(dO);
         const int cT = Min_ent(E, 2 * (T ? Max_ent(R->length, T->length) : R->length));
         const int cO = Min_ent(E, 2 * (O ? Max_ent(R->length, O->length) : R->length));
+        // A partner with a length of 0 gives an infinite ratio: never a full pairing.
         double rho = 0;
-        if (T && Max_ent(R->length, T->length) > 2 && Min_ent(R->length, T->length) > 0)
-            rho = static_cast<double>(Max_ent(R->length, T->length)) / Min_ent(R->length, T->length);
+        if (T && Max_ent(R->length, T->length) > 2)
+            rho = static_cast<double>(Max_ent(R->length, T->length)) / static_cast<double>(Min_ent(R->length, T->length));
 
         if (T && T == O && cT > m && cO > l && rho < 1.25 && Compte_blancs(R->xi, R->yi, T->xf, T->yf, Plan1) <= 4 &&
             Compte_blancs(R->xf, R->yf, T->xi, T->yi, Plan1) <= 4) {

@@ -162,6 +162,21 @@ TEST_F(Quads, SeuilEpmaxAuDelaDe250Termine)
     EXPECT_EQ(Texte_log(), "\nPas trouve...\nPas trouve...");
 }
 
+// A facing vector whose length field is 0 (its end was moved during contour
+// following without a new length) gives an infinite length ratio: no full
+// pairing, the pairing at the second end takes it as side 1 instead.
+TEST_F(Quads, RapportDeLongueurInfini)
+{
+    tmtest::Image_blanche(60, 40);
+    tmtest::Rectangle_noir(Plan1, 10, 10, 40, 20);
+    Ajoute({10, 20, 40, 20});
+    Ajoute({40, 10, 10, 10})->length = 0;
+    Construction_quads();
+    ASSERT_EQ(Compte_liste(Liste_quads), 1);
+    Verifie_quad(Liste_quads, {{40, 10, 10, 10}, {10, 20, 40, 20}, 0, 11, 11}, "zero-length partner");
+    EXPECT_EQ(Liste_vecteurs, nullptr);
+}
+
 TEST_F(Quads, AjouteApresLesQuadsExistants)
 {
     tmtest::Image_blanche(130, 50);
