@@ -217,7 +217,7 @@ TEST_F(Index, SameArcsAsTheLiteralScanOnDrawings)
 {
     const std::filesystem::path dossier = TM_TEST_DATA;
     int dessins = 0;
-    for (const char* nom : {"bath_plan.bmp"}) {
+    for (const char* nom : {"bath_plan.bmp", "relay_logic.bmp"}) {
         const auto chemin = dossier / nom;
         if (!std::filesystem::exists(chemin)) continue;
         Remise_a_zero();
