@@ -350,10 +350,25 @@ void TMain1::Attend_fin_pause()
 void TMain1::Pause_changee(bool en_pause)
 {
     profondeur_pause_ = std::max(0, profondeur_pause_ + (en_pause ? 1 : -1));
-    const bool actif = profondeur_pause_ == 0;
+    Grise_commandes();
+    Affiche_stop_go();
+}
+
+void TMain1::Grise_commandes()
+{
+    const bool actif = profondeur_pause_ == 0 && commandes_en_cours_ == 0;
     for (QAction* a : actions_liberant_) a->setEnabled(actif);
     for (QWidget* b : boutons_liberant_) b->setEnabled(actif);
-    Affiche_stop_go();
+}
+
+template <class F>
+void TMain1::Commande_longue(F&& commande)
+{
+    commandes_en_cours_++;
+    Grise_commandes();
+    commande();
+    commandes_en_cours_--;
+    Grise_commandes();
 }
 
 void TMain1::Affiche_stop_go()
@@ -491,31 +506,31 @@ void TMain1::EffacerP21Click()
 
 void TMain1::CopieP2P11Click()
 {
-    Copie_P2_P1();
+    Commande_longue(Copie_P2_P1);
     Repeint();
 }
 
 void TMain1::AxeMedian1Click()
 {
-    Commande_axe_median();
+    Commande_longue(Commande_axe_median);
     Repeint();
 }
 
 void TMain1::Pretraitement1Click()
 {
-    Commande_pretraitement();
+    Commande_longue(Commande_pretraitement);
     Repeint();
 }
 
 void TMain1::Contours1Click()
 {
-    Commande_contours();
+    Commande_longue(Commande_contours);
     Repeint();
 }
 
 void TMain1::NettoyageCC1Click()
 {
-    Commande_nettoyage_CC();
+    Commande_longue(Commande_nettoyage_CC);
     Repeint();
 }
 
@@ -543,13 +558,13 @@ void TMain1::A_faire() { interactions_->Boite_message(this, "To do...", "TODO");
 
 void TMain1::vectorisation1Click()
 {
-    Commande_vectorisation();
+    Commande_longue(Commande_vectorisation);
     Repeint();
 }
 
 void TMain1::Texte1Click()
 {
-    Commande_graphe();
+    Commande_longue(Commande_graphe);
     Repeint();
 }
 

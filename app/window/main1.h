@@ -133,6 +133,10 @@ private:
     void Zoom_depuis_source(int facteur);
     void Souris_bougee(QPoint client);
     void Souris_relachee(QPoint client);
+    // Runs a processing command with the freeing commands greyed: its
+    // steps let the window handle events in the middle of the work.
+    template <class F> void Commande_longue(F&& commande);
+    void Grise_commandes();
 
     std::unique_ptr<Interactions> interactions_;
     FrontendFenetre frontend_;
@@ -142,5 +146,6 @@ private:
     std::vector<QAction*> actions_liberant_;
     std::vector<QWidget*> boutons_liberant_;
     int profondeur_pause_ = 0;
+    int commandes_en_cours_ = 0;
     bool fermeture_ = false;
 };

@@ -25,6 +25,7 @@
 #include "app/window/main1.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
+#include "vecto/records.h"
 
 namespace fs = std::filesystem;
 
@@ -270,6 +271,32 @@ private slots:
         QCOMPARE(w_->StopP1->text(), QString("Stop"));
         QVERIFY(w_->Ouvrir1->isEnabled() && w_->Fermer1->isEnabled() && w_->Vectorisation1->isEnabled());
         QCOMPARE(Pause_flag, 0);
+    }
+
+    // A long step lets the window handle its events; a Close or a second
+    // vectorisation started from there would free the records it works on.
+    void commandes_grisees_pendant_un_traitement()
+    {
+        it_->reponses = {QString(TM_TEST_DATA "/bath_plan.bmp")};
+        w_->Ouvrir1->trigger();
+        QVERIFY(Plan_courant == &Plan1);
+        bool vu_pendant = false;
+        QStringList etats;
+        QTimer::singleShot(0, this, [&] {
+            vu_pendant = QString::fromStdString(Texte_log()).indexOf("Vecto. Ok.") < 0;
+            for (QAction* a : {w_->Ouvrir1, w_->Fermer1, w_->Contours1, w_->CopieP2P11})
+                etats << (a->isEnabled() ? "on" : "off");
+            etats << (w_->Vectorisation1->isEnabled() ? "on" : "off") << (w_->Texte1->isEnabled() ? "on" : "off");
+            w_->Fermer1->trigger();
+            w_->Vectorisation1->click();
+        });
+        w_->Vectorisation1->click();
+        QVERIFY(vu_pendant);
+        QCOMPARE(etats, QStringList({"off", "off", "off", "off", "off", "off"}));
+        QVERIFY(Plan_courant == &Plan1);
+        QVERIFY(Liste_quads != nullptr);
+        QCOMPARE(it_->bips_fin, 1);
+        QVERIFY(w_->Fermer1->isEnabled() && w_->Vectorisation1->isEnabled());
     }
 
     void zoom_in_jusqu_a_moins_cinq()
