@@ -444,3 +444,99 @@ TEST_F(Graphe, IndexFindsFarEndsThatTheParityTestCallsInside)
     }
     EXPECT_GT(trouves, 0);
 }
+
+TEST_F(Graphe, SingleCrossingAndGapRelationsOfQuads)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<Quad*> (*quads)();
+        std::map<std::string, std::string> params;
+        V attendu;
+        const char* trace;  // a piece of the step-by-step log
+    };
+    const Cas cas[] = {
+        {"one long-side crossing, the candidate's end side cuts the source: source is the bar",
+         [] { return std::vector<Quad*>{Trait(10, 50, 90, 50, 3), Quad_cotes(40, 20, 50, 49, 56, 45, 46, 20)}; },
+         {},
+         {"T q0 q1"},
+         "\n -T*0*1  - Creation d'un Arc \n-Type : 0x2   "},
+        {"one long-side crossing, the source's end pokes into the candidate: candidate is the bar",
+         [] { return std::vector<Quad*>{Quad_cotes(10, 47, 95, 47, 90, 53, 10, 53), Quad_cotes(92, 10, 92, 90, 96, 90, 96, 10)}; },
+         {},
+         {"T q1 q0"},
+         "\n -H*0*1  - Creation d'un Arc \n-Type : 0x0   "},
+        {"source prolonged meets the candidate: t with the candidate first",
+         [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3), Trait(70, 20, 70, 80, 3)}; },
+         {{"distZI", "15"}, {"Seuil_Trou", "20"}},
+         {"t q1 q0"},
+         "\n . t*1*0  - Creation d'un Arc "},
+        {"both prolonged meet near both ends: l",
+         [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3), Trait(70, 100, 70, 60, 3)}; },
+         {{"distZI", "15"}, {"Seuil_Trou", "20"}},
+         {"l q0 q1"},
+         "\n . l*0*1  - Creation d'un Arc "},
+        {"l needs both paths below the gap threshold",
+         [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3), Trait(70, 100, 70, 60, 3)}; },
+         {{"distZI", "15"}, {"Seuil_Trou", "10"}},
+         {},
+         "\n ? \n-Type : 0x0   "},
+        // Both candidate ends lie 14 (floored) from the source's end A: the
+        // tie keeps A-Az, and only the path to Az is short enough.
+        {"nearest pair tie keeps the earlier pair",
+         [] { return std::vector<Quad*>{Trait(10, 50, 90, 50, 3), Quad_cotes(84, 62, 78, 56, 76, 58, 82, 64)}; },
+         {{"Seuil_Trou", "10"}},
+         {"t q0 q1"},
+         "\n . t*0*1  - Creation d'un Arc "},
+    };
+    for (const Cas& c : cas) {
+        Remise_a_zero();
+        Image_blanche(300, 300);
+        Parametres(Parametres_defaut());
+        Parametres(c.params);
+        fe = FrontendEnregistreur{};
+        Efface_texte();
+        Mode_trace = 1;
+        Pose(c.quads());
+        Construit_graphe_QQV();
+        EXPECT_EQ(Arcs(), c.attendu) << c.nom;
+        EXPECT_NE(Texte_log().find(c.trace), std::string::npos) << c.nom << "\n" << Texte_log();
+    }
+}
+
+TEST_F(Graphe, GapRelationsWithVectors)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<Quad*> (*quads)();
+        std::vector<Vecteur*> (*vects)();
+        std::map<std::string, std::string> params;
+        V attendu;
+    };
+    const Cas cas[] = {
+        {"quad and vector side by side", [] { return std::vector<Quad*>{Trait(10, 50, 90, 50, 3)}; },
+         [] { return std::vector<Vecteur*>{Vect(10, 70, 90, 70)}; }, {{"distZI", "25"}}, {"P q0 v0"}},
+        {"quad and vector prolonged meet near both middles",
+         [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3)}; },
+         [] { return std::vector<Vecteur*>{Vect(70, 100, 70, 60)}; }, {{"distZI", "15"}, {"Seuil_Trou", "40"}},
+         {"l q0 v0"}},
+        {"l from the middles, not the ends", [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3)}; },
+         [] { return std::vector<Vecteur*>{Vect(70, 100, 70, 60)}; }, {{"distZI", "15"}, {"Seuil_Trou", "30"}},
+         {}},
+        {"two vectors side by side", [] { return std::vector<Quad*>{}; },
+         [] { return std::vector<Vecteur*>{Vect(10, 50, 90, 50), Vect(10, 70, 90, 70)}; }, {{"distZI_Vect", "25"}},
+         {"P v0 v1"}},
+        {"two vectors prolonged meet near both middles", [] { return std::vector<Quad*>{}; },
+         [] { return std::vector<Vecteur*>{Vect(10, 50, 60, 50), Vect(70, 100, 70, 60)}; },
+         {{"distZI_Vect", "15"}, {"Seuil_Trou", "40"}}, {"l v0 v1"}},
+    };
+    for (const Cas& c : cas) {
+        Remise_a_zero();
+        Image_blanche(300, 300);
+        Parametres(Parametres_defaut());
+        Parametres(c.params);
+        Pose(c.quads(), c.vects());
+        Construit_graphe_VV();
+        Construit_graphe_QQV();
+        EXPECT_EQ(Arcs(), c.attendu) << c.nom;
+    }
+}
