@@ -163,7 +163,7 @@ void Suivi_contours()
     s.queue_cc = Dernier(Liste_CC);
 
     Progression_init(1, Hauteur / 2 - 1);
-    int pas_precedent = 0;
+    int pas_precedent = -1;  // no contour yet: nothing to report, even with a limit of 0
     bool arret = false;
     for (int y = 1; y < Hauteur - 1 && !arret; y += 2) {
         Progression_pas();

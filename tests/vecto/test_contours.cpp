@@ -176,11 +176,22 @@ TEST_F(Contours_test, LimiteDePas)
     ASSERT_GE(s.size(), 4u);
     EXPECT_EQ((Seg{32, 3, 15, 3}), s[3]);
 
-    // Without the mode, no message; a last contour cut off is never reported.
+    // A last contour cut off is never reported.
     Remise_a_zero();
     fe = FrontendEnregistreur{};
     Image_blanche(40, 30);
     Rectangle_noir(Plan1, 3, 3, 32, 22);
+    Mode_trace = 1;
+    Suivi_contours();
+    EXPECT_TRUE(Boites().empty());
+    EXPECT_TRUE(fe.boites.empty());
+
+    // (3 x 4) / 14 = 0: every contour stops at once, but the first one has
+    // no contour before it to report.
+    Remise_a_zero();
+    fe = FrontendEnregistreur{};
+    Image_blanche(3, 4);
+    Rectangle_noir(Plan1, 1, 1, 2, 2);
     Mode_trace = 1;
     Suivi_contours();
     EXPECT_TRUE(Boites().empty());
