@@ -121,6 +121,11 @@ TEST_F(Contours_test, FormesParticulieres)
         // The last piece holds one pixel: the vector before it is stretched
         // to the close instead, across the corner.
         {"at the border", {"####", "####", "####"}, {{1, 1, 4, 3}}, {{1, 1, 1, 3}, {1, 3, 4, 3}, {4, 3, 2, 1}}},
+        // After a run already followed, scanning resumes two columns past its
+        // end: the block starting in the skipped column, on no other odd row,
+        // is never followed.
+        {"column after a followed run", {"###.##", "###.##", "###..."}, {{1, 1, 3, 3}},
+         {{1, 1, 1, 3}, {1, 3, 3, 3}, {3, 3, 2, 1}}},
     };
     for (const auto& c : cas) {
         SCOPED_TRACE(c.nom);
