@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "app/core/shell.h"
 #include "image/chargement.h"
+#include "image/param.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
 #include "vecto/contours.h"
+#include "vecto/geometrie.h"
 #include "vecto/records.h"
 #include "vecto/vectorisation.h"
 
@@ -71,7 +76,120 @@ void Ajoute_cc(int xi, int yi, int xf, int yf)
     Ajoute_en_queue(Liste_CC, Dernier(Liste_CC), c);
 }
 
+// ---- Contour following pixel by pixel, every pixel read with Lit_pixel ----
+
+constexpr int RDX[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+constexpr int RDY[8] = {0, -1, -1, -1, 0, 1, 1, 1};
+
+struct Ref_suivi {
+    std::vector<Seg> vecteurs, boites;
+    int messages = 0;
+
+    void fin_vecteur(int vx, int vy, int qx, int qy, int points)
+    {
+        if (points >= 2) vecteurs.emplace_back(vx, vy, qx, qy);
+        else if (!vecteurs.empty()) vecteurs.back() = {std::get<0>(vecteurs.back()), std::get<1>(vecteurs.back()), qx, qy};
+    }
+
+    int trace(int sx, int sy, int L, double eps)
+    {
+        int px = sx, py = sy, qx = sx, qy = sy, vx = sx, vy = sy, x0 = sx, x1 = sx, y0 = sy, y1 = sy;
+        int g = 6, virage = 0, points = 0, pas = 0, prec = 0, premier = 0;
+        double A = 0;
+        for (;;) {
+            if (pas >= L) break;
+            pas++;
+            points++;
+            x0 = std::min(x0, px), x1 = std::max(x1, px), y0 = std::min(y0, py), y1 = std::max(y1, py);
+            A += (px - vx) * (py - qy) - (py - vy) * (px - qx);
+            if (A * A > eps * ((px - vx) * (px - vx) + (py - vy) * (py - vy))) {
+                fin_vecteur(vx, vy, qx, qy, points);
+                vx = qx, vy = qy, points = 0, A = 0;
+            }
+            if (px != qx || py != qy) {
+                int d = 0;
+                while (RDX[d] != px - qx || RDY[d] != py - qy) d++;
+                if (qx == sx && qy == sy) premier = d;
+                else virage += Norme_virage(d - prec);
+                prec = d;
+            }
+            qx = px, qy = py;
+            Ecrit_pixel(px, py, 1, Plan2);
+            for (;;) {
+                const int a = (g + 7) % 8, c = (g + 1) % 8;
+                if (Lit_pixel(px + RDX[a], py + RDY[a], Plan1)) { px += RDX[a], py += RDY[a], g = (g + 6) % 8; break; }
+                if (Lit_pixel(px + RDX[g], py + RDY[g], Plan1)) { px += RDX[g], py += RDY[g]; break; }
+                if (Lit_pixel(px + RDX[c], py + RDY[c], Plan1)) { px += RDX[c], py += RDY[c]; break; }
+                g = (g + 2) % 8;
+            }
+            if (px == sx && py == sy) {
+                if (virage + Norme_virage(premier - prec) >= 0) boites.emplace_back(x0, y0, x1, y1);
+                break;
+            }
+        }
+        fin_vecteur(vx, vy, qx, qy, points);
+        return pas;
+    }
+
+    void suivi()
+    {
+        const int L = Largeur * Hauteur / 14;
+        const double eps = Lit_param("EpsV");
+        bool coupe = false;
+        for (int y = 1; y < Hauteur - 1; y += 2)
+            for (int x = 1; x < Largeur - 1; x++) {
+                if (!Lit_pixel(x, y, Plan1)) continue;
+                if (Lit_pixel(x, y, Plan2)) {
+                    while (Lit_pixel(x, y, Plan1)) x++;
+                    x++;  // and the loop's own step: the column after the white one is skipped
+                    continue;
+                }
+                if (Lit_pixel(x - 1, y, Plan1) || !(Lit_pixel(x, y + 1, Plan1) || Lit_pixel(x + 1, y + 1, Plan1) ||
+                                                    Lit_pixel(x + 1, y, Plan1) || Lit_pixel(x + 1, y - 1, Plan1)))
+                    continue;
+                if (coupe && Mode_trace == 1) messages++;
+                coupe = trace(x, y, L, eps) >= L;
+            }
+    }
+};
+
 }  // namespace
+
+// The row scan skips whole white and black bytes; it must follow the same
+// contours as a scan reading every pixel, on random drawings with ink in the
+// padding, small step limits and several tolerances.
+TEST_F(Contours_test, IdentiqueAuSuiviPixelParPixel)
+{
+    std::mt19937 rng(4242);
+    for (int essai = 0; essai < 400; essai++) {
+        Remise_a_zero();
+        fe = FrontendEnregistreur{};
+        Parametres({{"EpsV", std::to_string(static_cast<int>(rng() % 30) / 10.0)}});
+        const int w = 3 + static_cast<int>(rng() % 150), h = 3 + static_cast<int>(rng() % 60);
+        Image_blanche(w, h);
+        for (auto& o : Plan1.pixels) o = static_cast<uint8_t>(rng() | rng());
+        for (int i = static_cast<int>(rng() % 8); i > 0; i--) {
+            const int x0 = static_cast<int>(rng() % w), y0 = static_cast<int>(rng() % h);
+            Rectangle_noir(Plan1, x0, y0, x0 + static_cast<int>(rng() % 40), y0 + static_cast<int>(rng() % 20));
+        }
+        if (rng() % 3 == 0)
+            for (auto& o : Plan1.pixels) o = static_cast<uint8_t>(o & (rng() | rng()));
+        Mode_trace = 1;
+        const auto p2 = Plan2.pixels;
+        Suivi_contours();
+        const auto trace = Plan2.pixels;
+        int messages = 0;
+        for (const auto& b : fe.boites) messages += b.texte == "Erreur(1)";
+        Plan2.pixels = p2;
+        Ref_suivi ref;
+        ref.suivi();
+        SCOPED_TRACE("essai " + std::to_string(essai));
+        ASSERT_EQ(ref.vecteurs, Segments());
+        ASSERT_EQ(ref.boites, Boites());
+        ASSERT_EQ(ref.messages, messages);
+        ASSERT_EQ(Plan2.pixels, trace);
+    }
+}
 
 TEST_F(Contours_test, NormeVirage)
 {
