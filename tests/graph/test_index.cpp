@@ -167,6 +167,17 @@ void Primitives_aleatoires(std::mt19937& rng, int dist_q, int dist_v)
         if (u(0, 1)) ajoute_v(px, py, px, py);
         else ajoute_v(px + u(-3, 3), py + u(-3, 3), px, py);
     }
+    // Long vectors spanning many cells, which the index keeps apart.
+    for (int k = u(0, 3); k > 0; k--) ajoute_v(u(-1100, 400), u(-1100, 400), u(-1100, 400), u(-1100, 400));
+    for (int k = u(0, 2); k > 0; k--) {
+        auto* q = new Quad;
+        q->x1i = u(-1100, 400), q->y1i = u(-1100, 400), q->x1f = u(-1100, 400), q->y1f = u(-1100, 400);
+        q->x2i = q->x1f + 4, q->y2i = q->y1f + 4, q->x2f = q->x1i + 4, q->y2f = q->y1i + 4;
+        q->angle1 = q->angle2 = Angle_vecteur(q->x1i, q->y1i, q->x1f, q->y1f);
+        q->length = Longueur_vecteur(q->x1i, q->y1i, q->x1f, q->y1f);
+        fq = Ajoute_en_queue(Liste_quads, fq, q);
+        Nb_quads++;
+    }
 }
 
 }  // namespace
