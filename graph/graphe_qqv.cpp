@@ -193,13 +193,14 @@ int Construit_graphe_QQV()
 
     ArcQQ* queue_qq = Dernier(Liste_arcs_QQ);
     ArcQV* queue_qv = Dernier(Liste_arcs_QV);
-    const bool trace = Mode_trace == 1;
     std::vector<int> candidats;
     std::vector<int> table;
 
     for (size_t is = 0; is < quads.size(); is++) {
         Quad* S = quads[is];
         if (S->length == 0 || S->numero >= 1000) continue;
+        // Read at every source, so the mode box can end a step-by-step run.
+        const bool trace = Mode_trace == 1;
         const Element& es = eq[is];
         const Contour cs = Contour_quad(*S);
         const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);

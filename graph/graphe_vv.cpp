@@ -35,13 +35,14 @@ int Construit_graphe_VV()
     Index_construit(index, sv, dist);
 
     ArcVV* queue = Dernier(Liste_arcs_VV);
-    const bool trace = Mode_trace == 1;
     std::vector<int> candidats;
     int table[150];
 
     for (size_t is = 0; is < vects.size(); is++) {
         Vecteur* V = vects[is];
         if (V->length == 0) continue;
+        // Read at every source, so the mode box can end a step-by-step run.
+        const bool trace = Mode_trace == 1;
         const Element& es = ev[is];
         const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
         if (trace) {

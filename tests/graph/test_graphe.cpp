@@ -423,6 +423,28 @@ TEST_F(Graphe, StepByStepModeLogsDrawsAndPauses)
     EXPECT_EQ(fe.pauses, 2);
 }
 
+TEST_F(Graphe, ModeBoxSetToZeroDuringAPauseEndsTheStepByStepRun)
+{
+    // The user types "0" while the first pause waits: later sources run uninterrupted.
+    struct Repasse : FrontendEnregistreur {
+        void wait_pause() override
+        {
+            FrontendEnregistreur::wait_pause();
+            Mode_trace = 0;
+        }
+    } repasse;
+    Installe_frontend(&repasse);
+    Image_blanche(300, 300);
+    Mode_trace = 1;
+    Pose({Trait(50, 150, 50, 52, 3), Trait(10, 50, 90, 50, 3), Trait(200, 200, 280, 200, 3),
+          Trait(200, 220, 280, 220, 3)});
+    Parametres({{"distZI", "25"}, {"Angle_TP", "0"}});
+    Construit_graphe_QQV();
+    Installe_frontend(&fe);
+    EXPECT_EQ(repasse.pauses, 1);
+    EXPECT_EQ(Compte_liste(Liste_arcs_QQ), 1);
+}
+
 TEST_F(Graphe, IndexFindsFarEndsThatTheParityTestCallsInside)
 {
     // The parity ray from an end beyond a corner of a tilted zone enters
