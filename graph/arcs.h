@@ -32,3 +32,7 @@ struct ArcQV {
 extern ArcQQ* Liste_arcs_QQ;
 extern ArcVV* Liste_arcs_VV;
 extern ArcQV* Liste_arcs_QV;
+
+// Frees the three arc lists without a word, before the graph is rebuilt or
+// the primitives it points at are changed.
+void Vide_graphe();

@@ -6,27 +6,13 @@
 #include "image/param.h"
 #include "vecto/records.h"
 
-namespace {
-template <class T>
-void Libere_arcs(T*& tete)
-{
-    while (tete) {
-        T* s = tete->suivant;
-        delete tete;
-        tete = s;
-    }
-}
-}  // namespace
-
 void Commande_graphe()
 {
     Efface_texte();
     // A rebuild replaces the graph: arcs of an earlier run would be doubled,
     // and could point at quadrilaterals the filter and the sorts free below.
     // Freed without a log line so the command's log stays as it always reads.
-    Libere_arcs(Liste_arcs_QQ);
-    Libere_arcs(Liste_arcs_VV);
-    Libere_arcs(Liste_arcs_QV);
+    Vide_graphe();
     Tri_vecteurs();
     Construit_graphe_VV();
     Signal_fin();

@@ -58,6 +58,17 @@ T* Ajoute_en_queue(T*& tete, T* queue, T* r)
     return r;
 }
 
+// Frees every record of a list without a word; the head becomes null.
+template <class T>
+void Libere_liste(T*& tete)
+{
+    while (tete) {
+        T* s = tete->suivant;
+        delete tete;
+        tete = s;
+    }
+}
+
 // Number of records of a list.
 template <class T>
 int Compte_liste(const T* tete)

@@ -10,28 +10,12 @@
 #include "vecto/pretraitement.h"
 #include "vecto/quads.h"
 
-namespace {
-
-template <class T>
-void Libere_arcs(T*& tete)
-{
-    while (tete) {
-        T* s = tete->suivant;
-        delete tete;
-        tete = s;
-    }
-}
-
-}  // namespace
-
 void Commande_vectorisation()
 {
     // Fusion and cleaning free quadrilaterals and vectors: a graph built
     // earlier must not be left pointing at them. Freed without a word, so the
     // log of a run without an image holds only the closing line.
-    Libere_arcs(Liste_arcs_QQ);
-    Libere_arcs(Liste_arcs_VV);
-    Libere_arcs(Liste_arcs_QV);
+    Vide_graphe();
 
     if (Plan_courant) {
         Pretraitement(Lit_param_entier("Force_morpho"));

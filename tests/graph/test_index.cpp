@@ -48,23 +48,6 @@ std::vector<std::string> Arcs()
     return r;
 }
 
-template <class T>
-void Libere(T*& tete)
-{
-    while (tete) {
-        T* s = tete->suivant;
-        delete tete;
-        tete = s;
-    }
-}
-
-void Vide_arcs()
-{
-    Libere(Liste_arcs_QQ);
-    Libere(Liste_arcs_VV);
-    Libere(Liste_arcs_QV);
-}
-
 struct Resultat {
     std::vector<std::string> arcs;
     int bips = 0;
@@ -74,7 +57,7 @@ struct Resultat {
 // Both builders, with the literal scan or with the index.
 Resultat Construit(FrontendEnregistreur& fe, bool direct)
 {
-    Vide_arcs();
+    Vide_graphe();
     Efface_texte();
     fe.bips_fin = 0;
     Graphe_recherche_directe = direct;

@@ -32,25 +32,15 @@ void Ecrit_param(const fs::path& dir, const std::map<std::string, std::string>& 
     f << "$\n";
 }
 
-template <class T>
-static void Libere(T*& tete)
-{
-    while (tete) {
-        T* s = tete->suivant;
-        delete tete;
-        tete = s;
-    }
-}
-
 void Remise_a_zero()
 {
-    Libere(Liste_vecteurs);
-    Libere(Liste_quads);
-    Libere(Liste_CC);
-    Libere(Liste_arcs_QQ);
-    Libere(Liste_arcs_VV);
-    Libere(Liste_arcs_QV);
-    Libere(Liste_symboles);
+    Libere_liste(Liste_vecteurs);
+    Libere_liste(Liste_quads);
+    Libere_liste(Liste_CC);
+    Libere_liste(Liste_arcs_QQ);
+    Libere_liste(Liste_arcs_VV);
+    Libere_liste(Liste_arcs_QV);
+    Libere_liste(Liste_symboles);
     Nb_quads = 0;
     Libere_plan(Plan1);
     Libere_plan(Plan2);
