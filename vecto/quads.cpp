@@ -1,7 +1,13 @@
 #include "vecto/quads.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <new>
+#include <queue>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "app/core/shell.h"
 #include "image/param.h"
@@ -25,11 +31,14 @@ double Distance2(int xa, int ya, int xb, int yb)
     return dx * dx + dy * dy;
 }
 
+struct Index_vecteurs;
+
 // Construction state: the list tail for appending and the count k.
 struct Chantier {
     Quad* queue = nullptr;
     int k = 0;
     bool memoire_epuisee = false;
+    Index_vecteurs* ix = nullptr;  // null for the literal scan
 };
 
 Quad* Nouveau_quad(Chantier& ch, int x1i, int y1i, int x1f, int y1f, int x2i, int y2i, int x2f, int y2f, int length,
@@ -57,24 +66,16 @@ Quad* Nouveau_quad(Chantier& ch, int x1i, int y1i, int x1f, int y1f, int x2i, in
     return q;
 }
 
-void Retire_vecteur(Vecteur* v)
-{
-    Vecteur** lien = &Liste_vecteurs;
-    while (*lien && *lien != v) lien = &(*lien)->suivant;
-    if (*lien) {
-        *lien = v->suivant;
-        delete v;
-    }
-}
+void Retire_vecteur(Chantier& ch, Vecteur* v);
 
 // The cut vector keeps its remaining part when that is at least 2 long;
 // otherwise it goes as well.
-void Garde_reste(Vecteur* coupe, Vecteur* apparie)
+void Garde_reste(Chantier& ch, Vecteur* coupe, Vecteur* apparie)
 {
     coupe->length = Longueur_vecteur(coupe->xi, coupe->yi, coupe->xf, coupe->yf);
-    Retire_vecteur(apparie);
+    Retire_vecteur(ch, apparie);
     if (coupe->length >= 2) coupe->etat = 1;
-    else Retire_vecteur(coupe);
+    else Retire_vecteur(ch, coupe);
 }
 
 // Pairing at R's first end with T (T's second end lies near R's first end).
@@ -92,7 +93,7 @@ bool Appariement_debut(Chantier& ch, Vecteur* R, Vecteur* T, double m, int cT)
         q->thickness2 = Epaisseur(R->xf, R->yf, fx, fy);
         T->xf = fx;
         T->yf = fy;
-        Garde_reste(T, R);
+        Garde_reste(ch, T, R);
     } else {
         if (!Projection_point(T->xi, T->yi, R->xi, R->yi, R->xf, R->yf, R->length, fx, fy)) return false;
         if (Compte_blancs(fx, fy, T->xi, T->yi, Plan1) > 4) return false;
@@ -103,7 +104,7 @@ bool Appariement_debut(Chantier& ch, Vecteur* R, Vecteur* T, double m, int cT)
         q->thickness2 = Epaisseur(T->xf, T->yf, gx, gy);
         R->xi = fx;
         R->yi = fy;
-        Garde_reste(R, T);
+        Garde_reste(ch, R, T);
     }
     return true;
 }
@@ -123,7 +124,7 @@ bool Appariement_fin(Chantier& ch, Vecteur* R, Vecteur* O)
         q->thickness2 = Epaisseur(R->xf, R->yf, gx, gy);
         O->xi = fx;
         O->yi = fy;
-        Garde_reste(O, R);
+        Garde_reste(ch, O, R);
     } else {
         if (!Projection_point(O->xf, O->yf, R->xi, R->yi, R->xf, R->yf, R->length, fx, fy)) return false;
         if (Compte_blancs(fx, fy, O->xf, O->yf, Plan1) > 4) return false;
@@ -134,7 +135,7 @@ bool Appariement_fin(Chantier& ch, Vecteur* R, Vecteur* O)
         q->thickness2 = Epaisseur(O->xf, O->yf, fx, fy);
         R->xf = fx;
         R->yf = fy;
-        Garde_reste(R, O);
+        Garde_reste(ch, R, O);
     }
     return true;
 }
@@ -159,9 +160,315 @@ bool Appariement_complet(Chantier& ch, Vecteur* R, Vecteur* T)
     const Vecteur* S = T_court ? T : R;
     q->thickness1 = Epaisseur(S->xi, S->yi, f1x, f1y);
     q->thickness2 = Epaisseur(S->xf, S->yf, f2x, f2y);
-    Retire_vecteur(R);
-    Retire_vecteur(T);
+    Retire_vecteur(ch, R);
+    Retire_vecteur(ch, T);
     return true;
+}
+
+// Vectors of the list by their rank in list order. Construction only moves
+// ends, changes lengths and etats and removes vectors, so ranks keep the list
+// order throughout. Two grids hold the first and the second ends; a heap
+// keyed by (length, -rank) gives the reference, entries going stale when a
+// vector changes (a fresh one is pushed then) and dropped when they reach the
+// top.
+struct Index_vecteurs {
+    std::vector<Vecteur*> v;
+    std::vector<int> prec, suiv;  // living neighbours in the list, -1 at the ends
+    std::vector<char> vivant;
+    std::unordered_map<const Vecteur*, int> rang;
+    int x0 = 0, y0 = 0, cote = 1, nx = 1, ny = 1;
+    std::vector<std::vector<int>> debuts, fins;  // ranks by cell of first / second end
+    std::vector<int> case_debut, case_fin;
+    std::priority_queue<std::pair<int, int>> tas;  // (length, -rank)
+    int Lmin = 0, E = 0;
+
+    bool Eligible(const Vecteur* r) const { return r->length > Lmin && r->etat < E && r->etat != Sans_partenaire; }
+
+    static int Division_basse(int64_t a, int b) { return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b)); }
+    int Colonne(int64_t x) const { return std::clamp(Division_basse(x - x0, cote), 0, nx - 1); }
+    int Rangee(int64_t y) const { return std::clamp(Division_basse(y - y0, cote), 0, ny - 1); }
+    int Case(int x, int y) const { return Rangee(y) * nx + Colonne(x); }
+
+    static void Enleve(std::vector<int>& c, int r)
+    {
+        for (size_t j = 0; j < c.size(); j++)
+            if (c[j] == r) {
+                c[j] = c.back();
+                c.pop_back();
+                return;
+            }
+    }
+
+    void Construit(int lmin, int e)
+    {
+        Lmin = lmin;
+        E = e;
+        for (Vecteur* r = Liste_vecteurs; r; r = r->suivant) v.push_back(r);
+        const int n = static_cast<int>(v.size());
+        prec.resize(n);
+        suiv.resize(n);
+        vivant.assign(n, 1);
+        rang.reserve(n);
+        int x1 = 0, y1 = 0;
+        for (int r = 0; r < n; r++) {
+            prec[r] = r - 1;
+            suiv[r] = r + 1 < n ? r + 1 : -1;
+            rang[v[r]] = r;
+            const Vecteur* d = v[r];
+            if (r == 0) {
+                x0 = x1 = d->xi;
+                y0 = y1 = d->yi;
+            }
+            x0 = std::min({x0, d->xi, d->xf});
+            x1 = std::max({x1, d->xi, d->xf});
+            y0 = std::min({y0, d->yi, d->yf});
+            y1 = std::max({y1, d->yi, d->yf});
+        }
+        // Cells about as wide as the search radius, but never more of them
+        // than a few per vector.
+        cote = std::max(E, 16);
+        for (;;) {
+            nx = static_cast<int>((static_cast<int64_t>(x1) - x0) / cote + 1);
+            ny = static_cast<int>((static_cast<int64_t>(y1) - y0) / cote + 1);
+            if (static_cast<int64_t>(nx) * ny <= 4 * static_cast<int64_t>(n) + 1024) break;
+            cote *= 2;
+        }
+        debuts.assign(static_cast<size_t>(nx) * ny, {});
+        fins.assign(static_cast<size_t>(nx) * ny, {});
+        case_debut.resize(n);
+        case_fin.resize(n);
+        for (int r = 0; r < n; r++) {
+            case_debut[r] = Case(v[r]->xi, v[r]->yi);
+            case_fin[r] = Case(v[r]->xf, v[r]->yf);
+            debuts[case_debut[r]].push_back(r);
+            fins[case_fin[r]].push_back(r);
+            if (Eligible(v[r])) tas.push({v[r]->length, -r});
+        }
+    }
+
+    // First of the longest eligible vectors, or -1.
+    int Reference()
+    {
+        while (!tas.empty()) {
+            const auto [lg, moins_r] = tas.top();
+            const int r = -moins_r;
+            if (vivant[r] && v[r]->length == lg && Eligible(v[r])) return r;
+            tas.pop();
+        }
+        return -1;
+    }
+
+    // After a vector changed: its cells follow its ends, and it goes back on
+    // the heap when it can still be a reference.
+    void Actualise(int r)
+    {
+        if (r < 0 || !vivant[r]) return;
+        const int cd = Case(v[r]->xi, v[r]->yi), cf = Case(v[r]->xf, v[r]->yf);
+        if (cd != case_debut[r]) {
+            Enleve(debuts[case_debut[r]], r);
+            debuts[cd].push_back(r);
+            case_debut[r] = cd;
+        }
+        if (cf != case_fin[r]) {
+            Enleve(fins[case_fin[r]], r);
+            fins[cf].push_back(r);
+            case_fin[r] = cf;
+        }
+        if (Eligible(v[r])) tas.push({v[r]->length, -r});
+    }
+
+    void Retire(Vecteur* d)
+    {
+        const int r = rang.at(d);
+        if (prec[r] < 0) Liste_vecteurs = d->suivant;
+        else v[prec[r]]->suivant = d->suivant;
+        if (prec[r] >= 0) suiv[prec[r]] = suiv[r];
+        if (suiv[r] >= 0) prec[suiv[r]] = prec[r];
+        Enleve(debuts[case_debut[r]], r);
+        Enleve(fins[case_fin[r]], r);
+        vivant[r] = 0;
+        delete d;
+    }
+
+    int Rang(const Vecteur* d) const { return d ? rang.at(d) : -1; }
+};
+
+void Retire_vecteur(Chantier& ch, Vecteur* v)
+{
+    if (ch.ix) {
+        ch.ix->Retire(v);
+        return;
+    }
+    Vecteur** lien = &Liste_vecteurs;
+    while (*lien && *lien != v) lien = &(*lien)->suivant;
+    if (*lien) {
+        *lien = v->suivant;
+        delete v;
+    }
+}
+
+// F may face R: nearly parallel, opposite sense, and on R's side.
+bool Face(const Vecteur* F, const Vecteur* R, int s)
+{
+    const int dx = R->xf - R->xi, dy = R->yf - R->yi;
+    const int da = Val_abs(F->angle - R->angle);
+    if (!(da < s || da > 180 - s)) return false;
+    if (static_cast<double>(F->xf - F->xi) * dx + static_cast<double>(F->yf - F->yi) * dy >= 0) return false;
+    return static_cast<double>(dy) * (F->xf - R->xi) - static_cast<double>(dx) * (F->yf - R->yi) >= 0 ||
+           static_cast<double>(dy) * (F->xi - R->xi) - static_cast<double>(dx) * (F->yi - R->yi) >= 0;
+}
+
+// One iteration once R and its nearest facing vectors are known: T (second
+// end nearest R's first end, squared distance dT) and O (first end nearest
+// R's second end, dO).
+void Traite_reference(Chantier& ch, Vecteur* R, Vecteur* T, Vecteur* O, double dT, double dO, int E)
+{
+    const double m = std::sqrt(dT), l = std::sqrt(dO);
+    const int cT = Min_ent(E, 2 * (T ? Max_ent(R->length, T->length) : R->length));
+    const int cO = Min_ent(E, 2 * (O ? Max_ent(R->length, O->length) : R->length));
+    // A partner with a length of 0 gives an infinite ratio: never a full pairing.
+    double rho = 0;
+    if (T && Max_ent(R->length, T->length) > 2)
+        rho = static_cast<double>(Max_ent(R->length, T->length)) / static_cast<double>(Min_ent(R->length, T->length));
+
+    if (T && T == O && cT > m && cO > l && rho < 1.25 && Compte_blancs(R->xi, R->yi, T->xf, T->yf, Plan1) <= 4 &&
+        Compte_blancs(R->xf, R->yf, T->xi, T->yi, Plan1) <= 4) {
+        if (!Appariement_complet(ch, R, T)) R->etat = Sans_partenaire;
+        return;
+    }
+
+    if (m < l) {
+        if (Appariement_debut(ch, R, T, m, cT) || ch.memoire_epuisee) return;
+        R->etat = Sans_partenaire;
+    }
+    R->etat = 1;
+    if (!O || !(l < cO) || Compte_blancs(R->xf, R->yf, O->xi, O->yi, Plan1) > 4) {
+        R->etat = Sans_partenaire;
+        if (Mode_trace == 1) Ecrit_texte(1, "Pas trouve...");
+        return;
+    }
+    if (!Appariement_fin(ch, R, O) && !ch.memoire_epuisee) R->etat = Sans_partenaire;
+}
+
+struct Seuils {
+    int s, E, Lmin;
+};
+
+Seuils Lit_seuils()
+{
+    Seuils t;
+    t.s = Lit_param_entier("Seuil_penteV");
+    t.E = Lit_param_entier("SeuilEpmax");
+    t.Lmin = Lit_param_entier("LgMinQuad");
+    return t;
+}
+
+void Termine_construction(Chantier& ch)
+{
+    Nb_quads = ch.k;
+    Reconcilie_angles();
+    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length < 3; });
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->etat = 1;
+}
+
+void Construit_directe(const Seuils& t)
+{
+    Chantier ch;
+    ch.k = Nb_quads;
+    ch.queue = Dernier(Liste_quads);
+
+    for (;;) {
+        if (ch.k % 6 == 0) Traite_evenements();
+
+        // Reference: the first of the longest eligible vectors. A vector with
+        // no partner (250) never comes back, whatever SeuilEpmax says, or the
+        // iterations would not end.
+        Vecteur* R = nullptr;
+        for (Vecteur* v = Liste_vecteurs; v; v = v->suivant)
+            if (v->length > t.Lmin && v->etat < t.E && v->etat != Sans_partenaire && (!R || v->length > R->length))
+                R = v;
+        if (!R) break;
+
+        Vecteur *T = nullptr, *O = nullptr;
+        double dT = 2147483647.0, dO = 2147483647.0;
+        for (Vecteur* F = Liste_vecteurs; F; F = F->suivant) {
+            if (!Face(F, R, t.s)) continue;
+            const double d2 = Distance2(F->xf, F->yf, R->xi, R->yi);
+            if (d2 < dT) {
+                dT = d2;
+                T = F;
+            }
+            const double d1 = Distance2(F->xi, F->yi, R->xf, R->yf);
+            if (d1 < dO) {
+                dO = d1;
+                O = F;
+            }
+        }
+        Traite_reference(ch, R, T, O, dT, dO, t.E);
+        if (ch.memoire_epuisee) break;
+    }
+    Termine_construction(ch);
+}
+
+// Facing vector of the grid `cases` whose end (first or second) is nearest
+// (px, py) within squared distance r2, the first in list order on a tie.
+int Plus_proche(const Index_vecteurs& ix, const std::vector<std::vector<int>>& cases, bool par_debut, const Vecteur* R,
+                int s, int px, int py, double r2, double& d_min)
+{
+    const int rayon = ix.E;
+    const int c0 = ix.Colonne(static_cast<int64_t>(px) - rayon), c1 = ix.Colonne(static_cast<int64_t>(px) + rayon);
+    const int l0 = ix.Rangee(static_cast<int64_t>(py) - rayon), l1 = ix.Rangee(static_cast<int64_t>(py) + rayon);
+    int choix = -1;
+    d_min = r2;
+    for (int l = l0; l <= l1; l++)
+        for (int c = c0; c <= c1; c++)
+            for (int r : cases[static_cast<size_t>(l) * ix.nx + c]) {
+                const Vecteur* F = ix.v[r];
+                const double d = par_debut ? Distance2(F->xi, F->yi, px, py) : Distance2(F->xf, F->yf, px, py);
+                if (d > d_min || (d == d_min && (choix < 0 || r > choix))) continue;
+                if (!Face(F, R, s)) continue;
+                d_min = d;
+                choix = r;
+            }
+    return choix;
+}
+
+// The same iterations as the literal scan. A facing vector farther than
+// SeuilEpmax from R's end never passes the cap (cT and cO are at most E), and
+// then whichever vector is nearest changes nothing: the full pairing and the
+// pairing at that end fail, and the other end is tried either way. So the
+// nearest facing vector is looked for within E only, and when there is none
+// the iteration goes on as if there were no such vector.
+void Construit_indexee(const Seuils& t)
+{
+    Index_vecteurs ix;
+    ix.Construit(t.Lmin, t.E);
+    Chantier ch;
+    ch.k = Nb_quads;
+    ch.queue = Dernier(Liste_quads);
+    ch.ix = &ix;
+    const double r2 = t.E > 0 ? static_cast<double>(t.E) * t.E : 0.0;
+
+    for (;;) {
+        if (ch.k % 6 == 0) Traite_evenements();
+        const int rR = ix.Reference();
+        if (rR < 0) break;
+        Vecteur* R = ix.v[rR];
+
+        double dT, dO;
+        const int rT = Plus_proche(ix, ix.fins, false, R, t.s, R->xi, R->yi, r2, dT);
+        const int rO = Plus_proche(ix, ix.debuts, true, R, t.s, R->xf, R->yf, r2, dO);
+        Vecteur* T = rT >= 0 ? ix.v[rT] : nullptr;
+        Vecteur* O = rO >= 0 ? ix.v[rO] : nullptr;
+        if (!T) dT = 2147483647.0;
+        if (!O) dO = 2147483647.0;
+        Traite_reference(ch, R, T, O, dT, dO, t.E);
+        ix.Actualise(rR);
+        ix.Actualise(rT);
+        ix.Actualise(rO);
+        if (ch.memoire_epuisee) break;
+    }
+    Termine_construction(ch);
 }
 
 }  // namespace
@@ -177,81 +484,15 @@ void Reconcilie_angles()
 
 int Construction_quads()
 {
-    const int s = Lit_param_entier("Seuil_penteV");
-    const int E = Lit_param_entier("SeuilEpmax");
-    const int Lmin = Lit_param_entier("LgMinQuad");
+    const Seuils t = Lit_seuils();
+    // Beyond this the search radius would reach the scan's own 2^31 - 1 start.
+    if (t.E > 46340) Construit_directe(t);
+    else Construit_indexee(t);
+    return 1;
+}
 
-    Chantier ch;
-    ch.k = Nb_quads;
-    ch.queue = Dernier(Liste_quads);
-
-    for (;;) {
-        if (ch.k % 6 == 0) Traite_evenements();
-
-        // Reference: the first of the longest eligible vectors. A vector with
-        // no partner (250) never comes back, whatever SeuilEpmax says, or the
-        // iterations would not end.
-        Vecteur* R = nullptr;
-        for (Vecteur* v = Liste_vecteurs; v; v = v->suivant)
-            if (v->length > Lmin && v->etat < E && v->etat != Sans_partenaire && (!R || v->length > R->length)) R = v;
-        if (!R) break;
-
-        const int dx = R->xf - R->xi, dy = R->yf - R->yi;
-        Vecteur *T = nullptr, *O = nullptr;
-        double dT = 2147483647.0, dO = 2147483647.0;
-        for (Vecteur* F = Liste_vecteurs; F; F = F->suivant) {
-            const int da = Val_abs(F->angle - R->angle);
-            if (!(da < s || da > 180 - s)) continue;
-            if (static_cast<double>(F->xf - F->xi) * dx + static_cast<double>(F->yf - F->yi) * dy >= 0) continue;
-            const bool cote = static_cast<double>(dy) * (F->xf - R->xi) - static_cast<double>(dx) * (F->yf - R->yi) >= 0 ||
-                              static_cast<double>(dy) * (F->xi - R->xi) - static_cast<double>(dx) * (F->yi - R->yi) >= 0;
-            if (!cote) continue;
-            const double d2 = Distance2(F->xf, F->yf, R->xi, R->yi);
-            if (d2 < dT) {
-                dT = d2;
-                T = F;
-            }
-            const double d1 = Distance2(F->xi, F->yi, R->xf, R->yf);
-            if (d1 < dO) {
-                dO = d1;
-                O = F;
-            }
-        }
-        const double m = std::sqrt(dT), l = std::sqrt(dO);
-        const int cT = Min_ent(E, 2 * (T ? Max_ent(R->length, T->length) : R->length));
-        const int cO = Min_ent(E, 2 * (O ? Max_ent(R->length, O->length) : R->length));
-        // A partner with a length of 0 gives an infinite ratio: never a full pairing.
-        double rho = 0;
-        if (T && Max_ent(R->length, T->length) > 2)
-            rho = static_cast<double>(Max_ent(R->length, T->length)) / static_cast<double>(Min_ent(R->length, T->length));
-
-        if (T && T == O && cT > m && cO > l && rho < 1.25 && Compte_blancs(R->xi, R->yi, T->xf, T->yf, Plan1) <= 4 &&
-            Compte_blancs(R->xf, R->yf, T->xi, T->yi, Plan1) <= 4) {
-            if (!Appariement_complet(ch, R, T)) R->etat = Sans_partenaire;
-            if (ch.memoire_epuisee) break;
-            continue;
-        }
-
-        if (m < l) {
-            if (Appariement_debut(ch, R, T, m, cT)) continue;
-            if (ch.memoire_epuisee) break;
-            R->etat = Sans_partenaire;
-        }
-        R->etat = 1;
-        if (!O || !(l < cO) || Compte_blancs(R->xf, R->yf, O->xi, O->yi, Plan1) > 4) {
-            R->etat = Sans_partenaire;
-            if (Mode_trace == 1) Ecrit_texte(1, "Pas trouve...");
-            continue;
-        }
-        if (!Appariement_fin(ch, R, O)) {
-            if (ch.memoire_epuisee) break;
-            R->etat = Sans_partenaire;
-        }
-    }
-
-    Nb_quads = ch.k;
-    Reconcilie_angles();
-    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length < 3; });
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->etat = 1;
+int Construction_quads_directe()
+{
+    Construit_directe(Lit_seuils());
     return 1;
 }
