@@ -102,7 +102,7 @@ void Mesure(const std::string& image, const std::string& programme)
         do Chainage_vecteurs(s);
         while (Fusion_vecteurs() != 0);
     });
-    std::printf("   %-28s %9.1f ms  contour vectors %d -> vectors %d, quads %d, CCs %d\n", "= vectorisation", total,
+    std::printf("   %-28s %9.1f ms  contour vectors %d -> vectors %d, Nb_quads %d (separators included), CCs %d\n", "= vectorisation", total,
                 v0, Compte_liste(Liste_vecteurs), Nb_quads, Compte_liste(Liste_CC));
     t = Chrono([] { Commande_graphe(); });
     std::printf("   %-28s %9.1f ms  arcs QQ %d, VV %d, QV %d\n", "graph construction", t, Compte_liste(Liste_arcs_QQ),

@@ -70,7 +70,9 @@ protected:
     {
         const bool ok = Ecrit_graphe_gxl(gxl.string(), Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
                                          Liste_arcs_VV, Liste_arcs_QV, format);
-        if (ok) EXPECT_TRUE(Xml_bien_forme(gxl)) << Lit_texte(gxl);
+        if (ok) {
+            EXPECT_TRUE(Xml_bien_forme(gxl)) << Lit_texte(gxl);
+        }
         return ok;
     }
     void SetUp() override
