@@ -45,20 +45,6 @@ void Trace_contour(const Contour& c)
     Trace_ligne(c.b.x2, c.b.y2, c.b.x1, c.b.y1, 1);
 }
 
-void Ecrit_relation(const char* format, char type, int premier, int second)
-{
-    char ligne[64];
-    std::snprintf(ligne, sizeof ligne, format, type, premier, second);
-    Ecrit_texte(1, ligne);
-}
-
-void Ecrit_type(int valeur)
-{
-    char ligne[64];
-    std::snprintf(ligne, sizeof ligne, "-Type : 0x%X   ", static_cast<unsigned>(valeur));
-    Ecrit_texte(1, ligne);
-}
-
 // Relation of two quadrilaterals whose outlines do not cut each other.
 Relation Proximite_quads(const Element& s, const Element& z, const Seuils& p, int& valeur)
 {
@@ -155,8 +141,6 @@ Relation Relation_masque(const Contour& cs, const Contour& cz, int masque, int d
     return r;
 }
 
-void Erreur_arc() { Message_erreur(" Erreur mem. 1 - "); }
-
 }  // namespace
 
 int Construit_graphe_QQV()
@@ -212,15 +196,7 @@ int Construit_graphe_QQV()
 
         // Quadrilateral pass: only later quadrilaterals, so each pair once.
         Index_candidats(index_q, z, static_cast<int>(is) + 1, candidats);
-        int n = 0;
-        table.assign(150, -1);
-        for (int c : candidats) {
-            table[++n] = c;
-            if (n == 149) {
-                Signal_fin();
-                n = 0;
-            }
-        }
+        int n = Remplit_table(candidats, table);
         for (int place = 1; place <= n; place++) {
             const int iz = table[place];
             Quad* Z = quads[iz];
@@ -238,12 +214,7 @@ int Construit_graphe_QQV()
                 if (trace) Ecrit_relation(" -%c*%d*%d ", affiche, 0, place);
             } else {
                 r = Proximite_quads(es, ez, p, valeur);
-                if (trace) {
-                    if (r.type != '?')
-                        Ecrit_relation(" . %c*%d*%d ", r.type, r.premier ? place : 0, r.second ? place : 0);
-                    else
-                        Ecrit_texte(1, Paralleles(es.dir, ez.dir, p.angle_tl) ? " ?? " : " ? ");
-                }
+                if (trace) Ecrit_proximite(r, place, Paralleles(es.dir, ez.dir, p.angle_tl));
             }
             if (r.type != '?') {
                 ArcQQ* a = new (std::nothrow) ArcQQ;
@@ -266,15 +237,7 @@ int Construit_graphe_QQV()
 
         // Vector pass: every vector of the list.
         Index_candidats(index_v, z, 0, candidats);
-        n = 0;
-        table.assign(150, -1);
-        for (int c : candidats) {
-            table[++n] = c;
-            if (n == 149) {
-                Signal_fin();
-                n = 0;
-            }
-        }
+        n = Remplit_table(candidats, table);
         for (int place = 1; place <= n; place++) {
             const int iv = table[place];
             Vecteur* V = vects[iv];
@@ -289,12 +252,7 @@ int Construit_graphe_QQV()
                 if (trace) Ecrit_relation(" -%c*%d*%d ", r.type, 0, place);
             } else {
                 r = Proximite_element_vecteur(es, ev_, p, valeur);
-                if (trace) {
-                    if (r.type != '?')
-                        Ecrit_relation(" . %c*%d*%d ", r.type, r.premier ? place : 0, r.second ? place : 0);
-                    else
-                        Ecrit_texte(1, Paralleles(es.dir, ev_.dir, p.angle_tl) ? " ?? " : " ? ");
-                }
+                if (trace) Ecrit_proximite(r, place, Paralleles(es.dir, ev_.dir, p.angle_tl));
             }
             if (r.type != '?') {
                 ArcQV* a = new (std::nothrow) ArcQV;

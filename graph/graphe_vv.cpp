@@ -36,7 +36,7 @@ int Construit_graphe_VV()
 
     ArcVV* queue = Dernier(Liste_arcs_VV);
     std::vector<int> candidats;
-    int table[150];
+    std::vector<int> table;
 
     for (size_t is = 0; is < vects.size(); is++) {
         Vecteur* V = vects[is];
@@ -51,14 +51,7 @@ int Construit_graphe_VV()
             Trace_zone(z);
         }
         Index_candidats(index, z, static_cast<int>(is) + 1, candidats);
-        int n = 0;
-        for (int c : candidats) {
-            table[++n] = c;
-            if (n == 149) {
-                Signal_fin();
-                n = 0;
-            }
-        }
+        const int n = Remplit_table(candidats, table);
         for (int place = 1; place <= n; place++) {
             Vecteur* C = vects[table[place]];
             const Element& ec = ev[table[place]];
@@ -81,26 +74,15 @@ int Construit_graphe_VV()
                     r.type = 'X';
                     valeur = 1;
                 }
-                if (trace) {
-                    std::snprintf(ligne, sizeof ligne, " -%c*%d*%d ", r.type, 0, place);
-                    Ecrit_texte(1, ligne);
-                }
+                if (trace) Ecrit_relation(" -%c*%d*%d ", r.type, 0, place);
             } else {
                 r = Proximite_element_vecteur(es, ec, p, valeur);
-                if (trace) {
-                    if (r.type != '?') {
-                        std::snprintf(ligne, sizeof ligne, " . %c*%d*%d ", r.type, r.premier ? place : 0,
-                                      r.second ? place : 0);
-                        Ecrit_texte(1, ligne);
-                    } else {
-                        Ecrit_texte(1, Paralleles(es.dir, ec.dir, p.angle_tl) ? " ?? " : " ? ");
-                    }
-                }
+                if (trace) Ecrit_proximite(r, place, Paralleles(es.dir, ec.dir, p.angle_tl));
             }
             if (r.type != '?') {
                 ArcVV* a = new (std::nothrow) ArcVV;
                 if (!a) {
-                    Message_erreur(" Erreur mem. 1 - ");
+                    Erreur_arc();
                 } else {
                     a->V1 = r.premier ? C : V;
                     a->V2 = r.second ? C : V;
@@ -111,8 +93,7 @@ int Construit_graphe_VV()
                 }
             }
             if (trace) {
-                std::snprintf(ligne, sizeof ligne, "-Type : 0x%X   ", static_cast<unsigned>(valeur));
-                Ecrit_texte(1, ligne);
+                Ecrit_type(valeur);
                 Montre_et_attend(ec.xA, ec.yA);
             }
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <numeric>
 
@@ -254,6 +255,42 @@ void Montre_et_attend(int x, int y)
     Affiche_P2(Max_ent(x, 151) - 150, Max_ent(y, 151) - 150);
     Pause_go();
 }
+
+int Remplit_table(const std::vector<int>& candidats, std::vector<int>& table)
+{
+    table.assign(150, -1);
+    int n = 0;
+    for (int c : candidats) {
+        table[++n] = c;
+        if (n == 149) {
+            Signal_fin();
+            n = 0;
+        }
+    }
+    return n;
+}
+
+void Ecrit_relation(const char* format, char type, int premier, int second)
+{
+    char ligne[64];
+    std::snprintf(ligne, sizeof ligne, format, type, premier, second);
+    Ecrit_texte(1, ligne);
+}
+
+void Ecrit_proximite(const Relation& r, int place, bool paralleles)
+{
+    if (r.type != '?') Ecrit_relation(" . %c*%d*%d ", r.type, r.premier ? place : 0, r.second ? place : 0);
+    else Ecrit_texte(1, paralleles ? " ?? " : " ? ");
+}
+
+void Ecrit_type(int valeur)
+{
+    char ligne[64];
+    std::snprintf(ligne, sizeof ligne, "-Type : 0x%X   ", static_cast<unsigned>(valeur));
+    Ecrit_texte(1, ligne);
+}
+
+void Erreur_arc() { Message_erreur(" Erreur mem. 1 - "); }
 
 void Trace_zone(const Zone& z)
 {

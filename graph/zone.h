@@ -105,3 +105,18 @@ struct Relation {
 // continuation and side by side when parallel, junction or corner across a
 // gap otherwise. `valeur` receives the projection count when it was made.
 Relation Proximite_element_vecteur(const Element& s, const Element& v, const Seuils& p, int& valeur);
+
+// Fills the candidate table (places 1 to 149) from the candidates in list
+// order. When place 149 has just been filled the end beep sounds and filling
+// starts again at place 1; returns the number of places filled since.
+int Remplit_table(const std::vector<int>& candidats, std::vector<int>& table);
+
+// Step-by-step log lines: a relation (" -%c*%d*%d " for a contact, " . %c*%d*%d "
+// for a proximity relation), the proximity outcome of a candidate at table
+// place `place` (" ?? " parallel, " ? " otherwise when there is none), and
+// the "-Type" line.
+void Ecrit_relation(const char* format, char type, int premier, int second);
+void Ecrit_proximite(const Relation& r, int place, bool paralleles);
+void Ecrit_type(int valeur);
+// An arc that could not be allocated: reported, the construction goes on.
+void Erreur_arc();
