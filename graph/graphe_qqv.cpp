@@ -57,7 +57,7 @@ Relation Proximite_quads(const Element& s, const Element& z, const Seuils& p, in
     const bool s_en_a = proche <= 1, z_en_a = proche == 0 || proche == 3;
     const int xs = s_en_a ? s.xA : s.xB, ys = s_en_a ? s.yA : s.yB;
     const int xz = z_en_a ? z.xA : z.xB, yz = z_en_a ? z.yA : z.yB;
-    int xr, yr, fx, fy;
+    int fx, fy;
     if (Paralleles(s.dir, z.dir, p.angle_tl)) {
         Projection_point(s.xA, s.yA, z.xA, z.yA, z.xB, z.yB, z.len, fx, fy);
         const int e = Distance_plancher(s.xA, s.yA, fx, fy);
@@ -65,37 +65,13 @@ Relation Proximite_quads(const Element& s, const Element& z, const Seuils& p, in
             r.type = '~';
             return r;
         }
-        int k = 0;
-        if (s.len > 10) {
-            k += Projection_point(s.xA, s.yA, z.xA, z.yA, z.xB, z.yB, z.len, fx, fy);
-            k += Projection_point(s.xB, s.yB, z.xA, z.yA, z.xB, z.yB, z.len, fx, fy);
-        }
-        if (z.len > 10) {
-            k += Projection_point(z.xA, z.yA, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
-            k += Projection_point(z.xB, z.yB, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
-        }
+        const int k = Projections_croisees(s, z);
         valeur = k;
         if (k >= 2 && Paralleles(s.dir, z.dir, p.angle_tp)) r.type = 'P';
         return r;
     }
-    const Droite dls = Droite_pleine(s.xA, s.yA, s.xB, s.yB, s.dir);
-    const Droite dlz = Droite_pleine(z.xA, z.yA, z.xB, z.yB, z.dir);
-    if (dlz.existe && Intersection_segments(s.xA, s.yA, s.xB, s.yB, dlz.x1, dlz.y1, dlz.x2, dlz.y2, xr, yr)
-        && Compte_blancs(xr, yr, xz, yz, Plan1) < p.seuil_trou) {
-        r.type = 't';
-        return r;
-    }
-    if (dls.existe && Intersection_segments(z.xA, z.yA, z.xB, z.yB, dls.x1, dls.y1, dls.x2, dls.y2, xr, yr)
-        && Compte_blancs(xr, yr, xs, ys, Plan1) < p.seuil_trou) {
-        r.type = 't';
-        r.premier = 1, r.second = 0;
-        return r;
-    }
-    if (dls.existe && dlz.existe
-        && Intersection_segments(dlz.x1, dlz.y1, dlz.x2, dlz.y2, dls.x1, dls.y1, dls.x2, dls.y2, xr, yr)
-        && Compte_blancs(xr, yr, xs, ys, Plan1) < p.seuil_trou && Compte_blancs(xr, yr, xz, yz, Plan1) < p.seuil_trou)
-        r.type = 'l';
-    return r;
+    // The gap paths run to the nearest pair's ends.
+    return Relation_a_distance(s, z, xs, ys, xz, yz, p);
 }
 
 // Relation of two quadrilaterals decided by how their outlines cut each

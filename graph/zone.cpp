@@ -324,7 +324,6 @@ Element Element_vecteur(const Vecteur& v)
 Relation Proximite_element_vecteur(const Element& s, const Element& v, const Seuils& p, int& valeur)
 {
     Relation r;
-    int xr, yr;
     if (Paralleles(s.dir, v.dir, p.angle_tl)) {
         int fx, fy;
         Projection_point(s.xA, s.yA, v.xA, v.yA, v.xB, v.yB, v.len, fx, fy);
@@ -337,35 +336,49 @@ Relation Proximite_element_vecteur(const Element& s, const Element& v, const Seu
             r.type = '~';
             return r;
         }
-        int k = 0;
-        if (s.len > 10) {
-            k += Projection_point(s.xA, s.yA, v.xA, v.yA, v.xB, v.yB, v.len, fx, fy);
-            k += Projection_point(s.xB, s.yB, v.xA, v.yA, v.xB, v.yB, v.len, fx, fy);
-        }
-        if (v.len > 10) {
-            k += Projection_point(v.xA, v.yA, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
-            k += Projection_point(v.xB, v.yB, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
-        }
+        const int k = Projections_croisees(s, v);
         valeur = k;
         if (k >= 2 && Paralleles(s.dir, v.dir, p.angle_tp)) r.type = 'P';
         return r;
     }
+    // The gap paths run to the midpoints.
+    return Relation_a_distance(s, v, s.xm, s.ym, v.xm, v.ym, p);
+}
+
+int Projections_croisees(const Element& s, const Element& z)
+{
+    int fx, fy, k = 0;
+    if (s.len > 10) {
+        k += Projection_point(s.xA, s.yA, z.xA, z.yA, z.xB, z.yB, z.len, fx, fy);
+        k += Projection_point(s.xB, s.yB, z.xA, z.yA, z.xB, z.yB, z.len, fx, fy);
+    }
+    if (z.len > 10) {
+        k += Projection_point(z.xA, z.yA, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
+        k += Projection_point(z.xB, z.yB, s.xA, s.yA, s.xB, s.yB, s.len, fx, fy);
+    }
+    return k;
+}
+
+Relation Relation_a_distance(const Element& s, const Element& z, int xs, int ys, int xz, int yz, const Seuils& p)
+{
+    Relation r;
+    int xr, yr;
     const Droite ds = Droite_pleine(s.xA, s.yA, s.xB, s.yB, s.dir);
-    const Droite dv = Droite_pleine(v.xA, v.yA, v.xB, v.yB, v.dir);
-    if (dv.existe && Intersection_segments(s.xA, s.yA, s.xB, s.yB, dv.x1, dv.y1, dv.x2, dv.y2, xr, yr)
-        && Compte_blancs(xr, yr, v.xm, v.ym, Plan1) < p.seuil_trou) {
+    const Droite dz = Droite_pleine(z.xA, z.yA, z.xB, z.yB, z.dir);
+    // The source's axis meets the candidate's line: the candidate is the bar.
+    if (dz.existe && Intersection_segments(s.xA, s.yA, s.xB, s.yB, dz.x1, dz.y1, dz.x2, dz.y2, xr, yr)
+        && Compte_blancs(xr, yr, xz, yz, Plan1) < p.seuil_trou) {
         r.type = 't';
         return r;
     }
-    if (ds.existe && Intersection_segments(v.xA, v.yA, v.xB, v.yB, ds.x1, ds.y1, ds.x2, ds.y2, xr, yr)
-        && Compte_blancs(xr, yr, s.xm, s.ym, Plan1) < p.seuil_trou) {
+    if (ds.existe && Intersection_segments(z.xA, z.yA, z.xB, z.yB, ds.x1, ds.y1, ds.x2, ds.y2, xr, yr)
+        && Compte_blancs(xr, yr, xs, ys, Plan1) < p.seuil_trou) {
         r.type = 't';
         r.premier = 1, r.second = 0;
         return r;
     }
-    if (ds.existe && dv.existe && Intersection_segments(dv.x1, dv.y1, dv.x2, dv.y2, ds.x1, ds.y1, ds.x2, ds.y2, xr, yr)
-        && Compte_blancs(xr, yr, s.xm, s.ym, Plan1) < p.seuil_trou
-        && Compte_blancs(xr, yr, v.xm, v.ym, Plan1) < p.seuil_trou)
+    if (ds.existe && dz.existe && Intersection_segments(dz.x1, dz.y1, dz.x2, dz.y2, ds.x1, ds.y1, ds.x2, ds.y2, xr, yr)
+        && Compte_blancs(xr, yr, xs, ys, Plan1) < p.seuil_trou && Compte_blancs(xr, yr, xz, yz, Plan1) < p.seuil_trou)
         r.type = 'l';
     return r;
 }

@@ -106,6 +106,13 @@ struct Relation {
 // gap otherwise. `valeur` receives the projection count when it was made.
 Relation Proximite_element_vecteur(const Element& s, const Element& v, const Seuils& p, int& valeur);
 
+// End projections that fall on the other element: s's ends on z's axis when
+// s is longer than 10, z's ends on s's axis when z is longer than 10.
+int Projections_croisees(const Element& s, const Element& z);
+// Junction ("t") or corner ("l") across a gap of two non-parallel elements,
+// source s first; the gap paths run to (xs, ys) on s and (xz, yz) on z.
+Relation Relation_a_distance(const Element& s, const Element& z, int xs, int ys, int xz, int yz, const Seuils& p);
+
 // Fills the candidate table (places 1 to 149) from the candidates in list
 // order. When place 149 has just been filled the end beep sounds and filling
 // starts again at place 1; returns the number of places filled since.
