@@ -40,14 +40,7 @@ Quad* Trait(int x0, int y0, int x1, int y1, int h)
     return Quad_cotes(x0 + nx, y0 + ny, x1 + nx, y1 + ny, x1 - nx, y1 - ny, x0 - nx, y0 - ny);
 }
 
-Vecteur* Vect(int xi, int yi, int xf, int yf)
-{
-    auto* v = new Vecteur;
-    v->xi = xi, v->yi = yi, v->xf = xf, v->yf = yf;
-    v->length = Longueur_vecteur(xi, yi, xf, yf);
-    v->angle = Angle_vecteur(xi, yi, xf, yf);
-    return v;
-}
+Vecteur* Vect(int xi, int yi, int xf, int yf) { return Nouveau_vecteur(xi, yi, xf, yf); }
 
 void Pose(const std::vector<Quad*>& qs, const std::vector<Vecteur*>& vs = {})
 {
@@ -56,15 +49,6 @@ void Pose(const std::vector<Quad*>& qs, const std::vector<Vecteur*>& vs = {})
     Nb_quads = static_cast<int>(qs.size());
     Vecteur* fv = nullptr;
     for (Vecteur* v : vs) fv = Ajoute_en_queue(Liste_vecteurs, fv, v);
-}
-
-template <class T>
-int Rang(const T* tete, const void* p)
-{
-    int i = 0;
-    for (; tete; tete = tete->suivant, i++)
-        if (tete == p) return i;
-    return -1;
 }
 
 // Arcs as "type first second" with list positions of the ends (q for a

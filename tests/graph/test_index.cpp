@@ -24,15 +24,6 @@ using namespace tmtest;
 
 namespace {
 
-template <class T>
-int Rang(const T* tete, const void* p)
-{
-    int i = 0;
-    for (; tete; tete = tete->suivant, i++)
-        if (tete == p) return i;
-    return -1;
-}
-
 std::vector<std::string> Arcs()
 {
     std::vector<std::string> r;

@@ -9,6 +9,7 @@
 #include "graph/arcs.h"
 #include "image/chargement.h"
 #include "spotting/symboles.h"
+#include "vecto/geometrie.h"
 #include "vecto/records.h"
 
 namespace fs = std::filesystem;
@@ -89,6 +90,16 @@ void Environnement::Sans_parametre(const std::string& cle)
 {
     params.erase(cle);
     Ecrit_param(dir, params);
+}
+
+Vecteur* Nouveau_vecteur(int xi, int yi, int xf, int yf, int etat)
+{
+    auto* v = new Vecteur;
+    v->xi = xi, v->yi = yi, v->xf = xf, v->yf = yf;
+    v->length = Longueur_vecteur(xi, yi, xf, yf);
+    v->angle = Angle_vecteur(xi, yi, xf, yf);
+    v->etat = etat;
+    return v;
 }
 
 void Image_blanche(int w, int h)

@@ -11,6 +11,7 @@
 
 #include "app/core/frontends.h"
 #include "image/planes.h"
+#include "vecto/records.h"
 
 namespace tmtest {
 
@@ -46,6 +47,18 @@ void Rectangle_noir(PlanImage& p, int x0, int y0, int x1, int y1);
 // (1, 1).
 void Image_depuis_texte(const std::vector<std::string>& lignes);
 std::string Plan_en_texte(const PlanImage& p);  // '#'/'.' rows y = 1 .. haut-1, x = 1 .. larg-1
+
+// A vector from (xi, yi) to (xf, yf) with its length and angle, not linked.
+Vecteur* Nouveau_vecteur(int xi, int yi, int xf, int yf, int etat = 0);
+// Position of record p in a list from 0, or -1.
+template <class T>
+int Rang(const T* tete, const void* p)
+{
+    int i = 0;
+    for (; tete; tete = tete->suivant, i++)
+        if (tete == p) return i;
+    return -1;
+}
 
 // Bytes of a 1-bit bottom-up BMP: `noir(x, row_from_top)` gives ink.
 std::vector<uint8_t> Bmp_1bit(int w, int h, bool blanc_en_premier, const std::vector<std::string>& motif = {});

@@ -21,13 +21,7 @@ void Ajoute(const std::vector<Seg>& segs)
 {
     Vecteur* queue = Dernier(Liste_vecteurs);
     for (const Seg& s : segs) {
-        Vecteur* v = new Vecteur();
-        v->xi = s.xi;
-        v->yi = s.yi;
-        v->xf = s.xf;
-        v->yf = s.yf;
-        v->length = Longueur_vecteur(s.xi, s.yi, s.xf, s.yf);
-        v->angle = Angle_vecteur(s.xi, s.yi, s.xf, s.yf);
+        Vecteur* v = tmtest::Nouveau_vecteur(s.xi, s.yi, s.xf, s.yf);
         v->numero = 7;
         queue = Ajoute_en_queue(Liste_vecteurs, queue, v);
     }

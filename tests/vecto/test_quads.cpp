@@ -18,14 +18,7 @@ struct Seg {
 
 Vecteur* Ajoute(const Seg& s, int etat = 0)
 {
-    Vecteur* v = new Vecteur();
-    v->xi = s.xi;
-    v->yi = s.yi;
-    v->xf = s.xf;
-    v->yf = s.yf;
-    v->length = Longueur_vecteur(s.xi, s.yi, s.xf, s.yf);
-    v->angle = Angle_vecteur(s.xi, s.yi, s.xf, s.yf);
-    v->etat = etat;
+    Vecteur* v = tmtest::Nouveau_vecteur(s.xi, s.yi, s.xf, s.yf, etat);
     Ajoute_en_queue(Liste_vecteurs, Dernier(Liste_vecteurs), v);
     return v;
 }

@@ -89,15 +89,7 @@ int Tire(std::mt19937& g, int a, int b) { return a + static_cast<int>(g() % stat
 
 void Ajoute_vecteur(int xi, int yi, int xf, int yf, int etat)
 {
-    Vecteur* v = new Vecteur();
-    v->xi = xi;
-    v->yi = yi;
-    v->xf = xf;
-    v->yf = yf;
-    v->length = Longueur_vecteur(xi, yi, xf, yf);
-    v->angle = Angle_vecteur(xi, yi, xf, yf);
-    v->etat = etat;
-    Ajoute_en_queue(Liste_vecteurs, Dernier(Liste_vecteurs), v);
+    Ajoute_en_queue(Liste_vecteurs, Dernier(Liste_vecteurs), tmtest::Nouveau_vecteur(xi, yi, xf, yf, etat));
 }
 
 class IndexQuads : public tmtest::Environnement {};
