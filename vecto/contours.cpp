@@ -233,16 +233,7 @@ int Fusion_chaines()
         return static_cast<int64_t>(jx - sx) * (x - jx) + static_cast<int64_t>(jy - sy) * (y - jy) > 0;
     };
     // B absorbs everything from its successor up to (not including) `jusqu_a`.
-    auto retire_jusqu_a = [&](Vecteur* jusqu_a) {
-        Vecteur* r = B->suivant;
-        while (r && r != jusqu_a) {
-            Vecteur* s = r->suivant;
-            delete r;
-            retires++;
-            r = s;
-        }
-        B->suivant = jusqu_a;
-    };
+    auto retire_jusqu_a = [&](Vecteur* jusqu_a) { retires += Supprime_entre(B, jusqu_a); };
     auto prolonge_B = [&](int x, int y) {
         B->xf = x;
         B->yf = y;

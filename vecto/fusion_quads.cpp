@@ -445,14 +445,7 @@ int Fusion_quads()
         B->length = Longueur_vecteur(S.x, S.y, P.x, P.y);
         B->angle1 = Angle_vecteur(B->x1i, B->y1i, B->x1f, B->y1f);
         B->angle2 = Angle_vecteur(B->x2i, B->y2i, B->x2f, B->y2f);
-        Quad* fin = X->suivant;
-        for (Quad* q = B->suivant; q != fin;) {
-            Quad* s = q->suivant;
-            delete q;
-            r++;
-            q = s;
-        }
-        B->suivant = fin;
+        r += Supprime_entre(B, X->suivant);
     };
 
     redemarre(Liste_quads);

@@ -327,13 +327,7 @@ int Fusion_vecteurs()
             B->yf = A->yf;
             B->length = Longueur_vecteur(xs, ys, xj, yj);
             B->angle = Angle_vecteur(B->xi, B->yi, B->xf, B->yf);
-            for (Vecteur* v = B->suivant; v != C;) {
-                Vecteur* s = v->suivant;
-                delete v;
-                retires++;
-                v = s;
-            }
-            B->suivant = C;
+            retires += Supprime_entre(B, C);
             if (fin_liste) break;
             redemarre(C);
         } else {

@@ -69,6 +69,21 @@ void Libere_liste(T*& tete)
     }
 }
 
+// Frees the records strictly between `debut` and `fin` (fin excluded, null
+// for the end of the list) and links debut to fin; returns how many.
+template <class T>
+int Supprime_entre(T* debut, T* fin)
+{
+    int n = 0;
+    for (T* r = debut->suivant; r && r != fin; n++) {
+        T* s = r->suivant;
+        delete r;
+        r = s;
+    }
+    debut->suivant = fin;
+    return n;
+}
+
 // Number of records of a list.
 template <class T>
 int Compte_liste(const T* tete)
