@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What a front end must provide. Every method has a harmless default so a
 // front end overrides only what it shows.
@@ -43,6 +44,12 @@ public:
     virtual void pause_changed(bool paused) { (void)paused; }
     // The mode box shows Mode_trace.
     virtual void mode_changed(int mode) { (void)mode; }
+    // The batch's file-open dialog (multiple selection): fills `files` in the
+    // order chosen and returns true, or returns false when cancelled.
+    virtual bool choose_images(std::vector<std::string>& files) { (void)files; return false; }
+    // The colour picture changed; `modal` asks to show the colour window and
+    // wait until the user closes it.
+    virtual void show_colour_image(bool modal) { (void)modal; }
 };
 
 // The front end in use; never null (a silent one is installed at start).
