@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/core/frontends.h"
+#include "app/core/modeles.h"
 #include "app/core/shell.h"
 #include "graph/arcs.h"
 #include "graph/construction.h"
@@ -44,6 +45,8 @@ int Main_ligne_commande(int argc, char** argv)
             "construction with the thresholds of ./param.dat, then writes ./Rlignaxe.dat\n"
             "(text results) and ./Rlignaxe.gxl (GXL graph; Format_GXL = 1 gives the\n"
             "matcher variant). Exit status 0 when both files were written for a loaded image.\n"
+            "  --make-models SYMBOL_DIR MODEL_DIR\n"
+            "             writes the matcher graph of every image of SYMBOL_DIR as MODEL_DIR/NAME.gxl\n"
             "  --help     this text\n"
             "  --version  the program's version\n");
         return 0;
@@ -52,10 +55,15 @@ int Main_ligne_commande(int argc, char** argv)
         std::printf("Tracemorph V%s\n", TRACEMORPH_VERSION);
         return 0;
     }
+    const bool modeles = std::strcmp(arg, "--make-models") == 0;
+    if (modeles && argc != 4) {
+        std::fprintf(stderr, "usage: tracemorph --make-models SYMBOL_DIR MODEL_DIR\n");
+        return 2;
+    }
     FrontendConsole console;
     Installe_frontend(&console);
     Capture_repertoires();
-    const int statut = Analyse_ligne_commande(arg);
+    const int statut = modeles ? Fabrique_modeles(argv[2], argv[3]) : Analyse_ligne_commande(arg);
     console.flush();
     Installe_frontend(nullptr);
     return statut;
