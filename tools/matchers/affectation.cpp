@@ -24,7 +24,7 @@ std::vector<int> Affectation_auction(const Matrice& m)
     }
     std::vector<int64_t> prix(static_cast<size_t>(n), 0);
     std::vector<int> colonne(static_cast<size_t>(n)), proprietaire(static_cast<size_t>(n));
-    int64_t eps = std::max<int64_t>(1, amplitude / 4);
+    int64_t eps = std::max<int64_t>(1, amplitude / 10);
     for (;;) {
         std::fill(colonne.begin(), colonne.end(), -1);
         std::fill(proprietaire.begin(), proprietaire.end(), -1);
@@ -66,7 +66,7 @@ std::vector<int> Affectation_auction(const Matrice& m)
             colonne[static_cast<size_t>(i)] = meilleur;
         }
         if (eps == 1) break;
-        eps = std::max<int64_t>(1, eps / 6);
+        eps = std::max<int64_t>(1, eps / 10);
     }
     return colonne;
 }
