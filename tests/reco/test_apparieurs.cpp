@@ -332,6 +332,10 @@ TEST_F(Programmes, SettingsFileDefaultsMatchTheBuiltInWeights)
     EXPECT_EQ(p.poids_structure, d.poids_structure);
     EXPECT_EQ(p.tolerance_longueur, d.tolerance_longueur);
     EXPECT_EQ(p.tolerance_angle, d.tolerance_angle);
+    EXPECT_EQ(p.couts.wl, d.couts.wl);
+    EXPECT_EQ(p.couts.ce, d.couts.ce);
+    EXPECT_EQ(p.couts.wt, d.couts.wt);
+    EXPECT_EQ(p.couts.wa, d.couts.wa);
     // A bad value is reported and leaves the built-in one; others apply.
     Ecrit("p.xml", "<properties><property name=\"poids_structure\" value=\"-1\"/>"
                    "<property name=\"tolerance_angle\" value=\"10\"/><property name=\"autre\" value=\"x\"/></properties>");
@@ -340,6 +344,14 @@ TEST_F(Programmes, SettingsFileDefaultsMatchTheBuiltInWeights)
     EXPECT_EQ(avertissements.size(), 1u);
     EXPECT_EQ(q.poids_structure, d.poids_structure);
     EXPECT_EQ(q.tolerance_angle, 10);
+
+    // auction and greedy take their costs from the directory they are
+    // started from, and keep the built-in ones without a file there.
+    fs::create_directories(dir / "bin");
+    Ecrit("bin/properties.xml", "<properties><property name=\"cout_longueur\" value=\"8\"/></properties>");
+    EXPECT_EQ(Couts_programme((dir / "bin/auction").c_str()).wl, 8);
+    EXPECT_EQ(Couts_programme((dir / "bin/auction").c_str()).ce, d.couts.ce);
+    EXPECT_EQ(Couts_programme((dir / "ailleurs/auction").c_str()).wl, d.couts.wl);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <map>
 #include <set>
@@ -24,6 +25,10 @@ Proprietes Lit_proprietes(const std::string& chemin, std::vector<std::string>& a
         {"poids_structure", &p.poids_structure},
         {"tolerance_longueur", &p.tolerance_longueur},
         {"tolerance_angle", &p.tolerance_angle},
+        {"cout_longueur", &p.couts.wl},
+        {"cout_arete", &p.couts.ce},
+        {"cout_type", &p.couts.wt},
+        {"cout_angle", &p.couts.wa},
     };
     for (pugi::xml_node e = doc.child("properties").child("property"); e; e = e.next_sibling("property")) {
         const auto c = champs.find(std::string_view(e.attribute("name").value()));
@@ -39,6 +44,20 @@ Proprietes Lit_proprietes(const std::string& chemin, std::vector<std::string>& a
         *c->second = v;
     }
     return p;
+}
+
+CoutsEdition Couts_programme(const char* argv0)
+{
+    const std::string programme = argv0 ? argv0 : "";
+    const auto p = programme.find_last_of('/');
+    const std::string chemin = (p == std::string::npos ? std::string(".") : programme.substr(0, p)) + "/properties.xml";
+    std::FILE* f = std::fopen(chemin.c_str(), "rb");
+    if (!f) return CoutsEdition{};
+    std::fclose(f);
+    std::vector<std::string> avertissements;
+    const Proprietes lues = Lit_proprietes(chemin, avertissements);
+    for (const std::string& a : avertissements) std::fprintf(stderr, "%s: %s\n", programme.c_str(), a.c_str());
+    return lues.couts;
 }
 
 namespace {
