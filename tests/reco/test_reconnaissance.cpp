@@ -211,7 +211,7 @@ TEST_F(Reco, SimgraphRunsBothWaysAndKeepsTheLargerAnswer)
 
 TEST_F(Reco, MatcherThatHangsOrIsMissingGivesMinus255)
 {
-    Script("auction", "sleep 30\necho 'S = 1' > result.txt\n");
+    Script("auction", "exec sleep 30\n");
     ::setenv("TRACEMORPH_MATCHER_TIMEOUT", "0.3", 1);
     EXPECT_DOUBLE_EQ(Delai_apparieur(), 0.3);
     Ecrit(dir / "G1.gxl", "x");
