@@ -77,9 +77,11 @@ def main():
     ap.add_argument("--prop", action="append", default=[])
     ap.add_argument("--reject", default="0,0.5,0.6,0.7,0.8,0.85,0.9")
     ap.add_argument("--pages", nargs="*")
+    ap.add_argument("--corpus", default=CORPUS, help="the corpus (symbols/ and pages/)")
     a = ap.parse_args()
     exe = os.path.join(a.build, "tracemorph")
-    pages = a.pages or sorted(glob.glob(os.path.join(CORPUS, "pages", "*.bmp")))
+    corpus = a.corpus
+    pages = a.pages or sorted(glob.glob(os.path.join(corpus, "pages", "*.bmp")))
     rejects = [float(t) for t in a.reject.split(",")]
     os.makedirs(a.work, exist_ok=True)
     results = []
@@ -93,7 +95,7 @@ def main():
             os.symlink(os.path.join(a.build, "simgraph", m), os.path.join(d, "simgraph", m))
         write_properties(os.path.join(ROOT, "tools", "matchers", "properties.xml"),
                          os.path.join(d, "simgraph", "properties.xml"), props)
-        if run([exe, "--make-models", os.path.join(CORPUS, "symbols"), "models"], d, os.path.join(d, "models.log")):
+        if run([exe, "--make-models", os.path.join(corpus, "symbols"), "models"], d, os.path.join(d, "models.log")):
             print("tune_spotting: models failed, see", os.path.join(d, "models.log"), file=sys.stderr)
         links = []
         for p in pages:
@@ -108,7 +110,7 @@ def main():
             continue
         for t in rejects:
             out = subprocess.run([sys.executable, os.path.join(HERE, "evaluate_spotting"),
-                                  os.path.join(d, "FINAL_RESULTS.GRE"), "--truth", os.path.join(CORPUS, "pages"),
+                                  os.path.join(d, "FINAL_RESULTS.GRE"), "--truth", os.path.join(corpus, "pages"),
                                   "--json", "--reject-below", str(t)], capture_output=True, text=True, check=True)
             ev = json.loads(out.stdout)
             results.append({"run": n, "params": params, "props": props, "reject": t,
