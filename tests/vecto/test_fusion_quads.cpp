@@ -6,6 +6,7 @@
 #include "app/core/shell.h"
 #include "tests/support/support.h"
 #include "vecto/fusion_quads.h"
+#include "vecto/geometrie.h"
 #include "vecto/records.h"
 
 namespace {
@@ -30,6 +31,24 @@ Quad* Ajoute(int xa, int y1, int xb, int y2, int ep1, int ep2)
     Nb_quads++;
     return q;
 }
+
+// A quadrilateral from its corners, angles and length from its sides.
+Quad* Ajoute_coins(std::vector<int> c, int ep1, int ep2)
+{
+    Quad* q = new Quad();
+    q->x1i = c[0], q->y1i = c[1], q->x1f = c[2], q->y1f = c[3];
+    q->x2i = c[4], q->y2i = c[5], q->x2f = c[6], q->y2f = c[7];
+    q->length = Max_ent(Longueur_vecteur(c[0], c[1], c[2], c[3]), Longueur_vecteur(c[4], c[5], c[6], c[7]));
+    q->angle1 = Angle_vecteur(c[0], c[1], c[2], c[3]);
+    q->angle2 = Angle_vecteur(c[4], c[5], c[6], c[7]);
+    q->thickness1 = static_cast<uint8_t>(ep1);
+    q->thickness2 = static_cast<uint8_t>(ep2);
+    Ajoute_en_queue(Liste_quads, Dernier(Liste_quads), q);
+    Nb_quads++;
+    return q;
+}
+
+std::vector<int> Coins(const Quad* q) { return {q->x1i, q->y1i, q->x1f, q->y1f, q->x2i, q->y2i, q->x2f, q->y2f}; }
 
 std::vector<int> Longueurs()
 {
@@ -78,7 +97,6 @@ TEST_F(FusionQuads, FusionDUnTrait)
     };
     const std::vector<Cas> cas = {
         {"merged", 11, true, {40}, 2},
-        {"thickness jump 4 to 12", 12, true, {20, 20}, 1},
         {"white between the axis points", 4, false, {20, 20}, 1},
     };
     for (const Cas& c : cas) {
@@ -93,19 +111,53 @@ TEST_F(FusionQuads, FusionDUnTrait)
         EXPECT_EQ(Longueurs(), c.longueurs) << c.nom;
         EXPECT_EQ(Nb_quads, static_cast<int>(c.longueurs.size())) << c.nom;
     }
-    // The merged record spans the stroke with the left one's B-end.
-    tmtest::Remise_a_zero();
-    tmtest::Image_blanche(80, 40);
-    tmtest::Rectangle_noir(Plan1, 10, 10, 50, 20);
-    Ajoute(30, 10, 50, 20, 11, 11);
-    Ajoute(10, 10, 30, 20, 11, 11);
-    Passes(10);
-    ASSERT_EQ(Compte_liste(Liste_quads), 1);
-    const Quad* q = Liste_quads;
-    EXPECT_EQ((std::vector<int>{q->x1i, q->y1i, q->x1f, q->y1f, q->x2i, q->y2i, q->x2f, q->y2f}),
-              (std::vector<int>{50, 20, 10, 20, 10, 10, 50, 10}));
-    EXPECT_EQ(q->angle1, 0);
-    EXPECT_EQ(q->angle2, 0);
+}
+
+// Two quadrilaterals of one stroke, 10 thick, the second's B-end against
+// the first's A-end, their thicknesses d apart: they merge while d stays
+// below SeuilDiffEp (5). The merged record reaches from the middle of one
+// free end to the middle of the other; on the oblique stroke (direction
+// (4, 3), axis from (20, 20) to (100, 80)) the corners of each end differ
+// in both coordinates.
+TEST_F(FusionQuads, SautDEpaisseurEtTraitOblique)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<int> droite, gauche;  // corners, in the order of Quad
+        int ecart;                        // thickness difference
+        std::vector<int> fusion;          // corners of the merged record, empty when none
+        int longueur, angle;
+    };
+    const std::vector<int> hd{30, 10, 50, 10, 50, 20, 30, 20}, hg{10, 10, 30, 10, 30, 20, 10, 20};
+    const std::vector<int> od{63, 46, 103, 76, 97, 84, 57, 54}, og{23, 16, 63, 46, 57, 54, 17, 24};
+    const std::vector<Cas> cas = {
+        {"horizontal, thicknesses 4 apart", hd, hg, 4, {50, 20, 10, 20, 10, 10, 50, 10}, 40, 0},
+        {"horizontal, thicknesses 5 apart", hd, hg, 5, {}, 0, 0},
+        {"horizontal, thicknesses 6 apart", hd, hg, 6, {}, 0, 0},
+        {"oblique, thicknesses 4 apart", od, og, 4, {97, 84, 17, 24, 23, 16, 103, 76}, 100, 143},
+        {"oblique, thicknesses 5 apart", od, og, 5, {}, 0, 0},
+        {"oblique, thicknesses 6 apart", od, og, 6, {}, 0, 0},
+    };
+    for (const Cas& c : cas) {
+        tmtest::Remise_a_zero();
+        tmtest::Image_blanche(120, 100);
+        tmtest::Rectangle_noir(Plan1, 1, 1, 119, 99);
+        Ajoute_coins(c.droite, 11, 11);
+        Ajoute_coins(c.gauche, 11 + c.ecart, 11 + c.ecart);
+        Passes(10);
+        if (c.fusion.empty()) {
+            EXPECT_EQ(Nb_quads, 2) << c.nom;
+            continue;
+        }
+        ASSERT_EQ(Nb_quads, 1) << c.nom;
+        const Quad* q = Liste_quads;
+        EXPECT_EQ(Coins(q), c.fusion) << c.nom;
+        EXPECT_EQ(q->length, c.longueur) << c.nom;
+        EXPECT_EQ(q->angle1, c.angle) << c.nom;
+        EXPECT_EQ(q->angle2, c.angle) << c.nom;
+        EXPECT_EQ(q->thickness1, 11) << c.nom;  // the free end's, and the base's
+        EXPECT_EQ(q->thickness2, 11 + c.ecart) << c.nom;
+    }
 }
 
 TEST_F(FusionQuads, AttacheDerriereSepare)
