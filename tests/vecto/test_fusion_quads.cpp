@@ -113,46 +113,55 @@ TEST_F(FusionQuads, FusionDUnTrait)
     }
 }
 
-// Two quadrilaterals of one stroke, 10 thick, the second's B-end against
-// the first's A-end, their thicknesses d apart: they merge while d stays
-// below SeuilDiffEp (5). The merged record reaches from the middle of one
-// free end to the middle of the other; on the oblique stroke (direction
-// (4, 3), axis from (20, 20) to (100, 80)) the corners of each end differ
-// in both coordinates.
+// Quadrilaterals of one stroke, 10 thick, each one's B-end against the
+// A-end of the one added before it, the left one (the chain's base) d
+// thicker or thinner than the others: a run grows while the thicknesses
+// stay less than SeuilDiffEp (5) apart. With three, the jump is met between
+// the first two as the third is tried, and again at the end of the second.
+// The merged record reaches from the middle of one free end to the middle
+// of the other; on the oblique stroke (direction (4, 3), 20 pixels along y
+// per quadrilateral of 50) the corners of each end differ in both
+// coordinates.
 TEST_F(FusionQuads, SautDEpaisseurEtTraitOblique)
 {
     struct Cas {
         const char* nom;
-        std::vector<int> droite, gauche;  // corners, in the order of Quad
-        int ecart;                        // thickness difference
-        std::vector<int> fusion;          // corners of the merged record, empty when none
-        int longueur, angle;
+        std::vector<std::vector<int>> quads;  // corners in the order of Quad, right to left
+        int ecart;                            // thickness of the left one minus the others'
+        std::vector<int> longueurs;           // records left, in list order
+        std::vector<int> fusion;              // corners of the record when one is left
+        int angle;
     };
-    const std::vector<int> hd{30, 10, 50, 10, 50, 20, 30, 20}, hg{10, 10, 30, 10, 30, 20, 10, 20};
-    const std::vector<int> od{63, 46, 103, 76, 97, 84, 57, 54}, og{23, 16, 63, 46, 57, 54, 17, 24};
+    const std::vector<int> h3{50, 10, 70, 10, 70, 20, 50, 20}, h2{30, 10, 50, 10, 50, 20, 30, 20},
+        h1{10, 10, 30, 10, 30, 20, 10, 20};
+    const std::vector<int> o3{103, 76, 143, 106, 137, 114, 97, 84}, o2{63, 46, 103, 76, 97, 84, 57, 54},
+        o1{23, 16, 63, 46, 57, 54, 17, 24};
     const std::vector<Cas> cas = {
-        {"horizontal, thicknesses 4 apart", hd, hg, 4, {50, 20, 10, 20, 10, 10, 50, 10}, 40, 0},
-        {"horizontal, thicknesses 5 apart", hd, hg, 5, {}, 0, 0},
-        {"horizontal, thicknesses 6 apart", hd, hg, 6, {}, 0, 0},
-        {"oblique, thicknesses 4 apart", od, og, 4, {97, 84, 17, 24, 23, 16, 103, 76}, 100, 143},
-        {"oblique, thicknesses 5 apart", od, og, 5, {}, 0, 0},
-        {"oblique, thicknesses 6 apart", od, og, 6, {}, 0, 0},
+        {"two horizontal, 4 apart", {h2, h1}, 4, {40}, {50, 20, 10, 20, 10, 10, 50, 10}, 0},
+        {"two horizontal, 5 apart", {h2, h1}, 5, {20, 20}, {}, 0},
+        {"two horizontal, 6 apart", {h2, h1}, -6, {20, 20}, {}, 0},
+        {"two oblique, 4 apart", {o2, o1}, -4, {100}, {97, 84, 17, 24, 23, 16, 103, 76}, 143},
+        {"two oblique, 5 apart", {o2, o1}, 5, {50, 50}, {}, 0},
+        {"two oblique, 6 apart", {o2, o1}, 6, {50, 50}, {}, 0},
+        {"three horizontal, 4 apart", {h3, h2, h1}, 4, {60}, {70, 20, 10, 20, 10, 10, 70, 10}, 0},
+        {"three horizontal, 5 apart", {h3, h2, h1}, 5, {20, 40}, {}, 0},
+        {"three oblique, 4 apart", {o3, o2, o1}, -4, {150}, {137, 114, 17, 24, 23, 16, 143, 106}, 143},
+        {"three oblique, 5 apart", {o3, o2, o1}, -5, {50, 100}, {}, 0},
     };
     for (const Cas& c : cas) {
         tmtest::Remise_a_zero();
-        tmtest::Image_blanche(120, 100);
-        tmtest::Rectangle_noir(Plan1, 1, 1, 119, 99);
-        Ajoute_coins(c.droite, 11, 11);
-        Ajoute_coins(c.gauche, 11 + c.ecart, 11 + c.ecart);
-        Passes(10);
-        if (c.fusion.empty()) {
-            EXPECT_EQ(Nb_quads, 2) << c.nom;
-            continue;
+        tmtest::Image_blanche(160, 130);
+        tmtest::Rectangle_noir(Plan1, 1, 1, 159, 129);
+        for (size_t i = 0; i < c.quads.size(); i++) {
+            const int ep = i + 1 == c.quads.size() ? 11 + c.ecart : 11;
+            Ajoute_coins(c.quads[i], ep, ep);
         }
-        ASSERT_EQ(Nb_quads, 1) << c.nom;
+        Passes(10);
+        EXPECT_EQ(Longueurs(), c.longueurs) << c.nom;
+        EXPECT_EQ(Nb_quads, static_cast<int>(c.longueurs.size())) << c.nom;
+        if (c.fusion.empty() || !Liste_quads) continue;
         const Quad* q = Liste_quads;
         EXPECT_EQ(Coins(q), c.fusion) << c.nom;
-        EXPECT_EQ(q->length, c.longueur) << c.nom;
         EXPECT_EQ(q->angle1, c.angle) << c.nom;
         EXPECT_EQ(q->angle2, c.angle) << c.nom;
         EXPECT_EQ(q->thickness1, 11) << c.nom;  // the free end's, and the base's
