@@ -95,7 +95,7 @@ TEST_F(SeuilsGraphe, SideBySideNeedsTwoEndProjections)
 // ends. The gap of 4 white pixels is taken against Seuil_Trou 3, 4 and 5.
 TEST_F(SeuilsGraphe, ContinuationDistanceAndGap)
 {
-    const std::map<std::string, std::string> large = {{"distZI", "25"}, {"Seuil_Trou", "100"}};
+    const std::map<std::string, std::string> large = {{"distZI", "25"}, {"distZI_Vect", "25"}, {"Seuil_Trou", "100"}};
     auto trou = [](const char* s) { return std::map<std::string, std::string>{{"distZI", "25"}, {"Seuil_Trou", s}}; };
     Verifie({
         {"14 across", [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3), Trait(63, 64, 100, 64, 3)}; },
@@ -110,6 +110,14 @@ TEST_F(SeuilsGraphe, ContinuationDistanceAndGap)
          Aucun_vecteur, large, {}},
         {"oblique, 16 across", [] { return std::vector<Quad*>{Oblique(), Trait_decale(114, 110, 194, 50, 3, 4)}; },
          Aucun_vecteur, large, {}},
+        {"quad and vector, 14 across", [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3)}; },
+         [] { return std::vector<Vecteur*>{Vect(63, 64, 100, 64)}; }, large, {"~ q0 v0"}},
+        {"quad and vector, 15 across", [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3)}; },
+         [] { return std::vector<Vecteur*>{Vect(63, 65, 100, 65)}; }, large, {}},
+        {"oblique vectors, 14 across", Aucun_quad,
+         [] { return std::vector<Vecteur*>{Vect(20, 160, 100, 100), Vect(113, 108, 193, 48)}; }, large, {"~ v0 v1"}},
+        {"oblique vectors, 15 across", Aucun_quad,
+         [] { return std::vector<Vecteur*>{Vect(20, 160, 100, 100), Vect(113, 109, 193, 49)}; }, large, {}},
         {"gap 4, threshold 5", [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3), Trait(64, 50, 100, 50, 3)}; },
          Aucun_vecteur, trou("5"), {"~ q0 q1"}},
         {"gap 4, threshold 4", [] { return std::vector<Quad*>{Trait(10, 50, 60, 50, 3), Trait(64, 50, 100, 50, 3)}; },

@@ -88,7 +88,8 @@ TEST_F(FusionVecteurs, ChainageOrienteEtSepare)
 // A vector continues a chain when its angle differs from the chain's last
 // one by less than the threshold (or by more than 180 minus it), and when
 // its near end lies at most 20 pixels away (a squared distance of 400).
-// Each angle difference is taken against thresholds above, at and below it.
+// Each angle difference is taken against thresholds above, at and below it;
+// the literal scan and the indexed chaining each against the same answers.
 TEST_F(FusionVecteurs, SeuilsDuChainage)
 {
     struct Cas {
@@ -117,14 +118,17 @@ TEST_F(FusionVecteurs, SeuilsDuChainage)
         {"oblique gap of 20.8", o, {112, 97, 192, 157}, 143, 10, {o, Coupe, {112, 97, 192, 157}}},
     };
     for (const Cas& c : cas) {
-        tmtest::Remise_a_zero();
-        tmtest::Image_blanche(220, 180);
-        tmtest::Rectangle_noir(Plan1, 1, 1, 219, 179);  // no white on any gap
-        Ajoute({c.chaine, c.suite});
-        ASSERT_EQ(Liste_vecteurs->suivant->angle, c.angle_suite) << c.nom;
-        Chainage_vecteurs(c.seuil);
-        const std::vector<Seg> attendu = c.resultat.empty() ? std::vector<Seg>{c.chaine, c.suite} : c.resultat;
-        EXPECT_EQ(Contenu(), attendu) << c.nom;
+        for (bool direct : {false, true}) {
+            tmtest::Remise_a_zero();
+            tmtest::Image_blanche(220, 180);
+            tmtest::Rectangle_noir(Plan1, 1, 1, 219, 179);  // no white on any gap
+            Ajoute({c.chaine, c.suite});
+            ASSERT_EQ(Liste_vecteurs->suivant->angle, c.angle_suite) << c.nom;
+            if (direct) Chainage_vecteurs_direct(c.seuil);
+            else Chainage_vecteurs(c.seuil);
+            const std::vector<Seg> attendu = c.resultat.empty() ? std::vector<Seg>{c.chaine, c.suite} : c.resultat;
+            EXPECT_EQ(Contenu(), attendu) << c.nom << (direct ? ", literal scan" : "");
+        }
     }
 }
 
