@@ -169,6 +169,48 @@ TEST_F(FusionQuads, SautDEpaisseurEtTraitOblique)
     }
 }
 
+// A quadrilateral continues a chain when the mean angles differ by less
+// than the threshold, or by more than 180 minus it: two touching
+// quadrilaterals of one stroke, the first's angles moved by d, are chained
+// under d + 1 and cut by a separator under d and d - 1, by the indexed and
+// by the literal chaining alike.
+TEST_F(FusionQuads, SeuilDePenteDuChainage)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<int> droite, gauche;
+        int angle_droite;  // both angles of the first one; the other keeps its own
+        int seuil;
+        bool chaines;
+    };
+    const std::vector<int> hd{30, 10, 50, 10, 50, 20, 30, 20}, hg{10, 10, 30, 10, 30, 20, 10, 20};
+    const std::vector<int> od{63, 46, 103, 76, 97, 84, 57, 54}, og{23, 16, 63, 46, 57, 54, 17, 24};
+    const std::vector<Cas> cas = {
+        {"6 against 0, threshold 7", hd, hg, 6, 7, true},
+        {"6 against 0, threshold 6", hd, hg, 6, 6, false},
+        {"6 against 0, threshold 5", hd, hg, 6, 5, false},
+        {"174 against 0, threshold 7", hd, hg, 174, 7, true},
+        {"174 against 0, threshold 6", hd, hg, 174, 6, false},
+        {"137 against 143, threshold 7", od, og, 137, 7, true},
+        {"137 against 143, threshold 6", od, og, 137, 6, false},
+        {"149 against 143, threshold 7", od, og, 149, 7, true},
+        {"149 against 143, threshold 6", od, og, 149, 6, false},
+    };
+    for (const Cas& c : cas) {
+        for (bool direct : {false, true}) {
+            tmtest::Remise_a_zero();
+            tmtest::Image_blanche(120, 100);
+            tmtest::Rectangle_noir(Plan1, 1, 1, 119, 99);
+            Quad* q = Ajoute_coins(c.droite, 11, 11);
+            q->angle1 = q->angle2 = c.angle_droite;
+            Ajoute_coins(c.gauche, 11, 11);
+            if (direct) Chainage_quads_direct(c.seuil);
+            else Chainage_quads(c.seuil);
+            EXPECT_EQ(Compte_liste(Liste_quads), c.chaines ? 2 : 3) << c.nom << (direct ? ", literal scan" : "");
+        }
+    }
+}
+
 TEST_F(FusionQuads, AttacheDerriereSepare)
 {
     tmtest::Image_blanche(80, 40);
