@@ -14,13 +14,18 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/core/shell.h"
 #include "graph/arcs.h"
 #include "graph/construction.h"
+#include "spotting/incidence.h"
+#include "spotting/spotting.h"
+#include "spotting/symboles.h"
 #include "image/chargement.h"
 #include "image/param.h"
 #include "image/planes.h"
@@ -66,6 +71,51 @@ bool Lance(const std::vector<std::string>& args, double& ms, long& max_kb)
     return WIFEXITED(statut) && WEXITSTATUS(statut) == 0;
 }
 
+// param.dat of the working directory with Seuil_ScoreQ set to `valeur`
+// (empty: the repository's value).
+void Seuil_spotting(const std::string& valeur)
+{
+    std::ifstream in(fs::path(TM_SOURCE_DIR) / "param.dat", std::ios::binary);
+    std::stringstream tout;
+    tout << in.rdbuf();
+    std::string texte = tout.str();
+    const std::string cle = "#Seuil_ScoreQ#\n=";
+    const size_t p = texte.find(cle);
+    if (!valeur.empty() && p != std::string::npos) {
+        const size_t debut = p + cle.size();
+        texte.replace(debut, texte.find('#', debut) - debut, valeur);
+    }
+    std::ofstream("param.dat", std::ios::binary) << texte;
+}
+
+// The spotting command from the same graph and the same quadrilateral order
+// each time, with the index and with the literal scans.
+void Mesure_spotting()
+{
+    std::vector<Quad*> ordre;
+    for (Quad* q = Liste_quads; q; q = q->suivant) ordre.push_back(q);
+    auto une_fois = [&](const std::string& seuil, bool direct) {
+        Seuil_spotting(seuil);
+        Liste_quads = nullptr;
+        Quad* queue = nullptr;
+        for (Quad* q : ordre) queue = Ajoute_en_queue(Liste_quads, queue, q);
+        Libere_liste(Liste_symboles);
+        Spotting_recherche_directe = direct;
+        const double ms = Chrono([] { LiaisonsB1Click(); });
+        Spotting_recherche_directe = false;
+        return ms;
+    };
+    for (const char* seuil : {"", "0.5", "2"}) {
+        const double ti = une_fois(seuil, false);
+        const int symboles = Compte_liste(Liste_symboles);
+        const double td = une_fois(seuil, true);
+        std::printf("   %-28s %9.1f ms  literal scans %.1f ms, %d symbols\n",
+                    (std::string("spotting, Seuil_ScoreQ ") + (*seuil ? seuil : "of param.dat")).c_str(), ti, td,
+                    symboles);
+    }
+    Seuil_spotting("");
+}
+
 void Mesure(const std::string& image, const std::string& programme)
 {
     std::printf("\n== %s\n", image.c_str());
@@ -107,6 +157,7 @@ void Mesure(const std::string& image, const std::string& programme)
     t = Chrono([] { Commande_graphe(); });
     std::printf("   %-28s %9.1f ms  arcs QQ %d, VV %d, QV %d\n", "graph construction", t, Compte_liste(Liste_arcs_QQ),
                 Compte_liste(Liste_arcs_VV), Compte_liste(Liste_arcs_QV));
+    Mesure_spotting();
     t = Chrono([] { Axe_median(); });
     std::printf("   %-28s %9.1f ms\n", "median axis (own command)", t);
     Ferme_image();
