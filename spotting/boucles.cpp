@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "app/core/shell.h"
 #include "image/planes.h"
@@ -60,7 +61,7 @@ void Montre_recherche(const Quad* q1, const Quad* q2, Quad* const chemin[])
 
 // Etend_niveau over the arcs handed by `arcs_de` (all arcs, or those at q).
 template <class Arcs>
-int Etend(ArcQQ* A, Quad* q, Quad* suivant[], int niveau, Quad* qb, const Arcs& arcs)
+int Etend(ArcQQ* A, Quad* q, Quad* suivant[], int niveau, Quad* qb, const Arcs& arcs, std::vector<Quad*>* marques)
 {
     int i = 0;
     while (i < Taille_niveau && suivant[i]) i++;
@@ -72,6 +73,7 @@ int Etend(ArcQQ* A, Quad* q, Quad* suivant[], int niveau, Quad* qb, const Arcs& 
             if (qb->niveau != 0 && qb->niveau <= niveau) return 0;
             qb->niveau = niveau;
             qb->precedent = q;
+            if (marques) marques->push_back(qb);
             return 2;
         }
         if (i >= Taille_niveau - 1) continue;
@@ -82,6 +84,7 @@ int Etend(ArcQQ* A, Quad* q, Quad* suivant[], int niveau, Quad* qb, const Arcs& 
         if (deja) continue;
         o->niveau = niveau;
         o->precedent = q;
+        if (marques) marques->push_back(o);
         suivant[i++] = o;
         trouve = 1;
     }
@@ -149,25 +152,43 @@ int Supprime_doublons_arcs()
 
 int Etend_niveau_direct(ArcQQ* A, Quad* q, Quad* suivant[], int niveau, Quad* qb)
 {
-    return Etend(A, q, suivant, niveau, qb, ArcsQQ_en_liste{});
+    return Etend(A, q, suivant, niveau, qb, ArcsQQ_en_liste{}, nullptr);
 }
 
 int Etend_niveau(ArcQQ* A, Quad* q, Quad* suivant[], int niveau, Quad* qb)
 {
     if (Spotting_recherche_directe || !Incidence_courante) return Etend_niveau_direct(A, q, suivant, niveau, qb);
-    return Etend(A, q, suivant, niveau, qb, Incidence_courante->Arcs_de(q));
+    return Etend(A, q, suivant, niveau, qb, Incidence_courante->Arcs_de(q), &Incidence_courante->marques);
 }
 
 int Cherche_boucle(ArcQQ* A, Quad* qa, Quad* qb, Quad* chemin[])
 {
-    for (Quad* q = Liste_quads; q; q = q->suivant) {
-        q->niveau = 0;
-        q->precedent = nullptr;
+    // Every quadrilateral of the list starts unvisited. With the index, only
+    // those the previous searches marked can be otherwise.
+    const IncidenceQQ* index = Spotting_recherche_directe ? nullptr : Incidence_courante;
+    if (index && index->marques_suivies) {
+        for (Quad* q : index->marques) {
+            if (!index->Dans_liste(q)) continue;
+            q->niveau = 0;
+            q->precedent = nullptr;
+        }
+    } else {
+        for (Quad* q = Liste_quads; q; q = q->suivant) {
+            q->niveau = 0;
+            q->precedent = nullptr;
+        }
+    }
+    if (index) {
+        index->marques.clear();
+        index->marques_suivies = true;
+    } else if (Incidence_courante) {
+        Incidence_courante->marques_suivies = false;
     }
     Quad* courant[Taille_niveau] = {};
     for (int k = 0; k < Taille_niveau; k++) chemin[k] = nullptr;
     if (!qa || !qb) return 0;
     qa->niveau = 1;
+    if (index) index->marques.push_back(qa);
     int r = Etend_niveau(A, qa, courant, 2, qb);
     int f = r;
     int niveau = 3;
@@ -178,7 +199,9 @@ int Cherche_boucle(ArcQQ* A, Quad* qa, Quad* qb, Quad* chemin[])
             f += r;
         }
         niveau++;
-        for (int k = 0; k < Taille_niveau; k++) {
+        // Both arrays are filled from their start: past the longer one all
+        // entries are empty already.
+        for (int k = 0; k < Taille_niveau && (courant[k] || chemin[k]); k++) {
             courant[k] = chemin[k];
             chemin[k] = nullptr;
         }

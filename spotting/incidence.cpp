@@ -13,6 +13,9 @@ void IncidenceQQ::Construit()
         return rang.emplace(q, static_cast<int32_t>(rang.size())).first->second;
     };
     for (const Quad* q = Liste_quads; q; q = q->suivant) rang_de(q);
+    nb_liste = static_cast<int32_t>(rang.size());
+    marques.clear();
+    marques_suivies = false;
     std::vector<int32_t> compte;
     for (const ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant) {
         for (const Quad* q : {a->Q1, a->Q2 == a->Q1 ? nullptr : a->Q2}) {

@@ -17,6 +17,20 @@ struct IncidenceQQ {
     std::unordered_map<const Quad*, int32_t> rang;  // every quadrilateral of Liste_quads and every arc end
     std::vector<int32_t> debut;                     // arcs of rank r: arcs[debut[r] .. debut[r + 1] - 1]
     std::vector<ArcQQ*> arcs;
+    int32_t nb_liste = 0;                           // ranks below this: quadrilaterals of Liste_quads
+
+    // The quadrilaterals whose niveau or precedent the loop searches through
+    // this index have set since the last complete clearing, so that the next
+    // search clears only those. Without `marques_suivies` (a new index, or a
+    // search made by the literal scan in between) the next search clears
+    // every quadrilateral of Liste_quads.
+    mutable std::vector<Quad*> marques;
+    mutable bool marques_suivies = false;
+    bool Dans_liste(const Quad* q) const
+    {
+        const auto it = rang.find(q);
+        return it != rang.end() && it->second < nb_liste;
+    }
 
     // Built from Liste_quads and Liste_arcs_QQ as they stand; an arc whose
     // two ends are the same quadrilateral is listed once for it.

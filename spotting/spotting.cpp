@@ -100,9 +100,11 @@ struct IndexActif {
     ~IndexActif() { Incidence_courante = nullptr; }
 };
 
-}  // namespace
-
-int Extraction_symboles(double seuil, int reco)
+// With `sous_graphes` false the sub-graph file is not written: the threshold
+// search's attempts, whose last sub-graph the final extraction rewrites
+// anyway (it repeats the best attempt's regions). The arcs still take their
+// written type, as writing them would have given them.
+int Extraction(double seuil, int reco, bool sous_graphes)
 {
     const std::string chemin_liste = Rep_travail + "/tmpsymb.gxl";
     if (Nb_quads == 0) {
@@ -129,7 +131,11 @@ int Extraction_symboles(double seuil, int reco)
         while (Croissance_region(region, seuil) != 0) {}
         compte++;
         const Boite b = Boite_region(region, compte);
-        std::FILE* ssg = Ouvre_sous_graphe(rep_tests, chemin_ssg);
+        if (!sous_graphes) {
+            for (int k = 0; k < region.acount; k++)
+                if (region.arcs[k]->Q1 && region.arcs[k]->Q2) Normalise_type(region.arcs[k]->type);
+        }
+        std::FILE* ssg = sous_graphes ? Ouvre_sous_graphe(rep_tests, chemin_ssg) : nullptr;
         Ajoute(s, "\n<symbol>\n<location x=\"%d\" y=\"%d\" />\n<scalefactor>1</scalefactor>\n"
                   "<boundingbox xi=\"%d\" yi=\"%d\" xf=\"%d\" yf=\"%d\" />\n",
                b.x, b.y, b.xmin, b.ymin, b.xmax, b.ymax);
@@ -159,6 +165,10 @@ int Extraction_symboles(double seuil, int reco)
     return compte;
 }
 
+}  // namespace
+
+int Extraction_symboles(double seuil, int reco) { return Extraction(seuil, reco, true); }
+
 void LiaisonsB1Click()
 {
     int reco = Lit_param_entier("Bool_reco");
@@ -175,14 +185,15 @@ void LiaisonsB1Click()
     if (s > 1.0) {
         // Nine attempts, 0.2 to 1.0 by accumulated steps of 0.1, without
         // recognition; the first threshold giving the most symbols wins.
+        const bool sous_graphes = Spotting_recherche_directe;
         double t = 0.2;
-        int meilleur = Extraction_symboles(t, 0);
+        int meilleur = Extraction(t, 0, sous_graphes);
         seuil = t;
         Raz_symboles(Liste_symboles);
         Liste_symboles = nullptr;
         do {
             t = t + 0.1;
-            const int n = Extraction_symboles(t, 0);
+            const int n = Extraction(t, 0, sous_graphes);
             if (n > meilleur) {
                 meilleur = n;
                 seuil = t;
