@@ -54,8 +54,7 @@ std::string Sous_graphe(Region& r, int32_t lmax)
 {
     std::string s = "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\" ?>\n<gxl>\n<graph id=\"graph0\">\n";
     for (int j = 0; j < r.mcount; j++) {
-        // Members all of length 0 (only a threshold of 0 or below lets them
-        // in) have no relative length: 0 rather than NaN.
+        // Members all of length 0 have no relative length: 0 rather than NaN.
         const double rel = lmax == 0 ? 0.0 : static_cast<double>(r.membres[j]->length) / static_cast<double>(lmax);
         Ajoute(s, "<node id=\"n%d\">\n<attr name=\"forme\">\n<string>1</string>\n</attr>\n<attr name=\"RelLen\">\n"
                   "<string>", j);
