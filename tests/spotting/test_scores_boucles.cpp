@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/core/shell.h"
-#include "image/planes.h"
 #include "spotting/boucles.h"
 #include "spotting/regions.h"
 #include "spotting/scores.h"
@@ -167,19 +166,6 @@ TEST_F(Carre, LoopFoundAndCheckedOnTheDrawing)
     Quad* chemin[Taille_niveau];
     EXPECT_EQ(Cherche_boucle(Liste_arcs_QQ, haut, droite, chemin), 4);
     EXPECT_EQ(std::vector<Quad*>(chemin, chemin + 5), (std::vector<Quad*>{haut, gauche, bas, droite, nullptr}));
-}
-
-TEST_F(Carre, StepByStepShowsEachSearch)
-{
-    Construit(0.6, 0.3);
-    Mode_trace = 1;
-    Recherche_boucles();
-    EXPECT_EQ(fe.pauses, 1);
-    EXPECT_EQ(Texte_log(), "\n Boucle de lg 4 .");
-    // Scrolled to the start of the last axis drawn (the right side, shifted).
-    EXPECT_EQ(fe.affiche_p2, (std::vector<std::pair<int, int>>{{151, 51}}));
-    // The first and last quadrilaterals of the path are drawn twice.
-    EXPECT_EQ(Lit_pixel(250, 201, Plan2) + Lit_pixel(301, 250, Plan2) + Lit_pixel(201, 250, Plan2), 2);
 }
 
 TEST_F(Spotting, LoopsOfMoreThan29QuadrilateralsAreNotFound)
