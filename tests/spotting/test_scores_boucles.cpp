@@ -201,14 +201,6 @@ TEST_F(Spotting, RegionGrowsDepthFirstInArcOrder)
     EXPECT_TRUE(boite.xmin == 5 && boite.ymin == 5 && boite.xmax == 90 && boite.ymax == 62 && boite.lmax == 45);
     EXPECT_TRUE(boite.x == 47 && boite.y == 33);
     EXPECT_TRUE(s->niveau == 7 && c->niveau == 7 && b->numero == 3 && bas->niveau == 0);
-
-    // A seed without a neighbour at the threshold stands alone: its own box.
-    Vide_region(r);
-    Enfile_unique(bas, r);
-    while (Croissance_region(r, 0.95) != 0) {}
-    EXPECT_TRUE(r.mcount == 1 && r.acount == 0);
-    const Boite seule = Boite_region(r, 8);
-    EXPECT_TRUE(seule.xmin == 0 && seule.ymin == -2 && seule.xmax == 9 && seule.ymax == 2);
 }
 
 TEST_F(Spotting, RegionCapacities)
