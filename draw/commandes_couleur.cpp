@@ -9,6 +9,12 @@
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 
+void Commande_efface_couleur()
+{
+    Efface_couleur();
+    Frontend_courant().show_colour_image(false);
+}
+
 void Commande_affiche_couleur() { Frontend_courant().show_colour_image(true); }
 
 void Commande_sauve_couleur()

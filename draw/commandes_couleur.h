@@ -2,6 +2,8 @@
 // picture through Frontend_courant().show_colour_image(modal).
 #pragma once
 
+// "Erase": the picture to the image's size, white inside, refreshed.
+void Commande_efface_couleur();
 // "Display": shows the colour window modally.
 void Commande_affiche_couleur();
 // "Save in file": asks "Quel Nom (.bmp) ?" proposing "img.bmp" and saves the
