@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/core/dessin_ligne_commande.h"
 #include "app/core/frontends.h"
 #include "app/core/modeles.h"
 #include "app/core/shell.h"
@@ -47,23 +48,22 @@ int Main_ligne_commande(int argc, char** argv)
             "matcher variant). Exit status 0 when both files were written for a loaded image.\n"
             "  --make-models SYMBOL_DIR MODEL_DIR\n"
             "             writes the matcher graph of every image of SYMBOL_DIR as MODEL_DIR/NAME.gxl\n"
+            "  --draw WHAT IMAGE OUT  draws WHAT (vectors, quads, ccs, axes, graph, symbols,\n"
+            "             colored-quads, colored-graph) of IMAGE into OUT, PNG or .svg\n"
             "  --help     this text\n"
             "  --version  the program's version\n");
         return 0;
     }
+    if (std::strcmp(arg, "--draw") == 0) return Main_dessin(argc, argv);
+    if (std::strcmp(arg, "--make-models") == 0) return Main_modeles(argc, argv);
     if (std::strcmp(arg, "--version") == 0) {
         std::printf("Tracemorph V%s\n", TRACEMORPH_VERSION);
         return 0;
     }
-    const bool modeles = std::strcmp(arg, "--make-models") == 0;
-    if (modeles && argc != 4) {
-        std::fprintf(stderr, "usage: tracemorph --make-models SYMBOL_DIR MODEL_DIR\n");
-        return 2;
-    }
     FrontendConsole console;
     Installe_frontend(&console);
     Capture_repertoires();
-    const int statut = modeles ? Fabrique_modeles(argv[2], argv[3]) : Analyse_ligne_commande(arg);
+    const int statut = Analyse_ligne_commande(arg);
     console.flush();
     Installe_frontend(nullptr);
     return statut;
