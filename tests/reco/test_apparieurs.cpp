@@ -161,9 +161,9 @@ TEST(Mesures, IdenticalGraphsGiveOneAndDifferentOnesLess)
 
 TEST(Mesures, EditCostsOfSmallCases)
 {
-    // One node against one node 0.25 longer, no edges: substitution costs
-    // 4 * 0.25 = 1 out of 2 (delete one node, insert the other).
-    EXPECT_NEAR(Auction(Graphe({1.0}, {}), Graphe({0.75}, {})), 0.5, 1e-9);
+    // One node against one node 0.125 longer, no edges: substitution costs
+    // 8 * 0.125 = 1 out of 2 (delete one node, insert the other).
+    EXPECT_NEAR(Auction(Graphe({1.0}, {}), Graphe({0.875}, {})), 0.5, 1e-9);
     // Same nodes, one edge of another Type: one Type change per end, halved
     // at each: cost 1 out of 4 + 2 * 0.5.
     const GrapheG l = Graphe({1, 1}, {{0, 1, 90, 'L'}}), t = Graphe({1, 1}, {{0, 1, 90, 'T'}});

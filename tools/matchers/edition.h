@@ -8,7 +8,7 @@
 #include "tools/matchers/graphe_gxl.h"
 
 struct CoutsEdition {
-    double wl = 4;    // per unit of RelLen difference
+    double wl = 8;    // per unit of RelLen difference
     double ce = 0.5;  // edge deletion or insertion
     double wt = 1;    // edge Type substitution
     double wa = 1;    // per 90 degrees of difference of mean relA, per same-Type edge pair
