@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -184,6 +185,37 @@ TEST_F(LotLigneCommande, AWorkerThatDiesFailsOnlyItsImage)
     EXPECT_EQ(Lot_resultats(), Resultats({{"a", kListeVide}, {"drawing", ""}, {"b", liste_b}}));
     EXPECT_FALSE(fs::exists(courant / (gif + ".xml")));
     EXPECT_TRUE(fs::is_empty(tmp));
+}
+
+TEST_F(LotLigneCommande, SharesRunByGnuParallelThenGatheredGiveTheWholeBatch)
+{
+    if (std::system("command -v parallel >/dev/null 2>&1") != 0) GTEST_SKIP() << "GNU parallel is not installed";
+    const std::vector<std::string> images = {Image("tiny_13x7.bmp", "img/a.bmp"), Image("bath_plan.bmp", "img/sous/bath.bmp"),
+                                             Image("drawing.gif", "img/drawing.gif"),
+                                             Image("tiny_13x7_blackfirst.bmp", "img/b.bmp")};
+    std::vector<std::string> args = {"--batch"};
+    args.insert(args.end(), images.begin(), images.end());
+    ASSERT_EQ(Lance(args).statut, 0);
+    const auto attendus = Fichiers_ecrits();
+    Efface_sorties();
+
+    // The recipe: a list, split into two shares, each run by the share
+    // script through GNU parallel's remote machinery (here on this machine).
+    std::string liste;
+    for (const std::string& image : images) liste += image + "\n";
+    tmtest::Ecrit_fichier(courant / "list.txt", std::vector<uint8_t>(liste.begin(), liste.end()));
+    ASSERT_EQ(tmtest::Lance_programme("split", courant, {"-n", "r/2", "-d", "list.txt", "share."}).statut, 0);
+    const Execution p = tmtest::Lance_programme(
+        "parallel", courant,
+        {"--will-cite", "--sshlogin", "2/:", "--workdir", ".", TM_SOURCE_DIR "/scripts/batch-share.sh", "{}", "2", ":::",
+         "share.00", "share.01"},
+        {{"TRACEMORPH", TM_BUILD_DIR "/tracemorph"}, {"TMPDIR", tmp.string()}});
+    EXPECT_EQ(p.statut, 0) << p.erreurs;
+    EXPECT_TRUE(fs::exists(courant / "part.share.01" / "param.dat"));
+    std::vector<std::string> rassemble = {"--gather"};
+    rassemble.insert(rassemble.end(), images.begin(), images.end());
+    EXPECT_EQ(Lance(rassemble).statut, 0);
+    EXPECT_TRUE(Fichiers_ecrits() == attendus);
 }
 
 }  // namespace
