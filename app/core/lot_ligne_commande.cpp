@@ -86,29 +86,13 @@ int Rassemble(const std::vector<std::string>& images)
 
 }  // namespace
 
-int Ouvrier_lot(const std::string& repertoire, const std::string& image)
-{
-    const std::string depart = Rep_travail;
-    Rep_travail = repertoire;
-    const bool chargee = Ouvre_image_lot(image);
-    // The matchers exchange their files in the current directory: each
-    // worker has its own, and returns to the start one for the image's files.
-    if (::chdir(repertoire.c_str()) != 0) return 3;
-    Complete_analysis(4);
-    if (::chdir(depart.c_str()) != 0) return 3;
-    const bool ecrits = Ecrit_fichiers_image(image);
-    Ferme_image();
-    return chargee && ecrits ? 0 : 1;
-}
-
 int Main_lot_ligne_commande(int argc, char** argv)
 {
     const std::string option = argv[1];
     int jobs = 1;
     std::vector<std::string> images;
     if (option == kOptionOuvrier) {
-        if (argc != 4) return Usage();
-        images.emplace_back(argv[3]);
+        if (argc != 3) return Usage();
     } else if (!Lit_arguments(argc, argv, option == "--batch", jobs, images)) {
         return Usage();
     }
@@ -117,7 +101,7 @@ int Main_lot_ligne_commande(int argc, char** argv)
     Capture_repertoires();
     int statut;
     if (option == kOptionOuvrier) {
-        statut = Ouvrier_lot(argv[2], argv[3]);
+        statut = Ouvrier_lot(argv[2], console);
     } else if (option == "--gather") {
         statut = Rassemble(images);
     } else if (jobs > 1 && !images.empty()) {

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-// The hidden option that starts a worker: WORKER_OPTION DIRECTORY IMAGE.
+#include "app/core/frontends.h"
+
+// The hidden option that starts a worker: WORKER_OPTION DIRECTORY.
 inline constexpr const char* kOptionOuvrier = "--batch-worker";
 
 // Entry for argv[1] being "--batch", "--gather" or the worker option, with
@@ -18,8 +20,11 @@ int Main_lot_ligne_commande(int argc, char** argv);
 // byte for byte as from the run in this process. Same return value.
 int Lot_parallele(const std::vector<std::string>& images, int jobs);
 
-// One worker: analyses `image` (a path as the user gave it, resolved from
-// the current directory) with `repertoire` as its working directory, and
-// writes the image's .dat, .gxl and .xml. 0 when it loaded and all three
-// files were written.
-int Ouvrier_lot(const std::string& repertoire, const std::string& image);
+// A worker of Lot_parallele, with `repertoire` as its working directory.
+// Reads requests from stdin, each three NUL-ended texts: the file for its
+// log, the file for its messages, the image (a path as the user gave it,
+// resolved from the current directory). Analyses the image, writes its .dat,
+// .gxl and .xml, then answers on descriptor 3 with a line holding 0 (loaded
+// and all three files written), 1 (failed) or 3 (could not work in
+// `repertoire`). Returns 0 at the end of the requests.
+int Ouvrier_lot(const std::string& repertoire, FrontendConsole& console);
