@@ -225,6 +225,10 @@ void Relaie(const fs::path& fichier, std::FILE* vers)
     std::fflush(vers);
 }
 
+// The signal that interrupted the batch, 0 while none did.
+volatile sig_atomic_t g_interruption = 0;
+void Note_interruption(int sig) { g_interruption = sig; }
+
 class Lot {
 public:
     Lot(const std::vector<std::string>& images, const fs::path& racine) : racine_(racine)
@@ -251,13 +255,16 @@ public:
     bool execute(std::FILE* f)
     {
         bool tout_bon = true;
-        while (ecrits_ < travaux_.size()) {
+        while (ecrits_ < travaux_.size() && !g_interruption) {
             distribue();
             while (ecrits_ < travaux_.size() && travaux_[travaux_[ecrits_].origine].etat == Etat::fini)
                 tout_bon = ecrit_entree(f) && tout_bon;
             if (ecrits_ < travaux_.size() && !attend()) break;
         }
-        for (Ouvrier& o : ouvriers_) Arrete(o);
+        for (Ouvrier& o : ouvriers_) {
+            if (g_interruption && o.pid > 0) ::kill(o.pid, SIGTERM);
+            Arrete(o);
+        }
         return tout_bon && ecrits_ == travaux_.size();
     }
 
@@ -382,16 +389,31 @@ int Lot_parallele(const std::vector<std::string>& images, int jobs)
         statut = OuvrirLot1Click();
     } else if (std::FILE* f = Ouvre_resultats_lot(chemin_resultats)) {
         // A worker that dies makes writing to it fail with EPIPE instead.
-        struct sigaction ignore {}, avant {};
+        struct sigaction ignore {}, note {}, avant[4] {};
         ignore.sa_handler = SIG_IGN;
-        ::sigaction(SIGPIPE, &ignore, &avant);
+        ::sigaction(SIGPIPE, &ignore, &avant[0]);
+        // Interrupted, the batch stops its workers and removes their
+        // directories before ending by the same signal.
+        note.sa_handler = Note_interruption;
+        const int signaux[3] = {SIGINT, SIGTERM, SIGHUP};
+        for (int k = 0; k < 3; k++) {
+            ::sigaction(signaux[k], nullptr, &avant[k + 1]);
+            // A signal the caller ignores (a background job's SIGINT) stays ignored.
+            if (avant[k + 1].sa_handler != SIG_IGN) ::sigaction(signaux[k], &note, nullptr);
+        }
         const bool tout_bon = lot.execute(f);
-        ::sigaction(SIGPIPE, &avant, nullptr);
-        statut = Ferme_resultats_lot(f, chemin_resultats) && tout_bon ? 0 : 1;
-        Efface_texte();
-        Ecrit_texte(1, "Batch done.");
+        ::sigaction(SIGPIPE, &avant[0], nullptr);
+        for (int k = 0; k < 3; k++) ::sigaction(signaux[k], &avant[k + 1], nullptr);
+        if (g_interruption) {
+            std::fclose(f);  // left without its closing: the run did not end
+        } else {
+            statut = Ferme_resultats_lot(f, chemin_resultats) && tout_bon ? 0 : 1;
+            Efface_texte();
+            Ecrit_texte(1, "Batch done.");
+        }
     }
     std::error_code ec;
     fs::remove_all(racine, ec);
+    if (g_interruption) ::raise(g_interruption);
     return statut;
 }
