@@ -1,9 +1,6 @@
 #include "app/core/lot_ligne_commande.h"
 
-#include <unistd.h>
-
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +9,6 @@
 #include "app/core/shell.h"
 #include "batch/batch.h"
 #include "batch/resultats_lot.h"
-#include "image/chargement.h"
 
 namespace {
 

@@ -287,8 +287,12 @@ private:
                 }
                 const std::string demande = journal(i, ".out").string() + '\0' + journal(i, ".err").string() + '\0' +
                                             t.image + '\0';
-                // A worker that ended while idle is replaced once.
-                if (!Envoie(o.demandes, demande) && !(Arrete(o), Demarre(o) && Envoie(o.demandes, demande))) {
+                bool envoye = Envoie(o.demandes, demande);
+                if (!envoye) {  // a worker that ended while idle is replaced once
+                    Arrete(o);
+                    envoye = Demarre(o) && Envoie(o.demandes, demande);
+                }
+                if (!envoye) {
                     t.etat = Etat::fini;
                     t.panne = o.pid < 0 ? "the worker could not be started" : Cause(Arrete(o));
                     continue;
