@@ -65,19 +65,36 @@ static void Ouvre_entree(std::FILE* f, const std::string& chemin_image)
     std::fputs("</imagename>", f);
 }
 
+// A list the spotting broke off (a recognition answer missing) ends inside
+// a symbol element; copied as it is, it would spoil the XML of every entry.
+static bool Liste_complete(const std::string& liste)
+{
+    const auto fin = liste.find_last_not_of(" \t\r\n");
+    const std::string_view cloture = "</symbolist>";
+    return fin != std::string::npos && fin + 1 >= cloture.size() &&
+           std::string_view(liste).substr(fin + 1 - cloture.size(), cloture.size()) == cloture;
+}
+
 bool Ecrit_entree_lot(std::FILE* f, const std::string& chemin_image)
 {
     Ouvre_entree(f, chemin_image);
-    std::FILE* copie = std::fopen((chemin_image + ".xml").c_str(), "rb");
-    if (!copie) Message_boite("Ouverture tmp impossible", "Erreur");
-    if (copie) {
-        char tampon[8192];
-        size_t n;
-        while ((n = std::fread(tampon, 1, sizeof tampon, copie)) > 0) std::fwrite(tampon, 1, n, f);
-        std::fclose(copie);
+    const std::string chemin_copie = chemin_image + ".xml";
+    std::FILE* copie = std::fopen(chemin_copie.c_str(), "rb");
+    if (!copie) {
+        Message_boite("Ouverture tmp impossible", "Erreur");
+        std::fputs("</imageresult>\n", f);
+        return false;
     }
+    std::string liste;
+    char tampon[8192];
+    size_t n;
+    while ((n = std::fread(tampon, 1, sizeof tampon, copie)) > 0) liste.append(tampon, n);
+    std::fclose(copie);
+    const bool complete = Liste_complete(liste);
+    if (complete) std::fwrite(liste.data(), 1, liste.size(), f);
+    else Message_erreur("Liste de symboles incomplete : " + chemin_copie);
     std::fputs("</imageresult>\n", f);
-    return copie != nullptr;
+    return complete;
 }
 
 void Ecrit_entree_sans_symboles(std::FILE* f, const std::string& chemin_image)

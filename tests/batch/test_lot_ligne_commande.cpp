@@ -90,7 +90,11 @@ TEST_F(LotLigneCommande, ExitStatusesAndUsageErrors)
         {{"--batch", "--jobs=2x", a}, 2, ""},
         {{"--batch", "--verbose", a}, 2, ""},
         {{"--gather", a, "img/jamais.bmp"}, 1, Resultats({{"a", kListeVide}, {"jamais", ""}})},
+        // A list broken off inside a symbol is left out rather than spoil the file.
+        {{"--gather", "img/coupee.bmp", a}, 1, Resultats({{"coupee", ""}, {"a", kListeVide}})},
     };
+    const std::string coupee = "\n<symbolist>\n\n<symbol>\n<location x=\"1\" y=\"1\" />\n";
+    tmtest::Ecrit_fichier(courant / "img" / "coupee.bmp.xml", std::vector<uint8_t>(coupee.begin(), coupee.end()));
     for (const Cas& c : cas) {
         std::string quoi;
         for (const auto& s : c.args) quoi += s + " ";
