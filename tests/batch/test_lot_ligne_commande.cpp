@@ -102,6 +102,7 @@ TEST_F(LotLigneCommande, ExitStatusesAndUsageErrors)
         fs::remove(courant / "FINAL_RESULTS.GRE");
         const Execution r = Lance(c.args);
         EXPECT_EQ(r.statut, c.statut) << r.erreurs;
+        EXPECT_EQ(r.erreurs.find("[1/"), std::string::npos);  // progress lines only on a terminal
         if (c.statut == 2) {
             EXPECT_EQ(r.erreurs.rfind(kUsage, 0), 0u) << r.erreurs;
             EXPECT_FALSE(fs::exists(courant / "FINAL_RESULTS.GRE"));
@@ -115,6 +116,23 @@ TEST_F(LotLigneCommande, ExitStatusesAndUsageErrors)
                               "       tracemorph --gather IMAGE...\n", "Without IMAGE, opens the desktop window.\n",
                               "  --version  the program's version\n"})
         EXPECT_NE(aide.sortie.find(ligne), std::string::npos) << ligne;
+}
+
+TEST_F(LotLigneCommande, OnATerminalEachImageGetsItsProgressLine)
+{
+    if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "script (util-linux) is missing";
+    Image("tiny_13x7.bmp", "img/a.bmp");
+    Image("bath_plan.bmp", "img/b.bmp");
+    for (const char* jobs : {"1", "2"}) {
+        const std::string commande =
+            std::string(TM_BUILD_DIR "/tracemorph --batch --jobs ") + jobs + " img/a.bmp img/b.bmp >/dev/null";
+        const Execution r = tmtest::Lance_programme("script", courant, {"-qec", commande, "/dev/null"});
+        EXPECT_EQ(r.statut, 0);
+        const size_t un = r.sortie.find("[1/2] img/a.bmp\r\n"), deux = r.sortie.find("[2/2] img/b.bmp\r\n");
+        EXPECT_NE(un, std::string::npos) << r.sortie;
+        EXPECT_NE(deux, std::string::npos) << r.sortie;
+        EXPECT_LT(un, deux);
+    }
 }
 
 TEST_F(LotLigneCommande, WorkersGiveTheBytesOfOneProcessAndGatherRebuildsTheResults)
