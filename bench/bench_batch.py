@@ -6,12 +6,14 @@
 Without IMAGE, the corpus pages (../shared/corpus/pages/*.bmp beside the repository). Each run
 works in a fresh scratch directory holding the repository's param.dat and links to the images,
 so the per-image files never land in the corpus. The runs must give identical files whatever the
-number of workers; the script checks it and says so.
+number of workers; the script checks it and says so. The CPU time (user + system, all processes)
+per image shows the workers' own cost when a busy machine hides the gain in wall time.
 """
 import argparse
 import glob
 import hashlib
 import os
+import resource
 import shutil
 import subprocess
 import sys
@@ -43,14 +45,17 @@ def une_course(programme, images, jobs):
             lien = os.path.join("img", "%02d_%s" % (i, os.path.basename(image)))
             os.symlink(os.path.abspath(image), os.path.join(rep, lien))
             liens.append(lien)
+        avant = resource.getrusage(resource.RUSAGE_CHILDREN)
         debut = time.perf_counter()
         r = subprocess.run([programme, "--batch", "--jobs", str(jobs), "--"] + liens, cwd=rep,
                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         duree = time.perf_counter() - debut
+        apres = resource.getrusage(resource.RUSAGE_CHILDREN)
+        cpu = (apres.ru_utime - avant.ru_utime) + (apres.ru_stime - avant.ru_stime)
         if r.returncode != 0:
             sys.stderr.write(r.stderr.decode("utf-8", "replace"))
             sys.exit("tracemorph --batch --jobs %d ended with status %d" % (jobs, r.returncode))
-        return duree, empreintes(rep)
+        return duree, cpu, empreintes(rep)
     finally:
         shutil.rmtree(rep, ignore_errors=True)
 
@@ -67,21 +72,25 @@ def main():
         sys.exit("no image given and no corpus pages found")
     if not os.access(a.program, os.X_OK):
         sys.exit("%s is not built (cmake --build build --target tracemorph cxconvert)" % a.program)
-    print("%d images, %d CPU(s), best of %d run(s)" % (len(images), os.cpu_count() or 1, a.repeat))
-    print("%6s %10s %12s %8s" % ("jobs", "seconds", "images/s", "speedup"))
+    print("%d images, %d CPU(s), load average %.1f, best of %d run(s)"
+          % (len(images), os.cpu_count() or 1, os.getloadavg()[0], a.repeat))
+    print("%6s %10s %12s %8s %12s" % ("jobs", "seconds", "images/s", "speedup", "CPU s/image"))
     reference = None
     base = None
     for jobs in a.jobs:
         meilleure = None
+        cpu_meilleure = 0.0
         for _ in range(a.repeat):
-            duree, emp = une_course(a.program, images, jobs)
+            duree, cpu, emp = une_course(a.program, images, jobs)
             if reference is None:
                 reference = emp
             elif emp != reference:
                 sys.exit("--jobs %d gave other files than --jobs %d" % (jobs, a.jobs[0]))
-            meilleure = duree if meilleure is None else min(meilleure, duree)
+            if meilleure is None or duree < meilleure:
+                meilleure, cpu_meilleure = duree, cpu
         base = base or meilleure
-        print("%6d %10.3f %12.2f %8.2f" % (jobs, meilleure, len(images) / meilleure, base / meilleure))
+        print("%6d %10.3f %12.2f %8.2f %12.4f"
+              % (jobs, meilleure, len(images) / meilleure, base / meilleure, cpu_meilleure / len(images)))
     print("identical files for every --jobs value (%d files)" % len(reference))
 
 
