@@ -73,6 +73,7 @@ protected:
 
 TEST_F(LotLigneCommande, ExitStatusesAndUsageErrors)
 {
+    TM_EXIGE_SPOTTING();
     const std::string a = Image("tiny_13x7.bmp", "img/a.bmp"), b = Image("tiny_13x7_blackfirst.bmp", "img/b.bmp");
     struct Cas {
         std::vector<std::string> args;
@@ -120,6 +121,7 @@ TEST_F(LotLigneCommande, ExitStatusesAndUsageErrors)
 
 TEST_F(LotLigneCommande, OnATerminalEachImageGetsItsProgressLine)
 {
+    TM_EXIGE_SPOTTING();
     if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "script (util-linux) is missing";
     Image("tiny_13x7.bmp", "img/a.bmp");
     Image("bath_plan.bmp", "img/b.bmp");
@@ -137,6 +139,7 @@ TEST_F(LotLigneCommande, OnATerminalEachImageGetsItsProgressLine)
 
 TEST_F(LotLigneCommande, WorkersGiveTheBytesOfOneProcessAndGatherRebuildsTheResults)
 {
+    TM_EXIGE_SPOTTING();
     const std::vector<std::string> images = {
         Image("bath_plan.bmp", "img/sous/bath.bmp"), Image("tiny_13x7.bmp", "img/a.bmp"),
         Image("drawing.gif", "img/drawing.gif"),     "img/absent.bmp",
@@ -190,6 +193,7 @@ TEST_F(LotLigneCommande, WorkersGiveTheBytesOfOneProcessAndGatherRebuildsTheResu
 
 TEST_F(LotLigneCommande, AWorkerThatDiesFailsOnlyItsImage)
 {
+    TM_EXIGE_SPOTTING();
     // A converter that kills the worker which started it.
     const fs::path tueur = courant / "cxconvert";
     tmtest::Ecrit_fichier(tueur, {'#', '!', '/', 'b', 'i', 'n', '/', 's', 'h', '\n', 'k', 'i', 'l', 'l', ' ', '-',
@@ -211,6 +215,7 @@ TEST_F(LotLigneCommande, AWorkerThatDiesFailsOnlyItsImage)
 
 TEST_F(LotLigneCommande, SharesRunByGnuParallelThenGatheredGiveTheWholeBatch)
 {
+    TM_EXIGE_SPOTTING();
     if (std::system("command -v parallel >/dev/null 2>&1") != 0) GTEST_SKIP() << "GNU parallel is not installed";
     const std::vector<std::string> images = {Image("tiny_13x7.bmp", "img/a.bmp"), Image("bath_plan.bmp", "img/sous/bath.bmp"),
                                              Image("drawing.gif", "img/drawing.gif"),
