@@ -1,4 +1,4 @@
-// Helpers shared by the result writers and the spotting export.
+// Helpers shared by the result writers, the spotting export and the batch results file.
 #pragma once
 #include <cstdio>
 #include <string>
