@@ -77,7 +77,6 @@ TEST(NomImageLot, DropsTheDirectoryAndOnlyTheLastExtension)
 
 TEST_F(Lot, ResultsFileHoldsOneEntryPerImageInSelectionOrder)
 {
-    TM_EXIGE_SPOTTING();
     struct Cas {
         const char* quoi;
         std::optional<std::vector<std::string>> fichiers;  // under img/; none = cancelled
@@ -144,7 +143,6 @@ TEST_F(Lot, ResultsFileHoldsOneEntryPerImageInSelectionOrder)
 
 TEST_F(Lot, SymbolListsOfAnEarlierRunNeverStandForAnImage)
 {
-    TM_EXIGE_SPOTTING();
     const std::string ancien = "\n<symbolist>\n\n<symbol>\n<location x=\"1\" y=\"1\" />\n</symbol>\n\n</symbolist>\n\n";
     const std::string absent = (dir / "img" / "absent.bmp").string();
     const std::string present = Petite_image("a.bmp");
