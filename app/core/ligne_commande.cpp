@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/core/dessin_ligne_commande.h"
 #include "app/core/frontends.h"
 #include "app/core/lot_ligne_commande.h"
 #include "app/core/shell.h"
@@ -56,6 +57,9 @@ int Main_ligne_commande(int argc, char** argv)
             "(\"anonymous\" when unset).\n"
             "--gather writes ./FINAL_RESULTS.GRE from the IMAGE.xml files that batch runs\n"
             "left beside the images, as the batch over all of them would have.\n"
+            "\n"
+            "  --draw WHAT IMAGE OUT  draws WHAT (vectors, quads, ccs, axes, graph, symbols,\n"
+            "             colored-quads, colored-graph) of IMAGE into OUT, PNG or .svg\n"
             "  --help     this text\n"
             "  --version  the program's version\n");
         return 0;
@@ -63,6 +67,7 @@ int Main_ligne_commande(int argc, char** argv)
     if (std::strcmp(arg, "--batch") == 0 || std::strcmp(arg, "--gather") == 0 ||
         std::strcmp(arg, kOptionOuvrier) == 0)
         return Main_lot_ligne_commande(argc, argv);
+    if (std::strcmp(arg, "--draw") == 0) return Main_dessin(argc, argv);
     if (std::strcmp(arg, "--version") == 0) {
         std::printf("Tracemorph V%s\n", TRACEMORPH_VERSION);
         return 0;
