@@ -1,6 +1,9 @@
 #include "vecto/geometrie.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 int Longueur_vecteur(int xi, int yi, int xf, int yf)
 {
@@ -38,10 +41,17 @@ int Projection_point(int px, int py, int ax, int ay, int bx, int by, int L, int&
         fy = ay;
         return (px == ax && py == ay) ? 1 : 0;
     }
-    const int t = ((px - ax) * (bx - ax) + (py - ay) * (by - ay)) / L;
-    fx = ax + (t * (bx - ax)) / L;
-    fy = ay + (t * (by - ay)) / L;
-    return (Min_ent(ax, bx) <= fx && fx <= Max_ent(ax, bx) && Min_ent(ay, by) <= fy && fy <= Max_ent(ay, by)) ? 1 : 0;
+    // Products of coordinates overflow 32 bits beyond about 46,000 pixels
+    // (and 64 bits for absurd ones); the quotients are those of the int
+    // arithmetic whenever it did not overflow.
+    using Large = __int128;
+    const Large dx = Large(bx) - ax, dy = Large(by) - ay;
+    const Large t = ((Large(px) - ax) * dx + (Large(py) - ay) * dy) / L;
+    const Large x = ax + (t * dx) / L;
+    const Large y = ay + (t * dy) / L;
+    fx = static_cast<int>(std::clamp<Large>(x, INT_MIN, INT_MAX));
+    fy = static_cast<int>(std::clamp<Large>(y, INT_MIN, INT_MAX));
+    return (Min_ent(ax, bx) <= x && x <= Max_ent(ax, bx) && Min_ent(ay, by) <= y && y <= Max_ent(ay, by)) ? 1 : 0;
 }
 
 int Point_dans_quad(int px, int py, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
@@ -55,47 +65,85 @@ int Point_dans_quad(int px, int py, int x1, int y1, int x2, int y2, int x3, int 
 }
 
 namespace {
-// Walks the digital line from (x0, y0) towards (x1, y1), end pixel excluded.
-template <class F>
-void Parcours_ligne(int x0, int y0, int x1, int y1, F&& pixel)
+
+using Large = __int128;
+
+Large Div_plancher(Large a, Large b)  // b > 0
 {
-    const int dx = Val_abs(x1 - x0), dy = Val_abs(y1 - y0);
-    const int sx = x1 - x0 > 0 ? 1 : -1, sy = y1 - y0 > 0 ? 1 : -1;
-    int x = x0, y = y0;
-    if (dx > dy) {
-        int e = 2 * dy - dx;
-        for (int i = 0; i < dx; i++) {
-            pixel(x, y);
-            x += sx;
-            if (e < 0) e += 2 * dy;
-            else {
-                e += 2 * dy - 2 * dx;
-                y += sy;
-            }
-        }
+    Large q = a / b;
+    if (a % b != 0 && a < 0) q--;
+    return q;
+}
+
+// Walks the digital line from (x0, y0) towards (x1, y1), end pixel excluded,
+// calling pixel(x, y) only for the steps inside [1, xmax] x [1, ymax], and
+// returns the number of steps outside. The walk starts where the line enters
+// that window, with the error term it has there, so the pixels visited
+// inside are those of the step-by-step walk and a line from far outside (a
+// zone corner 2^30 away) costs only its pixels inside.
+//
+// Along the major axis step i is at u0 + su*i; the minor coordinate has
+// moved k(i) = floor((2*dmin*i + dmaj) / (2*dmaj)) times, and the error term
+// before step i is e(i) = 2*dmin*(i+1) - dmaj - 2*dmaj*k(i).
+template <class F>
+int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmax, int ymax, F&& pixel)
+{
+    const int64_t ddx = int64_t(x1) - x0, ddy = int64_t(y1) - y0;
+    const int64_t dx = ddx < 0 ? -ddx : ddx, dy = ddy < 0 ? -ddy : ddy;
+    const int sx = ddx > 0 ? 1 : -1, sy = ddy > 0 ? 1 : -1;
+    const bool x_majeur = dx > dy;
+    const int64_t dmaj = x_majeur ? dx : dy, dmin = x_majeur ? dy : dx;
+    const int64_t n = dmaj;
+    if (n == 0) return 0;
+    const int64_t u0 = x_majeur ? x0 : y0, v0 = x_majeur ? y0 : x0;
+    const int su = x_majeur ? sx : sy, sv = x_majeur ? sy : sx;
+    const int64_t umax = x_majeur ? xmax : ymax, vmax = x_majeur ? ymax : xmax;
+
+    // Steps whose major coordinate lies in [1, umax].
+    Large i0 = su > 0 ? Large(1) - u0 : u0 - umax;
+    Large i1 = su > 0 ? umax - u0 : u0 - Large(1);
+    // Steps whose minor offset k lies in [klo, khi] (k never decreases).
+    const Large klo = sv > 0 ? Large(1) - v0 : v0 - vmax;
+    const Large khi = sv > 0 ? vmax - v0 : v0 - Large(1);
+    if (dmin == 0) {
+        if (klo > 0 || khi < 0) return n;
     } else {
-        int e = 2 * dx - dy;
-        for (int i = 0; i < dy; i++) {
-            pixel(x, y);
-            y += sy;
-            if (e < 0) e += 2 * dx;
-            else {
-                e += 2 * dx - 2 * dy;
-                x += sx;
-            }
+        i0 = std::max(i0, -Div_plancher(-(2 * Large(dmaj) * klo - dmaj), 2 * Large(dmin)));
+        i1 = std::min(i1, Div_plancher(2 * Large(dmaj) * (khi + 1) - dmaj - 1, 2 * Large(dmin)));
+    }
+    i0 = std::max<Large>(i0, 0);
+    i1 = std::min<Large>(i1, n - 1);
+    if (i0 > i1) return n;
+
+    const Large k = Div_plancher(2 * Large(dmin) * i0 + dmaj, 2 * Large(dmaj));
+    int64_t u = static_cast<int64_t>(u0 + su * i0), v = static_cast<int64_t>(v0 + sv * k);
+    int64_t e = static_cast<int64_t>(2 * Large(dmin) * (i0 + 1) - dmaj - 2 * Large(dmaj) * k);
+    for (Large i = i0; i <= i1; i++) {
+        if (x_majeur) pixel(static_cast<int>(u), static_cast<int>(v));
+        else pixel(static_cast<int>(v), static_cast<int>(u));
+        u += su;
+        if (e < 0) e += 2 * dmin;
+        else {
+            e += 2 * dmin - 2 * dmaj;
+            v += sv;
         }
     }
+    return n - static_cast<int64_t>(i1 - i0 + 1);
 }
+
 }  // namespace
 
 void Trace_ligne(int x0, int y0, int x1, int y1, int valeur)
 {
-    Parcours_ligne(x0, y0, x1, y1, [valeur](int x, int y) { Ecrit_pixel(x, y, valeur, Plan2); });
+    Parcours_ligne(x0, y0, x1, y1, Plan2.larg - 1, Plan2.haut - 1,
+                   [valeur](int x, int y) { Ecrit_pixel(x, y, valeur, Plan2); });
 }
 
 int Compte_blancs(int x0, int y0, int x1, int y1, const PlanImage& plan)
 {
-    int n = 0;
-    Parcours_ligne(x0, y0, x1, y1, [&n, &plan](int x, int y) { n += Lit_pixel(x, y, plan) == 0; });
-    return n;
+    // Pixels outside the plane read white.
+    int64_t n = 0;
+    n += Parcours_ligne(x0, y0, x1, y1, plan.larg - 1, plan.haut - 1,
+                        [&n, &plan](int x, int y) { n += Lit_pixel(x, y, plan) == 0; });
+    return static_cast<int>(std::min<int64_t>(n, INT_MAX));
 }
