@@ -168,8 +168,8 @@ TEST_F(Lignes, ClippedWalkMatchesTheFullWalk)
         for (int x = 1; x < 41; x++)
             if (alea() % 3 == 0) Ecrit_pixel(x, y, 1, Plan1);
     PlanImage attendu = Plan2;
-    for (int essai = 0; essai < 4000; essai++) {
-        const int portee = essai < 2000 ? 60 : 3000;
+    for (int essai = 0; essai < 4010; essai++) {
+        const int portee = essai < 2000 ? 60 : essai < 4000 ? 3000 : 1000000;
         auto c = [&] { return static_cast<int>(alea() % (2 * portee + 1)) - portee + 20; };
         const int x0 = c(), y0 = c(), x1 = c(), y1 = c();
         SCOPED_TRACE(testing::Message() << x0 << "," << y0 << " -> " << x1 << "," << y1);
