@@ -230,6 +230,8 @@ int Cible_chargement(const uint8_t* donnees, size_t taille)
     Plan_courant = &Plan1;
     Etat_affichage = 1;
     Information();
+    // The word-wide passes on odd widths and paddings.
+    Commande_pretraitement();
     Copie_P2_P1();
     EXIGE(Sauve_P2(Rep_travail + "/p2.bmp"));
     return 0;

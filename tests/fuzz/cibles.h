@@ -7,7 +7,7 @@
 #include <cstdint>
 
 // The bytes as an image file read by the 1-bit reader (the converter is never
-// run), then the plane commands on what was loaded.
+// run), then the preprocessing and the plane commands on what was loaded.
 int Cible_chargement(const uint8_t* donnees, size_t taille);
 // The bytes as param.dat, and lookups of present, absent and odd keys.
 int Cible_param(const uint8_t* donnees, size_t taille);
