@@ -116,19 +116,24 @@ int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmax, int ymax, F&& p
     if (i0 > i1) return n;
 
     const Large k = Div_plancher(2 * Large(dmin) * i0 + dmaj, 2 * Large(dmaj));
-    int64_t u = static_cast<int64_t>(u0 + su * i0), v = static_cast<int64_t>(v0 + sv * k);
+    // Inside the window every coordinate is an int.
+    int u = static_cast<int>(u0 + su * i0), v = static_cast<int>(v0 + sv * k);
     int64_t e = static_cast<int64_t>(2 * Large(dmin) * (i0 + 1) - dmaj - 2 * Large(dmaj) * k);
-    for (Large i = i0; i <= i1; i++) {
-        if (x_majeur) pixel(static_cast<int>(u), static_cast<int>(v));
-        else pixel(static_cast<int>(v), static_cast<int>(u));
-        u += su;
-        if (e < 0) e += 2 * dmin;
-        else {
-            e += 2 * dmin - 2 * dmaj;
-            v += sv;
+    const int64_t pas = static_cast<int64_t>(i1 - i0 + 1);
+    auto marche = [&](auto&& visite) {
+        for (int64_t i = 0; i < pas; i++) {
+            visite(u, v);
+            u += su;
+            if (e < 0) e += 2 * dmin;
+            else {
+                e += 2 * dmin - 2 * dmaj;
+                v += sv;
+            }
         }
-    }
-    return n - static_cast<int64_t>(i1 - i0 + 1);
+    };
+    if (x_majeur) marche([&](int a, int b) { pixel(a, b); });
+    else marche([&](int a, int b) { pixel(b, a); });
+    return n - pas;
 }
 
 }  // namespace
@@ -141,9 +146,9 @@ void Trace_ligne(int x0, int y0, int x1, int y1, int valeur)
 
 int Compte_blancs(int x0, int y0, int x1, int y1, const PlanImage& plan)
 {
+    int64_t blancs = 0;
+    const int64_t dehors = Parcours_ligne(x0, y0, x1, y1, plan.larg - 1, plan.haut - 1,
+                                          [&blancs, &plan](int x, int y) { blancs += Lit_pixel(x, y, plan) == 0; });
     // Pixels outside the plane read white.
-    int64_t n = 0;
-    n += Parcours_ligne(x0, y0, x1, y1, plan.larg - 1, plan.haut - 1,
-                        [&n, &plan](int x, int y) { n += Lit_pixel(x, y, plan) == 0; });
-    return static_cast<int>(std::min<int64_t>(n, INT_MAX));
+    return static_cast<int>(std::min<int64_t>(blancs + dehors, INT_MAX));
 }
