@@ -12,6 +12,7 @@
 #include "app/core/shell.h"
 #include "graph/arcs.h"
 #include "graph/construction.h"
+#include "graph/zone.h"
 #include "image/chargement.h"
 #include "image/param.h"
 #include "image/planes.h"
@@ -208,6 +209,28 @@ std::vector<uint8_t> Bmp(const Dessin& d, bool blanc_en_premier)
     return b;
 }
 
+// The graph as (type, list position of each end) triples, in list order.
+template <class T>
+int Rang(const T* tete, const void* p)
+{
+    int i = 0;
+    for (; tete; tete = tete->suivant, i++)
+        if (tete == p) return i;
+    return -1;
+}
+
+std::vector<int> Signature_graphe()
+{
+    std::vector<int> s;
+    for (const ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant)
+        s.insert(s.end(), {1, a->type, Rang(Liste_quads, a->Q1), Rang(Liste_quads, a->Q2)});
+    for (const ArcVV* a = Liste_arcs_VV; a; a = a->suivant)
+        s.insert(s.end(), {2, a->type, Rang(Liste_vecteurs, a->V1), Rang(Liste_vecteurs, a->V2)});
+    for (const ArcQV* a = Liste_arcs_QV; a; a = a->suivant)
+        s.insert(s.end(), {3, a->type, Rang(Liste_quads, a->Q1), Rang(Liste_vecteurs, a->V2)});
+    return s;
+}
+
 }  // namespace
 
 int Cible_chargement(const uint8_t* donnees, size_t taille)
@@ -312,6 +335,15 @@ int Cible_analyse(const uint8_t* donnees, size_t taille)
     Mode_trace = (options & 7) == 0 ? 1 : 0;
     Commande_vectorisation();
     Commande_graphe();
+    if (options & 0x08) {
+        // The candidate index must find what the literal scan of every
+        // later element finds: build the graph again that way and compare.
+        const std::vector<int> indexe = Signature_graphe();
+        Graphe_recherche_directe = true;
+        Commande_graphe();
+        Graphe_recherche_directe = false;
+        EXIGE(Signature_graphe() == indexe);
+    }
     LiaisonsB1Click();
     Mode_trace = 0;
     EXIGE(Ecrit_resultats_texte(Rep_travail + "/Rlignaxe.dat", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
