@@ -75,95 +75,76 @@ Large Div_plancher(Large a, Large b)  // b > 0
     return q;
 }
 
-// Digital lines, in the frame of their major axis: step i (0 <= i < dmaj) is
-// at u0 + su*i along it; across it the line has moved
+}  // namespace
+
+// In the frame of the major axis, step i (0 <= i < dmaj) is at u0 + su*i
+// along it; across it the line has moved
 //   k(i) = floor((2*dmin*i + dmaj) / (2*dmaj))
 // times by sv, and the error term before step i is
 //   e(i) = 2*dmin*(i+1) - dmaj - 2*dmaj*k(i),
-// which is what the step-by-step walk from e(0) = 2*dmin - dmaj holds.
-struct Marche {
-    int64_t dmaj, dmin, u0, v0;
-    int su, sv;
-    Large k(Large i) const { return Div_plancher(2 * Large(dmin) * i + dmaj, 2 * Large(dmaj)); }
-};
-
-// Steps [i0, i1] of the walk that lie inside [1, umax] x [1, vmax] (a
-// contiguous run, since both coordinates move monotonically); false when none.
-bool Pas_dans_fenetre(const Marche& m, int64_t umax, int64_t vmax, Large& i0, Large& i1)
+// which is what the step-by-step walk from e(0) = 2*dmin - dmaj holds. Both
+// coordinates move monotonically, so the steps inside the window are one run.
+Troncon_ligne Troncon_dans_fenetre(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax)
 {
-    i0 = std::max<Large>(0, m.su > 0 ? Large(1) - m.u0 : m.u0 - umax);
-    i1 = std::min<Large>(m.dmaj - 1, m.su > 0 ? umax - m.u0 : m.u0 - Large(1));
-    // Offsets across the axis that stay inside: k in [klo, khi].
-    const Large klo = m.sv > 0 ? Large(1) - m.v0 : m.v0 - vmax;
-    const Large khi = m.sv > 0 ? vmax - m.v0 : m.v0 - Large(1);
-    if (m.dmin == 0) {
-        if (klo > 0 || khi < 0) return false;
-    } else {
-        // k(i) >= klo and k(i) <= khi, solved for i.
-        i0 = std::max(i0, -Div_plancher(-(2 * Large(m.dmaj) * klo - m.dmaj), 2 * Large(m.dmin)));
-        i1 = std::min(i1, Div_plancher(2 * Large(m.dmaj) * (khi + 1) - m.dmaj - 1, 2 * Large(m.dmin)));
-    }
-    return i0 <= i1;
-}
-
-// Walks the digital line from (x0, y0) towards (x1, y1), end pixel excluded,
-// calling pixel(x, y) only for the steps inside [1, xmax] x [1, ymax], and
-// returns the number of steps outside. A line that leaves that window is
-// entered at its first step inside with the error term it has there, so the
-// pixels visited are those of the full walk and a line from far outside (a
-// zone corner 2^30 away) costs only its pixels inside.
-template <class F>
-int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmax, int ymax, F&& pixel)
-{
+    Troncon_ligne t;
     const int64_t ddx = int64_t(x1) - x0, ddy = int64_t(y1) - y0;
     const int64_t dx = ddx < 0 ? -ddx : ddx, dy = ddy < 0 ? -ddy : ddy;
-    const int sx = ddx > 0 ? 1 : -1, sy = ddy > 0 ? 1 : -1;
-    const bool x_majeur = dx > dy;
-    const Marche m = x_majeur ? Marche{dx, dy, x0, y0, sx, sy} : Marche{dy, dx, y0, x0, sy, sx};
-    if (m.dmaj == 0) return 0;
+    t.sx = ddx > 0 ? 1 : -1;
+    t.sy = ddy > 0 ? 1 : -1;
+    t.x_majeur = dx > dy;
+    t.dmaj = t.x_majeur ? dx : dy;
+    t.dmin = t.x_majeur ? dy : dx;
+    if (t.dmaj == 0) return t;
+    t.x = x0, t.y = y0;
+    t.pas = t.dmaj;
+    t.e = 2 * t.dmin - t.dmaj;
+    // Both ends inside (the usual case): every step is.
+    if (xmin <= x0 && x0 <= xmax && ymin <= y0 && y0 <= ymax && xmin <= x1 && x1 <= xmax && ymin <= y1 && y1 <= ymax)
+        return t;
 
-    int64_t pas = m.dmaj;
-    int u = static_cast<int>(m.u0), v = static_cast<int>(m.v0);
-    int64_t e = 2 * m.dmin - m.dmaj;
-    const bool dedans = 1 <= x0 && x0 <= xmax && 1 <= y0 && y0 <= ymax && 1 <= x1 && x1 <= xmax && 1 <= y1 && y1 <= ymax;
-    if (!dedans) {
-        Large i0, i1;
-        if (!Pas_dans_fenetre(m, x_majeur ? xmax : ymax, x_majeur ? ymax : xmax, i0, i1)) return m.dmaj;
-        const Large k = m.k(i0);
-        // Inside the window every coordinate is an int.
-        pas = static_cast<int64_t>(i1 - i0 + 1);
-        u = static_cast<int>(m.u0 + m.su * i0);
-        v = static_cast<int>(m.v0 + m.sv * k);
-        e = static_cast<int64_t>(2 * Large(m.dmin) * (i0 + 1) - m.dmaj - 2 * Large(m.dmaj) * k);
+    const int64_t u0 = t.x_majeur ? x0 : y0, v0 = t.x_majeur ? y0 : x0;
+    const int su = t.x_majeur ? t.sx : t.sy, sv = t.x_majeur ? t.sy : t.sx;
+    const int64_t umin = t.x_majeur ? xmin : ymin, umax = t.x_majeur ? xmax : ymax;
+    const int64_t vmin = t.x_majeur ? ymin : xmin, vmax = t.x_majeur ? ymax : xmax;
+    const Large dmaj = t.dmaj, dmin = t.dmin;
+    Large i0 = std::max<Large>(0, su > 0 ? umin - u0 : u0 - umax);
+    Large i1 = std::min<Large>(dmaj - 1, su > 0 ? umax - u0 : u0 - umin);
+    // Offsets across the axis that stay inside: k in [klo, khi].
+    const Large klo = sv > 0 ? vmin - v0 : v0 - vmax;
+    const Large khi = sv > 0 ? vmax - v0 : v0 - vmin;
+    if (dmin == 0) {
+        if (klo > 0 || khi < 0) i1 = -1;
+    } else {
+        // k(i) >= klo and k(i) <= khi, solved for i.
+        i0 = std::max(i0, -Div_plancher(-(2 * dmaj * klo - dmaj), 2 * dmin));
+        i1 = std::min(i1, Div_plancher(2 * dmaj * (khi + 1) - dmaj - 1, 2 * dmin));
     }
-    auto marche = [&](auto&& visite) {
-        for (int64_t i = 0; i < pas; i++) {
-            visite(u, v);
-            u += m.su;
-            if (e < 0) e += 2 * m.dmin;
-            else {
-                e += 2 * m.dmin - 2 * m.dmaj;
-                v += m.sv;
-            }
-        }
-    };
-    if (x_majeur) marche([&](int a, int b) { pixel(a, b); });
-    else marche([&](int a, int b) { pixel(b, a); });
-    return m.dmaj - pas;
+    if (i0 > i1) {
+        t.pas = 0;
+        t.dehors = t.dmaj;
+        return t;
+    }
+    const Large k = Div_plancher(2 * dmin * i0 + dmaj, 2 * dmaj);
+    // Inside the window every coordinate is an int.
+    const int u = static_cast<int>(u0 + su * i0), v = static_cast<int>(v0 + sv * k);
+    t.x = t.x_majeur ? u : v;
+    t.y = t.x_majeur ? v : u;
+    t.pas = static_cast<int64_t>(i1 - i0 + 1);
+    t.dehors = t.dmaj - t.pas;
+    t.e = static_cast<int64_t>(2 * dmin * (i0 + 1) - dmaj - 2 * dmaj * k);
+    return t;
 }
-
-}  // namespace
 
 void Trace_ligne(int x0, int y0, int x1, int y1, int valeur)
 {
-    Parcours_ligne(x0, y0, x1, y1, Plan2.larg - 1, Plan2.haut - 1,
+    Parcours_ligne(x0, y0, x1, y1, 1, 1, Plan2.larg - 1, Plan2.haut - 1,
                    [valeur](int x, int y) { Ecrit_pixel(x, y, valeur, Plan2); });
 }
 
 int Compte_blancs(int x0, int y0, int x1, int y1, const PlanImage& plan)
 {
     int64_t blancs = 0;
-    const int64_t dehors = Parcours_ligne(x0, y0, x1, y1, plan.larg - 1, plan.haut - 1,
+    const int64_t dehors = Parcours_ligne(x0, y0, x1, y1, 1, 1, plan.larg - 1, plan.haut - 1,
                                           [&blancs, &plan](int x, int y) { blancs += Lit_pixel(x, y, plan) == 0; });
     // Pixels outside the plane read white.
     return static_cast<int>(std::min<int64_t>(blancs + dehors, INT_MAX));
