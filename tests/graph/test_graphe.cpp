@@ -144,26 +144,6 @@ TEST_F(Graphe, QuadRelationsAndTheirDirection)
     }
 }
 
-TEST_F(Graphe, SideBySideNeedsTheSecondTolerance)
-{
-    Parametres({{"distZI", "25"}, {"Angle_TL", "15"}, {"Angle_TP", "10"}});
-    // Two horizontal strokes 20 pixels apart, ends facing each other.
-    Pose({Trait(10, 50, 90, 50, 3), Trait(10, 70, 90, 70, 3)});
-    Construit_graphe_QQV();
-    EXPECT_EQ(Arcs(), V({"P q0 q1"})) << Texte_log() << fe.boites.size();
-
-    // Directions 6 degrees apart: parallel under Angle_TL, not under Angle_TP.
-    Remise_a_zero();
-    Image_blanche(300, 300);
-    Parametres({{"Angle_TP", "3"}});
-    Pose({Trait(10, 50, 90, 50, 3), Quad_cotes(10, 67, 90, 59, 90, 65, 10, 73)});
-    const int d2 = (Liste_quads->suivant->angle1 + Liste_quads->suivant->angle2) / 2;
-    ASSERT_GE(d2, 3);
-    ASSERT_LT(d2, 15);
-    Construit_graphe_QQV();
-    EXPECT_EQ(Arcs(), V{});
-}
-
 TEST_F(Graphe, NumberedQuadIsNoSourceButStillSecondEnd)
 {
     // q0 crosses q1, q1 crosses q2; q2 lies outside q0's zone.
