@@ -18,6 +18,7 @@
 #include "image/planes.h"
 #include "output/resultats.h"
 #include "spotting/spotting.h"
+#include "spotting/incidence.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 #include "vecto/vectorisation.h"
@@ -209,26 +210,40 @@ std::vector<uint8_t> Bmp(const Dessin& d, bool blanc_en_premier)
     return b;
 }
 
-// The graph as (type, list position of each end) triples, in list order.
-template <class T>
-int Rang(const T* tete, const void* p)
+std::string Contenu(const std::string& chemin)
 {
-    int i = 0;
-    for (; tete; tete = tete->suivant, i++)
-        if (tete == p) return i;
-    return -1;
+    std::string s;
+    if (std::FILE* f = std::fopen(chemin.c_str(), "rb")) {
+        char tampon[4096];
+        size_t n;
+        while ((n = std::fread(tampon, 1, sizeof tampon, f)) > 0) s.append(tampon, n);
+        std::fclose(f);
+    }
+    return s;
 }
 
-std::vector<int> Signature_graphe()
+// The command-line run with symbol spotting before the writers, now and
+// then step by step (the silent front end returns from pauses at once).
+// Returns the result files: text, graph, symbol list.
+std::vector<std::string> Analyse(const std::string& image, bool pas_a_pas)
 {
-    std::vector<int> s;
-    for (const ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant)
-        s.insert(s.end(), {1, a->type, Rang(Liste_quads, a->Q1), Rang(Liste_quads, a->Q2)});
-    for (const ArcVV* a = Liste_arcs_VV; a; a = a->suivant)
-        s.insert(s.end(), {2, a->type, Rang(Liste_vecteurs, a->V1), Rang(Liste_vecteurs, a->V2)});
-    for (const ArcQV* a = Liste_arcs_QV; a; a = a->suivant)
-        s.insert(s.end(), {3, a->type, Rang(Liste_quads, a->Q1), Rang(Liste_vecteurs, a->V2)});
-    return s;
+    const std::string dat = Rep_travail + "/Rlignaxe.dat", gxl = Rep_travail + "/Rlignaxe.gxl";
+    const std::string symboles = Rep_travail + "/tmpsymb.gxl";
+    for (const std::string& f : {dat, gxl, symboles}) std::remove(f.c_str());
+    Open(image);
+    EXIGE(Plan_courant == &Plan1);
+    Efface_texte();
+    Mode_trace = pas_a_pas ? 1 : 0;
+    Commande_vectorisation();
+    Commande_graphe();
+    LiaisonsB1Click();
+    Mode_trace = 0;
+    EXIGE(Ecrit_resultats_texte(dat, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV,
+                                Liste_arcs_QV));
+    const int format = Lit_param_entier("Format_GXL");
+    EXIGE(Ecrit_graphe_gxl(gxl, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV, Liste_arcs_QV,
+                           format));
+    return {Contenu(dat), Contenu(gxl), Contenu(symboles)};
 }
 
 }  // namespace
@@ -327,29 +342,15 @@ int Cible_analyse(const uint8_t* donnees, size_t taille)
     const std::string image = Rep_travail + "/dessin.bmp";
     const auto bmp = Bmp(d, options & 0x20);
     Ecrit(image, bmp.data(), bmp.size());
-    // The command-line run, with symbol spotting before the writers; now
-    // and then step by step (the silent front end returns from pauses).
-    Open(image);
-    EXIGE(Plan_courant == &Plan1);
-    Efface_texte();
-    Mode_trace = (options & 7) == 0 ? 1 : 0;
-    Commande_vectorisation();
-    Commande_graphe();
+    const bool trace = (options & 7) == 0;
+    const std::vector<std::string> indexe = Analyse(image, trace);
     if (options & 0x08) {
-        // The candidate index must find what the literal scan of every
-        // later element finds: build the graph again that way and compare.
-        const std::vector<int> indexe = Signature_graphe();
-        Graphe_recherche_directe = true;
-        Commande_graphe();
-        Graphe_recherche_directe = false;
-        EXIGE(Signature_graphe() == indexe);
+        // The indexes of the graph and of the spotting must give what the
+        // literal scans give: the same run that way writes the same files.
+        Graphe_recherche_directe = Spotting_recherche_directe = true;
+        const std::vector<std::string> litteral = Analyse(image, trace);
+        Graphe_recherche_directe = Spotting_recherche_directe = false;
+        EXIGE(litteral == indexe);
     }
-    LiaisonsB1Click();
-    Mode_trace = 0;
-    EXIGE(Ecrit_resultats_texte(Rep_travail + "/Rlignaxe.dat", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
-                                Liste_arcs_VV, Liste_arcs_QV));
-    const int format = Lit_param_entier("Format_GXL");
-    EXIGE(Ecrit_graphe_gxl(Rep_travail + "/Rlignaxe.gxl", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
-                           Liste_arcs_VV, Liste_arcs_QV, format));
     return 0;
 }
