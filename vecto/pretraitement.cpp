@@ -49,11 +49,12 @@ struct Cadre {
 std::vector<uint64_t> Masque_colonnes(int nw, int x0, int x1)
 {
     std::vector<uint64_t> m(nw, 0);
+    // Bit positions in 64 bits: a row of 2^25 words or more reaches 2^31.
     for (int w = 0; w < nw; w++) {
-        const int a = w * 64, b = a + 63;
-        const int lo = a > x0 ? a : x0, hi = b < x1 ? b : x1;
+        const int64_t a = int64_t(w) * 64, b = a + 63;
+        const int64_t lo = a > x0 ? a : x0, hi = b < x1 ? b : x1;
         if (lo > hi) continue;
-        const int n = hi - lo + 1;
+        const int64_t n = hi - lo + 1;
         const uint64_t run = n == 64 ? ~0ull : ((1ull << n) - 1);
         m[w] = run << (63 - (hi - a));
     }
