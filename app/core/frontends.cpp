@@ -29,7 +29,8 @@ void FrontendConsole::flush()
 
 void FrontendConsole::progress(int minimum, int maximum, int position, bool visible)
 {
-    if (!isatty(STDERR_FILENO)) return;
+    if (terminal_ < 0) terminal_ = isatty(STDERR_FILENO) ? 1 : 0;
+    if (!terminal_) return;
     if (!visible) {
         if (derniere_pct_ >= 0) std::fputs("\r      \r", stderr);
         derniere_pct_ = -1;
