@@ -114,7 +114,23 @@ bool Execution_mediane(const std::vector<std::string>& args, Execution& m)
     return true;
 }
 
-void Mesure(const std::string& image, const std::string& programme, int repetitions)
+struct Runs {
+    Execution tm, pt;
+    bool ok_tm = false, ok_pt = false;
+};
+
+// The whole runs of both programs on an image. Done for every image before
+// the benchmark itself loads any: a child's peak memory counts the memory of
+// the process it was started from, which must still be small.
+Runs Executions(const std::string& image, const std::string& programme)
+{
+    Runs r;
+    r.ok_tm = Execution_mediane({programme, image}, r.tm);
+    r.ok_pt = Execution_mediane({"potrace", "-b", "svg", "-o", "/dev/null", image}, r.pt);
+    return r;
+}
+
+void Mesure(const std::string& image, const Runs& runs, int repetitions)
 {
     std::printf("\n== %s\n", image.c_str());
     std::vector<std::string> noms;
@@ -190,12 +206,13 @@ void Mesure(const std::string& image, const std::string& programme, int repetiti
             std::printf("   %-28s %9.1f ms  %s\n", "= vectorisation", vecto, bilan_vecto.c_str());
     }
 
-    Execution tm, pt;
-    const bool ok = Execution_mediane({programme, image}, tm);
+    const Execution& tm = runs.tm;
+    const Execution& pt = runs.pt;
+    const bool ok = runs.ok_tm;
     std::printf("   whole runs, median of 9:\n");
     std::printf("   %-28s %9.1f ms wall %9.1f ms user+sys  peak %.1f MB%s\n", "tracemorph IMAGE", tm.mur, tm.cpu,
                 static_cast<double>(tm.max_kb) / 1024, ok ? "" : "  (FAILED)");
-    if (Execution_mediane({"potrace", "-b", "svg", "-o", "/dev/null", image}, pt)) {
+    if (runs.ok_pt) {
         std::printf("   %-28s %9.1f ms wall %9.1f ms user+sys  peak %.1f MB\n", "potrace -b svg", pt.mur, pt.cpu,
                     static_cast<double>(pt.max_kb) / 1024);
         std::printf("   %-28s %9.2f    wall %9.2f    user+sys  peak %.2f\n", "ratio tracemorph/potrace", tm.mur / pt.mur,
@@ -226,7 +243,9 @@ int main(int argc, char** argv)
     for (auto& im : images) im = fs::absolute(im).string();
     fs::current_path(travail);
     Capture_repertoires();
-    for (const auto& im : images) Mesure(im, programme.string(), repetitions);
+    std::vector<Runs> runs;
+    for (const auto& im : images) runs.push_back(Executions(im, programme.string()));
+    for (size_t i = 0; i < images.size(); i++) Mesure(images[i], runs[i], repetitions);
     fs::current_path("/");
     fs::remove_all(travail);
     return 0;
