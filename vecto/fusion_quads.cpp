@@ -358,7 +358,7 @@ int Chaine(int seuil_pente, bool indexe)
             } else {
                 const Point m = choix.attache == Attache::Avant ? Milieu_B(choix.q) : Milieu_A(choix.q);
                 const Point mT = Milieu_A(T);
-                coupe = Compte_blancs(m.x, m.y, mT.x, mT.y, Plan1) > 4;
+                coupe = Blancs_au_dela(m.x, m.y, mT.x, mT.y, Plan1, 4);
             }
         }
         if (coupe) {
@@ -460,7 +460,7 @@ int Fusion_quads()
             const double ar_avant = ar;
             ar += aire(K);
             const double n2 = norme2(K);
-            if (n2 * eps >= ar * ar && !mauvais && Compte_blancs(J.x, J.y, K.x, K.y, Plan1) <= 4) {
+            if (n2 * eps >= ar * ar && !mauvais && !Blancs_au_dela(J.x, J.y, K.x, K.y, Plan1, 4)) {
                 N = A;
                 A = C;
                 C = C->suivant;
@@ -488,7 +488,7 @@ int Fusion_quads()
                 t1 = A->thickness1;
                 const bool mauvais2 = retour(K2) || Val_abs(t1 - t2) >= dE;
                 ar += aire(K2);
-                if (norme2(K2) * eps >= ar * ar && !mauvais2 && Compte_blancs(J.x, J.y, K2.x, K2.y, Plan1) <= 4) {
+                if (norme2(K2) * eps >= ar * ar && !mauvais2 && !Blancs_au_dela(J.x, J.y, K2.x, K2.y, Plan1, 4)) {
                     fusionne(A, K2);
                     redemarre(C);
                 } else {
@@ -501,7 +501,7 @@ int Fusion_quads()
             const bool mauvais = retour(K) || Val_abs(t1 - t2) >= dE;
             ar += aire(K);
             const double n2 = norme2(K);
-            if (n2 * eps >= ar * ar && !mauvais && Compte_blancs(J.x, J.y, K.x, K.y, Plan1) <= 4) fusionne(A, K);
+            if (n2 * eps >= ar * ar && !mauvais && !Blancs_au_dela(J.x, J.y, K.x, K.y, Plan1, 4)) fusionne(A, K);
             else fusionne(N, J);
             redemarre(C ? C->suivant : nullptr);
         }

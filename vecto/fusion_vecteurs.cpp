@@ -94,7 +94,7 @@ Vecteur* Chaine_directe(int seuil_pente)
         if (choisi) {
             const int ex = inverse ? choisi->xf : choisi->xi;
             const int ey = inverse ? choisi->yf : choisi->yi;
-            if (!T_separateur && (Compte_blancs(ex, ey, T->xf, T->yf, Plan1) > 4 || meilleur > 400)) {
+            if (!T_separateur && (Blancs_au_dela(ex, ey, T->xf, T->yf, Plan1, 4) || meilleur > 400)) {
                 sep = Nouveau_separateur(-100, -50);  // cut
                 if (!sep) break;
                 queue = Ajoute_en_queue(tete, queue, sep);
@@ -219,8 +219,8 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
             bool coupe = choix.rang < 0;
             if (!coupe) {
                 const Vecteur* d = v[choix.rang];
-                coupe = choix.sens == 0 ? Compte_blancs(d->xf, d->yf, px, py, Plan1) > 4
-                                        : Compte_blancs(d->xi, d->yi, px, py, Plan1) > 4;
+                coupe = choix.sens == 0 ? Blancs_au_dela(d->xf, d->yf, px, py, Plan1, 4)
+                                        : Blancs_au_dela(d->xi, d->yi, px, py, Plan1, 4);
             }
             if (coupe) {
                 bool compatible = false;

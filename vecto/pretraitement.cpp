@@ -171,21 +171,50 @@ void Lissage()
 {
     Cadre c;
     if (Prepare_cadre(c) && !Image_sans_interieur(c)) {
-        Bits cur = Charge_plan(Plan1, c), nxt;
-        nxt.nw = cur.nw;
-        nxt.h = cur.h;
+        Bits cur = Charge_plan(Plan1, c);
         const int nw = c.nw;
+        // Each pass updates the rows in place, from the top, keeping the
+        // previous picture of the row above and of the row itself aside, so
+        // it reads only the previous picture as a two-plane pass would. A
+        // pixel can change only when a pixel of its cross changed in the
+        // pass before: after the first pass, only the rows next to a changed
+        // row are computed again.
+        std::vector<uint64_t> garde_a(nw), garde_b(nw);
+        std::vector<char> change(static_cast<size_t>(c.haut) + 1, 1), change_suivant(change.size(), 0);
+        change[0] = change[static_cast<size_t>(c.haut) - 1] = 0;  // the white rows never change
         for (int passe = 0; passe < 10; passe++) {
-            const bool change = Passe(cur, nxt, c, [&](int y, int w) {
-                const uint64_t* l = cur.ligne(y);
-                const uint64_t C = l[w], U = cur.ligne(y - 1)[w], D = cur.ligne(y + 1)[w];
-                const uint64_t L = Voisin_gauche(l, w), R = Voisin_droit(l, w, nw);
-                const uint64_t au_moins_2 = (U & D) | ((U | D) & (L | R)) | (L & R);
-                const uint64_t au_moins_3 = (U & D & (L | R)) | (L & R & (U | D));
-                return au_moins_3 | (C & au_moins_2);
-            });
-            std::swap(cur, nxt);
-            if (!change) break;
+            bool un_change = false;
+            uint64_t* haut_avant = garde_a.data();  // previous picture of row y-1
+            uint64_t* ligne_avant = garde_b.data();
+            std::memcpy(haut_avant, cur.ligne(0), sizeof(uint64_t) * nw);
+            for (int y = 1; y <= c.haut - 2; y++) {
+                uint64_t* l = cur.ligne(y);
+                const bool a_calculer = passe == 0 || change[y - 1] || change[y] || change[y + 1];
+                change_suivant[y] = 0;
+                if (!a_calculer) {
+                    std::memcpy(haut_avant, l, sizeof(uint64_t) * nw);
+                    continue;
+                }
+                std::memcpy(ligne_avant, l, sizeof(uint64_t) * nw);
+                const uint64_t* bas = cur.ligne(y + 1);
+                bool ligne_change = false;
+                for (int w = 0; w < nw; w++) {
+                    const uint64_t m = c.interieur[w];
+                    if (!m) continue;
+                    const uint64_t C = ligne_avant[w], U = haut_avant[w], D = bas[w];
+                    const uint64_t L = Voisin_gauche(ligne_avant, w), R = Voisin_droit(ligne_avant, w, nw);
+                    const uint64_t au_moins_2 = (U & D) | ((U | D) & (L | R)) | (L & R);
+                    const uint64_t au_moins_3 = (U & D & (L | R)) | (L & R & (U | D));
+                    const uint64_t v = ((au_moins_3 | (C & au_moins_2)) & m) | (C & ~m);
+                    ligne_change |= v != C;
+                    l[w] = v;
+                }
+                change_suivant[y] = ligne_change;
+                un_change |= ligne_change;
+                std::swap(haut_avant, ligne_avant);
+            }
+            std::swap(change, change_suivant);
+            if (!un_change) break;
         }
         Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
         Ecrit_plan(Plan2, cur, c, c.interieur, 1, c.haut - 2);
