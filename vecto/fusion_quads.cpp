@@ -235,6 +235,32 @@ struct Index_quads {
         }
     }
 
+    // The angle classes a quadrilateral of mean angle `moy` may chain to, in
+    // increasing order, class 180 (any other mean) last; worked out once per
+    // mean, the threshold being the same for the whole chaining.
+    std::vector<uint8_t> compatibles_[180];
+    std::vector<uint8_t> toutes_classes_;
+    const std::vector<uint8_t>& Classes_compatibles(int moy, int seuil_pente)
+    {
+        auto remplit = [&](std::vector<uint8_t>& l) {
+            for (int b = 0; b <= 180; b++) {
+                if (b < 180) {
+                    const int d = Val_abs(moy - b);
+                    if (!(d < seuil_pente || d > 180 - seuil_pente)) continue;
+                }
+                l.push_back(static_cast<uint8_t>(b));
+            }
+        };
+        if (moy < 0 || moy > 179) {
+            toutes_classes_.clear();
+            remplit(toutes_classes_);
+            return toutes_classes_;
+        }
+        std::vector<uint8_t>& l = compatibles_[moy];
+        if (l.empty()) remplit(l);  // never empty once filled: class 180 is always there
+        return l;
+    }
+
     // Rank and attachment, -1 when nothing qualifies, or Balayage when the
     // list is to be scanned as it stands.
     int Cherche(const Quad* T, int seuil_pente, Attache& attache)
@@ -244,11 +270,7 @@ struct Index_quads {
         const int moy_T = (T->angle1 + T->angle2) / 2;
         int classes[181], nb_classes = 0;
         int64_t candidats = 0;
-        for (int b = 0; b <= 180; b++) {
-            if (b < 180) {
-                const int d = Val_abs(moy_T - b);
-                if (!(d < seuil_pente || d > 180 - seuil_pente)) continue;
-            }
+        for (int b : Classes_compatibles(moy_T, seuil_pente)) {
             if (vivants_angle[b] == 0) continue;
             classes[nb_classes++] = b;
             candidats += vivants_angle[b];
