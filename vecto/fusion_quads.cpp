@@ -10,6 +10,7 @@
 
 #include "app/core/shell.h"
 #include "image/param.h"
+#include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/quads.h"
 #include "vecto/records.h"

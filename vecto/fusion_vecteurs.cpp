@@ -9,6 +9,7 @@
 
 #include "app/core/shell.h"
 #include "image/param.h"
+#include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
 
@@ -223,11 +224,14 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
                                         : Blancs_au_dela(d->xi, d->yi, px, py, Plan1, 4);
             }
             if (coupe) {
-                // Only the angles within the slope threshold of T's, around
-                // the half circle, can be compatible.
+                // Close slopes are at most the threshold apart around the
+                // half circle: only those angles need asking.
                 bool compatible = false;
-                const int ecart = std::min(seuil_pente - 1, 90);
-                for (int k = -ecart; k <= ecart && !compatible; k++) compatible = par_angle[((T->angle + k) % 180 + 180) % 180] > 0;
+                const int ecart = std::min(seuil_pente, 90);
+                for (int k = -ecart; k <= ecart && !compatible; k++) {
+                    const int a = ((T->angle + k) % 180 + 180) % 180;
+                    compatible = par_angle[a] > 0 && Pentes_proches(T->angle, a, seuil_pente);
+                }
                 Vecteur* sep = compatible ? Nouveau_separateur(-100, -50) : Nouveau_separateur(-49, -50);
                 if (!sep) break;
                 queue = Ajoute_en_queue(tete, queue, sep);

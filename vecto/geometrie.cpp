@@ -55,8 +55,7 @@ int Point_dans_quad(int px, int py, int x1, int y1, int x2, int y2, int x3, int 
 }
 
 namespace {
-// Walks the digital line from (x0, y0) towards (x1, y1), end pixel excluded;
-// stops early when `pixel` returns false.
+// Walks the digital line from (x0, y0) towards (x1, y1), end pixel excluded.
 template <class F>
 void Parcours_ligne(int x0, int y0, int x1, int y1, F&& pixel)
 {
@@ -66,7 +65,7 @@ void Parcours_ligne(int x0, int y0, int x1, int y1, F&& pixel)
     if (dx > dy) {
         int e = 2 * dy - dx;
         for (int i = 0; i < dx; i++) {
-            if (!pixel(x, y)) return;
+            pixel(x, y);
             x += sx;
             if (e < 0) e += 2 * dy;
             else {
@@ -77,7 +76,7 @@ void Parcours_ligne(int x0, int y0, int x1, int y1, F&& pixel)
     } else {
         int e = 2 * dx - dy;
         for (int i = 0; i < dy; i++) {
-            if (!pixel(x, y)) return;
+            pixel(x, y);
             y += sy;
             if (e < 0) e += 2 * dx;
             else {
@@ -91,28 +90,12 @@ void Parcours_ligne(int x0, int y0, int x1, int y1, F&& pixel)
 
 void Trace_ligne(int x0, int y0, int x1, int y1, int valeur)
 {
-    Parcours_ligne(x0, y0, x1, y1, [valeur](int x, int y) {
-        Ecrit_pixel(x, y, valeur, Plan2);
-        return true;
-    });
+    Parcours_ligne(x0, y0, x1, y1, [valeur](int x, int y) { Ecrit_pixel(x, y, valeur, Plan2); });
 }
 
 int Compte_blancs(int x0, int y0, int x1, int y1, const PlanImage& plan)
 {
     int n = 0;
-    Parcours_ligne(x0, y0, x1, y1, [&n, &plan](int x, int y) {
-        n += Lit_pixel(x, y, plan) == 0;
-        return true;
-    });
+    Parcours_ligne(x0, y0, x1, y1, [&n, &plan](int x, int y) { n += Lit_pixel(x, y, plan) == 0; });
     return n;
-}
-
-bool Blancs_au_dela(int x0, int y0, int x1, int y1, const PlanImage& plan, int seuil)
-{
-    int n = 0;
-    Parcours_ligne(x0, y0, x1, y1, [&n, &plan, seuil](int x, int y) {
-        n += Lit_pixel(x, y, plan) == 0;
-        return n <= seuil;
-    });
-    return n > seuil;
 }

@@ -29,7 +29,3 @@ int Point_dans_quad(int px, int py, int x1, int y1, int x2, int y2, int x3, int 
 void Trace_ligne(int x0, int y0, int x1, int y1, int valeur);
 // White pixels of `plan` on the same digital line (outside reads white).
 int Compte_blancs(int x0, int y0, int x1, int y1, const PlanImage& plan);
-// Compte_blancs(...) > seuil, answered as soon as the count passes the
-// threshold: the gap tests only ask whether a few white pixels interrupt a
-// line, which is known long before the end of a long one.
-bool Blancs_au_dela(int x0, int y0, int x1, int y1, const PlanImage& plan, int seuil);

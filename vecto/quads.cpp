@@ -11,6 +11,7 @@
 
 #include "app/core/shell.h"
 #include "image/param.h"
+#include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
 

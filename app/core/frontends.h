@@ -20,7 +20,6 @@ public:
 private:
     bool ligne_ouverte_ = false;
     int derniere_pct_ = -1;
-    int terminal_ = -1;  // stderr is a terminal: asked once, not at every step
 };
 
 // Records everything for tests; Saisie answers come from a queue

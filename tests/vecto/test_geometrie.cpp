@@ -1,8 +1,6 @@
 // Geometry helpers and their rounding.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "tests/support/support.h"
 #include "vecto/geometrie.h"
 
@@ -101,22 +99,4 @@ TEST_F(Lignes, CompteBlancsWalksTheSamePixels)
     EXPECT_EQ(Compte_blancs(0, 2, 12, 2, Plan1), 3);   // x = 0, 1 and 11
     EXPECT_EQ(Compte_blancs(15, 2, 25, 2, Plan1), 10); // outside reads white
     EXPECT_EQ(Compte_blancs(4, 4, 4, 4, Plan1), 0);
-}
-
-// The early-stopping gap test against the full count, on random lines of
-// every slope over a random drawing (ends outside the image included).
-TEST_F(Lignes, BlancsAuDelaAnswersAsTheFullCount)
-{
-    Image_blanche(60, 40);
-    std::mt19937 rng(11);
-    for (int i = 0; i < 25; i++) {
-        const int x0 = static_cast<int>(rng() % 60), y0 = static_cast<int>(rng() % 40);
-        Rectangle_noir(Plan1, x0, y0, x0 + static_cast<int>(rng() % 12), y0 + static_cast<int>(rng() % 3));
-    }
-    std::uniform_int_distribution<int> x(-5, 65), y(-5, 45);
-    for (int i = 0; i < 3000; i++) {
-        const int a = x(rng), b = y(rng), c = x(rng), d = y(rng), seuil = static_cast<int>(rng() % 8) - 1;
-        ASSERT_EQ(Blancs_au_dela(a, b, c, d, Plan1, seuil), Compte_blancs(a, b, c, d, Plan1) > seuil)
-            << a << "," << b << " " << c << "," << d << " seuil " << seuil;
-    }
 }
