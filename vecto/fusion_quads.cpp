@@ -114,9 +114,11 @@ struct Index_quads {
     std::vector<Quad*> q;
     std::vector<int> prec, suiv;  // living neighbours in the list, -1 at the ends
     std::vector<char> vivant;
-    std::unordered_map<const Quad*, int> rang_de;
+    std::unordered_map<const Quad*, int> rang_de;  // filled by Rang_de when first needed
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0, cote = 32, nx = 1, ny = 1;
-    std::vector<std::vector<int>> cases;
+    // Ranks of each cell one cell after the other: cell c holds
+    // rangs_cases[debut[c] .. fin[c]), living or not yet dropped.
+    std::vector<int> debut, fin, rangs_cases;
     std::vector<uint32_t> marque;
     uint32_t tour = 0;
     // Ranks by mean angle 0..179; 180 holds any other mean.
@@ -150,12 +152,10 @@ struct Index_quads {
         prec.resize(n);
         suiv.resize(n);
         vivant.assign(n, 1);
-        rang_de.reserve(n);
         marque.assign(n, 0);
         for (int r = 0; r < n; r++) {
             prec[r] = r - 1;
             suiv[r] = r + 1 < n ? r + 1 : -1;
-            rang_de[q[r]] = r;
             const Quad* d = q[r];
             if (r == 0) {
                 x0 = x1 = d->x1i;
@@ -174,18 +174,41 @@ struct Index_quads {
             if (static_cast<int64_t>(nx) * ny <= 4 * static_cast<int64_t>(n) + 1024) break;
             cote *= 2;
         }
-        cases.assign(static_cast<size_t>(nx) * ny, {});
-        for (int r = 0; r < n; r++) {
-            const Quad* d = q[r];
+        const size_t nb_cases = static_cast<size_t>(nx) * ny;
+        debut.assign(nb_cases + 1, 0);
+        auto cases_de = [&](const Quad* d, size_t vues[4], bool nouvelle[4]) {
             const int xs[4] = {d->x1i, d->x1f, d->x2i, d->x2f}, ys[4] = {d->y1i, d->y1f, d->y2i, d->y2f};
-            size_t vues[4];
             for (int j = 0; j < 4; j++) {
                 vues[j] = static_cast<size_t>(Rangee(ys[j])) * nx + Colonne(xs[j]);
                 bool deja = false;
                 for (int k = 0; k < j; k++) deja |= vues[k] == vues[j];
-                if (!deja) cases[vues[j]].push_back(r);
+                nouvelle[j] = !deja;
             }
+        };
+        for (int r = 0; r < n; r++) {
+            size_t vues[4];
+            bool nouvelle[4];
+            cases_de(q[r], vues, nouvelle);
+            for (int j = 0; j < 4; j++)
+                if (nouvelle[j]) debut[vues[j] + 1]++;
         }
+        for (size_t c = 0; c < nb_cases; c++) debut[c + 1] += debut[c];
+        rangs_cases.resize(static_cast<size_t>(debut[nb_cases]));
+        fin.assign(debut.begin(), debut.end() - 1);
+        for (int r = 0; r < n; r++) {
+            size_t vues[4];
+            bool nouvelle[4];
+            cases_de(q[r], vues, nouvelle);
+            for (int j = 0; j < 4; j++)
+                if (nouvelle[j]) rangs_cases[static_cast<size_t>(fin[vues[j]]++)] = r;
+        }
+    }
+
+    int Rang_de(const Quad* d)
+    {
+        if (rang_de.empty())
+            for (int r = 0; r < static_cast<int>(q.size()); r++) rang_de[q[r]] = r;
+        return rang_de.at(d);
     }
 
     void Retire(int r)
@@ -220,6 +243,20 @@ struct Index_quads {
 
     // Visits the living ranks of a cell or an angle class, dropping the
     // chained ones on the way.
+    template <class F>
+    void Parcourt_case(size_t c, F f)
+    {
+        int j = debut[c];
+        while (j < fin[c]) {
+            const int k = rangs_cases[static_cast<size_t>(j)];
+            if (!vivant[k]) {
+                rangs_cases[static_cast<size_t>(j)] = rangs_cases[static_cast<size_t>(--fin[c])];
+                continue;
+            }
+            j++;
+            f(k);
+        }
+    }
     template <class F>
     void Parcourt(std::vector<int>& rangs, F f)
     {
@@ -301,7 +338,7 @@ struct Index_quads {
                 const int l0 = Rangee(py[p] - r), l1 = Rangee(py[p] + r);
                 for (int l = l0; l <= l1; l++)
                     for (int c = c0; c <= c1; c++)
-                        Parcourt(cases[static_cast<size_t>(l) * nx + c], [&](int k) {
+                        Parcourt_case(static_cast<size_t>(l) * nx + c, [&](int k) {
                             if (marque[k] == tour) return;
                             marque[k] = tour;
                             if (Candidat(T, q[k], seuil_pente)) Pese(T, k, meilleur, choix, essai);
@@ -368,7 +405,7 @@ int Chaine(int seuil_pente, bool indexe)
                 choix.avant = ix.Avant(rang);
             } else if (rang == Balayage) {
                 choix = Choix_direct(T, seuil_pente);
-                rang = choix.q ? ix.rang_de.at(choix.q) : -1;
+                rang = choix.q ? ix.Rang_de(choix.q) : -1;
             }
         } else {
             choix = Choix_direct(T, seuil_pente);
