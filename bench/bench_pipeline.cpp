@@ -21,13 +21,18 @@
 #include <ctime>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/core/shell.h"
 #include "graph/arcs.h"
 #include "graph/construction.h"
+#include "spotting/incidence.h"
+#include "spotting/spotting.h"
+#include "spotting/symboles.h"
 #include "image/chargement.h"
 #include "image/param.h"
 #include "image/planes.h"
@@ -39,6 +44,7 @@
 #include "vecto/pretraitement.h"
 #include "vecto/quads.h"
 #include "vecto/records.h"
+#include "vecto/vectorisation.h"
 
 extern char** environ;
 namespace fs = std::filesystem;
@@ -94,6 +100,60 @@ bool Lance(const std::vector<std::string>& args, Execution& ex)
     ex.max_kb = ru.ru_maxrss;
     posix_spawn_file_actions_destroy(&fa);
     return WIFEXITED(statut) && WEXITSTATUS(statut) == 0;
+}
+
+// param.dat of the working directory with Seuil_ScoreQ set to `valeur`
+// (empty: the repository's value).
+void Seuil_spotting(const std::string& valeur)
+{
+    std::ifstream in(fs::path(TM_SOURCE_DIR) / "param.dat", std::ios::binary);
+    std::stringstream tout;
+    tout << in.rdbuf();
+    std::string texte = tout.str();
+    const std::string cle = "#Seuil_ScoreQ#\n=";
+    const size_t p = texte.find(cle);
+    if (!valeur.empty() && p != std::string::npos) {
+        const size_t debut = p + cle.size();
+        texte.replace(debut, texte.find('#', debut) - debut, valeur);
+    }
+    std::ofstream("param.dat", std::ios::binary) << texte;
+}
+
+// The spotting command from the same graph and the same quadrilateral order
+// each time, with the index and with the literal scans.
+void Mesure_spotting()
+{
+    std::vector<Quad*> ordre;
+    for (Quad* q = Liste_quads; q; q = q->suivant) ordre.push_back(q);
+    auto une_fois = [&](const std::string& seuil, bool direct) {
+        Seuil_spotting(seuil);
+        Liste_quads = nullptr;
+        Quad* queue = nullptr;
+        for (Quad* q : ordre) queue = Ajoute_en_queue(Liste_quads, queue, q);
+        Libere_liste(Liste_symboles);
+        Spotting_recherche_directe = direct;
+        // Processor time too: the sub-graph files make the wall time wait on
+        // the disk, and on a shared machine on the other processes.
+        timespec c0, c1;
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
+        const auto t0 = std::chrono::steady_clock::now();
+        LiaisonsB1Click();
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
+        Spotting_recherche_directe = false;
+        return std::pair{ms, (c1.tv_sec - c0.tv_sec) * 1e3 + (c1.tv_nsec - c0.tv_nsec) * 1e-6};
+    };
+    // The first run turns '~' and '_' into 'S' in the arcs it writes, which
+    // the later runs score as such.
+    for (const char* seuil : {"", "0.5", "2"}) {
+        const auto [ti, pi] = une_fois(seuil, false);
+        const int symboles = Compte_liste(Liste_symboles);
+        const auto [td, pd] = une_fois(seuil, true);
+        std::printf("   %-28s %9.1f ms  (processor %.1f ms), literal scans %.1f ms (%.1f ms), %d symbols\n",
+                    (std::string("spotting, threshold ") + (*seuil ? seuil : "param.dat")).c_str(), ti, pi, td, pd,
+                    symboles);
+    }
+    Seuil_spotting("");
 }
 
 // Median of 9 whole runs of a program on the image; false when one failed.
@@ -205,6 +265,13 @@ void Mesure(const std::string& image, const Runs& runs, int repetitions)
         if (n == "vector fusion")
             std::printf("   %-28s %9.1f ms  %s\n", "= vectorisation", vecto, bilan_vecto.c_str());
     }
+
+    // The spotting command on a fresh graph of the image.
+    Open(image);
+    Commande_vectorisation();
+    Commande_graphe();
+    Mesure_spotting();
+    Ferme_image();
 
     const Execution& tm = runs.tm;
     const Execution& pt = runs.pt;
