@@ -15,6 +15,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QToolButton>
 #include <QtTest>
 
@@ -28,6 +29,8 @@
 #include "app/window/image_w1.h"
 #include "app/window/interactions.h"
 #include "app/window/main1.h"
+#include "draw/image_couleur.h"
+#include "graph/arcs.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
 #include "vecto/records.h"
@@ -88,6 +91,14 @@ QStringList Textes(const QMenu* m, const QString& prefixe = {})
         else l << prefixe + a->text();
     }
     return l;
+}
+
+template <class T>
+size_t Compte(const T* tete)
+{
+    size_t n = 0;
+    for (; tete; tete = tete->suivant) n++;
+    return n;
 }
 
 QString Etat(const QAction* a) { return a->isEnabled() ? "on" : "off"; }
@@ -517,6 +528,11 @@ private slots:
         w_->Ouvrir1->trigger();
         QVERIFY(Plan_courant == &Plan1);
         QCOMPARE(Etat_affichage, 1);
+        // The next Open starts where the last one was left.
+        it_->reponses = {""};
+        w_->Ouvrir1->trigger();
+        QCOMPARE(it_->dialogues.back().nom, QString(TM_TEST_DATA));
+        QVERIFY(Plan_courant == &Plan1);
         QCOMPARE(w_->windowTitle(), QString("Tracemorph : bath_plan.bmp"));
         QCOMPARE(w_->Label1->text(), QString("Plan 1"));
         QVERIFY(w_->ImageW1_->HorzScrollBar->isVisible() && w_->ImageW1_->VertScrollBar->isVisible());
@@ -625,6 +641,160 @@ private slots:
         Saisie(texte, "Quel Nom (.bmp) ?");
         QCOMPARE(texte, std::string("img.bmp"));
         w_->Attache_form1(nullptr);
+    }
+
+    // Typing 0 during a pause of the graph construction ends the pause in
+    // force and every later one; the graph is the one built without stepping.
+    void mode_zero_pendant_une_pause()
+    {
+        it_->reponses = {QString(TM_TEST_DATA "/bath_plan.bmp")};
+        w_->Ouvrir1->trigger();
+        w_->Vectorisation1->click();
+        w_->Texte1->click();
+        const size_t qq = Compte(Liste_arcs_QQ), vv = Compte(Liste_arcs_VV),
+                     qv = Compte(Liste_arcs_QV);
+        QVERIFY(qq > 0 && vv > 0);
+
+        QTest::keyClick(w_->EditMain1, '1');
+        QCOMPARE(Mode_trace, 1);
+        int pauses = 0;
+        QTimer garde;
+        connect(&garde, &QTimer::timeout, this, [&] {
+            if (Pause_flag != 1) return;
+            // Each visit finds a new pause: the one before was ended.
+            if (++pauses == 1) QTest::keyClick(w_->EditMain1, '0');
+            else QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        });
+        garde.start(5);
+        w_->Texte1->click();
+        garde.stop();
+        QCOMPARE(pauses, 1);
+        QCOMPARE(Mode_trace, 0);
+        QCOMPARE(w_->EditMain1->text(), QString("0"));
+        QCOMPARE(w_->StopP1->text(), QString("Stop"));
+        QCOMPARE(Compte(Liste_arcs_QQ), qq);
+        QCOMPARE(Compte(Liste_arcs_VV), vv);
+        QCOMPARE(Compte(Liste_arcs_QV), qv);
+        QVERIFY(w_->Ouvrir1->isEnabled() && w_->Texte1->isEnabled());
+    }
+
+    // The plane label names the plane on screen, and nothing once the image
+    // is closed or failed to load.
+    void etiquette_du_plan_suit_l_affichage()
+    {
+        it_->reponses = {QString(TM_TEST_DATA "/bath_plan.bmp")};
+        w_->Ouvrir1->trigger();
+        QCOMPARE(w_->Label1->text(), QString("Plan 1"));
+        Affiche_P2(200, 200);  // as a step-by-step step does
+        QCOMPARE(w_->Label1->text(), QString("Plan 2"));
+        Souris(QEvent::MouseMove, {3, 4});
+        QVERIFY(w_->Label1->text().startsWith("Plan 2 ("));
+        w_->Plan2_1->click();
+        QCOMPARE(w_->Label1->text(), QString("Plan 1"));
+        Souris(QEvent::MouseMove, {3, 4});
+        w_->Fermer1->trigger();
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+        Souris(QEvent::MouseMove, {5, 5});
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+        it_->reponses = {rep_.filePath("absent.bmp")};
+        w_->Ouvrir1->trigger();
+        QVERIFY(!Plan_courant);
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+        QCOMPARE(it_->boites.back().texte, QString("Error in Image file !"));
+    }
+
+    // The wheel over the image scrolls the plane like the bars: down and
+    // up, sideways with Shift, never past the ends.
+    void molette_sur_l_image()
+    {
+        Charge(2480, 3508);
+        ImageW1* zone = w_->ImageW1_;
+        QScrollBar *h = zone->HorzScrollBar, *v = zone->VertScrollBar;
+        const int cran_v = std::min(v->singleStep(), v->pageStep() / 2);
+        const int cran_h = std::min(h->singleStep(), h->pageStep() / 2);
+        const auto tourne = [zone](int delta, Qt::KeyboardModifiers mod) {
+            QWheelEvent e(QPointF(50, 50), zone->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, mod, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(zone, &e);
+        };
+        const struct { int delta; Qt::KeyboardModifiers mod; int x, y; } cas[] = {
+            {-120, Qt::NoModifier, 0, cran_v},         {-240, Qt::NoModifier, 0, 3 * cran_v},
+            {120, Qt::NoModifier, 0, 2 * cran_v},      {-120, Qt::ShiftModifier, cran_h, 2 * cran_v},
+            {12000, Qt::NoModifier, cran_h, 0},        {12000, Qt::ShiftModifier, 0, 0},
+            {-120000, Qt::NoModifier, 0, v->maximum()},
+        };
+        for (const auto& c : cas) {
+            tourne(c.delta, c.mod);
+            QCOMPARE(h->value(), c.x);
+            QCOMPARE(v->value(), c.y);
+        }
+        // What is painted follows the bars.
+        tmtest::Rectangle_noir(Plan1, 100, 3500, 100, 3500);
+        h->setValue(0);
+        QCOMPARE(zone->grab().toImage().pixelColor(100, 3500 - v->value() - 1), QColor(Qt::black));
+    }
+
+    // The batch's dialog: its filter with the wider entry shown, several
+    // files in the order chosen; the next Open keeps those settings.
+    void dialogue_du_lot()
+    {
+        const QString a = rep_.filePath("a.bmp"), b = rep_.filePath("sous/b.tif");
+        it_->reponses = {a + "\n" + b};
+        std::vector<std::string> fichiers;
+        QVERIFY(Frontend_courant().choose_images(fichiers));
+        QCOMPARE(fichiers, std::vector<std::string>({a.toStdString(), b.toStdString()}));
+        const QString filtre = "Fichiers Images  (*.bmp *.tif *.jpg);;"
+                               "Fichiers Images (*.bmp *.tif *.tiff *.jpg *.jpeg *.png *.gif)";
+        QCOMPARE(it_->dialogues.back().filtre, filtre);
+        QCOMPARE(it_->dialogues.back().index, 2);
+        QVERIFY(it_->dialogues.back().multiple);
+        it_->reponses = {""};
+        QVERIFY(!Frontend_courant().choose_images(fichiers));
+        it_->reponses = {""};
+        w_->Ouvrir1->trigger();
+        QCOMPARE(it_->dialogues.back().filtre, filtre);
+        QCOMPARE(it_->dialogues.back().index, 2);
+        QCOMPARE(it_->dialogues.back().nom, rep_.path());
+    }
+
+    // FImgC: its place at creation, the picture at its own size and colours,
+    // shown modally by Display, Colored Quad. and Bounding boxes only.
+    void fenetre_couleur()
+    {
+        TFImgC& f = w_->FImgC();
+        QCOMPARE(f.windowTitle(), QString("FImgC"));
+        QCOMPARE(f.size(), QSize(100, 100));
+        QCOMPARE(f.pos(), QPoint(150, 150));
+        QSize vue;
+        QColor rouge, blanc;
+        it_->fimgc = [&](TFImgC& fc) {
+            const QImage im = fc.ImgC->pixmap().toImage();
+            vue = im.size();
+            if (!im.isNull()) {
+                rouge = im.pixelColor(3, 2);
+                blanc = im.pixelColor(0, 0);
+            }
+        };
+        w_->AfficheCouleur1->trigger();  // nothing drawn yet: an empty window
+        QCOMPARE(it_->fimgc_montree, 1);
+        QVERIFY(vue.isEmpty());
+
+        Image_couleur.largeur = 40;
+        Image_couleur.hauteur = 30;
+        Image_couleur.pixels.assign(40 * 30, Rgb(255, 255, 255));
+        Image_couleur.pixels[2 * 40 + 3] = Rgb(255, 0, 0);
+        w_->GrapheCouleur1->trigger();  // refreshes, does not show
+        QCOMPARE(it_->fimgc_montree, 1);
+        QCOMPARE(f.ImgC->size(), QSize(40, 30));
+        for (QAction* a : {w_->AfficheCouleur1, w_->QuadsCouleur1, w_->Caractres2}) {
+            vue = {};
+            a->trigger();
+            QCOMPARE(vue, QSize(40, 30));
+            QCOMPARE(rouge, QColor(255, 0, 0));
+            QCOMPARE(blanc, QColor(255, 255, 255));
+        }
+        QCOMPARE(it_->fimgc_montree, 4);
+        Image_couleur = {};
     }
 
     void messages_du_coeur()
