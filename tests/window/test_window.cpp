@@ -797,6 +797,68 @@ private slots:
         Image_couleur = {};
     }
 
+    // Every menu item and button, with no image and then on top of a paused
+    // graph construction: nothing crashes, nothing frees what the paused step
+    // uses, a pause of a command started there ends alone, and the graph
+    // comes out as without stepping.
+    void chaque_commande_sans_image_et_pendant_une_pause()
+    {
+        std::vector<QAction*> actions;
+        std::function<void(QMenu*)> parcourt = [&](QMenu* m) {
+            for (QAction* a : m->actions()) {
+                if (a->menu()) parcourt(a->menu());
+                else if (!a->isSeparator() && a != w_->Quitter1) actions.push_back(a);
+            }
+        };
+        for (QAction* a : w_->menuBar()->actions()) parcourt(a->menu());
+        QList<QAbstractButton*> boutons;
+        for (QPushButton* b : w_->GroupBoxBtns->findChildren<QPushButton*>()) boutons << b;
+        boutons << w_->Plan2_1;
+        const auto tout_cliquer = [&] {
+            for (QAction* a : actions) a->trigger();
+            for (QAbstractButton* b : boutons) b->click();
+        };
+        QCOMPARE(actions.size(), size_t(39));  // all but Exit
+
+        tout_cliquer();
+        QVERIFY(!Plan_courant);
+
+        it_->reponses = {QString(TM_TEST_DATA "/bath_plan.bmp")};
+        w_->Ouvrir1->trigger();
+        w_->Vectorisation1->click();
+        w_->Texte1->click();
+        const size_t qq = Compte(Liste_arcs_QQ), vv = Compte(Liste_arcs_VV), qv = Compte(Liste_arcs_QV);
+        const size_t nq = Compte(Liste_quads);
+
+        QTest::keyClick(w_->EditMain1, '1');
+        bool dans_la_pause = false, fait = false, toujours_en_pause = false;
+        QTimer relache;  // ends the pauses of the commands started from the paused step
+        connect(&relache, &QTimer::timeout, this, [&] {
+            if (dans_la_pause && Pause_flag == 1) QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        });
+        QTimer garde;
+        connect(&garde, &QTimer::timeout, this, [&] {
+            if (Pause_flag != 1 || fait) return;
+            fait = dans_la_pause = true;
+            relache.start(2);
+            tout_cliquer();
+            relache.stop();
+            dans_la_pause = false;
+            toujours_en_pause = Pause_flag == 1 && w_->StopP1->text() == "GO !";
+            QTest::keyClick(w_->EditMain1, '0');
+        });
+        garde.start(5);
+        w_->Texte1->click();
+        garde.stop();
+        QVERIFY(fait);
+        QVERIFY(toujours_en_pause);
+        QVERIFY(Plan_courant != nullptr);
+        QCOMPARE(Compte(Liste_quads), nq);
+        QCOMPARE(Compte(Liste_arcs_QQ), qq);
+        QCOMPARE(Compte(Liste_arcs_VV), vv);
+        QCOMPARE(Compte(Liste_arcs_QV), qv);
+    }
+
     void messages_du_coeur()
     {
         Message_erreur("Parametre inconnu !");
