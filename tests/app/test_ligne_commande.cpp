@@ -215,6 +215,52 @@ TEST_F(LigneCommande, ResultFileThatCannotBeWrittenFailsTheRun)
     EXPECT_TRUE(Xml_bien_forme(courant / "Rlignaxe.gxl"));  // the run went on
 }
 
+// Where a result file departs from the stored one: the first differing line.
+std::string Premiere_difference(const std::string& attendu, const std::string& obtenu)
+{
+    size_t i = 0, ligne = 1, debut = 0;
+    while (i < attendu.size() && i < obtenu.size() && attendu[i] == obtenu[i]) {
+        if (attendu[i] == '\n') ligne++, debut = i + 1;
+        i++;
+    }
+    auto jusqu_fin = [debut](const std::string& s) { return s.substr(debut, s.find('\n', debut) - debut); };
+    return "first difference at line " + std::to_string(ligne) + "\n  stored:   " + jusqu_fin(attendu) +
+           "\n  obtained: " + jusqu_fin(obtenu);
+}
+
+// Whole result files of real drawings, analysed with the fixed thresholds of
+// tests/data/stored/param.dat, against the stored ones. A change of results
+// that is intended is stored again with scripts/regenerate-stored-results.sh.
+TEST_F(LigneCommande, DrawingsGiveTheStoredResults)
+{
+    struct Cas {
+        const char* dessin;
+        bool apparieur;  // Format_GXL 1: the matcher variant of the graph file
+    };
+    const Cas cas[] = {{"bath_plan", false}, {"relay_logic", false}, {"flowchart_triangles", false}, {"bath_plan", true}};
+    const fs::path stockes = fs::path(TM_TEST_DATA) / "stored";
+    std::string param = Lit_texte(stockes / "param.dat");
+    const size_t format = param.find("#Format_GXL#\n=0#");
+    ASSERT_NE(format, std::string::npos);
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(std::string(c.dessin) + (c.apparieur ? " (matcher variant)" : ""));
+        param[format + 14] = c.apparieur ? '1' : '0';
+        tmtest::Ecrit_fichier(courant / "param.dat", std::vector<uint8_t>(param.begin(), param.end()));
+        const Execution r = Lance({Image(std::string(c.dessin) + ".bmp").string()});
+        ASSERT_EQ(r.statut, 0) << r.erreurs;
+        EXPECT_EQ(r.erreurs, "");  // every threshold found in the stored param.dat
+        std::vector<std::pair<std::string, std::string>> fichiers = {{"Rlignaxe.gxl", "Rlignaxe.gxl"}};
+        if (c.apparieur) fichiers[0].second = "Rlignaxe.matcher.gxl";
+        else fichiers.push_back({"Rlignaxe.dat", "Rlignaxe.dat"});
+        for (const auto& [ecrit, stocke] : fichiers) {
+            const fs::path reference = stockes / c.dessin / stocke;
+            ASSERT_TRUE(fs::exists(reference)) << reference;
+            const std::string attendu = Lit_texte(reference), obtenu = Lit_texte(courant / ecrit);
+            EXPECT_TRUE(obtenu == attendu) << reference.string() << ": " << Premiere_difference(attendu, obtenu);
+        }
+    }
+}
+
 TEST_F(LigneCommande, HelpAndVersionWriteNoFile)
 {
     const Execution aide = Lance({"--help"});

@@ -11,60 +11,15 @@
 #include "graph/construction.h"
 #include "graph/graphe.h"
 #include "graph/zone.h"
+#include "tests/graph/outils_graphe.h"
 #include "tests/support/support.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
 
 using namespace tmtest;
+using namespace tmgraphe;
 
 namespace {
-
-// A quadrilateral given by its four sides' ends: side 1 (i -> f), side 2
-// (i -> f). Angles and length from the sides.
-Quad* Quad_cotes(int x1i, int y1i, int x1f, int y1f, int x2i, int y2i, int x2f, int y2f)
-{
-    auto* q = new Quad;
-    q->x1i = x1i, q->y1i = y1i, q->x1f = x1f, q->y1f = y1f;
-    q->x2i = x2i, q->y2i = y2i, q->x2f = x2f, q->y2f = y2f;
-    q->angle1 = Angle_vecteur(x1i, y1i, x1f, y1f);
-    q->angle2 = Angle_vecteur(x2i, y2i, x2f, y2f);
-    q->length = Max_ent(Longueur_vecteur(x1i, y1i, x1f, y1f), Longueur_vecteur(x2i, y2i, x2f, y2f));
-    return q;
-}
-
-// A straight stroke from B = (x0, y0) to A = (x1, y1), horizontal or
-// vertical, half-thickness h: axis end A is (x1, y1), B is (x0, y0).
-Quad* Trait(int x0, int y0, int x1, int y1, int h)
-{
-    const int nx = y0 == y1 ? 0 : h, ny = y0 == y1 ? -h : 0;
-    return Quad_cotes(x0 + nx, y0 + ny, x1 + nx, y1 + ny, x1 - nx, y1 - ny, x0 - nx, y0 - ny);
-}
-
-Vecteur* Vect(int xi, int yi, int xf, int yf) { return Nouveau_vecteur(xi, yi, xf, yf); }
-
-void Pose(const std::vector<Quad*>& qs, const std::vector<Vecteur*>& vs = {})
-{
-    Quad* fq = nullptr;
-    for (Quad* q : qs) fq = Ajoute_en_queue(Liste_quads, fq, q);
-    Nb_quads = static_cast<int>(qs.size());
-    Vecteur* fv = nullptr;
-    for (Vecteur* v : vs) fv = Ajoute_en_queue(Liste_vecteurs, fv, v);
-}
-
-// Arcs as "type first second" with list positions of the ends (q for a
-// quadrilateral, v for a vector), in list order.
-std::vector<std::string> Arcs()
-{
-    std::vector<std::string> r;
-    auto nom = [](char k, int i) { return std::string(1, k) + std::to_string(i); };
-    for (ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant)
-        r.push_back(std::string(1, a->type) + " " + nom('q', Rang(Liste_quads, a->Q1)) + " " + nom('q', Rang(Liste_quads, a->Q2)));
-    for (ArcQV* a = Liste_arcs_QV; a; a = a->suivant)
-        r.push_back(std::string(1, a->type) + " " + nom('q', Rang(Liste_quads, a->Q1)) + " " + nom('v', Rang(Liste_vecteurs, a->V2)));
-    for (ArcVV* a = Liste_arcs_VV; a; a = a->suivant)
-        r.push_back(std::string(1, a->type) + " " + nom('v', Rang(Liste_vecteurs, a->V1)) + " " + nom('v', Rang(Liste_vecteurs, a->V2)));
-    return r;
-}
 
 using V = std::vector<std::string>;
 
@@ -108,16 +63,42 @@ TEST(Zone, CornersRoundedUpAndPointSourceSquare)
     EXPECT_EQ(Dans_zone(z, 40, 40, 40, 40), 0);
 }
 
-TEST(Zone, FullLineOfCoincidingEndsDoesNotExist)
+// Full lines run across the whole image: steep ones from row 1 to the last
+// row, the others from column 1 to the last column. Images are not square,
+// so mixing the width and the height shows.
+TEST(Zone, FullLinesSpanTheImage)
 {
-    Largeur = 100, Hauteur = 80;
-    EXPECT_FALSE(Droite_pleine(5, 5, 5, 5, 90).existe);
-    const Droite h = Droite_pleine(10, 20, 50, 20, 0);
-    ASSERT_TRUE(h.existe);
-    EXPECT_EQ(std::vector<int>({h.x1, h.y1, h.x2, h.y2}), std::vector<int>({1, 20, 100, 20}));
-    const Droite v = Droite_pleine(30, 10, 30, 50, 90);
-    ASSERT_TRUE(v.existe);
-    EXPECT_EQ(std::vector<int>({v.x1, v.y1, v.x2, v.y2}), std::vector<int>({30, 1, 30, 80}));
+    struct Cas {
+        const char* nom;
+        int larg, haut;
+        int xA, yA, xB, yB, direction;
+        bool existe;
+        int x1, y1, x2, y2;
+    };
+    const Cas cas[] = {
+        {"steep, tall image", 100, 300, 50, 20, 60, 40, 116, true, 40, 1, 190, 300},
+        {"steep, wide image", 300, 100, 50, 20, 60, 40, 116, true, 40, 1, 90, 100},
+        {"shallow, wide image", 300, 100, 10, 50, 90, 70, 165, true, 1, 47, 300, 122},
+        {"shallow, tall image", 100, 300, 10, 50, 90, 70, 165, true, 1, 47, 100, 72},
+        {"diagonal 45 is steep", 300, 100, 30, 60, 70, 20, 45, true, 89, 1, -10, 100},
+        {"diagonal 135 is steep", 100, 300, 30, 20, 70, 60, 135, true, 11, 1, 310, 300},
+        {"46 degrees, wide image", 300, 100, 30, 60, 70, 18, 46, true, 86, 1, -9, 100},
+        {"44 degrees is shallow", 100, 300, 30, 60, 70, 21, 44, true, 1, 88, 100, -9},
+        {"135 degrees, wide image", 300, 100, 30, 20, 70, 59, 135, true, 10, 1, 112, 100},
+        {"136 degrees is shallow", 100, 300, 30, 20, 70, 58, 136, true, 1, -8, 100, 86},
+        {"vertical is steep whatever its direction", 300, 100, 30, 10, 30, 50, 0, true, 30, 1, 30, 100},
+        {"horizontal", 100, 300, 10, 20, 50, 20, 0, true, 1, 20, 100, 20},
+        {"coinciding ends", 100, 300, 5, 5, 5, 5, 90, false, 0, 0, 0, 0},
+    };
+    for (const Cas& c : cas) {
+        Largeur = c.larg, Hauteur = c.haut;
+        const Droite d = Droite_pleine(c.xA, c.yA, c.xB, c.yB, c.direction);
+        EXPECT_EQ(d.existe, c.existe) << c.nom;
+        if (c.existe) {
+            EXPECT_EQ(std::vector<int>({d.x1, d.y1, d.x2, d.y2}), std::vector<int>({c.x1, c.y1, c.x2, c.y2}))
+                << c.nom;
+        }
+    }
     Largeur = Hauteur = 0;
 }
 
@@ -161,26 +142,6 @@ TEST_F(Graphe, QuadRelationsAndTheirDirection)
         EXPECT_EQ(Arcs(), c.attendu) << c.nom;
         for (ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant) EXPECT_EQ(a->score, 0.0);
     }
-}
-
-TEST_F(Graphe, SideBySideNeedsTheSecondTolerance)
-{
-    Parametres({{"distZI", "25"}, {"Angle_TL", "15"}, {"Angle_TP", "10"}});
-    // Two horizontal strokes 20 pixels apart, ends facing each other.
-    Pose({Trait(10, 50, 90, 50, 3), Trait(10, 70, 90, 70, 3)});
-    Construit_graphe_QQV();
-    EXPECT_EQ(Arcs(), V({"P q0 q1"}));
-
-    // Directions 6 degrees apart: parallel under Angle_TL, not under Angle_TP.
-    Remise_a_zero();
-    Image_blanche(300, 300);
-    Parametres({{"Angle_TP", "3"}});
-    Pose({Trait(10, 50, 90, 50, 3), Quad_cotes(10, 67, 90, 59, 90, 65, 10, 73)});
-    const int d2 = (Liste_quads->suivant->angle1 + Liste_quads->suivant->angle2) / 2;
-    ASSERT_GE(d2, 3);
-    ASSERT_LT(d2, 15);
-    Construit_graphe_QQV();
-    EXPECT_EQ(Arcs(), V{});
 }
 
 TEST_F(Graphe, NumberedQuadIsNoSourceButStillSecondEnd)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/core/shell.h"
 #include "image/chargement.h"
@@ -68,6 +70,36 @@ TEST_F(Chargement, WhiteFirstInversionLeavesThePaddingBytesAlone)
     }
     // Ink at column 0 and column 12 is under the frame; the row reads white.
     for (int x = 0; x <= 13; x++) EXPECT_EQ(Lit_pixel(x, 2, Plan1), 0);
+}
+
+// Rows of a classic 1-bit file hold the width rounded up to 4 bytes; a width
+// that fills its rows exactly (a multiple of 32) has no padding at all. Ink
+// is scattered over every column, so a row read one byte off shows.
+TEST_F(Chargement, RowLengthFollowsTheWidthUpToWholeWords)
+{
+    for (int w : {31, 32, 33, 64, 96}) {
+        for (bool blanc_premier : {false, true}) {
+            SCOPED_TRACE("width " + std::to_string(w) + (blanc_premier ? ", white first" : ", black first"));
+            const int h = 7;
+            std::vector<std::string> motif(h, std::string(w, '.'));
+            for (int r = 0; r < h; r++)
+                for (int x = 0; x < w; x++)
+                    if ((x * 7 + r * 3) % 5 < 2 || x == w - 2) motif[r][x] = '#';
+            Ecrit_fichier(dir / "mot.bmp", Bmp_1bit(w, h, blanc_premier, motif));
+            ASSERT_EQ(Lit_bmp((dir / "mot.bmp").string()), 1);
+            EXPECT_EQ(Largeur, w);
+            EXPECT_EQ(Octets_ligne, (w + 31) / 32 * 4);
+            // y is the row from the top plus one; the frame whitens the
+            // first and last rows and columns.
+            std::string attendu;
+            for (int y = 1; y < h; y++) {
+                for (int x = 1; x < w; x++)
+                    attendu += motif[y - 1][x] == '#' && x != w - 1 && y - 1 != 0 && y - 1 != h - 1 ? '#' : '.';
+                attendu += '\n';
+            }
+            EXPECT_EQ(Plan_en_texte(Plan1), attendu);
+        }
+    }
 }
 
 TEST_F(Chargement, MalformedFilesAreRefusedWithoutHarm)

@@ -6,6 +6,7 @@
 #include "app/core/shell.h"
 #include "tests/support/support.h"
 #include "vecto/fusion_quads.h"
+#include "vecto/geometrie.h"
 #include "vecto/records.h"
 
 namespace {
@@ -30,6 +31,24 @@ Quad* Ajoute(int xa, int y1, int xb, int y2, int ep1, int ep2)
     Nb_quads++;
     return q;
 }
+
+// A quadrilateral from its corners, angles and length from its sides.
+Quad* Ajoute_coins(std::vector<int> c, int ep1, int ep2)
+{
+    Quad* q = new Quad();
+    q->x1i = c[0], q->y1i = c[1], q->x1f = c[2], q->y1f = c[3];
+    q->x2i = c[4], q->y2i = c[5], q->x2f = c[6], q->y2f = c[7];
+    q->length = Max_ent(Longueur_vecteur(c[0], c[1], c[2], c[3]), Longueur_vecteur(c[4], c[5], c[6], c[7]));
+    q->angle1 = Angle_vecteur(c[0], c[1], c[2], c[3]);
+    q->angle2 = Angle_vecteur(c[4], c[5], c[6], c[7]);
+    q->thickness1 = static_cast<uint8_t>(ep1);
+    q->thickness2 = static_cast<uint8_t>(ep2);
+    Ajoute_en_queue(Liste_quads, Dernier(Liste_quads), q);
+    Nb_quads++;
+    return q;
+}
+
+std::vector<int> Coins(const Quad* q) { return {q->x1i, q->y1i, q->x1f, q->y1f, q->x2i, q->y2i, q->x2f, q->y2f}; }
 
 std::vector<int> Longueurs()
 {
@@ -78,7 +97,6 @@ TEST_F(FusionQuads, FusionDUnTrait)
     };
     const std::vector<Cas> cas = {
         {"merged", 11, true, {40}, 2},
-        {"thickness jump 4 to 12", 12, true, {20, 20}, 1},
         {"white between the axis points", 4, false, {20, 20}, 1},
     };
     for (const Cas& c : cas) {
@@ -93,19 +111,104 @@ TEST_F(FusionQuads, FusionDUnTrait)
         EXPECT_EQ(Longueurs(), c.longueurs) << c.nom;
         EXPECT_EQ(Nb_quads, static_cast<int>(c.longueurs.size())) << c.nom;
     }
-    // The merged record spans the stroke with the left one's B-end.
-    tmtest::Remise_a_zero();
-    tmtest::Image_blanche(80, 40);
-    tmtest::Rectangle_noir(Plan1, 10, 10, 50, 20);
-    Ajoute(30, 10, 50, 20, 11, 11);
-    Ajoute(10, 10, 30, 20, 11, 11);
-    Passes(10);
-    ASSERT_EQ(Compte_liste(Liste_quads), 1);
-    const Quad* q = Liste_quads;
-    EXPECT_EQ((std::vector<int>{q->x1i, q->y1i, q->x1f, q->y1f, q->x2i, q->y2i, q->x2f, q->y2f}),
-              (std::vector<int>{50, 20, 10, 20, 10, 10, 50, 10}));
-    EXPECT_EQ(q->angle1, 0);
-    EXPECT_EQ(q->angle2, 0);
+}
+
+// Quadrilaterals of one stroke, 10 thick, each one's B-end against the
+// A-end of the one added before it, the left one (the chain's base) d
+// thicker or thinner than the others: a run grows while the thicknesses
+// stay less than SeuilDiffEp (5) apart. With three, the jump is met between
+// the first two as the third is tried, and again at the end of the second.
+// The merged record reaches from the middle of one free end to the middle
+// of the other; on the oblique stroke (direction (4, 3), 20 pixels along y
+// per quadrilateral of 50) the corners of each end differ in both
+// coordinates.
+TEST_F(FusionQuads, SautDEpaisseurEtTraitOblique)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<std::vector<int>> quads;  // corners in the order of Quad, right to left
+        int ecart;                            // thickness of the left one minus the others'
+        std::vector<int> longueurs;           // records left, in list order
+        std::vector<int> fusion;              // corners of the record when one is left
+        int angle;
+    };
+    const std::vector<int> h3{50, 10, 70, 10, 70, 20, 50, 20}, h2{30, 10, 50, 10, 50, 20, 30, 20},
+        h1{10, 10, 30, 10, 30, 20, 10, 20};
+    const std::vector<int> o3{103, 76, 143, 106, 137, 114, 97, 84}, o2{63, 46, 103, 76, 97, 84, 57, 54},
+        o1{23, 16, 63, 46, 57, 54, 17, 24};
+    const std::vector<Cas> cas = {
+        {"two horizontal, 4 apart", {h2, h1}, 4, {40}, {50, 20, 10, 20, 10, 10, 50, 10}, 0},
+        {"two horizontal, 5 apart", {h2, h1}, 5, {20, 20}, {}, 0},
+        {"two horizontal, 6 apart", {h2, h1}, -6, {20, 20}, {}, 0},
+        {"two oblique, 4 apart", {o2, o1}, -4, {100}, {97, 84, 17, 24, 23, 16, 103, 76}, 143},
+        {"two oblique, 5 apart", {o2, o1}, 5, {50, 50}, {}, 0},
+        {"two oblique, 6 apart", {o2, o1}, 6, {50, 50}, {}, 0},
+        {"three horizontal, 4 apart", {h3, h2, h1}, 4, {60}, {70, 20, 10, 20, 10, 10, 70, 10}, 0},
+        {"three horizontal, 5 apart", {h3, h2, h1}, 5, {20, 40}, {}, 0},
+        {"three oblique, 4 apart", {o3, o2, o1}, -4, {150}, {137, 114, 17, 24, 23, 16, 143, 106}, 143},
+        {"three oblique, 5 apart", {o3, o2, o1}, -5, {50, 100}, {}, 0},
+    };
+    for (const Cas& c : cas) {
+        tmtest::Remise_a_zero();
+        tmtest::Image_blanche(160, 130);
+        tmtest::Rectangle_noir(Plan1, 1, 1, 159, 129);
+        for (size_t i = 0; i < c.quads.size(); i++) {
+            const int ep = i + 1 == c.quads.size() ? 11 + c.ecart : 11;
+            Ajoute_coins(c.quads[i], ep, ep);
+        }
+        Passes(10);
+        EXPECT_EQ(Longueurs(), c.longueurs) << c.nom;
+        EXPECT_EQ(Nb_quads, static_cast<int>(c.longueurs.size())) << c.nom;
+        if (c.fusion.empty() || !Liste_quads) continue;
+        const Quad* q = Liste_quads;
+        EXPECT_EQ(Coins(q), c.fusion) << c.nom;
+        EXPECT_EQ(q->angle1, c.angle) << c.nom;
+        EXPECT_EQ(q->angle2, c.angle) << c.nom;
+        EXPECT_EQ(q->thickness1, 11) << c.nom;  // the free end's, and the base's
+        EXPECT_EQ(q->thickness2, 11 + c.ecart) << c.nom;
+    }
+}
+
+// A quadrilateral continues a chain when the mean angles differ by less
+// than the threshold, or by more than 180 minus it: two touching
+// quadrilaterals of one stroke, the first's angles moved by d, are chained
+// under d + 1 and cut by a separator under d and d - 1, by the indexed and
+// by the literal chaining alike.
+TEST_F(FusionQuads, SeuilDePenteDuChainage)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<int> droite, gauche;
+        int angle_droite;  // both angles of the first one; the other keeps its own
+        int seuil;
+        bool chaines;
+    };
+    const std::vector<int> hd{30, 10, 50, 10, 50, 20, 30, 20}, hg{10, 10, 30, 10, 30, 20, 10, 20};
+    const std::vector<int> od{63, 46, 103, 76, 97, 84, 57, 54}, og{23, 16, 63, 46, 57, 54, 17, 24};
+    const std::vector<Cas> cas = {
+        {"6 against 0, threshold 7", hd, hg, 6, 7, true},
+        {"6 against 0, threshold 6", hd, hg, 6, 6, false},
+        {"6 against 0, threshold 5", hd, hg, 6, 5, false},
+        {"174 against 0, threshold 7", hd, hg, 174, 7, true},
+        {"174 against 0, threshold 6", hd, hg, 174, 6, false},
+        {"137 against 143, threshold 7", od, og, 137, 7, true},
+        {"137 against 143, threshold 6", od, og, 137, 6, false},
+        {"149 against 143, threshold 7", od, og, 149, 7, true},
+        {"149 against 143, threshold 6", od, og, 149, 6, false},
+    };
+    for (const Cas& c : cas) {
+        for (bool direct : {false, true}) {
+            tmtest::Remise_a_zero();
+            tmtest::Image_blanche(120, 100);
+            tmtest::Rectangle_noir(Plan1, 1, 1, 119, 99);
+            Quad* q = Ajoute_coins(c.droite, 11, 11);
+            q->angle1 = q->angle2 = c.angle_droite;
+            Ajoute_coins(c.gauche, 11, 11);
+            if (direct) Chainage_quads_direct(c.seuil);
+            else Chainage_quads(c.seuil);
+            EXPECT_EQ(Compte_liste(Liste_quads), c.chaines ? 2 : 3) << c.nom << (direct ? ", literal scan" : "");
+        }
+    }
 }
 
 TEST_F(FusionQuads, AttacheDerriereSepare)

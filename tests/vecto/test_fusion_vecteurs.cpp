@@ -85,6 +85,53 @@ TEST_F(FusionVecteurs, ChainageOrienteEtSepare)
     }
 }
 
+// A vector continues a chain when its angle differs from the chain's last
+// one by less than the threshold (or by more than 180 minus it), and when
+// its near end lies at most 20 pixels away (a squared distance of 400).
+// Each angle difference is taken against thresholds above, at and below it;
+// the literal scan and the indexed chaining each against the same answers.
+TEST_F(FusionVecteurs, SeuilsDuChainage)
+{
+    struct Cas {
+        const char* nom;
+        Seg chaine, suite;
+        int angle_suite;  // the premise
+        int seuil;
+        std::vector<Seg> resultat;  // empty: the two continue each other
+    };
+    const Seg h{10, 100, 60, 100}, o{20, 20, 100, 80};  // angles 0 and 143
+    const Seg s10{61, 100, 161, 82}, s170{61, 100, 161, 117}, o153{101, 81, 201, 131}, o133{101, 81, 151, 133};
+    const std::vector<Cas> cas = {
+        {"10 against 0, threshold 11", h, s10, 10, 11, {}},
+        {"10 against 0, threshold 10", h, s10, 10, 10, {h, Fin, s10}},
+        {"10 against 0, threshold 9", h, s10, 10, 9, {h, Fin, s10}},
+        {"170 against 0, threshold 11", h, s170, 170, 11, {}},
+        {"170 against 0, threshold 10", h, s170, 170, 10, {h, Fin, s170}},
+        {"153 against 143, threshold 11", o, o153, 153, 11, {}},
+        {"153 against 143, threshold 10", o, o153, 153, 10, {o, Fin, o153}},
+        {"133 against 143, threshold 11", o, o133, 133, 11, {}},
+        {"133 against 143, threshold 10", o, o133, 133, 10, {o, Fin, o133}},
+        {"133 against 143, threshold 9", o, o133, 133, 9, {o, Fin, o133}},
+        {"gap of 20", h, {80, 100, 120, 100}, 0, 10, {}},
+        {"gap of 21", h, {81, 100, 121, 100}, 0, 10, {h, Coupe, {81, 100, 121, 100}}},
+        {"oblique gap of 20", o, {112, 96, 192, 156}, 143, 10, {}},
+        {"oblique gap of 20.8", o, {112, 97, 192, 157}, 143, 10, {o, Coupe, {112, 97, 192, 157}}},
+    };
+    for (const Cas& c : cas) {
+        for (bool direct : {false, true}) {
+            tmtest::Remise_a_zero();
+            tmtest::Image_blanche(220, 180);
+            tmtest::Rectangle_noir(Plan1, 1, 1, 219, 179);  // no white on any gap
+            Ajoute({c.chaine, c.suite});
+            ASSERT_EQ(Liste_vecteurs->suivant->angle, c.angle_suite) << c.nom;
+            if (direct) Chainage_vecteurs_direct(c.seuil);
+            else Chainage_vecteurs(c.seuil);
+            const std::vector<Seg> attendu = c.resultat.empty() ? std::vector<Seg>{c.chaine, c.suite} : c.resultat;
+            EXPECT_EQ(Contenu(), attendu) << c.nom << (direct ? ", literal scan" : "");
+        }
+    }
+}
+
 TEST_F(FusionVecteurs, CollineairesFusionnees)
 {
     Parametres({{"EpsFQ", "0.5"}});

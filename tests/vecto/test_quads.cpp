@@ -99,6 +99,67 @@ TEST_F(Quads, AppariementPartiel)
     }
 }
 
+// Pairing at its thresholds, on horizontal and oblique strokes whose
+// band is black in Plan1. A full pairing needs a length ratio below 1.25;
+// facing vectors need angles closer than Seuil_penteV; the lines joining
+// the ends may cross at most 4 white pixels. The thickness is the floor of
+// the end distance plus one, which only oblique strokes tell from rounding
+// up.
+TEST_F(Quads, AppariementAuxSeuils)
+{
+    struct Cas {
+        const char* nom;
+        Seg r, t;
+        int pente;       // Seuil_penteV
+        int blancs;      // white pixels put on column 10 between rows 12 and 19
+        int nb_quads;
+        Seg cote1;       // of the quadrilateral, when there is one: the whole vector
+        int longueur, ep1, ep2;
+        int restants;    // vectors left
+    };
+    const Seg h{10, 20, 110, 20};   // length 100, angle 0
+    const Seg o{10, 100, 90, 40};   // length 100, angle 36
+    const std::vector<Cas> cas = {
+        {"oblique full pairing, ends 8.94 apart", {10, 20, 110, 70}, {114, 62, 14, 12}, 10, 0, 1, {10, 20, 110, 70}, 112, 9, 9, 0},
+        {"steep full pairing, ends 8.94 apart", {20, 10, 70, 110}, {78, 106, 28, 6}, 10, 0, 1, {20, 10, 70, 110}, 112, 9, 9, 0},
+        {"ratio 100/81 pairs fully", h, {100, 10, 19, 10}, 10, 0, 1, h, 100, 11, 11, 0},
+        {"ratio 100/80 pairs at an end", h, {100, 10, 20, 10}, 10, 0, 1, {100, 10, 20, 10}, 80, 11, 11, 1},
+        {"ratio 100/79 pairs at an end", h, {100, 10, 21, 10}, 10, 0, 1, {100, 10, 21, 10}, 79, 11, 11, 1},
+        {"oblique ratio 100/82 pairs fully", o, {76, 38, 11, 87}, 10, 0, 1, o, 100, 11, 11, 0},
+        {"oblique ratio 100/80 pairs at an end", o, {76, 38, 12, 86}, 10, 0, 1, {76, 38, 12, 86}, 80, 11, 11, 1},
+        {"oblique ratio 100/79 pairs at an end", o, {76, 38, 13, 85}, 10, 0, 1, {76, 38, 13, 85}, 79, 11, 11, 1},
+        {"angles 0 and 2, Seuil_penteV 3", h, {110, 10, 10, 14}, 3, 0, 1, {110, 10, 10, 14}, 101, 7, 11, 0},
+        {"angles 0 and 2, Seuil_penteV 2", h, {110, 10, 10, 14}, 2, 0, 0, {}, 0, 0, 0, 2},
+        {"angles 36 and 37, Seuil_penteV 2", o, {76, 38, 11, 87}, 2, 0, 1, o, 100, 11, 11, 0},
+        {"angles 36 and 37, Seuil_penteV 1", o, {76, 38, 11, 87}, 1, 0, 0, {}, 0, 0, 0, 2},
+        {"4 white pixels between the ends", h, {110, 10, 10, 10}, 10, 4, 1, h, 100, 11, 11, 0},
+        {"5 white pixels between the ends", h, {110, 10, 10, 10}, 10, 5, 0, {}, 0, 0, 0, 2},
+    };
+    for (const Cas& c : cas) {
+        for (bool direct : {false, true}) {
+            const std::string nom = std::string(c.nom) + (direct ? ", literal scan" : "");
+            tmtest::Remise_a_zero();
+            Parametres({{"Seuil_penteV", std::to_string(c.pente)}});
+            tmtest::Image_blanche(130, 130);
+            tmtest::Rectangle_noir(Plan1, 1, 1, 129, 129);
+            for (int y = 12; y < 12 + c.blancs; y++) Ecrit_pixel(10, y, 0, Plan1);
+            Ajoute(c.r);
+            Ajoute(c.t);
+            if (direct) Construction_quads_directe();
+            else Construction_quads();
+            EXPECT_EQ(Nb_quads, c.nb_quads) << nom;
+            if (c.nb_quads == 1 && Liste_quads) {
+                const Quad* q = Liste_quads;
+                EXPECT_EQ((Seg{q->x1i, q->y1i, q->x1f, q->y1f}), c.cote1) << nom;
+                EXPECT_EQ(q->length, c.longueur) << nom;
+                EXPECT_EQ(q->thickness1, c.ep1) << nom;
+                EXPECT_EQ(q->thickness2, c.ep2) << nom;
+            }
+            EXPECT_EQ(Compte_liste(Liste_vecteurs), c.restants) << nom;
+        }
+    }
+}
+
 // The first-end pairing seen while it happens: the cut reference keeps etat 1
 // and is the next reference (the log shows it finding no partner).
 TEST_F(Quads, ReferenceCoupeeResteEligible)
