@@ -12,7 +12,8 @@ int32_t Largeur = 0, Hauteur = 0, Octets_ligne = 0;
 void Efface_P2()
 {
     const size_t n = static_cast<size_t>(Plan2.haut) * Plan2.octets;
-    if (n <= Plan2.pixels.size()) std::memset(Plan2.pixels.data(), 0xFF, n);
+    // No image: no buffer (memset may not be handed a null pointer, even for 0 bytes).
+    if (n != 0 && n <= Plan2.pixels.size()) std::memset(Plan2.pixels.data(), 0xFF, n);
 }
 
 void Copie_P2_P1()

@@ -67,6 +67,13 @@ std::string Fixe(double v, int decimales)
     return std::string(buf, r.ptr);
 }
 
+std::string Scientifique(double v)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 6);
+    return std::string(buf, r.ptr);
+}
+
 int Angle_arc(int a1, int a2)
 {
     int a = a1 - a2;

@@ -1,4 +1,4 @@
-// Helpers shared by the result writers (private to output/).
+// Helpers shared by the result writers and the spotting export.
 #pragma once
 #include <cstdio>
 #include <string>
@@ -21,6 +21,9 @@ void Ajoute(std::string& s, const char* format, ...) __attribute__((format(print
 // Fixed-point text with `decimales` digits, always with a '.' (the %.Nf of
 // the C locale, whatever locale the process runs in).
 std::string Fixe(double v, int decimales);
+// The %e of the C locale (six decimals, at least two exponent digits, always
+// a '.'), whatever locale the process runs in.
+std::string Scientifique(double v);
 
 // Angle between the directions of an arc's two ends, folded into 0..90.
 int Angle_arc(int a1, int a2);

@@ -23,7 +23,9 @@ struct Quad {
     double score = 0.0;
     uint8_t thickness1 = 0, thickness2 = 0;      // low 8 bits of the thickness
     uint8_t reserve = 0;
-    uint8_t niveau = 0;
+    // Breadth-first level of the loop search, then the number of the symbol
+    // that took the quadrilateral (0 = free). Wide enough for any symbol count.
+    int32_t niveau = 0;
     Quad* suivant = nullptr;
     Quad* precedent = nullptr;
 };
