@@ -1,5 +1,7 @@
 // The true-colour picture of the colour window (FImgC) and the coloured
 // drawings. The window only shows the picture; everything drawn is here.
+// Picture coordinates are plane coordinates: x the column, y the row from
+// the top, so a coloured view lines up with Plan1 and Plan2.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -16,17 +18,36 @@ struct ImageCouleur {
 extern ImageCouleur Image_couleur;
 
 constexpr uint32_t Rgb(int r, int g, int b) { return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
+constexpr uint32_t Blanc = Rgb(255, 255, 255), Noir = Rgb(0, 0, 0), Rouge = Rgb(255, 0, 0);
 
-// Erase: Largeur x Hauteur, white inside (1,1)-(Largeur-1,Hauteur-1).
+// Erase: the picture becomes Largeur x Hauteur and the rectangle
+// (1,1)-(Largeur-1,Hauteur-1), right and bottom edges excluded, white. The
+// one-pixel frame keeps what it held; pixels new to the picture start white.
 void Efface_couleur();
-// The toolkit's line: from (x1,y1) to (x2,y2), end pixel left out.
+// The toolkit's line: from (x1,y1) towards (x2,y2) on the same digital line
+// as Trace_ligne, the end pixel left out, clipped to the picture.
 void Ligne_couleur(int x1, int y1, int x2, int y2, uint32_t couleur);
 // Closed polygon through the four points in order, filled, black outline.
+// Notes: a pixel is filled when its centre (x + 0.5, y + 0.5) lies inside the
+// polygon by the even-odd rule, so a self-crossing (bow-tie) outline leaves
+// the part covered twice unfilled; the outline is then drawn over the fill
+// with four colour lines, each starting where the previous one ended, which
+// sets every corner.
 void Quad_couleur(const int xs[4], const int ys[4], uint32_t remplissage);
-// 24-bit BMP; false when the file could not be written.
+// 24-bit BMP: 54-byte header, bottom-up rows padded to 4 bytes. False when
+// the file could not be written.
 bool Sauve_couleur(const std::string& chemin);
+// The picture value at (x, y); white outside.
+uint32_t Lit_couleur(int x, int y);
 
-// "Colored Quad.", "Graph with colors (quad)", the symbol outlines.
+// Fill colour of a quadrilateral by its score: each bound belongs to the
+// upper interval; 0.8 and above, 1.0 and above included, is black.
+uint32_t Couleur_score(double s);
+// Colour of a relation in the graph drawing; black for an unknown type.
+uint32_t Couleur_type(char type);
+
+// The quadrilaterals by score (nothing at all when Nb_quads is 0), the
+// quadrilateral graph in colours, the symbol outlines in red.
 void Quads_couleur(Quad* tete);
 void Graphe_couleur(ArcQQ* tete);
 void Symboles_couleur(Symbole* tete);

@@ -54,39 +54,6 @@ int Point_dans_quad(int px, int py, int x1, int y1, int x2, int y2, int x3, int 
     return n & 1;
 }
 
-namespace {
-// Walks the digital line from (x0, y0) towards (x1, y1), end pixel excluded.
-template <class F>
-void Parcours_ligne(int x0, int y0, int x1, int y1, F&& pixel)
-{
-    const int dx = Val_abs(x1 - x0), dy = Val_abs(y1 - y0);
-    const int sx = x1 - x0 > 0 ? 1 : -1, sy = y1 - y0 > 0 ? 1 : -1;
-    int x = x0, y = y0;
-    if (dx > dy) {
-        int e = 2 * dy - dx;
-        for (int i = 0; i < dx; i++) {
-            pixel(x, y);
-            x += sx;
-            if (e < 0) e += 2 * dy;
-            else {
-                e += 2 * dy - 2 * dx;
-                y += sy;
-            }
-        }
-    } else {
-        int e = 2 * dx - dy;
-        for (int i = 0; i < dy; i++) {
-            pixel(x, y);
-            y += sy;
-            if (e < 0) e += 2 * dx;
-            else {
-                e += 2 * dx - 2 * dy;
-                x += sx;
-            }
-        }
-    }
-}
-}  // namespace
 
 void Trace_ligne(int x0, int y0, int x1, int y1, int valeur)
 {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/core/dessin_ligne_commande.h"
 #include "app/core/frontends.h"
 #include "app/core/shell.h"
 #include "graph/arcs.h"
@@ -44,10 +45,13 @@ int Main_ligne_commande(int argc, char** argv)
             "construction with the thresholds of ./param.dat, then writes ./Rlignaxe.dat\n"
             "(text results) and ./Rlignaxe.gxl (GXL graph; Format_GXL = 1 gives the\n"
             "matcher variant). Exit status 0 when both files were written for a loaded image.\n"
+            "  --draw WHAT IMAGE OUT  draws WHAT (vectors, quads, ccs, axes, graph, symbols,\n"
+            "             colored-quads, colored-graph) of IMAGE into OUT, PNG or .svg\n"
             "  --help     this text\n"
             "  --version  the program's version\n");
         return 0;
     }
+    if (std::strcmp(arg, "--draw") == 0) return Main_dessin(argc, argv);
     if (std::strcmp(arg, "--version") == 0) {
         std::printf("Tracemorph V%s\n", TRACEMORPH_VERSION);
         return 0;

@@ -1,0 +1,115 @@
+#include <zlib.h>
+
+#include <cstdio>
+
+#include "draw/export_dessin.h"
+#include "draw/image_couleur.h"
+
+namespace {
+
+void Ajoute_u32(std::string& o, uint32_t v)
+{
+    for (int d = 24; d >= 0; d -= 8) o.push_back(static_cast<char>((v >> d) & 0xFF));
+}
+
+void Ajoute_chunk(std::string& o, const char* type, std::string_view donnees)
+{
+    Ajoute_u32(o, static_cast<uint32_t>(donnees.size()));
+    const size_t debut = o.size();
+    o.append(type, 4);
+    o.append(donnees);
+    const auto* p = reinterpret_cast<const Bytef*>(o.data() + debut);
+    Ajoute_u32(o, static_cast<uint32_t>(crc32(0L, p, static_cast<uInt>(o.size() - debut))));
+}
+
+}  // namespace
+
+std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleur, std::string_view lignes)
+{
+    const int canaux = type_couleur == 2 ? 3 : 1;
+    const size_t octets_ligne = (static_cast<size_t>(largeur) * canaux * profondeur + 7) / 8;
+    // Every row starts with its filter byte, 0 (none).
+    std::string brut;
+    brut.reserve((octets_ligne + 1) * static_cast<size_t>(hauteur));
+    for (int y = 0; y < hauteur; y++) {
+        brut.push_back('\0');
+        brut.append(lignes.substr(static_cast<size_t>(y) * octets_ligne, octets_ligne));
+    }
+    uLongf taille = compressBound(static_cast<uLong>(brut.size()));
+    std::string compresse(taille, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(compresse.data()), &taille, reinterpret_cast<const Bytef*>(brut.data()),
+                  static_cast<uLong>(brut.size()), Z_DEFAULT_COMPRESSION) != Z_OK)
+        return {};
+    compresse.resize(taille);
+
+    std::string o = "\x89PNG\r\n\x1a\n";
+    std::string ihdr;
+    Ajoute_u32(ihdr, static_cast<uint32_t>(largeur));
+    Ajoute_u32(ihdr, static_cast<uint32_t>(hauteur));
+    ihdr.push_back(static_cast<char>(profondeur));
+    ihdr.push_back(static_cast<char>(type_couleur));
+    ihdr.append(3, '\0');  // deflate, adaptive filtering, no interlace
+    Ajoute_chunk(o, "IHDR", ihdr);
+    Ajoute_chunk(o, "IDAT", compresse);
+    Ajoute_chunk(o, "IEND", {});
+    return o;
+}
+
+std::string Png_plan(const PlanImage& p)
+{
+    const int w = p.larg, h = p.haut;
+    const size_t octets_ligne = (static_cast<size_t>(w) + 7) / 8;
+    // In a 1-bit grey PNG a 1 bit is white, as in the planes.
+    std::string lignes(octets_ligne * static_cast<size_t>(h), '\xff');
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++)
+            if (Lit_pixel(x, y, p)) lignes[static_cast<size_t>(y) * octets_ligne + x / 8] &= static_cast<char>(~(0x80 >> (x % 8)));
+    return Encode_png(w, h, 1, 0, lignes);
+}
+
+std::string Png_couleur_sur(const PlanImage& fond)
+{
+    const int w = fond.larg, h = fond.haut;
+    constexpr uint32_t gris = Rgb(205, 205, 205);
+    std::string lignes;
+    lignes.reserve(static_cast<size_t>(w) * h * 3);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            uint32_t c = Lit_couleur(x, y);
+            if (c == Blanc && Lit_pixel(x, y, fond)) c = gris;
+            lignes.push_back(static_cast<char>(c >> 16));
+            lignes.push_back(static_cast<char>(c >> 8));
+            lignes.push_back(static_cast<char>(c));
+        }
+    return Encode_png(w, h, 8, 2, lignes);
+}
+
+std::string Base64(std::string_view octets)
+{
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string o;
+    o.reserve((octets.size() + 2) / 3 * 4);
+    size_t i = 0;
+    const auto b = [&](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(octets[k])); };
+    for (; i + 3 <= octets.size(); i += 3) {
+        const uint32_t v = b(i) << 16 | b(i + 1) << 8 | b(i + 2);
+        for (int d = 18; d >= 0; d -= 6) o.push_back(alphabet[(v >> d) & 63]);
+    }
+    const size_t reste = octets.size() - i;
+    if (reste > 0) {
+        const uint32_t v = b(i) << 16 | (reste == 2 ? b(i + 1) << 8 : 0);
+        o.push_back(alphabet[(v >> 18) & 63]);
+        o.push_back(alphabet[(v >> 12) & 63]);
+        o.push_back(reste == 2 ? alphabet[(v >> 6) & 63] : '=');
+        o.push_back('=');
+    }
+    return o;
+}
+
+bool Ecrit_octets(const std::string& chemin, std::string_view octets)
+{
+    std::FILE* f = std::fopen(chemin.c_str(), "wb");
+    if (!f) return false;
+    const bool ok = std::fwrite(octets.data(), 1, octets.size(), f) == octets.size();
+    return std::fclose(f) == 0 && ok;
+}
