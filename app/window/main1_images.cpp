@@ -7,7 +7,7 @@
 #include "app/window/image_w1.h"
 #include "app/window/main1.h"
 #include "app/window/main1_outils.h"
-#include "draw/image_couleur.h"
+#include "draw/commandes_couleur.h"
 #include "image/planes.h"
 #include "image/zoom.h"
 
@@ -57,21 +57,9 @@ void TMain1::Montre_couleur(bool modal)
     if (modal) interactions_->Execute_fimgc(f);
 }
 
-void TMain1::AfficheCouleur1Click() { Montre_couleur(true); }
-
-void TMain1::EffaceCouleur1Click()
-{
-    Efface_couleur();
-    Montre_couleur(false);
-}
-
-void TMain1::SauveCouleur1Click()
-{
-    // Cancel keeps the proposed name, which is then used.
-    std::string nom = "img.bmp";
-    Saisie(nom, "Quel Nom (.bmp) ?");
-    if (!Sauve_couleur(nom)) Message_erreur("Ouverture " + nom + " impossible !");
-}
+void TMain1::AfficheCouleur1Click() { Commande_affiche_couleur(); }
+void TMain1::EffaceCouleur1Click() { Commande_efface_couleur(); }
+void TMain1::SauveCouleur1Click() { Commande_sauve_couleur(); }
 
 void TMain1::Plan2_1Click()
 {

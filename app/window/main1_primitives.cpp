@@ -2,8 +2,8 @@
 // window. In step-by-step mode they pause on each record, so they run as
 // long commands.
 #include "app/window/main1.h"
+#include "draw/commandes_couleur.h"
 #include "draw/dessin.h"
-#include "draw/image_couleur.h"
 #include "graph/arcs.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
@@ -34,20 +34,14 @@ void TMain1::Squelette1Click()
 
 void TMain1::Graphe1Click()
 {
-    Commande_longue([] {
-        Dessin_arcs_QQ(Liste_arcs_QQ);
-        Dessin_arcs_VV(Liste_arcs_VV);
-        Dessin_arcs_QV(Liste_arcs_QV);
-        Signal_fin();
-    });
+    Commande_longue(Dessin_graphe_complet);
     Repeint();
 }
 
 void TMain1::GrapheCouleur1Click()
 {
     // Drawn into the colour picture only; "Display" shows it.
-    Commande_longue([] { Graphe_couleur(Liste_arcs_QQ); });
-    Montre_couleur(false);
+    Commande_longue(Commande_graphe_couleur);
     Repeint();
 }
 
@@ -65,16 +59,11 @@ void TMain1::Quadslctifs1Click()
 
 void TMain1::Caractres2Click()
 {
-    Commande_longue([] {
-        Dessin_symboles(Liste_symboles);
-        Symboles_couleur(Liste_symboles);
-    });
+    Commande_longue(Commande_boites_symboles);
     Repeint();
-    Montre_couleur(true);
 }
 
 void TMain1::QuadsCouleur1Click()
 {
-    Commande_longue([] { Quads_couleur(Liste_quads); });
-    Montre_couleur(true);
+    Commande_longue(Commande_quads_couleur);
 }

@@ -779,13 +779,12 @@ private slots:
         QCOMPARE(it_->fimgc_montree, 1);
         QVERIFY(vue.isEmpty());
 
-        Image_couleur.largeur = 40;
-        Image_couleur.hauteur = 30;
-        Image_couleur.pixels.assign(40 * 30, Rgb(255, 255, 255));
-        Image_couleur.pixels[2 * 40 + 3] = Rgb(255, 0, 0);
-        w_->GrapheCouleur1->trigger();  // refreshes, does not show
+        Charge(40, 30);
+        w_->GrapheCouleur1->trigger();  // erases to the image's size, refreshes, does not show
         QCOMPARE(it_->fimgc_montree, 1);
         QCOMPARE(f.ImgC->size(), QSize(40, 30));
+        Image_couleur.pixels[2 * 40 + 3] = Rgb(255, 0, 0);
+        // Without quadrilaterals or symbols the picture is shown as it is.
         for (QAction* a : {w_->AfficheCouleur1, w_->QuadsCouleur1, w_->Caractres2}) {
             vue = {};
             a->trigger();
@@ -794,6 +793,10 @@ private slots:
             QCOMPARE(blanc, QColor(255, 255, 255));
         }
         QCOMPARE(it_->fimgc_montree, 4);
+        // Cancel in "Save in file" saves under the proposed name.
+        w_->SauveCouleur1->trigger();
+        QCOMPARE(QFileInfo("img.bmp").size(), qint64(54 + 120 * 30));
+        QFile::remove("img.bmp");
         Image_couleur = {};
     }
 
