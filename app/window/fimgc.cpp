@@ -51,7 +51,10 @@ void TFImgC::Rafraichit()
     QSize voulu = taille_;
     if (const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen()) {
         const QRect dispo = ecran->availableGeometry();
-        voulu = voulu.boundedTo(QSize(dispo.width() * 9 / 10, dispo.height() * 9 / 10));
+        // Whole on the screen from where the window stands; scroll bars beyond.
+        const QPoint coin = pos();
+        voulu = voulu.boundedTo(QSize(dispo.right() - std::max(coin.x(), dispo.left()) - 20,
+                                      dispo.bottom() - std::max(coin.y(), dispo.top()) - 40));
     }
     resize(std::max(100, voulu.width()), std::max(100, voulu.height()));
 }
