@@ -1,6 +1,107 @@
 #include "batch/batch.h"
 
-// Placeholder until batch processing lands.
-int Complete_analysis(int) { return 1; }
-void CyclesB1Click() {}
-int OuvrirLot1Click() { return 0; }
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "batch/resultats_lot.h"
+#include "graph/arcs.h"
+#include "graph/construction.h"
+#include "image/chargement.h"
+#include "image/param.h"
+#include "image/planes.h"
+#include "output/resultats.h"
+#include "spotting/spotting.h"
+#include "vecto/records.h"
+#include "vecto/vectorisation.h"
+
+int Complete_analysis(int mode)
+{
+    Commande_vectorisation();
+    if (mode != 1) Commande_graphe();
+    if (mode != 1 && mode != 2) LiaisonsB1Click();
+    return 1;
+}
+
+void CyclesB1Click()
+{
+    if (Plan_courant && Nb_quads == 0) {
+        Efface_texte();
+        Complete_analysis(4);
+    }
+    Signal_fin();
+}
+
+static std::string Liste_symboles_courante() { return Rep_travail + "/tmpsymb.gxl"; }
+
+static bool Existe(const std::string& chemin)
+{
+    std::FILE* f = std::fopen(chemin.c_str(), "rb");
+    if (f) std::fclose(f);
+    return f != nullptr;
+}
+
+bool Ouvre_image_lot(const std::string& chemin)
+{
+    Efface_texte();
+    Ecrit_texte(1, chemin);
+    Open(chemin);
+    std::remove(Liste_symboles_courante().c_str());
+    std::remove((chemin + ".xml").c_str());
+    return Plan_courant != nullptr;
+}
+
+bool Ecrit_fichiers_image(const std::string& chemin)
+{
+    bool ecrits = Ecrit_resultats_texte(chemin + ".dat", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
+                                        Liste_arcs_VV, Liste_arcs_QV);
+    const int format = Lit_param_entier("Format_GXL");
+    ecrits = Ecrit_graphe_gxl(chemin + ".gxl", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV,
+                              Liste_arcs_QV, format) &&
+             ecrits;
+    // Without quadrilaterals the spotting's list is the empty one; an image
+    // that did not load may not have reached the spotting at all, and must
+    // still get its empty list rather than none.
+    if (Nb_quads == 0 && !Existe(Liste_symboles_courante())) {
+        if (std::FILE* f = std::fopen(Liste_symboles_courante().c_str(), "wb")) {
+            std::fputs("\n<symbolist>\n\n</symbolist>\n\n", f);
+            std::fclose(f);
+        }
+    }
+    Copie_symboles(chemin + ".xml");
+    return ecrits && Existe(chemin + ".xml");
+}
+
+void Fin_image_lot(int rang, int total, const std::string& chemin)
+{
+    Progression_init(0, total);
+    for (int k = 0; k < rang; k++) Progression_pas();
+    Frontend_courant().batch_image_done(rang, total, chemin);
+}
+
+int OuvrirLot1Click()
+{
+    const std::string chemin_resultats = Rep_travail + "/FINAL_RESULTS.GRE";
+    std::FILE* f = Ouvre_resultats_lot(chemin_resultats);
+    if (!f) return 1;
+    bool tout_bon = true;
+    std::vector<std::string> images;
+    if (Frontend_courant().choose_images(images)) {
+        const int n = static_cast<int>(images.size());
+        for (int i = 0; i < n; i++) {
+            const std::string& chemin = images[static_cast<size_t>(i)];
+            const bool chargee = Ouvre_image_lot(chemin);
+            Complete_analysis(4);
+            const bool ecrits = Ecrit_fichiers_image(chemin);
+            const bool symboles = Ecrit_entree_lot(f, chemin);
+            tout_bon = tout_bon && chargee && ecrits && symboles;
+            Ferme_image();
+            Fin_image_lot(i + 1, n, chemin);
+        }
+    }
+    tout_bon = Ferme_resultats_lot(f, chemin_resultats) && tout_bon;
+    Efface_texte();
+    Ecrit_texte(1, "Batch done.");
+    return tout_bon ? 0 : 1;
+}

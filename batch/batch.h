@@ -1,5 +1,6 @@
 // Complete analysis and batch processing.
 #pragma once
+#include <string>
 
 // Vectorisation, then (unless mode is 1) graph construction, then (unless
 // mode is 1 or 2) symbol spotting, on the loaded image. Returns 1.
@@ -13,3 +14,17 @@ void CyclesB1Click();
 // .xml, and gathers the symbols. Returns 0 when every image loaded and all
 // its files were written, 1 otherwise.
 int OuvrirLot1Click();
+
+// The two halves of one image's batch analysis, around Complete_analysis(4)
+// (a batch worker runs the analysis itself in its own directory).
+// Logs the path, opens the image and removes the symbol lists an earlier run
+// left (Rep_travail's tmpsymb.gxl and the image's .xml), so that a step that
+// fails can never hand on another image's symbols. True when it loaded.
+bool Ouvre_image_lot(const std::string& chemin);
+// Writes chemin + ".dat", ".gxl" (Format_GXL) and ".xml" (the symbol list).
+// An image without quadrilaterals whose spotting left no symbol list gets
+// the empty one. True when the three files were written.
+bool Ecrit_fichiers_image(const std::string& chemin);
+// After the image number `rang` (from 1) of `total`: the progress bar at
+// rang of (0, total), and the front end told.
+void Fin_image_lot(int rang, int total, const std::string& chemin);

@@ -87,9 +87,7 @@ char Normalise_type(char& type)
     return type;
 }
 
-// Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when the
-// bytes there are not a valid, shortest-form sequence.
-static size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c)
+size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c)
 {
     const auto o = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char b = o(i);

@@ -1,4 +1,4 @@
-// Helpers shared by the result writers and the spotting export.
+// Helpers shared by the result writers, the spotting export and the batch results file.
 #pragma once
 #include <cstdio>
 #include <string>
@@ -29,6 +29,10 @@ std::string Scientifique(double v);
 int Angle_arc(int a1, int a2);
 // The written form of a relation: "~" and "_" become "S" in the arc itself.
 char Normalise_type(char& type);
+
+// Decodes one UTF-8 sequence at s[i] into c; returns its length, or 0 when
+// the bytes there are not a valid, shortest-form sequence.
+size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c);
 
 // Text made safe for an XML attribute value: & < > " ' escaped, tab, LF
 // and CR as character references, bytes that are not UTF-8 taken as

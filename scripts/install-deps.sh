@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, when missing.
 set -euo pipefail
 paquets=(cmake g++ make pkg-config libgtest-dev qt6-base-dev qt6-multimedia-dev
-         libvips-dev potrace libxml2-utils zlib1g-dev)
+         libvips-dev potrace libxml2-utils zlib1g-dev parallel)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manquants+=("$p")

@@ -50,3 +50,19 @@ void FrontendConsole::message_box(std::string_view text, std::string_view captio
                  static_cast<int>(text.size()), text.data());
     std::fflush(stderr);
 }
+
+bool FrontendLot::choose_images(std::vector<std::string>& files)
+{
+    if (images_.empty()) return false;
+    files = images_;
+    return true;
+}
+
+void FrontendLot::batch_image_done(int done, int total, std::string_view image)
+{
+    if (!isatty(STDERR_FILENO)) return;
+    // \r and the clearing spaces take the place of the percentage, if shown.
+    std::fprintf(stderr, "\r      \r[%d/%d] %.*s\n", done, total, static_cast<int>(image.size()), image.data());
+    std::fflush(stderr);
+    derniere_pct_ = -1;
+}

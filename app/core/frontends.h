@@ -17,9 +17,21 @@ public:
     void progress(int minimum, int maximum, int position, bool visible) override;
     void message_box(std::string_view text, std::string_view caption) override;
     void flush();  // ends the current stdout line, if any
-private:
+protected:
     bool ligne_ouverte_ = false;
-    int derniere_pct_ = -1;
+    int derniere_pct_ = -1;  // the percentage shown on stderr, -1 none
+};
+
+// The console front end of a batch without a window: the file dialog
+// answers with the given list (an empty list is a cancelled dialog), and on
+// a terminal each finished image gets its progress line on stderr.
+class FrontendLot : public FrontendConsole {
+public:
+    explicit FrontendLot(std::vector<std::string> images) : images_(std::move(images)) {}
+    bool choose_images(std::vector<std::string>& files) override;
+    void batch_image_done(int done, int total, std::string_view image) override;
+private:
+    std::vector<std::string> images_;
 };
 
 // Records everything for tests; Saisie answers come from a queue

@@ -47,6 +47,9 @@ public:
     // The batch's file-open dialog (multiple selection): fills `files` in the
     // order chosen and returns true, or returns false when cancelled.
     virtual bool choose_images(std::vector<std::string>& files) { (void)files; return false; }
+    // A batch finished its image number `done` (from 1) of `total`.
+    virtual void batch_image_done(int done, int total, std::string_view image)
+    { (void)done; (void)total; (void)image; }
     // The colour picture changed; `modal` asks to show the colour window and
     // wait until the user closes it.
     virtual void show_colour_image(bool modal) { (void)modal; }

@@ -1,6 +1,10 @@
 #include "tests/support/support.h"
 
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <fstream>
 #include <random>
@@ -189,6 +193,55 @@ std::string Lit_texte(const fs::path& p)
 {
     std::ifstream f(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+bool Xml_bien_forme(const fs::path& p)
+{
+    return std::system(("xmllint --noout '" + p.string() + "' 2>/dev/null").c_str()) == 0;
+}
+
+Execution Lance_programme(const std::string& programme, const fs::path& courant, const std::vector<std::string>& args,
+                          const std::vector<std::pair<std::string, std::string>>& env)
+{
+    static std::mt19937_64 rng(std::random_device{}());
+    const std::string base = (fs::temp_directory_path() / ("tracemorph-run-" + std::to_string(::getpid()) + "-" +
+                                                          std::to_string(rng())))
+                                 .string();
+    const std::string out = base + ".out", err = base + ".err";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(courant.c_str()) != 0) ::_exit(126);
+        ::unsetenv("DISPLAY");
+        ::unsetenv("WAYLAND_DISPLAY");
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
+        const int nul = ::open("/dev/null", O_RDONLY);
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(nul, 0);
+        ::dup2(o, 1);
+        ::dup2(e, 2);
+        std::vector<char*> argv{const_cast<char*>(programme.c_str())};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(programme.c_str(), argv.data());
+        ::_exit(127);
+    }
+    Execution r;
+    int st = 0;
+    ::waitpid(pid, &st, 0);
+    r.statut = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    r.sortie = Lit_texte(out);
+    r.erreurs = Lit_texte(err);
+    fs::remove(out);
+    fs::remove(err);
+    return r;
+}
+
+Execution Lance_tracemorph(const fs::path& courant, const std::vector<std::string>& args,
+                           const std::vector<std::pair<std::string, std::string>>& env)
+{
+    return Lance_programme(TM_BUILD_DIR "/tracemorph", courant, args, env);
 }
 
 }  // namespace tmtest

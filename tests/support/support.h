@@ -66,4 +66,20 @@ void Ecrit_fichier(const std::filesystem::path& p, const std::vector<uint8_t>& o
 std::vector<uint8_t> Lit_fichier(const std::filesystem::path& p);
 std::string Lit_texte(const std::filesystem::path& p);
 
+// xmllint accepts the file as well-formed XML.
+bool Xml_bien_forme(const std::filesystem::path& p);
+
+// A run of a program (found on PATH when not a path), or of the built
+// tracemorph, from directory `courant`: stdin from /dev/null, no display,
+// `env` added to the environment, stdout and stderr captured.
+struct Execution {
+    int statut = -1;  // exit status, or 128 + the signal
+    std::string sortie, erreurs;
+};
+Execution Lance_programme(const std::string& programme, const std::filesystem::path& courant,
+                          const std::vector<std::string>& args,
+                          const std::vector<std::pair<std::string, std::string>>& env = {});
+Execution Lance_tracemorph(const std::filesystem::path& courant, const std::vector<std::string>& args,
+                           const std::vector<std::pair<std::string, std::string>>& env = {});
+
 }  // namespace tmtest

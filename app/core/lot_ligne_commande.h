@@ -1,0 +1,30 @@
+// Batch processing without a window: `--batch [--jobs N] IMAGE...`,
+// `--gather IMAGE...`, and the hidden worker a parallel batch starts.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "app/core/frontends.h"
+
+// The hidden option that starts a worker: WORKER_OPTION DIRECTORY.
+inline constexpr const char* kOptionOuvrier = "--batch-worker";
+
+// Entry for argv[1] being "--batch", "--gather" or the worker option, with
+// Rep_travail the current directory. Returns the process exit status: 0 when
+// every image loaded and all its files were written, 1 when one failed,
+// 2 for a usage error (a usage line on stderr).
+int Main_lot_ligne_commande(int argc, char** argv);
+
+// The batch of the "&Batch Processing" command over `images` in `jobs`
+// worker processes; FINAL_RESULTS.GRE and every per-image file come out
+// byte for byte as from the run in this process. Same return value.
+int Lot_parallele(const std::vector<std::string>& images, int jobs);
+
+// A worker of Lot_parallele, with `repertoire` as its working directory.
+// Reads requests from stdin, each three NUL-ended texts: the file for its
+// log, the file for its messages, the image (a path as the user gave it,
+// resolved from the current directory). Analyses the image, writes its .dat,
+// .gxl and .xml, then answers on descriptor 3 with a line holding 0 (loaded
+// and all three files written), 1 (failed) or 3 (could not work in
+// `repertoire`). Returns 0 at the end of the requests.
+int Ouvrier_lot(const std::string& repertoire, FrontendConsole& console);

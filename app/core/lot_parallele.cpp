@@ -1,0 +1,423 @@
+// The batch spread over worker processes. A worker is this program started
+// again with the hidden worker option, in the current directory (so relative
+// image paths mean the same), with a private working directory of its slot
+// in place of Rep_travail: the converter's tmp.bmp, the symbol list
+// tmpsymb.gxl, the tests directory and the matchers' exchange files are then
+// never shared. A worker lives for many images (starting one costs more
+// than analysing a page); it takes one image at a time through its stdin and
+// answers through a pipe, so an idle slot always gets the next image. The
+// results file is written here, in selection order, from the .xml copies the
+// workers leave beside the images.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/core/lot_ligne_commande.h"
+#include "app/core/shell.h"
+#include "batch/batch.h"
+#include "batch/resultats_lot.h"
+#include "image/chargement.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+// ---- Worker side ------------------------------------------------------------
+
+namespace {
+
+bool Redirige(int fd, const std::string& fichier)
+{
+    const int f = ::open(fichier.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (f < 0) return false;
+    const bool ok = ::dup2(f, fd) == fd;
+    ::close(f);
+    return ok;
+}
+
+// One image: opened from the start directory `depart`, analysed in
+// Rep_travail (the matchers exchange their files in the current directory),
+// its files written from `depart` again.
+int Analyse_image_ouvrier(const std::string& depart, const std::string& image)
+{
+    const bool chargee = Ouvre_image_lot(image);
+    if (::chdir(Rep_travail.c_str()) != 0) return 3;
+    Complete_analysis(4);
+    if (::chdir(depart.c_str()) != 0) return 3;
+    const bool ecrits = Ecrit_fichiers_image(image);
+    Ferme_image();
+    return chargee && ecrits ? 0 : 1;
+}
+
+}  // namespace
+
+int Ouvrier_lot(const std::string& repertoire, FrontendConsole& console)
+{
+    const std::string depart = Rep_travail;
+    Rep_travail = repertoire;
+    std::string journal, messages, image;
+    while (std::getline(std::cin, journal, '\0') && std::getline(std::cin, messages, '\0') &&
+           std::getline(std::cin, image, '\0')) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        Redirige(STDOUT_FILENO, journal);
+        Redirige(STDERR_FILENO, messages);
+        const int code = Analyse_image_ouvrier(depart, image);
+        console.flush();
+        std::fflush(stderr);
+        const std::string reponse = std::to_string(code) + "\n";
+        if (::write(3, reponse.data(), reponse.size()) != static_cast<ssize_t>(reponse.size())) return 3;
+        if (code == 3) return 3;
+    }
+    return 0;
+}
+
+// ---- Parent side ------------------------------------------------------------
+
+namespace {
+
+enum class Etat { attente, en_cours, fini };
+
+struct Travail {
+    std::string image;
+    size_t origine = 0;  // first entry writing the same files; itself if none
+    Etat etat = Etat::attente;
+    int code = 0;          // the worker's answer
+    std::string panne;     // why the worker gave no answer; empty when it did
+};
+
+struct Ouvrier {
+    std::string repertoire;
+    pid_t pid = -1;
+    int demandes = -1;      // write end of the worker's stdin
+    int reponses = -1;      // read end of its descriptor 3
+    long travail = -1;      // entry being analysed, -1 when idle
+    std::string recu;
+};
+
+// The files an entry writes are the image's path plus a suffix: two entries
+// write the same files when their directories are the same directory and
+// their file names are equal.
+std::string Cle_fichiers(const std::string& image)
+{
+    std::error_code ec;
+    const fs::path p(image);
+    fs::path dossier = fs::weakly_canonical(fs::absolute(p, ec).parent_path(), ec);
+    if (ec) return image;
+    return (dossier / p.filename()).string();
+}
+
+// The slot's working directory: a copy of param.dat (the thresholds of the
+// whole run, whatever happens to the file meanwhile), links to what the
+// analysis only reads, and an empty tests directory when there is one.
+bool Prepare_repertoire(const fs::path& rep)
+{
+    std::error_code ec;
+    const fs::path depart(Rep_travail);
+    if (!fs::create_directory(rep, ec)) return false;
+    if (fs::exists(depart / "param.dat", ec)) fs::copy_file(depart / "param.dat", rep / "param.dat", ec);
+    if (ec) return false;
+    for (const char* nom : {"models", "simgraph", "cxconvert"}) {
+        if (fs::exists(depart / nom, ec)) fs::create_symlink(depart / nom, rep / nom, ec);
+        if (ec) return false;
+    }
+    std::error_code absent;  // a missing entry is not an error here
+    if (fs::is_directory(depart / "tests", absent)) fs::create_directory(rep / "tests", ec);
+    return !ec;
+}
+
+bool Demarre(Ouvrier& o)
+{
+    int demandes[2], reponses[2];
+    if (::pipe2(demandes, O_CLOEXEC) != 0) return false;
+    if (::pipe2(reponses, O_CLOEXEC) != 0) {
+        ::close(demandes[0]);
+        ::close(demandes[1]);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, demandes[0], 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, reponses[1], 3);
+    // This process ignores SIGPIPE while it runs the batch; the worker must not.
+    posix_spawnattr_t attributs;
+    posix_spawnattr_init(&attributs);
+    sigset_t defaut;
+    sigemptyset(&defaut);
+    sigaddset(&defaut, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributs, &defaut);
+    posix_spawnattr_setflags(&attributs, POSIX_SPAWN_SETSIGDEF);
+    char* argv[] = {const_cast<char*>("tracemorph"), const_cast<char*>(kOptionOuvrier),
+                    const_cast<char*>(o.repertoire.c_str()), nullptr};
+    const int r = posix_spawn(&o.pid, "/proc/self/exe", &actions, &attributs, argv, environ);
+    posix_spawnattr_destroy(&attributs);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(demandes[0]);
+    ::close(reponses[1]);
+    if (r != 0) {
+        ::close(demandes[1]);
+        ::close(reponses[0]);
+        o.pid = -1;
+        return false;
+    }
+    o.demandes = demandes[1];
+    o.reponses = reponses[0];
+    o.recu.clear();
+    return true;
+}
+
+// Closes the pipes and waits for the worker; its wait status.
+int Arrete(Ouvrier& o)
+{
+    if (o.demandes >= 0) ::close(o.demandes);
+    if (o.reponses >= 0) ::close(o.reponses);
+    o.demandes = o.reponses = -1;
+    int st = 0;
+    while (o.pid > 0 && ::waitpid(o.pid, &st, 0) < 0 && errno == EINTR) {
+    }
+    o.pid = -1;
+    return st;
+}
+
+bool Envoie(int fd, const std::string& texte)
+{
+    size_t fait = 0;
+    while (fait < texte.size()) {
+        const ssize_t n = ::write(fd, texte.data() + fait, texte.size() - fait);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        fait += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string Cause(int statut_attente)
+{
+    if (WIFSIGNALED(statut_attente)) return "the worker was killed by signal " + std::to_string(WTERMSIG(statut_attente));
+    return "the worker ended with status " + std::to_string(WIFEXITED(statut_attente) ? WEXITSTATUS(statut_attente) : -1);
+}
+
+void Relaie(const fs::path& fichier, std::FILE* vers)
+{
+    std::FILE* f = std::fopen(fichier.c_str(), "rb");
+    if (!f) return;
+    char tampon[8192];
+    size_t n;
+    while ((n = std::fread(tampon, 1, sizeof tampon, f)) > 0) std::fwrite(tampon, 1, n, vers);
+    std::fclose(f);
+    std::fflush(vers);
+}
+
+// The signal that interrupted the batch, 0 while none did.
+volatile sig_atomic_t g_interruption = 0;
+void Note_interruption(int sig) { g_interruption = sig; }
+
+class Lot {
+public:
+    Lot(const std::vector<std::string>& images, const fs::path& racine) : racine_(racine)
+    {
+        std::map<std::string, size_t> premiers;
+        for (size_t i = 0; i < images.size(); i++) {
+            Travail t;
+            t.image = images[i];
+            t.origine = premiers.emplace(Cle_fichiers(images[i]), i).first->second;
+            travaux_.push_back(std::move(t));
+        }
+        distincts_ = premiers.size();
+    }
+    size_t distincts() const { return distincts_; }
+    void ajoute_ouvrier(const std::string& repertoire)
+    {
+        ouvriers_.emplace_back();
+        ouvriers_.back().repertoire = repertoire;
+    }
+    bool sans_ouvrier() const { return ouvriers_.empty(); }
+
+    // Runs every image; the entries go to `f` in selection order as soon as
+    // their turn comes. False when an image failed.
+    bool execute(std::FILE* f)
+    {
+        bool tout_bon = true;
+        while (ecrits_ < travaux_.size() && !g_interruption) {
+            distribue();
+            while (ecrits_ < travaux_.size() && travaux_[travaux_[ecrits_].origine].etat == Etat::fini)
+                tout_bon = ecrit_entree(f) && tout_bon;
+            if (ecrits_ < travaux_.size() && !attend()) break;
+        }
+        for (Ouvrier& o : ouvriers_) {
+            if (g_interruption && o.pid > 0) ::kill(o.pid, SIGTERM);
+            Arrete(o);
+        }
+        return tout_bon && ecrits_ == travaux_.size();
+    }
+
+private:
+    fs::path journal(size_t i, const char* genre) const { return racine_ / (std::to_string(i) + genre); }
+
+    void distribue()
+    {
+        for (Ouvrier& o : ouvriers_) {
+            while (o.travail < 0 && suivant_ < travaux_.size()) {
+                const size_t i = suivant_++;
+                Travail& t = travaux_[i];
+                if (t.origine != i) continue;
+                // An .xml left by an earlier run must never stand for this one.
+                std::remove((t.image + ".xml").c_str());
+                if (o.pid < 0 && !Demarre(o)) {
+                    t.etat = Etat::fini;
+                    t.panne = "the worker could not be started";
+                    continue;
+                }
+                const std::string demande = journal(i, ".out").string() + '\0' + journal(i, ".err").string() + '\0' +
+                                            t.image + '\0';
+                bool envoye = Envoie(o.demandes, demande);
+                if (!envoye) {  // a worker that ended while idle is replaced once
+                    Arrete(o);
+                    envoye = Demarre(o) && Envoie(o.demandes, demande);
+                }
+                if (!envoye) {
+                    t.etat = Etat::fini;
+                    t.panne = o.pid < 0 ? "the worker could not be started" : Cause(Arrete(o));
+                    continue;
+                }
+                t.etat = Etat::en_cours;
+                o.travail = static_cast<long>(i);
+            }
+        }
+    }
+
+    // Waits for an answer or the end of a worker. False when no worker is busy.
+    bool attend()
+    {
+        std::vector<pollfd> fds;
+        std::vector<Ouvrier*> qui;
+        for (Ouvrier& o : ouvriers_) {
+            if (o.travail < 0) continue;
+            fds.push_back({o.reponses, POLLIN, 0});
+            qui.push_back(&o);
+        }
+        if (fds.empty()) return false;
+        if (::poll(fds.data(), fds.size(), -1) < 0) return errno == EINTR;
+        for (size_t k = 0; k < fds.size(); k++) {
+            if (fds[k].revents == 0) continue;
+            Ouvrier& o = *qui[k];
+            Travail& t = travaux_[static_cast<size_t>(o.travail)];
+            char tampon[64];
+            const ssize_t n = ::read(o.reponses, tampon, sizeof tampon);
+            if (n < 0 && errno == EINTR) continue;
+            if (n > 0) o.recu.append(tampon, static_cast<size_t>(n));
+            const auto fin = o.recu.find('\n');
+            if (fin != std::string::npos) {
+                t.code = std::atoi(o.recu.substr(0, fin).c_str());
+                o.recu.erase(0, fin + 1);
+                if (t.code > 1) t.panne = "the worker could not work in its directory";
+            } else if (n > 0) {
+                continue;  // the rest of the answer is still to come
+            } else {
+                t.panne = Cause(Arrete(o));  // died during the image; a new one takes the next
+            }
+            t.etat = Etat::fini;
+            o.travail = -1;
+            if (!t.panne.empty() && o.pid > 0) Arrete(o);
+        }
+        return true;
+    }
+
+    bool ecrit_entree(std::FILE* f)
+    {
+        const Travail& t = travaux_[travaux_[ecrits_].origine];
+        const std::string& image = travaux_[ecrits_].image;
+        Relaie(journal(t.origine, ".out"), stdout);
+        Relaie(journal(t.origine, ".err"), stderr);
+        bool bon;
+        if (t.panne.empty()) {
+            const bool symboles = Ecrit_entree_lot(f, image);
+            bon = symboles && t.code == 0;
+        } else {
+            std::fprintf(stderr, "tracemorph: %s: %s; its entry has no symbols\n", image.c_str(), t.panne.c_str());
+            Ecrit_entree_sans_symboles(f, image);
+            bon = false;
+        }
+        ecrits_++;
+        Fin_image_lot(static_cast<int>(ecrits_), static_cast<int>(travaux_.size()), image);
+        return bon;
+    }
+
+    fs::path racine_;
+    std::vector<Travail> travaux_;
+    std::vector<Ouvrier> ouvriers_;
+    size_t distincts_ = 0, suivant_ = 0, ecrits_ = 0;
+};
+
+}  // namespace
+
+int Lot_parallele(const std::vector<std::string>& images, int jobs)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string modele = std::string(tmp && *tmp ? tmp : "/tmp") + "/tracemorph-batch-XXXXXX";
+    if (!::mkdtemp(modele.data())) {
+        std::fprintf(stderr, "tracemorph: cannot create a directory for the workers (%s): running in this process\n",
+                     std::strerror(errno));
+        return OuvrirLot1Click();
+    }
+    const fs::path racine(modele);
+    Lot lot(images, racine);
+    const size_t nb = std::min(static_cast<size_t>(jobs), lot.distincts());
+    for (size_t k = 0; k < nb; k++) {
+        const fs::path rep = racine / ("w" + std::to_string(k));
+        if (!Prepare_repertoire(rep)) break;
+        lot.ajoute_ouvrier(rep.string());
+    }
+
+    int statut = 1;
+    const std::string chemin_resultats = Rep_travail + "/FINAL_RESULTS.GRE";
+    if (lot.sans_ouvrier()) {
+        std::fprintf(stderr, "tracemorph: cannot prepare the workers' directories: running in this process\n");
+        statut = OuvrirLot1Click();
+    } else if (std::FILE* f = Ouvre_resultats_lot(chemin_resultats)) {
+        // A worker that dies makes writing to it fail with EPIPE instead.
+        struct sigaction ignore {}, note {}, avant[4] {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGPIPE, &ignore, &avant[0]);
+        // Interrupted, the batch stops its workers and removes their
+        // directories before ending by the same signal.
+        note.sa_handler = Note_interruption;
+        const int signaux[3] = {SIGINT, SIGTERM, SIGHUP};
+        for (int k = 0; k < 3; k++) {
+            ::sigaction(signaux[k], nullptr, &avant[k + 1]);
+            // A signal the caller ignores (a background job's SIGINT) stays ignored.
+            if (avant[k + 1].sa_handler != SIG_IGN) ::sigaction(signaux[k], &note, nullptr);
+        }
+        const bool tout_bon = lot.execute(f);
+        ::sigaction(SIGPIPE, &avant[0], nullptr);
+        for (int k = 0; k < 3; k++) ::sigaction(signaux[k], &avant[k + 1], nullptr);
+        if (g_interruption) {
+            std::fclose(f);  // left without its closing: the run did not end
+        } else {
+            statut = Ferme_resultats_lot(f, chemin_resultats) && tout_bon ? 0 : 1;
+            Efface_texte();
+            Ecrit_texte(1, "Batch done.");
+        }
+    }
+    std::error_code ec;
+    fs::remove_all(racine, ec);
+    if (g_interruption) ::raise(g_interruption);
+    return statut;
+}

@@ -1,0 +1,114 @@
+#include "batch/resultats_lot.h"
+
+#include <cstdlib>
+
+#include "app/core/shell.h"
+#include "output/ecriture.h"
+
+std::string Nom_image_lot(std::string_view chemin)
+{
+    std::string nom = Nom_fichier(chemin);
+    const auto point = nom.find_last_of('.');
+    if (point != std::string::npos && point > 0) nom.resize(point);
+    return nom;
+}
+
+std::string Texte_latin1_xml(std::string_view texte)
+{
+    std::string s;
+    s.reserve(texte.size());
+    for (size_t i = 0; i < texte.size();) {
+        char32_t c;
+        size_t n = Sequence_utf8(texte, i, c);
+        if (n == 0) {
+            c = static_cast<unsigned char>(texte[i]);
+            n = 1;
+        }
+        i += n;
+        switch (c) {
+        case '&': s += "&amp;"; continue;
+        case '<': s += "&lt;"; continue;
+        case '>': s += "&gt;"; continue;
+        case '\t': case '\n': case '\r': s += static_cast<char>(c); continue;
+        default: break;
+        }
+        s += c < 0x20 || c > 0xFF ? '?' : static_cast<char>(c);
+    }
+    return s;
+}
+
+std::string Participant_lot()
+{
+    const char* p = std::getenv("TRACEMORPH_PARTICIPANT");
+    return p ? p : "anonymous";
+}
+
+std::FILE* Ouvre_resultats_lot(const std::string& chemin)
+{
+    std::FILE* f = std::fopen(chemin.c_str(), "wbe");  // not inherited by batch workers
+    if (!f) {
+        Message_erreur("Ouverture impossible de resultfinal!");
+        return nullptr;
+    }
+    std::fputs("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
+               "<!DOCTYPE testresult SYSTEM \"GRECParticipantResults.dtd\">\n", f);
+    std::fputs("<testresult>\n<testname>testgrec</testname>\n<participant>", f);
+    std::fputs(Texte_latin1_xml(Participant_lot()).c_str(), f);
+    std::fputs("</participant>\n", f);
+    return f;
+}
+
+static void Ouvre_entree(std::FILE* f, const std::string& chemin_image)
+{
+    std::fputs("\n<imageresult>\n<imagename>", f);
+    std::fputs(Texte_latin1_xml(Nom_image_lot(chemin_image)).c_str(), f);
+    std::fputs("</imagename>", f);
+}
+
+// A list the spotting broke off (a recognition answer missing) ends inside
+// a symbol element; copied as it is, it would spoil the XML of every entry.
+static bool Liste_complete(const std::string& liste)
+{
+    const auto fin = liste.find_last_not_of(" \t\r\n");
+    const std::string_view cloture = "</symbolist>";
+    return fin != std::string::npos && fin + 1 >= cloture.size() &&
+           std::string_view(liste).substr(fin + 1 - cloture.size(), cloture.size()) == cloture;
+}
+
+bool Ecrit_entree_lot(std::FILE* f, const std::string& chemin_image)
+{
+    Ouvre_entree(f, chemin_image);
+    const std::string chemin_copie = chemin_image + ".xml";
+    std::FILE* copie = std::fopen(chemin_copie.c_str(), "rb");
+    if (!copie) {
+        Message_boite("Ouverture tmp impossible", "Erreur");
+        std::fputs("</imageresult>\n", f);
+        return false;
+    }
+    std::string liste;
+    char tampon[8192];
+    size_t n;
+    while ((n = std::fread(tampon, 1, sizeof tampon, copie)) > 0) liste.append(tampon, n);
+    std::fclose(copie);
+    const bool complete = Liste_complete(liste);
+    if (complete) std::fwrite(liste.data(), 1, liste.size(), f);
+    else Message_erreur("Liste de symboles incomplete : " + chemin_copie);
+    std::fputs("</imageresult>\n", f);
+    return complete;
+}
+
+void Ecrit_entree_sans_symboles(std::FILE* f, const std::string& chemin_image)
+{
+    Ouvre_entree(f, chemin_image);
+    std::fputs("</imageresult>\n", f);
+}
+
+bool Ferme_resultats_lot(std::FILE* f, const std::string& chemin)
+{
+    std::fputs("\n</testresult>\n", f);
+    bool ok = !std::ferror(f);
+    ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
+    return ok;
+}

@@ -1,0 +1,39 @@
+// The batch results file FINAL_RESULTS.GRE: one imageresult element per
+// image, holding that image's symbol list, in the order of the selection.
+#pragma once
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Name of an image in the results file: the file name without its directory
+// and without its extension ("C:/data/plan12.bmp" gives "plan12"). Only the
+// last extension goes, whatever its length ("scan.tiff" gives "scan"); a name
+// without a dot, or whose only dot leads it (".bmp"), is kept whole.
+std::string Nom_image_lot(std::string_view chemin);
+
+// Text for an element of the results file, which declares iso-8859-1: UTF-8
+// characters become their Latin-1 byte, or "?" beyond Latin-1; bytes that are
+// not UTF-8 are taken as Latin-1 already; &, < and > are escaped and the
+// control characters XML forbids become "?", so any file name keeps the file
+// well-formed.
+std::string Texte_latin1_xml(std::string_view texte);
+
+// The participant element's content: TRACEMORPH_PARTICIPANT, or "anonymous"
+// when it is not set.
+std::string Participant_lot();
+
+// Creates the results file and writes the two header pieces. Null after
+// "Ouverture impossible de resultfinal!" when it cannot be created.
+std::FILE* Ouvre_resultats_lot(const std::string& chemin);
+// Appends the entry of one image: its name, the symbol list copied verbatim
+// from chemin_image + ".xml", the closing. When that copy cannot be read,
+// "Ouverture tmp impossible" is shown and the entry holds no symbol list;
+// so it does, after a message, when the list does not end with its closing
+// tag (a broken-off spotting run). Returns true when the list was copied.
+bool Ecrit_entree_lot(std::FILE* f, const std::string& chemin_image);
+// As above without looking for the copy: the entry of an image whose
+// analysis broke off (no symbol list).
+void Ecrit_entree_sans_symboles(std::FILE* f, const std::string& chemin_image);
+// Writes the closing and closes the file. False, after "Ecriture %s
+// impossible !", when a byte could not be written.
+bool Ferme_resultats_lot(std::FILE* f, const std::string& chemin);
