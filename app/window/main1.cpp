@@ -65,6 +65,7 @@ void FrontendFenetre::reset_scrollbars() { w_.ImageW1_->Raz_barres(); }
 void FrontendFenetre::pause_changed(bool paused) { w_.Pause_changee(paused); }
 void FrontendFenetre::mode_changed(int mode) { w_.EditMain1->setText(mode ? "1" : "0"); }
 bool FrontendFenetre::choose_images(std::vector<std::string>& files) { return w_.Choisit_images(files); }
+void FrontendFenetre::batch_image_done(int done, int total, std::string_view) { w_.Image_lot_faite(done, total); }
 void FrontendFenetre::show_colour_image(bool modal) { w_.Montre_couleur(modal); }
 
 // ---- Window ----------------------------------------------------------------
@@ -303,6 +304,8 @@ void TMain1::Ajoute_log(bool efface, std::string_view piece)
 
 void TMain1::Affiche_progression(int minimum, int maximum, int position, bool visible)
 {
+    // During a batch the bar counts the images, not the steps of each one.
+    if (lot_total_ > 0) return;
     ProgressBar1->setRange(minimum, std::max(minimum, maximum));
     ProgressBar1->setValue(position);
     ProgressBar1->setVisible(visible);

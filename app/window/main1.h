@@ -57,6 +57,7 @@ public:
     void pause_changed(bool paused) override;
     void mode_changed(int mode) override;
     bool choose_images(std::vector<std::string>& files) override;
+    void batch_image_done(int done, int total, std::string_view image) override;
     void show_colour_image(bool modal) override;
 private:
     TMain1& w_;
@@ -112,6 +113,7 @@ public:
     void Saisie_form1(std::string& texte, std::string_view invite);
     void Affiche_stop_go();
     bool Choisit_images(std::vector<std::string>& fichiers);
+    void Image_lot_faite(int faites, int total);
     void Montre_couleur(bool modal);
     // Repaints the image area; with no image the plane label says so.
     void Repeint();
@@ -200,4 +202,5 @@ private:
     int commandes_en_cours_ = 0;
     bool fermeture_ = false;
     bool suit_journal_ = true;  // the log view follows its last line
+    int lot_total_ = 0;         // images of the batch running, 0 outside a batch
 };

@@ -53,7 +53,17 @@ void TMain1::SauverP21Click()
 void TMain1::OuvrirLot1Click()
 {
     Commande_longue(::OuvrirLot1Click);
+    lot_total_ = 0;
+    const EtatProgression& p = Progression();
+    Affiche_progression(p.minimum, p.maximum, p.position, p.visible);
     Repeint();
+}
+
+void TMain1::Image_lot_faite(int faites, int total)
+{
+    lot_total_ = 0;
+    Affiche_progression(0, total, faites, true);
+    lot_total_ = total;
 }
 
 bool TMain1::Choisit_images(std::vector<std::string>& fichiers)
@@ -67,6 +77,7 @@ bool TMain1::Choisit_images(std::vector<std::string>& fichiers)
     ouverture_.repertoire = QFileInfo(choix.front()).absolutePath();
     fichiers.clear();
     for (const QString& c : choix) fichiers.push_back(Chemin_local(c));
+    Image_lot_faite(0, static_cast<int>(fichiers.size()));
     return true;
 }
 

@@ -16,6 +16,7 @@
 #include <QTextLayout>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QDir>
 #include <QWheelEvent>
 #include <QToolButton>
 #include <QtTest>
@@ -23,6 +24,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include "app/core/shell.h"
 #include "app/window/fimgc.h"
@@ -50,11 +52,13 @@ public:
     std::vector<Boite> boites;
     std::function<int(TForm1&)> form;
     std::function<void(TFImgC&)> fimgc;
+    std::function<void()> pendant_dialogue;  // runs while a file-open dialog is up
     int bips_fin = 0, bips_courts = 0, fimgc_montree = 0;
 
     QStringList Fichiers_a_ouvrir(QWidget*, const ReglageOuverture& r) override
     {
         dialogues.push_back({r.repertoire, r.filtres.join(";;"), r.index, r.multiple});
+        if (pendant_dialogue) pendant_dialogue();
         return Reponse().split('\n', Qt::SkipEmptyParts);
     }
     QString Fichier_a_enregistrer(QWidget*, const QString& nom, const QString& filtre) override
@@ -889,6 +893,68 @@ private slots:
         const std::string liste = tmtest::Lit_texte(fs::path(Rep_travail) / "tmpsymb.gxl");
         QVERIFY(liste.find("<symbol>") != std::string::npos);
         QCOMPARE(tmtest::Lit_texte(copie), liste);
+    }
+
+    // A batch over two drawings chosen in the stubbed dialog: the commands
+    // that free the images are greyed all along, the bar counts the images,
+    // each image gets its three files and its entry, in the order chosen.
+    void lot_de_deux_images()
+    {
+        const QDir lot(rep_.filePath("lot"));
+        QVERIFY(lot.mkpath("."));
+        QVERIFY(QFile::copy(TM_TEST_DATA "/relay_logic.bmp", lot.filePath("r.bmp")));
+        QVERIFY(QFile::copy(TM_TEST_DATA "/bath_plan.bmp", lot.filePath("b.bmp")));
+        it_->reponses = {lot.filePath("r.bmp") + "\n" + lot.filePath("b.bmp")};
+        QStringList grises;
+        it_->pendant_dialogue = [&] {
+            for (QAction* a : Actions_liberant()) grises << Etat(a);
+            for (QWidget* b : Boutons_liberant()) grises << Etat(b);
+        };
+        std::set<std::pair<int, int>> barre;  // (position, maximum) seen while it runs
+        QTimer regard;
+        connect(&regard, &QTimer::timeout, this, [&] {
+            if (w_->ProgressBar1->isVisible()) barre.insert({w_->ProgressBar1->value(), w_->ProgressBar1->maximum()});
+        });
+        regard.start(0);
+        w_->OuvrirLot1->trigger();
+        regard.stop();
+        QCOMPARE(grises, QStringList(QList<QString>(grises.size(), "off")));
+        QCOMPARE(grises.size(), qsizetype(Actions_liberant().size() + Boutons_liberant().size()));
+        QVERIFY(!barre.empty());
+        for (const auto& [position, maximum] : barre) QCOMPARE(maximum, 2);
+        QVERIFY(barre.count({1, 2}));
+
+        for (const char* image : {"r.bmp", "b.bmp"})
+            for (const char* suffixe : {".dat", ".gxl", ".xml"})
+                QVERIFY2(QFileInfo(lot.filePath(QString(image) + suffixe)).size() > 0, image);
+        const QString resultats = QString::fromStdString(tmtest::Lit_texte(fs::path(Rep_travail) / "FINAL_RESULTS.GRE"));
+        const qsizetype r = resultats.indexOf("<imagename>r</imagename>"), b = resultats.indexOf("<imagename>b</imagename>");
+        QVERIFY(r > 0 && b > r);
+        QVERIFY(resultats.endsWith("\n</testresult>\n"));
+        QCOMPARE(QString::fromStdString(Texte_log()), QString("\nBatch done."));
+        QVERIFY(!Plan_courant);
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+        QVERIFY(w_->Ouvrir1->isEnabled() && w_->CyclesB1->isEnabled());
+        QVERIFY(!w_->ProgressBar1->isVisible());
+    }
+
+    // "Complete analysis" analyses a fresh image once and shows Plan 2; a
+    // second click only switches the plane back.
+    void analyse_complete()
+    {
+        it_->reponses = {QString(TM_TEST_DATA "/relay_logic.bmp")};
+        w_->Ouvrir1->trigger();
+        w_->CyclesB1->click();
+        QVERIFY(Liste_quads && Liste_arcs_QQ && Liste_symboles);
+        QCOMPARE(Etat_affichage, 2);
+        QCOMPARE(w_->Label1->text(), QString("Plan 2"));
+        const Quad* premier = Liste_quads;
+        const std::string log = Texte_log();
+        w_->CyclesB1->click();
+        QCOMPARE(Etat_affichage, 1);
+        QCOMPARE(w_->Label1->text(), QString("Plan 1"));
+        QVERIFY(Liste_quads == premier);
+        QCOMPARE(Texte_log(), log);
     }
 
     void messages_du_coeur()
