@@ -321,8 +321,8 @@ void TMain1::Pause_changee(bool en_pause)
 {
     profondeur_pause_ = std::max(0, profondeur_pause_ + (en_pause ? 1 : -1));
     // A pause of a command started from a paused step ends alone: the step
-    // below it still waits for its own GO.
-    if (!en_pause && profondeur_pause_ > 0 && !fermeture_) Pause_flag = 1;
+    // below it still waits for its own GO, unless stepping was switched off.
+    if (!en_pause && profondeur_pause_ > 0 && !fermeture_ && Mode_trace == 1) Pause_flag = 1;
     Grise_commandes();
     Affiche_stop_go();
 }

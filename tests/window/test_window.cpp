@@ -838,7 +838,7 @@ private slots:
         const size_t nq = Compte(Liste_quads);
 
         QTest::keyClick(w_->EditMain1, '1');
-        bool dans_la_pause = false, fait = false, toujours_en_pause = false;
+        bool dans_la_pause = false, fait = false, toujours_en_pause = false, reste_en_pause = true;
         QTimer relache;  // ends the pauses of the commands started from the paused step
         connect(&relache, &QTimer::timeout, this, [&] {
             if (dans_la_pause && Pause_flag == 1) QTest::mouseClick(w_->StopP1, Qt::LeftButton);
@@ -852,13 +852,20 @@ private slots:
             relache.stop();
             dans_la_pause = false;
             toujours_en_pause = Pause_flag == 1 && w_->StopP1->text() == "GO !";
-            QTest::keyClick(w_->EditMain1, '0');
+            // Stepping switched off in the pause of a drawing started here
+            // ends that pause and the paused step's one.
+            QTimer::singleShot(20, this, [&] { QTest::keyClick(w_->EditMain1, '0'); });
+            w_->Vecteurs2->trigger();
+            reste_en_pause = Pause_flag == 1;
+            if (reste_en_pause) QTest::mouseClick(w_->StopP1, Qt::LeftButton);
         });
         garde.start(5);
         w_->Texte1->click();
         garde.stop();
         QVERIFY(fait);
         QVERIFY(toujours_en_pause);
+        QVERIFY(!reste_en_pause);
+        QCOMPARE(Mode_trace, 0);
         QVERIFY(Plan_courant != nullptr);
         QCOMPARE(Compte(Liste_quads), nq);
         QCOMPARE(Compte(Liste_arcs_QQ), qq);
