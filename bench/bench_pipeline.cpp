@@ -1,8 +1,12 @@
 // Stage timings of the analysis on real drawings, and the whole command-line
 // run against potrace on the same file.
 //   bench_pipeline [--repeat N] IMAGE.bmp...
-// Run from the build directory (it spawns ./tracemorph); needs param.dat in
-// the source tree and potrace on the PATH for the ratio.
+// Stages are timed in process CPU time (steady on a shared machine), the
+// median of N runs (default 5). The whole run is started 9 times for each
+// program: median wall time, median user+system time, the ratio of both
+// against potrace, and the peak resident memory. Spawns the tracemorph beside
+// the benchmark; needs param.dat in the source tree and potrace on the PATH
+// for the ratio.
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -10,10 +14,12 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <ctime>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -30,6 +36,7 @@
 #include "image/chargement.h"
 #include "image/param.h"
 #include "image/planes.h"
+#include "output/resultats.h"
 #include "vecto/axe_median.h"
 #include "vecto/contours.h"
 #include "vecto/fusion_quads.h"
@@ -37,21 +44,42 @@
 #include "vecto/pretraitement.h"
 #include "vecto/quads.h"
 #include "vecto/records.h"
+#include "vecto/vectorisation.h"
 
 extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
 
-double Chrono(const std::function<void()>& f)
+double Cpu_ms()
 {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-// Runs a program, returns wall milliseconds and its peak resident memory (kB).
-bool Lance(const std::vector<std::string>& args, double& ms, long& max_kb)
+double Chrono(const std::function<void()>& f)
+{
+    const double t0 = Cpu_ms();
+    f();
+    return Cpu_ms() - t0;
+}
+
+double Mediane(std::vector<double> v)
+{
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Execution {
+    double mur = 0, cpu = 0;  // wall and user+system milliseconds
+    long max_kb = 0;          // peak resident memory
+};
+
+// Runs a program, returns its wall and CPU milliseconds and peak memory.
+bool Lance(const std::vector<std::string>& args, Execution& ex)
 {
     std::vector<char*> argv;
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -66,8 +94,10 @@ bool Lance(const std::vector<std::string>& args, double& ms, long& max_kb)
     int statut;
     struct rusage ru {};
     wait4(pid, &statut, 0, &ru);
-    ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    max_kb = ru.ru_maxrss;
+    ex.mur = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    ex.cpu = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1e3 +
+             static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e3;
+    ex.max_kb = ru.ru_maxrss;
     posix_spawn_file_actions_destroy(&fa);
     return WIFEXITED(statut) && WEXITSTATUS(statut) == 0;
 }
@@ -106,7 +136,9 @@ void Mesure_spotting()
         // the disk, and on a shared machine on the other processes.
         timespec c0, c1;
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c0);
-        const double ms = Chrono([] { LiaisonsB1Click(); });
+        const auto t0 = std::chrono::steady_clock::now();
+        LiaisonsB1Click();
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &c1);
         Spotting_recherche_directe = false;
         return std::pair{ms, (c1.tv_sec - c0.tv_sec) * 1e3 + (c1.tv_nsec - c0.tv_nsec) * 1e-6};
@@ -124,61 +156,137 @@ void Mesure_spotting()
     Seuil_spotting("");
 }
 
-void Mesure(const std::string& image, const std::string& programme)
+// Median of 9 whole runs of a program on the image; false when one failed.
+bool Execution_mediane(const std::vector<std::string>& args, Execution& m)
+{
+    std::vector<double> mur, cpu;
+    long kb = 0;
+    for (int i = 0; i < 9; i++) {
+        Execution ex;
+        if (!Lance(args, ex)) return false;
+        mur.push_back(ex.mur);
+        cpu.push_back(ex.cpu);
+        kb = std::max(kb, ex.max_kb);
+    }
+    m.mur = Mediane(mur);
+    m.cpu = Mediane(cpu);
+    m.max_kb = kb;
+    return true;
+}
+
+struct Runs {
+    Execution tm, pt;
+    bool ok_tm = false, ok_pt = false;
+};
+
+// The whole runs of both programs on an image. Done for every image before
+// the benchmark itself loads any: a child's peak memory counts the memory of
+// the process it was started from, which must still be small.
+Runs Executions(const std::string& image, const std::string& programme)
+{
+    Runs r;
+    r.ok_tm = Execution_mediane({programme, image}, r.tm);
+    r.ok_pt = Execution_mediane({"potrace", "-b", "svg", "-o", "/dev/null", image}, r.pt);
+    return r;
+}
+
+void Mesure(const std::string& image, const Runs& runs, int repetitions)
 {
     std::printf("\n== %s\n", image.c_str());
-    double t = Chrono([&] { Open(image); });
-    if (!Plan_courant) {
-        std::printf("   cannot load\n");
-        return;
+    std::vector<std::string> noms;
+    std::vector<std::vector<double>> temps;
+    std::string bilan_vecto, bilan_graphe;
+    int larg = 0, haut = 0;
+    for (int rep = 0; rep < repetitions; rep++) {
+        size_t i = 0;
+        auto etape = [&](const char* nom, const std::function<void()>& f) {
+            const double ms = Chrono(f);
+            if (i == noms.size()) {
+                noms.emplace_back(nom);
+                temps.emplace_back();
+            }
+            temps[i++].push_back(ms);
+        };
+        etape("load", [&] { Open(image); });
+        if (!Plan_courant) {
+            std::printf("   cannot load\n");
+            return;
+        }
+        larg = Largeur;
+        haut = Hauteur;
+        int v0 = 0;
+        // The vectorisation command's sequence, stage by stage.
+        etape("preprocessing", [] { Pretraitement(Lit_param_entier("Force_morpho")); });
+        etape("clear Plan2", [] { Efface_P2(); });
+        etape("contour following", [&] { Suivi_contours(); v0 = Compte_liste(Liste_vecteurs); });
+        etape("chain fusion", [] { while (Fusion_chaines() != 0) {} });
+        etape("CC cleaning", [] {
+            const int s = Lit_param_entier("Seuil_petiteCC");
+            Nettoyage_CC(s, Lit_param_entier("Seuil_petitV"));
+        });
+        etape("quadrilateral construction", [] { Construction_quads(); });
+        etape("quadrilateral fusion", [] {
+            const int s = Lit_param_entier("Seuil_penteTQ");
+            do Chainage_quads(s);
+            while (Fusion_quads() != 0);
+        });
+        etape("vector fusion", [] {
+            const int s = Lit_param_entier("Seuil_penteTQ");
+            do Chainage_vecteurs(s);
+            while (Fusion_vecteurs() != 0);
+        });
+        char t[200];
+        std::snprintf(t, sizeof t, "contour vectors %d -> vectors %d, Nb_quads %d (separators included), CCs %d", v0,
+                      Compte_liste(Liste_vecteurs), Nb_quads, Compte_liste(Liste_CC));
+        bilan_vecto = t;
+        etape("graph construction", [] { Commande_graphe(); });
+        std::snprintf(t, sizeof t, "arcs QQ %d, VV %d, QV %d", Compte_liste(Liste_arcs_QQ), Compte_liste(Liste_arcs_VV),
+                      Compte_liste(Liste_arcs_QV));
+        bilan_graphe = t;
+        etape("result files", [] {
+            Ecrit_resultats_texte(Rep_travail + "/Rlignaxe.dat", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
+                                  Liste_arcs_VV, Liste_arcs_QV);
+            Ecrit_graphe_gxl(Rep_travail + "/Rlignaxe.gxl", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
+                             Liste_arcs_VV, Liste_arcs_QV, Lit_param_entier("Format_GXL"));
+        });
+        etape("median axis (own command)", [] { Axe_median(); });
+        Ferme_image();
     }
-    std::printf("   %-28s %9.1f ms  (%d x %d)\n", "load", t, Largeur, Hauteur);
-    double total = 0;
-    auto etape = [&](const char* nom, const std::function<void()>& f) {
-        const double ms = Chrono(f);
-        total += ms;
-        std::printf("   %-28s %9.1f ms\n", nom, ms);
-    };
-    // The vectorisation command's sequence, stage by stage.
-    etape("preprocessing", [] { Pretraitement(Lit_param_entier("Force_morpho")); });
-    etape("clear Plan2", [] { Efface_P2(); });
-    etape("contour following", [] { Suivi_contours(); });
-    const int v0 = Compte_liste(Liste_vecteurs);
-    etape("chain fusion", [] { while (Fusion_chaines() != 0) {} });
-    etape("CC cleaning", [] {
-        const int s = Lit_param_entier("Seuil_petiteCC");
-        Nettoyage_CC(s, Lit_param_entier("Seuil_petitV"));
-    });
-    etape("quadrilateral construction", [] { Construction_quads(); });
-    etape("quadrilateral fusion", [] {
-        const int s = Lit_param_entier("Seuil_penteTQ");
-        do Chainage_quads(s);
-        while (Fusion_quads() != 0);
-    });
-    etape("vector fusion", [] {
-        const int s = Lit_param_entier("Seuil_penteTQ");
-        do Chainage_vecteurs(s);
-        while (Fusion_vecteurs() != 0);
-    });
-    std::printf("   %-28s %9.1f ms  contour vectors %d -> vectors %d, Nb_quads %d (separators included), CCs %d\n", "= vectorisation", total,
-                v0, Compte_liste(Liste_vecteurs), Nb_quads, Compte_liste(Liste_CC));
-    t = Chrono([] { Commande_graphe(); });
-    std::printf("   %-28s %9.1f ms  arcs QQ %d, VV %d, QV %d\n", "graph construction", t, Compte_liste(Liste_arcs_QQ),
-                Compte_liste(Liste_arcs_VV), Compte_liste(Liste_arcs_QV));
+    std::printf("   CPU ms, median of %d runs; image %d x %d\n", repetitions, larg, haut);
+    double vecto = 0;
+    for (size_t i = 0; i < noms.size(); i++) {
+        const double ms = Mediane(temps[i]);
+        const std::string& n = noms[i];
+        std::printf("   %-28s %9.1f ms", n.c_str(), ms);
+        if (n == "graph construction") std::printf("  %s", bilan_graphe.c_str());
+        std::printf("\n");
+        if (n != "load" && n != "graph construction" && n != "result files" && n != "median axis (own command)")
+            vecto += ms;
+        if (n == "vector fusion")
+            std::printf("   %-28s %9.1f ms  %s\n", "= vectorisation", vecto, bilan_vecto.c_str());
+    }
+
+    // The spotting command on a fresh graph of the image.
+    Open(image);
+    Commande_vectorisation();
+    Commande_graphe();
     Mesure_spotting();
-    t = Chrono([] { Axe_median(); });
-    std::printf("   %-28s %9.1f ms\n", "median axis (own command)", t);
     Ferme_image();
 
-    double ms_tm = 0, ms_pt = 0;
-    long kb_tm = 0, kb_pt = 0;
-    const bool ok = Lance({programme, image}, ms_tm, kb_tm);
-    std::printf("   %-28s %9.1f ms  peak %ld MB%s\n", "tracemorph IMAGE", ms_tm, kb_tm / 1024, ok ? "" : "  (FAILED)");
-    if (Lance({"potrace", "-b", "svg", "-o", "/dev/null", image}, ms_pt, kb_pt))
-        std::printf("   %-28s %9.1f ms  peak %ld MB   ratio tracemorph/potrace %.2f\n", "potrace", ms_pt, kb_pt / 1024,
-                    ms_tm / ms_pt);
-    else
+    const Execution& tm = runs.tm;
+    const Execution& pt = runs.pt;
+    const bool ok = runs.ok_tm;
+    std::printf("   whole runs, median of 9:\n");
+    std::printf("   %-28s %9.1f ms wall %9.1f ms user+sys  peak %.1f MB%s\n", "tracemorph IMAGE", tm.mur, tm.cpu,
+                static_cast<double>(tm.max_kb) / 1024, ok ? "" : "  (FAILED)");
+    if (runs.ok_pt) {
+        std::printf("   %-28s %9.1f ms wall %9.1f ms user+sys  peak %.1f MB\n", "potrace -b svg", pt.mur, pt.cpu,
+                    static_cast<double>(pt.max_kb) / 1024);
+        std::printf("   %-28s %9.2f    wall %9.2f    user+sys  peak %.2f\n", "ratio tracemorph/potrace", tm.mur / pt.mur,
+                    tm.cpu / pt.cpu, static_cast<double>(tm.max_kb) / static_cast<double>(pt.max_kb));
+    } else {
         std::printf("   potrace not available\n");
+    }
 }
 
 }  // namespace
@@ -186,9 +294,13 @@ void Mesure(const std::string& image, const std::string& programme)
 int main(int argc, char** argv)
 {
     std::vector<std::string> images;
-    for (int i = 1; i < argc; i++) images.emplace_back(argv[i]);
+    int repetitions = 5;
+    for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) repetitions = std::max(1, std::atoi(argv[++i]));
+        else images.emplace_back(argv[i]);
+    }
     if (images.empty()) {
-        std::fprintf(stderr, "usage: bench_pipeline IMAGE.bmp...\n");
+        std::fprintf(stderr, "usage: bench_pipeline [--repeat N] IMAGE.bmp...\n");
         return 2;
     }
     const fs::path programme = fs::absolute(fs::path(argv[0]).parent_path() / "tracemorph");
@@ -198,7 +310,9 @@ int main(int argc, char** argv)
     for (auto& im : images) im = fs::absolute(im).string();
     fs::current_path(travail);
     Capture_repertoires();
-    for (const auto& im : images) Mesure(im, programme.string());
+    std::vector<Runs> runs;
+    for (const auto& im : images) runs.push_back(Executions(im, programme.string()));
+    for (size_t i = 0; i < images.size(); i++) Mesure(images[i], runs[i], repetitions);
     fs::current_path("/");
     fs::remove_all(travail);
     return 0;

@@ -78,7 +78,9 @@ void Efface_couleur()
 
 void Ligne_couleur(int x1, int y1, int x2, int y2, uint32_t couleur)
 {
-    Parcours_ligne(x1, y1, x2, y2, [couleur](int x, int y) { Pose(x, y, couleur); });
+    const ImageCouleur& im = Image_couleur;
+    Parcours_ligne(x1, y1, x2, y2, 0, 0, im.largeur - 1, im.hauteur - 1,
+                   [couleur](int x, int y) { Pose(x, y, couleur); });
 }
 
 uint32_t Lit_couleur(int x, int y)

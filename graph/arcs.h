@@ -11,6 +11,7 @@ struct ArcQQ {
     char type = '?';
     double score = 0.0;
     ArcQQ* suivant = nullptr;
+    TM_RESERVE(ArcQQ)
 };
 
 struct ArcVV {
@@ -19,6 +20,7 @@ struct ArcVV {
     char type = '?';
     double score = 0.0;
     ArcVV* suivant = nullptr;
+    TM_RESERVE(ArcVV)
 };
 
 struct ArcQV {
@@ -27,6 +29,7 @@ struct ArcQV {
     char type = '?';
     double score = 0.0;
     ArcQV* suivant = nullptr;
+    TM_RESERVE(ArcQV)
 };
 
 extern ArcQQ* Liste_arcs_QQ;

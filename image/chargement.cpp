@@ -29,6 +29,23 @@ struct Fichier {
     ~Fichier() { if (f) std::fclose(f); }
 };
 
+constexpr uint32_t kOffsetClassique = 62;  // 14 + 40 header bytes + 2 colour entries
+
+// Bytes of a stored row: the width in bits padded to 4 bytes.
+int64_t Octets_rangee(int32_t largeur) { return ((int64_t(largeur) + 31) / 32) * 4; }
+
+// The one layout read at fixed positions: a 40-byte header, uncompressed,
+// bottom-up, the pixels right after the 2-entry table, rows of the padded
+// width. The header size, the compression, the pixel offset and the file
+// size (through the row length it gives) must all say so.
+bool Disposition_classique(const EnteteFichierBmp& f, const EnteteInfoBmp& i)
+{
+    if (i.taille_entete != 40 || i.compression != 0 || f.offset_pixels != kOffsetClassique) return false;
+    if (i.largeur <= 0 || i.hauteur <= 0 || f.taille_fichier <= kOffsetClassique) return false;
+    const uint64_t octets = uint64_t(f.taille_fichier - kOffsetClassique) / uint64_t(i.hauteur);
+    return octets == uint64_t(Octets_rangee(i.largeur));
+}
+
 bool Existe(const std::string& chemin)
 {
     struct stat st;
@@ -51,16 +68,17 @@ int Lit_bmp(const std::string& chemin)
         Hauteur = 0;
         return 0;
     }
-    if (p.info.bits_par_pixel != 1) {
+    if (p.info.bits_par_pixel != 1 || !Disposition_classique(p.fichier, p.info)) {
+        // Every other layout, 1-bit ones included, is read by the converter,
+        // which follows the header fields this reader takes as fixed.
         Hauteur = p.info.hauteur;
         return 2;
     }
-    // The planes are addressed from these header fields: refuse any file
-    // whose fields do not describe the bytes that follow.
-    const int64_t taille = int64_t(p.fichier.taille_fichier) - int64_t(p.fichier.offset_pixels);
-    if (p.info.largeur <= 0 || p.info.hauteur < 0 || taille <= 0 || uint64_t(taille) > kMaxOctetsPixels) return 0;
-    const int64_t octets = taille / p.info.hauteur;
-    if (octets * 8 < p.info.largeur || octets > INT32_MAX) return 0;
+    const uint64_t taille = p.fichier.taille_fichier - p.fichier.offset_pixels;
+    if (taille > kMaxOctetsPixels) return 0;
+    // The pixels must be in the file before a buffer is made for them.
+    struct stat st;
+    if (::fstat(::fileno(in.f), &st) != 0 || uint64_t(st.st_size) < kOffsetClassique + taille) return 0;
 
     if (std::fread(p.table, sizeof p.table, 1, in.f) != 1) return 0;
     try {
@@ -71,12 +89,13 @@ int Lit_bmp(const std::string& chemin)
     if (std::fread(p.pixels.data(), 1, p.pixels.size(), in.f) != p.pixels.size()) return 0;
 
     const int larg = p.info.largeur, haut = p.info.hauteur;
-    const int oct = static_cast<int>(octets);
-    const int utiles = (larg + 7) / 8;  // bytes of a row that hold pixels
+    const int oct = static_cast<int>(Octets_rangee(larg));
+    // Bytes of a row that hold pixels; in 64 bits, a width near 2^31 would wrap.
+    const size_t utiles = static_cast<size_t>((int64_t(larg) + 7) / 8);
     if (p.table[0].bleu == 0xFF) {
         for (int r = 0; r < haut; r++) {
             uint8_t* l = p.pixels.data() + static_cast<size_t>(r) * oct;
-            for (int i = 0; i < utiles; i++) l[i] = static_cast<uint8_t>(~l[i]);
+            for (size_t i = 0; i < utiles; i++) l[i] = static_cast<uint8_t>(~l[i]);
         }
         p.table[0].bleu = p.table[0].vert = p.table[0].rouge = 0;
         p.table[1].bleu = p.table[1].vert = p.table[1].rouge = 255;

@@ -35,6 +35,27 @@ bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string
     return ok;
 }
 
+void Sortie_resultat::Ecrit_direct(std::string_view t)
+{
+    if (ok_ && std::fwrite(t.data(), 1, t.size(), f_) != t.size()) ok_ = false;
+}
+
+void Sortie_resultat::Vide()
+{
+    Ecrit_direct(std::string_view(tampon_, n_));
+    n_ = 0;
+}
+
+bool Sortie_resultat::Termine(const std::string& chemin)
+{
+    Vide();
+    bool ok = std::fflush(f_) == 0 && ok_;
+    ok = std::fclose(f_) == 0 && ok;
+    f_ = nullptr;
+    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
+    return ok;
+}
+
 void Ajoute(std::string& s, const char* format, ...)
 {
     char local[512];

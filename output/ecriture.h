@@ -1,6 +1,8 @@
 // Helpers shared by the result writers, the spotting export and the batch results file.
 #pragma once
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -38,3 +40,54 @@ size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c);
 // and CR as character references, bytes that are not UTF-8 taken as
 // Latin-1, the other characters XML forbids replaced by U+FFFD.
 std::string Texte_xml(std::string_view texte);
+
+// A result file written through a fixed buffer: a file of any size costs the
+// buffer and no more, and no text is formatted twice. Opened with
+// Ouvre_resultat or Cree_resultat; Termine writes the rest and closes.
+// Integers come out as %d does (no locale is involved).
+class Sortie_resultat {
+public:
+    explicit Sortie_resultat(std::FILE* f) : f_(f) {}
+    Sortie_resultat(const Sortie_resultat&) = delete;
+    Sortie_resultat& operator=(const Sortie_resultat&) = delete;
+    ~Sortie_resultat() { if (f_) std::fclose(f_); }
+
+    Sortie_resultat& operator<<(std::string_view t)
+    {
+        if (t.size() > sizeof tampon_ - n_) {
+            Vide();
+            if (t.size() > sizeof tampon_) {
+                Ecrit_direct(t);
+                return *this;
+            }
+        }
+        std::memcpy(tampon_ + n_, t.data(), t.size());
+        n_ += t.size();
+        return *this;
+    }
+    Sortie_resultat& operator<<(const char* t) { return *this << std::string_view(t); }
+    Sortie_resultat& operator<<(const std::string& t) { return *this << std::string_view(t); }
+    Sortie_resultat& operator<<(char c)
+    {
+        if (n_ == sizeof tampon_) Vide();
+        tampon_[n_++] = c;
+        return *this;
+    }
+    Sortie_resultat& operator<<(int v)
+    {
+        if (sizeof tampon_ - n_ < 16) Vide();
+        n_ = static_cast<size_t>(std::to_chars(tampon_ + n_, tampon_ + sizeof tampon_, v).ptr - tampon_);
+        return *this;
+    }
+    // Writes what is buffered and closes the file. False, after
+    // "Ecriture %s impossible !", when any byte could not be written.
+    bool Termine(const std::string& chemin);
+
+private:
+    void Vide();
+    void Ecrit_direct(std::string_view t);
+    std::FILE* f_;
+    bool ok_ = true;
+    size_t n_ = 0;
+    char tampon_[1 << 16];
+};

@@ -6,24 +6,19 @@
 
 namespace {
 
-void Attribut(std::string& s, const char* nom, const std::string& valeur)
+template <class T>
+void Attribut(Sortie_resultat& s, const char* nom, const T& valeur)
 {
-    s += "\n   <attr name=\"";
-    s += nom;
-    s += "\">\n    <string>";
-    s += valeur;
-    s += "</string>\n   </attr>";
+    s << "\n   <attr name=\"" << nom << "\">\n    <string>" << valeur << "</string>\n   </attr>";
 }
 
-void Attribut(std::string& s, const char* nom, int valeur) { Attribut(s, nom, std::to_string(valeur)); }
-
-void Arete_complete(std::string& s, int numero, int de, int vers, int angle, char type, double score)
+void Arete_complete(Sortie_resultat& s, int numero, int de, int vers, int angle, char type, double score)
 {
-    Ajoute(s, "\n  <edge id=\"edge%d\" from=\"node%d\" to=\"node%d\">", numero, de, vers);
+    s << "\n  <edge id=\"edge" << numero << "\" from=\"node" << de << "\" to=\"node" << vers << "\">";
     Attribut(s, "angle", angle);
-    Attribut(s, "type", std::string(1, type));
+    Attribut(s, "type", type);
     Attribut(s, "score", Fixe(score, 3));
-    s += "\n  </edge>\n";
+    s << "\n  </edge>\n";
 }
 
 }  // namespace
@@ -34,9 +29,10 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
     const bool apparieur = format == 1;  // the variant handed to the graph matchers
     std::FILE* f = Ouvre_resultat(chemin);
     if (!f) return false;  // nothing numbered, no arc rewritten
-    std::string s = "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n<gxl>\n";
-    if (apparieur) s += "<graph id=\"graph0\">\n\n";
-    else s += " <graph id=\"" + Texte_xml(Nom_fichier(Chemin_image)) + ".gxl\">\n";
+    Sortie_resultat s(f);
+    s << "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n<gxl>\n";
+    if (apparieur) s << "<graph id=\"graph0\">\n\n";
+    else s << " <graph id=\"" << Texte_xml(Nom_fichier(Chemin_image)) << ".gxl\">\n";
 
     // Same numbering as the text result file; vectors and components are
     // counted even where they are not written, so the matcher variant's
@@ -46,7 +42,7 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
         if (v->length == 0) continue;
         v->numero = n++;
         if (apparieur) continue;
-        Ajoute(s, "\n  <node id=\"node%d\">", v->numero);
+        s << "\n  <node id=\"node" << v->numero << "\">";
         Attribut(s, "forme", "Vecteur");
         Attribut(s, "xi", v->xi);
         Attribut(s, "yi", v->yi);
@@ -54,7 +50,7 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
         Attribut(s, "yf", v->yf);
         Attribut(s, "angle", v->angle);
         Attribut(s, "length", v->length);
-        s += "\n  </node>\n";
+        s << "\n  </node>\n";
     }
     int32_t plus_long = 0;
     if (apparieur)
@@ -64,13 +60,13 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
         if (q->length == 0) continue;
         q->numero = n++;
         if (apparieur) {
-            Ajoute(s, "<node id=\"n%d\">\n<attr name=\"forme\">\n<string>1</string>\n</attr>\n<attr name=\"RelLen\">\n"
-                      "<string>", q->numero);
-            s += Fixe(static_cast<double>(q->length) / static_cast<double>(plus_long), 6);
-            s += "</string>\n</attr>\n</node>\n\n";
+            s << "<node id=\"n" << q->numero
+              << "\">\n<attr name=\"forme\">\n<string>1</string>\n</attr>\n<attr name=\"RelLen\">\n<string>"
+              << Fixe(static_cast<double>(q->length) / static_cast<double>(plus_long), 6)
+              << "</string>\n</attr>\n</node>\n\n";
             continue;
         }
-        Ajoute(s, "\n  <node id=\"node%d\">", q->numero);
+        s << "\n  <node id=\"node" << q->numero << "\">";
         Attribut(s, "forme", "Quad");
         Attribut(s, "x1i", q->x1i);
         Attribut(s, "y1i", q->y1i);
@@ -82,21 +78,21 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
         Attribut(s, "y2f", q->y2f);
         Attribut(s, "angle1", q->angle1);
         Attribut(s, "angle2", q->angle2);
-        Attribut(s, "thickness1", q->thickness1);
-        Attribut(s, "thickness2", q->thickness2);
+        Attribut(s, "thickness1", static_cast<int>(q->thickness1));
+        Attribut(s, "thickness2", static_cast<int>(q->thickness2));
         Attribut(s, "length", q->length);
         Attribut(s, "score", Fixe(q->score, 3));
-        s += "\n  </node>\n";
+        s << "\n  </node>\n";
     }
     for (; cc; cc = cc->suivant, n++) {
         if (apparieur) continue;
-        Ajoute(s, "\n  <node id=\"node%d\">", n);
+        s << "\n  <node id=\"node" << n << "\">";
         Attribut(s, "forme", "CC");
         Attribut(s, "xi", cc->xi);
         Attribut(s, "yi", cc->yi);
         Attribut(s, "xf", cc->xf);
         Attribut(s, "yf", cc->yf);
-        s += "\n  </node>\n";
+        s << "\n  </node>\n";
     }
 
     // Arcs with a missing end are left out but keep their number; only the
@@ -111,9 +107,9 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
             // as "L", while the arc keeps its own type. (ASCII by hand: the
             // window runs under the user's locale.)
             const char ecrit = type >= 'a' && type <= 'z' ? static_cast<char>(type - 'a' + 'A') : type;
-            Ajoute(s, "<edge id=\"edge%d\" from=\"n%d\" to=\"n%d\">\n<attr name=\"relA\">\n<string>%d</string>\n"
-                      "</attr>\n<attr name=\"Type\">\n<string>%c</string>\n</attr>\n</edge>\n\n",
-                   a, aqq->Q1->numero, aqq->Q2->numero, angle, ecrit);
+            s << "<edge id=\"edge" << a << "\" from=\"n" << aqq->Q1->numero << "\" to=\"n" << aqq->Q2->numero
+              << "\">\n<attr name=\"relA\">\n<string>" << angle << "</string>\n</attr>\n<attr name=\"Type\">\n<string>"
+              << ecrit << "</string>\n</attr>\n</edge>\n\n";
         } else {
             Arete_complete(s, a, aqq->Q1->numero, aqq->Q2->numero, angle, type, aqq->score);
         }
@@ -130,6 +126,6 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
                            Normalise_type(aqv->type), aqv->score);
         }
     }
-    s += "\n </graph>\n</gxl>\n";
-    return Termine_resultat(f, chemin, s);
+    s << "\n </graph>\n</gxl>\n";
+    return s.Termine(chemin);
 }

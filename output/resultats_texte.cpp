@@ -8,10 +8,10 @@ bool Ecrit_resultats_texte(const std::string& chemin, Vecteur* v, Quad* q, CC* c
 {
     std::FILE* f = Ouvre_resultat(chemin);
     if (!f) return false;  // nothing numbered, no arc rewritten
-    std::string s;
-    s += " - Resultats Vectorisation - \n";
-    Ajoute(s, " - (Image %s) - \n", Nom_fichier(Chemin_image).c_str());
-    s += " -===================-\n\n";
+    Sortie_resultat s(f);
+    s << " - Resultats Vectorisation - \n";
+    s << " - (Image " << Nom_fichier(Chemin_image).c_str() << ") - \n";
+    s << " -===================-\n\n";
 
     // One numbering for the nodes, stored in numero for the arc lines and
     // for every later reader (the GXL file uses the same one).
@@ -19,35 +19,39 @@ bool Ecrit_resultats_texte(const std::string& chemin, Vecteur* v, Quad* q, CC* c
     for (; v; v = v->suivant) {
         if (v->length == 0) continue;
         v->numero = n++;
-        Ajoute(s, "\nVecteur %d : %d,%d - %d,%d - %d,%d\n", v->numero, v->xi, v->yi, v->xf, v->yf, v->angle,
-               v->length);
+        s << "\nVecteur " << v->numero << " : " << v->xi << ',' << v->yi << " - " << v->xf << ',' << v->yf << " - "
+          << v->angle << ',' << v->length << '\n';
     }
     for (; q; q = q->suivant) {
         if (q->length == 0) continue;
         q->numero = n++;
-        Ajoute(s, "\nQuadrilatere %d : (%d,%d - %d,%d) - (%d,%d - %d,%d) - %d,%d - %d,%d,%d\n", q->numero, q->x1i,
-               q->y1i, q->x1f, q->y1f, q->x2i, q->y2i, q->x2f, q->y2f, q->thickness1, q->thickness2, q->angle1,
-               q->angle2, q->length);
+        s << "\nQuadrilatere " << q->numero << " : (" << q->x1i << ',' << q->y1i << " - " << q->x1f << ',' << q->y1f
+          << ") - (" << q->x2i << ',' << q->y2i << " - " << q->x2f << ',' << q->y2f << ") - "
+          << static_cast<int>(q->thickness1) << ',' << static_cast<int>(q->thickness2) << " - " << q->angle1 << ','
+          << q->angle2 << ',' << q->length << '\n';
     }
-    for (; cc; cc = cc->suivant) Ajoute(s, "\nComp. Connexe %d : %d,%d - %d,%d \n", n++, cc->xi, cc->yi, cc->xf, cc->yf);
+    for (; cc; cc = cc->suivant)
+        s << "\nComp. Connexe " << n++ << " : " << cc->xi << ',' << cc->yi << " - " << cc->xf << ',' << cc->yf << " \n";
 
     // Arcs with a missing end are left out but keep their number.
     int a = 0;
     for (; aqq; aqq = aqq->suivant, a++) {
         if (!aqq->Q1 || !aqq->Q2) continue;
-        Ajoute(s, "\nArc %d : Q1=%d,Q2=%d - Type=%c - Angle=%d\n", a, aqq->Q1->numero, aqq->Q2->numero,
-               Normalise_type(aqq->type), Angle_arc(aqq->Q1->angle1, aqq->Q2->angle1));
+        s << "\nArc " << a << " : Q1=" << aqq->Q1->numero << ",Q2=" << aqq->Q2->numero
+          << " - Type=" << Normalise_type(aqq->type) << " - Angle=" << Angle_arc(aqq->Q1->angle1, aqq->Q2->angle1)
+          << '\n';
     }
     for (; avv; avv = avv->suivant, a++) {
         if (!avv->V1 || !avv->V2) continue;
-        Ajoute(s, "\nArc %d : V1=%d,V2=%d - Type=%c - Angle=%d\n", a, avv->V1->numero, avv->V2->numero,
-               Normalise_type(avv->type), Angle_arc(avv->V1->angle, avv->V2->angle));
+        s << "\nArc " << a << " : V1=" << avv->V1->numero << ",V2=" << avv->V2->numero
+          << " - Type=" << Normalise_type(avv->type) << " - Angle=" << Angle_arc(avv->V1->angle, avv->V2->angle) << '\n';
     }
     for (; aqv; aqv = aqv->suivant, a++) {
         if (!aqv->Q1 || !aqv->V2) continue;
-        Ajoute(s, "\nArc %d : Q1=%d,V2=%d - Type=%c - Angle=%d\n", a, aqv->Q1->numero, aqv->V2->numero,
-               Normalise_type(aqv->type), Angle_arc(aqv->Q1->angle1, aqv->V2->angle));
+        s << "\nArc " << a << " : Q1=" << aqv->Q1->numero << ",V2=" << aqv->V2->numero
+          << " - Type=" << Normalise_type(aqv->type) << " - Angle=" << Angle_arc(aqv->Q1->angle1, aqv->V2->angle)
+          << '\n';
     }
-    s += "\nFin";
-    return Termine_resultat(f, chemin, s);
+    s << "\nFin";
+    return s.Termine(chemin);
 }

@@ -10,6 +10,7 @@
 
 #include "app/core/shell.h"
 #include "image/param.h"
+#include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/quads.h"
 #include "vecto/records.h"
@@ -113,9 +114,11 @@ struct Index_quads {
     std::vector<Quad*> q;
     std::vector<int> prec, suiv;  // living neighbours in the list, -1 at the ends
     std::vector<char> vivant;
-    std::unordered_map<const Quad*, int> rang_de;
+    std::unordered_map<const Quad*, int> rang_de;  // filled by Rang_de when first needed
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0, cote = 32, nx = 1, ny = 1;
-    std::vector<std::vector<int>> cases;
+    // Ranks of each cell one cell after the other: cell c holds
+    // rangs_cases[debut[c] .. fin[c]), living or not yet dropped.
+    std::vector<int> debut, fin, rangs_cases;
     std::vector<uint32_t> marque;
     uint32_t tour = 0;
     // Ranks by mean angle 0..179; 180 holds any other mean.
@@ -149,12 +152,10 @@ struct Index_quads {
         prec.resize(n);
         suiv.resize(n);
         vivant.assign(n, 1);
-        rang_de.reserve(n);
         marque.assign(n, 0);
         for (int r = 0; r < n; r++) {
             prec[r] = r - 1;
             suiv[r] = r + 1 < n ? r + 1 : -1;
-            rang_de[q[r]] = r;
             const Quad* d = q[r];
             if (r == 0) {
                 x0 = x1 = d->x1i;
@@ -173,18 +174,41 @@ struct Index_quads {
             if (static_cast<int64_t>(nx) * ny <= 4 * static_cast<int64_t>(n) + 1024) break;
             cote *= 2;
         }
-        cases.assign(static_cast<size_t>(nx) * ny, {});
-        for (int r = 0; r < n; r++) {
-            const Quad* d = q[r];
+        const size_t nb_cases = static_cast<size_t>(nx) * ny;
+        debut.assign(nb_cases + 1, 0);
+        auto cases_de = [&](const Quad* d, size_t vues[4], bool nouvelle[4]) {
             const int xs[4] = {d->x1i, d->x1f, d->x2i, d->x2f}, ys[4] = {d->y1i, d->y1f, d->y2i, d->y2f};
-            size_t vues[4];
             for (int j = 0; j < 4; j++) {
                 vues[j] = static_cast<size_t>(Rangee(ys[j])) * nx + Colonne(xs[j]);
                 bool deja = false;
                 for (int k = 0; k < j; k++) deja |= vues[k] == vues[j];
-                if (!deja) cases[vues[j]].push_back(r);
+                nouvelle[j] = !deja;
             }
+        };
+        for (int r = 0; r < n; r++) {
+            size_t vues[4];
+            bool nouvelle[4];
+            cases_de(q[r], vues, nouvelle);
+            for (int j = 0; j < 4; j++)
+                if (nouvelle[j]) debut[vues[j] + 1]++;
         }
+        for (size_t c = 0; c < nb_cases; c++) debut[c + 1] += debut[c];
+        rangs_cases.resize(static_cast<size_t>(debut[nb_cases]));
+        fin.assign(debut.begin(), debut.end() - 1);
+        for (int r = 0; r < n; r++) {
+            size_t vues[4];
+            bool nouvelle[4];
+            cases_de(q[r], vues, nouvelle);
+            for (int j = 0; j < 4; j++)
+                if (nouvelle[j]) rangs_cases[static_cast<size_t>(fin[vues[j]]++)] = r;
+        }
+    }
+
+    int Rang_de(const Quad* d)
+    {
+        if (rang_de.empty())
+            for (int r = 0; r < static_cast<int>(q.size()); r++) rang_de[q[r]] = r;
+        return rang_de.at(d);
     }
 
     void Retire(int r)
@@ -220,6 +244,20 @@ struct Index_quads {
     // Visits the living ranks of a cell or an angle class, dropping the
     // chained ones on the way.
     template <class F>
+    void Parcourt_case(size_t c, F f)
+    {
+        int j = debut[c];
+        while (j < fin[c]) {
+            const int k = rangs_cases[static_cast<size_t>(j)];
+            if (!vivant[k]) {
+                rangs_cases[static_cast<size_t>(j)] = rangs_cases[static_cast<size_t>(--fin[c])];
+                continue;
+            }
+            j++;
+            f(k);
+        }
+    }
+    template <class F>
     void Parcourt(std::vector<int>& rangs, F f)
     {
         size_t j = 0;
@@ -235,6 +273,32 @@ struct Index_quads {
         }
     }
 
+    // The angle classes a quadrilateral of mean angle `moy` may chain to, in
+    // increasing order, class 180 (any other mean) last; worked out once per
+    // mean, the threshold being the same for the whole chaining.
+    std::vector<uint8_t> compatibles_[180];
+    std::vector<uint8_t> toutes_classes_;
+    const std::vector<uint8_t>& Classes_compatibles(int moy, int seuil_pente)
+    {
+        auto remplit = [&](std::vector<uint8_t>& l) {
+            for (int b = 0; b <= 180; b++) {
+                if (b < 180) {
+                    const int d = Val_abs(moy - b);
+                    if (!(d < seuil_pente || d > 180 - seuil_pente)) continue;
+                }
+                l.push_back(static_cast<uint8_t>(b));
+            }
+        };
+        if (moy < 0 || moy > 179) {
+            toutes_classes_.clear();
+            remplit(toutes_classes_);
+            return toutes_classes_;
+        }
+        std::vector<uint8_t>& l = compatibles_[moy];
+        if (l.empty()) remplit(l);  // never empty once filled: class 180 is always there
+        return l;
+    }
+
     // Rank and attachment, -1 when nothing qualifies, or Balayage when the
     // list is to be scanned as it stands.
     int Cherche(const Quad* T, int seuil_pente, Attache& attache)
@@ -244,11 +308,7 @@ struct Index_quads {
         const int moy_T = (T->angle1 + T->angle2) / 2;
         int classes[181], nb_classes = 0;
         int64_t candidats = 0;
-        for (int b = 0; b <= 180; b++) {
-            if (b < 180) {
-                const int d = Val_abs(moy_T - b);
-                if (!(d < seuil_pente || d > 180 - seuil_pente)) continue;
-            }
+        for (int b : Classes_compatibles(moy_T, seuil_pente)) {
             if (vivants_angle[b] == 0) continue;
             classes[nb_classes++] = b;
             candidats += vivants_angle[b];
@@ -278,7 +338,7 @@ struct Index_quads {
                 const int l0 = Rangee(py[p] - r), l1 = Rangee(py[p] + r);
                 for (int l = l0; l <= l1; l++)
                     for (int c = c0; c <= c1; c++)
-                        Parcourt(cases[static_cast<size_t>(l) * nx + c], [&](int k) {
+                        Parcourt_case(static_cast<size_t>(l) * nx + c, [&](int k) {
                             if (marque[k] == tour) return;
                             marque[k] = tour;
                             if (Candidat(T, q[k], seuil_pente)) Pese(T, k, meilleur, choix, essai);
@@ -345,7 +405,7 @@ int Chaine(int seuil_pente, bool indexe)
                 choix.avant = ix.Avant(rang);
             } else if (rang == Balayage) {
                 choix = Choix_direct(T, seuil_pente);
-                rang = choix.q ? ix.rang_de.at(choix.q) : -1;
+                rang = choix.q ? ix.Rang_de(choix.q) : -1;
             }
         } else {
             choix = Choix_direct(T, seuil_pente);
@@ -358,7 +418,7 @@ int Chaine(int seuil_pente, bool indexe)
             } else {
                 const Point m = choix.attache == Attache::Avant ? Milieu_B(choix.q) : Milieu_A(choix.q);
                 const Point mT = Milieu_A(T);
-                coupe = Compte_blancs(m.x, m.y, mT.x, mT.y, Plan1) > 4;
+                coupe = Blancs_au_dela(m.x, m.y, mT.x, mT.y, Plan1, 4);
             }
         }
         if (coupe) {
@@ -460,7 +520,7 @@ int Fusion_quads()
             const double ar_avant = ar;
             ar += aire(K);
             const double n2 = norme2(K);
-            if (n2 * eps >= ar * ar && !mauvais && Compte_blancs(J.x, J.y, K.x, K.y, Plan1) <= 4) {
+            if (n2 * eps >= ar * ar && !mauvais && !Blancs_au_dela(J.x, J.y, K.x, K.y, Plan1, 4)) {
                 N = A;
                 A = C;
                 C = C->suivant;
@@ -488,7 +548,7 @@ int Fusion_quads()
                 t1 = A->thickness1;
                 const bool mauvais2 = retour(K2) || Val_abs(t1 - t2) >= dE;
                 ar += aire(K2);
-                if (norme2(K2) * eps >= ar * ar && !mauvais2 && Compte_blancs(J.x, J.y, K2.x, K2.y, Plan1) <= 4) {
+                if (norme2(K2) * eps >= ar * ar && !mauvais2 && !Blancs_au_dela(J.x, J.y, K2.x, K2.y, Plan1, 4)) {
                     fusionne(A, K2);
                     redemarre(C);
                 } else {
@@ -501,7 +561,7 @@ int Fusion_quads()
             const bool mauvais = retour(K) || Val_abs(t1 - t2) >= dE;
             ar += aire(K);
             const double n2 = norme2(K);
-            if (n2 * eps >= ar * ar && !mauvais && Compte_blancs(J.x, J.y, K.x, K.y, Plan1) <= 4) fusionne(A, K);
+            if (n2 * eps >= ar * ar && !mauvais && !Blancs_au_dela(J.x, J.y, K.x, K.y, Plan1, 4)) fusionne(A, K);
             else fusionne(N, J);
             redemarre(C ? C->suivant : nullptr);
         }

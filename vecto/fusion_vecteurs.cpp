@@ -9,6 +9,7 @@
 
 #include "app/core/shell.h"
 #include "image/param.h"
+#include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
 
@@ -94,7 +95,7 @@ Vecteur* Chaine_directe(int seuil_pente)
         if (choisi) {
             const int ex = inverse ? choisi->xf : choisi->xi;
             const int ey = inverse ? choisi->yf : choisi->yi;
-            if (!T_separateur && (Compte_blancs(ex, ey, T->xf, T->yf, Plan1) > 4 || meilleur > 400)) {
+            if (!T_separateur && (Blancs_au_dela(ex, ey, T->xf, T->yf, Plan1, 4) || meilleur > 400)) {
                 sep = Nouveau_separateur(-100, -50);  // cut
                 if (!sep) break;
                 queue = Ajoute_en_queue(tete, queue, sep);
@@ -167,12 +168,33 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     for (const Vecteur* d : v) par_angle[d->angle]++;
 
     const int nx = (x1 - x0) / Cote_case + 1, ny = (y1 - y0) / Cote_case + 1;
-    std::vector<std::vector<int>> cases(static_cast<size_t>(nx) * ny);
+    // The ends and angle of each rank side by side: the searches read them
+    // for every neighbour, and a living vector's record does not change.
+    struct Bouts {
+        int xi, yi, xf, yf, angle;
+    };
+    std::vector<Bouts> bouts(static_cast<size_t>(n));
+    for (int r = 0; r < n; r++) bouts[static_cast<size_t>(r)] = {v[r]->xi, v[r]->yi, v[r]->xf, v[r]->yf, v[r]->angle};
+
+    // The ranks of each cell, in rank order, stored one cell after the
+    // other: cell c holds rangs[debut[c] .. debut[c + 1]).
+    const size_t nb_cases = static_cast<size_t>(nx) * ny;
     auto case_de = [&](int x, int y) { return static_cast<size_t>((y - y0) / Cote_case) * nx + (x - x0) / Cote_case; };
+    std::vector<int> debut(nb_cases + 1, 0), rangs;
     for (int r = 0; r < n; r++) {
         const size_t a = case_de(v[r]->xi, v[r]->yi), b = case_de(v[r]->xf, v[r]->yf);
-        cases[a].push_back(r);
-        if (b != a) cases[b].push_back(r);
+        debut[a + 1]++;
+        if (b != a) debut[b + 1]++;
+    }
+    for (size_t c = 0; c < nb_cases; c++) debut[c + 1] += debut[c];
+    rangs.resize(static_cast<size_t>(debut[nb_cases]));
+    {
+        std::vector<int> pos(debut.begin(), debut.end() - 1);
+        for (int r = 0; r < n; r++) {
+            const size_t a = case_de(v[r]->xi, v[r]->yi), b = case_de(v[r]->xf, v[r]->yf);
+            rangs[static_cast<size_t>(pos[a]++)] = r;
+            if (b != a) rangs[static_cast<size_t>(pos[b]++)] = r;
+        }
     }
 
     std::vector<Entree> depuis_coin;
@@ -207,10 +229,13 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
             const int cy0 = std::max(0, (py - 20 - y0) / Cote_case), cy1 = std::min(ny - 1, (py + 20 - y0) / Cote_case);
             for (int cy = cy0; cy <= cy1; cy++) {
                 for (int cx = cx0; cx <= cx1; cx++) {
-                    for (int r : cases[static_cast<size_t>(cy) * nx + cx]) {
-                        if (!vivant[r] || !Pentes_proches(T->angle, v[r]->angle, seuil_pente)) continue;
-                        const Entree e1{Distance2(v[r]->xf, v[r]->yf, px, py), r, 0};
-                        const Entree e2{Distance2(v[r]->xi, v[r]->yi, px, py), r, 1};
+                    const size_t c = static_cast<size_t>(cy) * nx + cx;
+                    for (int i = debut[c]; i < debut[c + 1]; i++) {
+                        const int r = rangs[static_cast<size_t>(i)];
+                        const Bouts& b = bouts[static_cast<size_t>(r)];
+                        if (!vivant[r] || !Pentes_proches(T->angle, b.angle, seuil_pente)) continue;
+                        const Entree e1{Distance2(b.xf, b.yf, px, py), r, 0};
+                        const Entree e2{Distance2(b.xi, b.yi, px, py), r, 1};
                         if (e1.d <= 400 && e1 < choix) choix = e1;
                         if (e2.d <= 400 && e2 < choix) choix = e2;
                     }
@@ -219,12 +244,18 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
             bool coupe = choix.rang < 0;
             if (!coupe) {
                 const Vecteur* d = v[choix.rang];
-                coupe = choix.sens == 0 ? Compte_blancs(d->xf, d->yf, px, py, Plan1) > 4
-                                        : Compte_blancs(d->xi, d->yi, px, py, Plan1) > 4;
+                coupe = choix.sens == 0 ? Blancs_au_dela(d->xf, d->yf, px, py, Plan1, 4)
+                                        : Blancs_au_dela(d->xi, d->yi, px, py, Plan1, 4);
             }
             if (coupe) {
+                // Close slopes are at most the threshold apart around the
+                // half circle: only those angles need asking.
                 bool compatible = false;
-                for (int a = 0; a < 180 && !compatible; a++) compatible = par_angle[a] > 0 && Pentes_proches(T->angle, a, seuil_pente);
+                const int ecart = std::min(seuil_pente, 90);
+                for (int k = -ecart; k <= ecart && !compatible; k++) {
+                    const int a = ((T->angle + k) % 180 + 180) % 180;
+                    compatible = par_angle[a] > 0 && Pentes_proches(T->angle, a, seuil_pente);
+                }
                 Vecteur* sep = compatible ? Nouveau_separateur(-100, -50) : Nouveau_separateur(-49, -50);
                 if (!sep) break;
                 queue = Ajoute_en_queue(tete, queue, sep);

@@ -1,6 +1,9 @@
 #include "vecto/geometrie.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 int Longueur_vecteur(int xi, int yi, int xf, int yf)
 {
@@ -38,10 +41,17 @@ int Projection_point(int px, int py, int ax, int ay, int bx, int by, int L, int&
         fy = ay;
         return (px == ax && py == ay) ? 1 : 0;
     }
-    const int t = ((px - ax) * (bx - ax) + (py - ay) * (by - ay)) / L;
-    fx = ax + (t * (bx - ax)) / L;
-    fy = ay + (t * (by - ay)) / L;
-    return (Min_ent(ax, bx) <= fx && fx <= Max_ent(ax, bx) && Min_ent(ay, by) <= fy && fy <= Max_ent(ay, by)) ? 1 : 0;
+    // Products of coordinates overflow 32 bits beyond about 46,000 pixels
+    // (and 64 bits for absurd ones); the quotients are those of the int
+    // arithmetic whenever it did not overflow.
+    using Large = __int128;
+    const Large dx = Large(bx) - ax, dy = Large(by) - ay;
+    const Large t = ((Large(px) - ax) * dx + (Large(py) - ay) * dy) / L;
+    const Large x = ax + (t * dx) / L;
+    const Large y = ay + (t * dy) / L;
+    fx = static_cast<int>(std::clamp<Large>(x, INT_MIN, INT_MAX));
+    fy = static_cast<int>(std::clamp<Large>(y, INT_MIN, INT_MAX));
+    return (Min_ent(ax, bx) <= x && x <= Max_ent(ax, bx) && Min_ent(ay, by) <= y && y <= Max_ent(ay, by)) ? 1 : 0;
 }
 
 int Point_dans_quad(int px, int py, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
@@ -54,15 +64,88 @@ int Point_dans_quad(int px, int py, int x1, int y1, int x2, int y2, int x3, int 
     return n & 1;
 }
 
+namespace {
+
+using Large = __int128;
+
+Large Div_plancher(Large a, Large b)  // b > 0
+{
+    Large q = a / b;
+    if (a % b != 0 && a < 0) q--;
+    return q;
+}
+
+}  // namespace
+
+// In the frame of the major axis, step i (0 <= i < dmaj) is at u0 + su*i
+// along it; across it the line has moved
+//   k(i) = floor((2*dmin*i + dmaj) / (2*dmaj))
+// times by sv, and the error term before step i is
+//   e(i) = 2*dmin*(i+1) - dmaj - 2*dmaj*k(i),
+// which is what the step-by-step walk from e(0) = 2*dmin - dmaj holds. Both
+// coordinates move monotonically, so the steps inside the window are one run.
+Troncon_ligne Troncon_dans_fenetre(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax)
+{
+    Troncon_ligne t;
+    const int64_t ddx = int64_t(x1) - x0, ddy = int64_t(y1) - y0;
+    const int64_t dx = ddx < 0 ? -ddx : ddx, dy = ddy < 0 ? -ddy : ddy;
+    t.sx = ddx > 0 ? 1 : -1;
+    t.sy = ddy > 0 ? 1 : -1;
+    t.x_majeur = dx > dy;
+    t.dmaj = t.x_majeur ? dx : dy;
+    t.dmin = t.x_majeur ? dy : dx;
+    if (t.dmaj == 0) return t;
+    t.x = x0, t.y = y0;
+    t.pas = t.dmaj;
+    t.e = 2 * t.dmin - t.dmaj;
+    // Both ends inside (the usual case): every step is.
+    if (xmin <= x0 && x0 <= xmax && ymin <= y0 && y0 <= ymax && xmin <= x1 && x1 <= xmax && ymin <= y1 && y1 <= ymax)
+        return t;
+
+    const int64_t u0 = t.x_majeur ? x0 : y0, v0 = t.x_majeur ? y0 : x0;
+    const int su = t.x_majeur ? t.sx : t.sy, sv = t.x_majeur ? t.sy : t.sx;
+    const int64_t umin = t.x_majeur ? xmin : ymin, umax = t.x_majeur ? xmax : ymax;
+    const int64_t vmin = t.x_majeur ? ymin : xmin, vmax = t.x_majeur ? ymax : xmax;
+    const Large dmaj = t.dmaj, dmin = t.dmin;
+    Large i0 = std::max<Large>(0, su > 0 ? umin - u0 : u0 - umax);
+    Large i1 = std::min<Large>(dmaj - 1, su > 0 ? umax - u0 : u0 - umin);
+    // Offsets across the axis that stay inside: k in [klo, khi].
+    const Large klo = sv > 0 ? vmin - v0 : v0 - vmax;
+    const Large khi = sv > 0 ? vmax - v0 : v0 - vmin;
+    if (dmin == 0) {
+        if (klo > 0 || khi < 0) i1 = -1;
+    } else {
+        // k(i) >= klo and k(i) <= khi, solved for i.
+        i0 = std::max(i0, -Div_plancher(-(2 * dmaj * klo - dmaj), 2 * dmin));
+        i1 = std::min(i1, Div_plancher(2 * dmaj * (khi + 1) - dmaj - 1, 2 * dmin));
+    }
+    if (i0 > i1) {
+        t.pas = 0;
+        t.dehors = t.dmaj;
+        return t;
+    }
+    const Large k = Div_plancher(2 * dmin * i0 + dmaj, 2 * dmaj);
+    // Inside the window every coordinate is an int.
+    const int u = static_cast<int>(u0 + su * i0), v = static_cast<int>(v0 + sv * k);
+    t.x = t.x_majeur ? u : v;
+    t.y = t.x_majeur ? v : u;
+    t.pas = static_cast<int64_t>(i1 - i0 + 1);
+    t.dehors = t.dmaj - t.pas;
+    t.e = static_cast<int64_t>(2 * dmin * (i0 + 1) - dmaj - 2 * dmaj * k);
+    return t;
+}
 
 void Trace_ligne(int x0, int y0, int x1, int y1, int valeur)
 {
-    Parcours_ligne(x0, y0, x1, y1, [valeur](int x, int y) { Ecrit_pixel(x, y, valeur, Plan2); });
+    Parcours_ligne(x0, y0, x1, y1, 1, 1, Plan2.larg - 1, Plan2.haut - 1,
+                   [valeur](int x, int y) { Ecrit_pixel(x, y, valeur, Plan2); });
 }
 
 int Compte_blancs(int x0, int y0, int x1, int y1, const PlanImage& plan)
 {
-    int n = 0;
-    Parcours_ligne(x0, y0, x1, y1, [&n, &plan](int x, int y) { n += Lit_pixel(x, y, plan) == 0; });
-    return n;
+    int64_t blancs = 0;
+    const int64_t dehors = Parcours_ligne(x0, y0, x1, y1, 1, 1, plan.larg - 1, plan.haut - 1,
+                                          [&blancs, &plan](int x, int y) { blancs += Lit_pixel(x, y, plan) == 0; });
+    // Pixels outside the plane read white.
+    return static_cast<int>(std::min<int64_t>(blancs + dehors, INT_MAX));
 }

@@ -2,6 +2,8 @@
 // Their rounding is part of the results: every threshold downstream compares
 // whole numbers produced here.
 #pragma once
+#include <cstdint>
+
 #include "image/planes.h"
 
 inline int Val_abs(int a) { return a < 0 ? -a : a; }
@@ -25,38 +27,52 @@ int Projection_point(int px, int py, int ax, int ay, int bx, int by, int L, int&
 // 1 when P is inside the quadrilateral C1C2C3C4 (parity of the crossings of
 // the segment from P to (-1000, -1000) with the four sides).
 int Point_dans_quad(int px, int py, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
-// Walks the digital line from (x0, y0) towards (x1, y1), end pixel excluded,
-// calling pixel(x, y) for each; the one walk behind Trace_ligne,
-// Compte_blancs and the colour line.
+// The part of the digital line from (x0, y0) towards (x1, y1), end pixel
+// excluded, that lies in the window [xmin, xmax] x [ymin, ymax]: a run of
+// `pas` consecutive steps from pixel (x, y), with the error term `e` the
+// full walk has there; `dehors` steps of the line lie outside. Only this
+// run is ever walked, so a line from a point 2^30 away (a clamped zone
+// corner) costs its pixels in the window, not 2^31 steps.
+struct Troncon_ligne {
+    int x = 0, y = 0;
+    int64_t pas = 0, dehors = 0, e = 0;
+    int64_t dmaj = 0, dmin = 0;  // steps along and across the major axis
+    int sx = 1, sy = 1;
+    bool x_majeur = true;        // x moves at every step
+};
+Troncon_ligne Troncon_dans_fenetre(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax);
+
+// Walks that run, calling pixel(x, y) for each of its pixels in the order of
+// the full walk, and returns the number of steps outside the window; the one
+// walk behind Trace_ligne, Compte_blancs and the colour line.
 template <class F>
-void Parcours_ligne(int x0, int y0, int x1, int y1, F&& pixel)
+int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax, F&& pixel)
 {
-    const int dx = Val_abs(x1 - x0), dy = Val_abs(y1 - y0);
-    const int sx = x1 - x0 > 0 ? 1 : -1, sy = y1 - y0 > 0 ? 1 : -1;
-    int x = x0, y = y0;
-    if (dx > dy) {
-        int e = 2 * dy - dx;
-        for (int i = 0; i < dx; i++) {
+    const Troncon_ligne t = Troncon_dans_fenetre(x0, y0, x1, y1, xmin, ymin, xmax, ymax);
+    int x = t.x, y = t.y;
+    int64_t e = t.e;
+    if (t.x_majeur) {
+        for (int64_t i = 0; i < t.pas; i++) {
             pixel(x, y);
-            x += sx;
-            if (e < 0) e += 2 * dy;
+            x += t.sx;
+            if (e < 0) e += 2 * t.dmin;
             else {
-                e += 2 * dy - 2 * dx;
-                y += sy;
+                e += 2 * t.dmin - 2 * t.dmaj;
+                y += t.sy;
             }
         }
     } else {
-        int e = 2 * dx - dy;
-        for (int i = 0; i < dy; i++) {
+        for (int64_t i = 0; i < t.pas; i++) {
             pixel(x, y);
-            y += sy;
-            if (e < 0) e += 2 * dx;
+            y += t.sy;
+            if (e < 0) e += 2 * t.dmin;
             else {
-                e += 2 * dx - 2 * dy;
-                x += sx;
+                e += 2 * t.dmin - 2 * t.dmaj;
+                x += t.sx;
             }
         }
     }
+    return t.dehors;
 }
 
 // Digital line into Plan2, start pixel written, end pixel not.

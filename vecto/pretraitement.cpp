@@ -49,11 +49,12 @@ struct Cadre {
 std::vector<uint64_t> Masque_colonnes(int nw, int x0, int x1)
 {
     std::vector<uint64_t> m(nw, 0);
+    // Bit positions in 64 bits: a row of 2^25 words or more reaches 2^31.
     for (int w = 0; w < nw; w++) {
-        const int a = w * 64, b = a + 63;
-        const int lo = a > x0 ? a : x0, hi = b < x1 ? b : x1;
+        const int64_t a = int64_t(w) * 64, b = a + 63;
+        const int64_t lo = a > x0 ? a : x0, hi = b < x1 ? b : x1;
         if (lo > hi) continue;
-        const int n = hi - lo + 1;
+        const int64_t n = hi - lo + 1;
         const uint64_t run = n == 64 ? ~0ull : ((1ull << n) - 1);
         m[w] = run << (63 - (hi - a));
     }
@@ -130,83 +131,102 @@ void Ecrit_plan(PlanImage& p, const Bits& b, const Cadre& c, const std::vector<u
 inline uint64_t Voisin_gauche(const uint64_t* l, int w) { return (l[w] >> 1) | (w > 0 ? l[w - 1] << 63 : 0); }
 inline uint64_t Voisin_droit(const uint64_t* l, int w, int nw) { return (l[w] << 1) | (w + 1 < nw ? l[w + 1] >> 63 : 0); }
 
-// One pass over the interior: `nouveau(y, w)` is the new word; pixels outside
-// the interior keep their value. Returns true when a pixel changed.
+// One pass over the interior, in place: `nouveau(y, w)` is the new word, and
+// it must read only what the pass does not write (a picture computed before
+// the pass); pixels outside the interior keep their value. Returns true when
+// a pixel changed.
 template <class F>
-bool Passe(const Bits& cur, Bits& nxt, const Cadre& c, F nouveau)
+bool Passe(Bits& cur, const Cadre& c, F nouveau)
 {
-    nxt.m = cur.m;
     bool change = false;
     for (int y = 1; y <= c.haut - 2; y++) {
-        const uint64_t* a = cur.ligne(y);
-        uint64_t* n = nxt.ligne(y);
+        uint64_t* a = cur.ligne(y);
         for (int w = 0; w < c.nw; w++) {
             const uint64_t m = c.interieur[w];
             if (!m) continue;
             const uint64_t v = (nouveau(y, w) & m) | (a[w] & ~m);
             change |= v != a[w];
-            n[w] = v;
+            a[w] = v;
         }
     }
     return change;
 }
 
+// The interior of `de` into `vers`, rows 1 .. haut-2.
+void Copie_interieur(Bits& vers, const Bits& de, const Cadre& c)
+{
+    for (int y = 1; y <= c.haut - 2; y++) {
+        uint64_t* v = vers.ligne(y);
+        const uint64_t* d = de.ligne(y);
+        for (int w = 0; w < c.nw; w++) v[w] = (d[w] & c.interieur[w]) | (v[w] & ~c.interieur[w]);
+    }
+}
+
 bool Image_sans_interieur(const Cadre& c) { return c.larg < 3 || c.haut < 3; }
 
-}  // namespace
+// The passes on the bit copies; the callers load and write back the planes.
 
-void Pretraitement(int force)
+// Up to 10 passes of the 4-neighbour majority filter.
+void Lissage_bits(Bits& cur, const Cadre& c)
 {
-    Efface_texte();
-    Ecrit_texte(0, " Preprocessing of p1...");
-    Lissage();
-    if (force > 1) {
-        Dilatation();
-        Erosion();
-    }
-    Efface_texte();
-}
-
-void Lissage()
-{
-    Cadre c;
-    if (Prepare_cadre(c) && !Image_sans_interieur(c)) {
-        Bits cur = Charge_plan(Plan1, c), nxt;
-        nxt.nw = cur.nw;
-        nxt.h = cur.h;
-        const int nw = c.nw;
-        for (int passe = 0; passe < 10; passe++) {
-            const bool change = Passe(cur, nxt, c, [&](int y, int w) {
-                const uint64_t* l = cur.ligne(y);
-                const uint64_t C = l[w], U = cur.ligne(y - 1)[w], D = cur.ligne(y + 1)[w];
-                const uint64_t L = Voisin_gauche(l, w), R = Voisin_droit(l, w, nw);
+    const int nw = c.nw;
+    // Each pass updates the rows in place, from the top, keeping the
+    // previous picture of the row above and of the row itself aside, so it
+    // reads only the previous picture as a two-plane pass would. A pixel can
+    // change only when a pixel of its cross changed in the pass before:
+    // after the first pass, only the rows next to a changed row are computed
+    // again.
+    std::vector<uint64_t> garde_a(nw), garde_b(nw);
+    std::vector<char> change(static_cast<size_t>(c.haut) + 1, 1), change_suivant(change.size(), 0);
+    change[0] = change[static_cast<size_t>(c.haut) - 1] = 0;  // the white rows never change
+    for (int passe = 0; passe < 10; passe++) {
+        bool un_change = false;
+        uint64_t* haut_avant = garde_a.data();  // previous picture of row y-1
+        uint64_t* ligne_avant = garde_b.data();
+        std::memcpy(haut_avant, cur.ligne(0), sizeof(uint64_t) * nw);
+        for (int y = 1; y <= c.haut - 2; y++) {
+            uint64_t* l = cur.ligne(y);
+            const bool a_calculer = passe == 0 || change[y - 1] || change[y] || change[y + 1];
+            change_suivant[y] = 0;
+            if (!a_calculer) {
+                std::memcpy(haut_avant, l, sizeof(uint64_t) * nw);
+                continue;
+            }
+            std::memcpy(ligne_avant, l, sizeof(uint64_t) * nw);
+            const uint64_t* bas = cur.ligne(y + 1);
+            bool ligne_change = false;
+            for (int w = 0; w < nw; w++) {
+                const uint64_t m = c.interieur[w];
+                if (!m) continue;
+                const uint64_t C = ligne_avant[w], U = haut_avant[w], D = bas[w];
+                const uint64_t L = Voisin_gauche(ligne_avant, w), R = Voisin_droit(ligne_avant, w, nw);
                 const uint64_t au_moins_2 = (U & D) | ((U | D) & (L | R)) | (L & R);
                 const uint64_t au_moins_3 = (U & D & (L | R)) | (L & R & (U | D));
-                return au_moins_3 | (C & au_moins_2);
-            });
-            std::swap(cur, nxt);
-            if (!change) break;
+                const uint64_t v = ((au_moins_3 | (C & au_moins_2)) & m) | (C & ~m);
+                ligne_change |= v != C;
+                l[w] = v;
+            }
+            change_suivant[y] = ligne_change;
+            un_change |= ligne_change;
+            std::swap(haut_avant, ligne_avant);
         }
-        Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
-        Ecrit_plan(Plan2, cur, c, c.interieur, 1, c.haut - 2);
+        std::swap(change, change_suivant);
+        if (!un_change) break;
     }
-    Efface_texte();
 }
 
-// Every black interior pixel of Plan1 blackens its 3x3 square in Plan2
-// (Plan2 is not cleared: it holds the previous pass's picture). Squares of
-// pixels next to the border reach the last column and the bottom row of
-// Plan2; Plan1's border itself never changes.
-void Dilatation()
+// Up to 3 passes: every black interior pixel of `cur` blackens its 3x3
+// square in `p2` (not cleared: it holds the previous pass's picture), then
+// the interior of `cur` becomes that of `p2`. Squares of pixels next to the
+// border reach the last column and the bottom row of `p2`; the border of
+// `cur` itself never changes.
+void Dilatation_bits(Bits& cur, Bits& p2, const Cadre& c)
 {
-    Cadre c;
-    if (!Prepare_cadre(c) || Image_sans_interieur(c)) return;
-    Bits cur = Charge_plan(Plan1, c), p2 = Charge_plan(Plan2, c);
     const int nw = c.nw;
     std::vector<uint64_t> h(static_cast<size_t>(c.haut + 1) * nw, 0);  // horizontal spread, row y+1 at y
     auto hl = [&](int y) { return h.data() + static_cast<size_t>(y) * nw; };
+    std::vector<uint64_t> src(nw);
     for (int passe = 0; passe < 3; passe++) {
-        std::vector<uint64_t> src(nw);
         for (int y = 1; y <= c.haut - 2; y++) {
             const uint64_t* l = cur.ligne(y);
             for (int w = 0; w < nw; w++) src[w] = l[w] & c.interieur[w];
@@ -218,24 +238,13 @@ void Dilatation()
             uint64_t* l = p2.ligne(y);
             for (int w = 0; w < nw; w++) l[w] |= (a[w] | b[w] | d[w]) & c.adressable[w];
         }
-        Bits nxt;
-        nxt.nw = nw;
-        nxt.h = cur.h;
-        const bool change = Passe(cur, nxt, c, [&](int y, int w) { return p2.ligne(y)[w]; });
-        std::swap(cur, nxt);
-        if (!change) break;
+        if (!Passe(cur, c, [&](int y, int w) { return p2.ligne(y)[w]; })) break;
     }
-    Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
-    Ecrit_plan(Plan2, p2, c, c.adressable, 1, c.haut - 1);
 }
 
-void Erosion()
+// Up to 3 passes of a 3x3 erosion.
+void Erosion_bits(Bits& cur, const Cadre& c)
 {
-    Cadre c;
-    if (!Prepare_cadre(c) || Image_sans_interieur(c)) return;
-    Bits cur = Charge_plan(Plan1, c), nxt;
-    nxt.nw = cur.nw;
-    nxt.h = cur.h;
     const int nw = c.nw;
     std::vector<uint64_t> h(static_cast<size_t>(c.haut) * nw, 0);  // black with both horizontal neighbours
     for (int passe = 0; passe < 3; passe++) {
@@ -244,13 +253,73 @@ void Erosion()
             uint64_t* d = h.data() + static_cast<size_t>(y) * nw;
             for (int w = 0; w < nw; w++) d[w] = l[w] & Voisin_gauche(l, w) & Voisin_droit(l, w, nw);
         }
-        const bool change = Passe(cur, nxt, c, [&](int y, int w) {
+        const bool change = Passe(cur, c, [&](int y, int w) {
             const size_t i = static_cast<size_t>(y) * nw + w;
             return h[i - nw] & h[i] & h[i + nw];
         });
-        std::swap(cur, nxt);
         if (!change) break;
     }
+}
+
+}  // namespace
+
+void Pretraitement(int force)
+{
+    Efface_texte();
+    Ecrit_texte(0, " Preprocessing of p1...");
+    if (force <= 1) {
+        Lissage();
+    } else {
+        // Smoothing, dilation and erosion one after the other on one bit
+        // copy of each plane, written back once: the planes end as the three
+        // commands run one by one leave them.
+        Cadre c;
+        if (Prepare_cadre(c) && !Image_sans_interieur(c)) {
+            Bits cur = Charge_plan(Plan1, c);
+            Lissage_bits(cur, c);
+            Efface_texte();  // where smoothing ends
+            Bits p2 = Charge_plan(Plan2, c);
+            Copie_interieur(p2, cur, c);  // Plan2 as smoothing leaves it
+            Dilatation_bits(cur, p2, c);
+            Erosion_bits(cur, c);
+            Copie_interieur(p2, cur, c);  // erosion writes its picture into Plan2 too
+            Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
+            Ecrit_plan(Plan2, p2, c, c.adressable, 1, c.haut - 1);
+        } else {
+            Efface_texte();
+        }
+    }
+    Efface_texte();
+}
+
+void Lissage()
+{
+    Cadre c;
+    if (Prepare_cadre(c) && !Image_sans_interieur(c)) {
+        Bits cur = Charge_plan(Plan1, c);
+        Lissage_bits(cur, c);
+        Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
+        Ecrit_plan(Plan2, cur, c, c.interieur, 1, c.haut - 2);
+    }
+    Efface_texte();
+}
+
+void Dilatation()
+{
+    Cadre c;
+    if (!Prepare_cadre(c) || Image_sans_interieur(c)) return;
+    Bits cur = Charge_plan(Plan1, c), p2 = Charge_plan(Plan2, c);
+    Dilatation_bits(cur, p2, c);
+    Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
+    Ecrit_plan(Plan2, p2, c, c.adressable, 1, c.haut - 1);
+}
+
+void Erosion()
+{
+    Cadre c;
+    if (!Prepare_cadre(c) || Image_sans_interieur(c)) return;
+    Bits cur = Charge_plan(Plan1, c);
+    Erosion_bits(cur, c);
     Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
     Ecrit_plan(Plan2, cur, c, c.interieur, 1, c.haut - 2);
 }

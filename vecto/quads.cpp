@@ -11,6 +11,7 @@
 
 #include "app/core/shell.h"
 #include "image/param.h"
+#include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
 
@@ -81,11 +82,11 @@ void Garde_reste(Chantier& ch, Vecteur* coupe, Vecteur* apparie)
 // Pairing at R's first end with T (T's second end lies near R's first end).
 bool Appariement_debut(Chantier& ch, Vecteur* R, Vecteur* T, double m, int cT)
 {
-    if (!T || !(m < cT) || Compte_blancs(R->xi, R->yi, T->xf, T->yf, Plan1) > 4) return false;
+    if (!T || !(m < cT) || Blancs_au_dela(R->xi, R->yi, T->xf, T->yf, Plan1, 4)) return false;
     int fx, fy, gx, gy;
     if (R->length < T->length) {
         if (!Projection_point(R->xf, R->yf, T->xf, T->yf, T->xi, T->yi, T->length, fx, fy)) return false;
-        if (Compte_blancs(fx, fy, R->xf, R->yf, Plan1) > 4) return false;
+        if (Blancs_au_dela(fx, fy, R->xf, R->yf, Plan1, 4)) return false;
         Projection_point(R->xi, R->yi, T->xi, T->yi, T->xf, T->yf, T->length, gx, gy);
         Quad* q = Nouveau_quad(ch, R->xi, R->yi, R->xf, R->yf, fx, fy, T->xf, T->yf, R->length, R->angle, T->angle);
         if (!q) return false;
@@ -96,7 +97,7 @@ bool Appariement_debut(Chantier& ch, Vecteur* R, Vecteur* T, double m, int cT)
         Garde_reste(ch, T, R);
     } else {
         if (!Projection_point(T->xi, T->yi, R->xi, R->yi, R->xf, R->yf, R->length, fx, fy)) return false;
-        if (Compte_blancs(fx, fy, T->xi, T->yi, Plan1) > 4) return false;
+        if (Blancs_au_dela(fx, fy, T->xi, T->yi, Plan1, 4)) return false;
         Projection_point(T->xf, T->yf, R->xi, R->yi, R->xf, R->yf, R->length, gx, gy);
         Quad* q = Nouveau_quad(ch, T->xi, T->yi, T->xf, T->yf, R->xi, R->yi, fx, fy, T->length, T->angle, R->angle);
         if (!q) return false;
@@ -116,7 +117,7 @@ bool Appariement_fin(Chantier& ch, Vecteur* R, Vecteur* O)
     int fx, fy, gx, gy;
     if (R->length < O->length) {
         if (!Projection_point(R->xi, R->yi, O->xf, O->yf, O->xi, O->yi, O->length, fx, fy)) return false;
-        if (Compte_blancs(R->xi, R->yi, fx, fy, Plan1) > 4) return false;
+        if (Blancs_au_dela(R->xi, R->yi, fx, fy, Plan1, 4)) return false;
         Projection_point(R->xf, R->yf, O->xi, O->yi, O->xf, O->yf, O->length, gx, gy);
         Quad* q = Nouveau_quad(ch, R->xi, R->yi, R->xf, R->yf, O->xi, O->yi, fx, fy, R->length, R->angle, O->angle);
         if (!q) return false;
@@ -127,7 +128,7 @@ bool Appariement_fin(Chantier& ch, Vecteur* R, Vecteur* O)
         Garde_reste(ch, O, R);
     } else {
         if (!Projection_point(O->xf, O->yf, R->xi, R->yi, R->xf, R->yf, R->length, fx, fy)) return false;
-        if (Compte_blancs(fx, fy, O->xf, O->yf, Plan1) > 4) return false;
+        if (Blancs_au_dela(fx, fy, O->xf, O->yf, Plan1, 4)) return false;
         Projection_point(O->xi, O->yi, R->xi, R->yi, R->xf, R->yf, R->length, gx, gy);
         Quad* q = Nouveau_quad(ch, O->xi, O->yi, O->xf, O->yf, fx, fy, R->xf, R->yf, O->length, O->angle, R->angle);
         if (!q) return false;
@@ -331,8 +332,8 @@ void Traite_reference(Chantier& ch, Vecteur* R, Vecteur* T, Vecteur* O, double d
     if (T && Max_ent(R->length, T->length) > 2)
         rho = static_cast<double>(Max_ent(R->length, T->length)) / static_cast<double>(Min_ent(R->length, T->length));
 
-    if (T && T == O && cT > m && cO > l && rho < 1.25 && Compte_blancs(R->xi, R->yi, T->xf, T->yf, Plan1) <= 4 &&
-        Compte_blancs(R->xf, R->yf, T->xi, T->yi, Plan1) <= 4) {
+    if (T && T == O && cT > m && cO > l && rho < 1.25 && !Blancs_au_dela(R->xi, R->yi, T->xf, T->yf, Plan1, 4) &&
+        !Blancs_au_dela(R->xf, R->yf, T->xi, T->yi, Plan1, 4)) {
         if (!Appariement_complet(ch, R, T)) R->etat = Sans_partenaire;
         return;
     }
@@ -342,7 +343,7 @@ void Traite_reference(Chantier& ch, Vecteur* R, Vecteur* T, Vecteur* O, double d
         R->etat = Sans_partenaire;
     }
     R->etat = 1;
-    if (!O || !(l < cO) || Compte_blancs(R->xf, R->yf, O->xi, O->yi, Plan1) > 4) {
+    if (!O || !(l < cO) || Blancs_au_dela(R->xf, R->yf, O->xi, O->yi, Plan1, 4)) {
         R->etat = Sans_partenaire;
         if (Mode_trace == 1) Ecrit_texte(1, "Pas trouve...");
         return;

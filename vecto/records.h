@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "vecto/reserve.h"
+
 struct Vecteur {
     int32_t xi = 0, yi = 0;   // first end, where the contour tracing entered
     int32_t xf = 0, yf = 0;   // second end
@@ -12,6 +14,7 @@ struct Vecteur {
     int32_t numero = 0;       // number given by the result writers
     int32_t angle = 0;        // 0..179
     Vecteur* suivant = nullptr;
+    TM_RESERVE(Vecteur)
 };
 
 struct Quad {
@@ -28,12 +31,14 @@ struct Quad {
     int32_t niveau = 0;
     Quad* suivant = nullptr;
     Quad* precedent = nullptr;
+    TM_RESERVE(Quad)
 };
 
 struct CC {
     int32_t xi = 0, yi = 0, xf = 0, yf = 0;  // bounding box of the outer contour
     int16_t type = 0;
     CC* suivant = nullptr;
+    TM_RESERVE(CC)
 };
 
 extern Vecteur* Liste_vecteurs;

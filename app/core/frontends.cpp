@@ -29,7 +29,9 @@ void FrontendConsole::flush()
 
 void FrontendConsole::progress(int minimum, int maximum, int position, bool visible)
 {
-    if (!isatty(STDERR_FILENO)) return;
+    // Asked once: a run reports progress thousands of times.
+    static const bool terminal = isatty(STDERR_FILENO);
+    if (!terminal) return;
     if (!visible) {
         if (derniere_pct_ >= 0) std::fputs("\r      \r", stderr);
         derniere_pct_ = -1;

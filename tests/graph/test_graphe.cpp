@@ -507,3 +507,45 @@ TEST_F(Graphe, GapRelationsWithVectors)
         EXPECT_EQ(Arcs(), c.attendu) << c.nom;
     }
 }
+
+// Zones of half-width up to 2^30 in step-by-step mode: the zone outline,
+// whose corners lie 2^30 away, is drawn where it crosses the plane instead
+// of being walked pixel by pixel (a hang). Such a zone holds the far point
+// of the parity test, so it finds no candidate, drawn or not.
+TEST_F(Graphe, HugeZonesInStepByStepModeAreDrawnClipped)
+{
+    for (const char* dist : {"1073741824", "2147483647"}) {
+        SCOPED_TRACE(dist);
+        std::vector<std::string> arcs[2];
+        for (int trace = 0; trace < 2; trace++) {
+            Remise_a_zero();
+            Image_blanche(300, 300);
+            Parametres({{"distZI", dist}, {"distZI_Vect", dist}});
+            Mode_trace = trace;
+            Pose({Trait(10, 50, 110, 50, 3), Trait(50, 10, 50, 90, 3), Trait(150, 200, 250, 200, 3)},
+                 {Vect(20, 150, 120, 150), Vect(200, 20, 200, 120), Vect(20, 280, 280, 20)});
+            Commande_graphe();
+            arcs[trace] = Arcs();
+        }
+        EXPECT_EQ(arcs[1], arcs[0]);
+        EXPECT_NE(Texte_log().find(" Graphe QQV Ok. "), std::string::npos);
+        // Plan2 holds the last source's axis only (the 80-pixel stroke, last
+        // by length): its outline is out of view.
+        int noirs = 0;
+        for (int y = 1; y < 300; y++)
+            for (int x = 1; x < 300; x++) noirs += Lit_pixel(x, y, Plan2);
+        EXPECT_EQ(noirs, 80);
+    }
+}
+
+// Two parallel bars 70000 px long in a 64-row strip: the end projections
+// used to wrap and the side-by-side relation was lost.
+TEST_F(Graphe, BarsLongerThanTheIntProductsAreSideBySide)
+{
+    Remise_a_zero();
+    Image_blanche(70020, 64);
+    Pose({Trait(10, 15, 70010, 15, 3), Trait(10, 45, 70010, 45, 3)});
+    Parametres({{"distZI", "40"}, {"Angle_TP", "5"}, {"Angle_TL", "5"}});
+    Construit_graphe_QQV();
+    EXPECT_EQ(Arcs(), V({"P q0 q1"}));
+}

@@ -1,7 +1,9 @@
 // Text result file, GXL graph file (both variants) and the listing, on
 // hand-built lists: exact bytes, the shared numbering, arc type rewriting.
 #include <cstdlib>
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "app/core/shell.h"
@@ -467,6 +469,43 @@ TEST_F(Resultats, FileThatCannotBeCreatedIsReportedAndChangesNothing)
                                        Liste_arcs_VV, Liste_arcs_QV));
     ASSERT_EQ(fe.boites.size(), 1u);
     EXPECT_EQ(fe.boites[0].texte, "Ecriture /dev/full impossible !");
+}
+
+// The files go out through a fixed buffer: lists far larger than it, with
+// numbers of every width falling across its boundaries, must give the bytes
+// of the line-by-line printf format.
+TEST_F(Resultats, FilesLargerThanTheWriteBufferKeepEveryByte)
+{
+    Chemin_image = "/d/grand.bmp";
+    std::mt19937 rng(7);
+    const int extremes[] = {0, -1, 7, 2147483647, -2147483647 - 1, -40000, 123456789};
+    auto valeur = [&](int k) { return k % 5 == 0 ? extremes[rng() % 7] : static_cast<int>(rng() % 200000) - 1000; };
+    std::string texte = " - Resultats Vectorisation - \n - (Image grand.bmp) - \n -===================-\n\n";
+    std::string graphe = std::string(kEnteteGxl) + " <graph id=\"grand.bmp.gxl\">\n";
+    char ligne[400];
+    for (int k = 0, n = 0; k < 6000; k++) {
+        const int xi = valeur(k), yi = valeur(k + 1), xf = valeur(k + 2), yf = valeur(k + 3);
+        const int angle = static_cast<int>(rng() % 180), length = 1 + valeur(k) % 90000;
+        if (length == 0) continue;
+        V(xi, yi, xf, yf, angle, length);
+        std::snprintf(ligne, sizeof ligne, "\nVecteur %d : %d,%d - %d,%d - %d,%d\n", n, xi, yi, xf, yf, angle, length);
+        texte += ligne;
+        std::snprintf(ligne, sizeof ligne, "\n  <node id=\"node%d\">", n++);
+        graphe += ligne;
+        const std::pair<const char*, std::string> attributs[] = {
+            {"forme", "Vecteur"}, {"xi", std::to_string(xi)}, {"yi", std::to_string(yi)}, {"xf", std::to_string(xf)},
+            {"yf", std::to_string(yf)}, {"angle", std::to_string(angle)}, {"length", std::to_string(length)}};
+        for (const auto& [nom, v] : attributs)
+            graphe += std::string("\n   <attr name=\"") + nom + "\">\n    <string>" + v + "</string>\n   </attr>";
+        graphe += "\n  </node>\n";
+    }
+    texte += "\nFin";
+    graphe += "\n </graph>\n</gxl>\n";
+    ASSERT_GT(texte.size(), 4u * 65536);
+    ASSERT_TRUE(Texte());
+    EXPECT_TRUE(Lit_texte(dat) == texte);
+    ASSERT_TRUE(Gxl(0));
+    EXPECT_TRUE(Lit_texte(gxl) == graphe);
 }
 
 }  // namespace

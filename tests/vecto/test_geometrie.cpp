@@ -1,6 +1,11 @@
 // Geometry helpers and their rounding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <random>
+
 #include "tests/support/support.h"
 #include "vecto/geometrie.h"
 
@@ -61,6 +66,29 @@ TEST(Geometrie, ProjectionGivesTheFootEvenOutside)
     EXPECT_EQ(fy, 2);
 }
 
+// Elements longer than about 46,341 px: the products of the projection
+// passed 2^31 and the foot came from a wrapped value.
+TEST(Geometrie, ProjectionOnLongElementsDoesNotWrap)
+{
+    struct Cas {
+        int px, py, ax, ay, bx, by, L, fx, fy, dedans;
+    };
+    const Cas cas[] = {
+        {10, 20, 70010, 45, 10, 45, 70000, 10, 45, 1},          // far end of a 70000 px bar
+        {35000, 60, 10, 45, 70010, 45, 70000, 35000, 45, 1},    // its middle
+        {80000, 40, 10, 45, 70010, 45, 70000, 80000, 45, 0},    // beyond it
+        {50000, 0, 0, 0, 50000, 50000, 70711, 24999, 24999, 1}, // a long diagonal
+        {-2000000000, 5, 2000000000, 0, -2000000000, 0, INT_MAX, INT_MIN, 0, 0},  // foot beyond int: held at the limit
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(testing::Message() << c.px << "," << c.py << " on " << c.ax << "," << c.ay << "-" << c.bx << "," << c.by);
+        int fx = 0, fy = 0;
+        EXPECT_EQ(Projection_point(c.px, c.py, c.ax, c.ay, c.bx, c.by, c.L, fx, fy), c.dedans);
+        EXPECT_EQ(fx, c.fx);
+        EXPECT_EQ(fy, c.fy);
+    }
+}
+
 TEST(Geometrie, PointInQuadByParity)
 {
     EXPECT_EQ(Point_dans_quad(5, 6, 0, 0, 10, 0, 10, 10, 0, 10), 1);
@@ -99,4 +127,67 @@ TEST_F(Lignes, CompteBlancsWalksTheSamePixels)
     EXPECT_EQ(Compte_blancs(0, 2, 12, 2, Plan1), 3);   // x = 0, 1 and 11
     EXPECT_EQ(Compte_blancs(15, 2, 25, 2, Plan1), 10); // outside reads white
     EXPECT_EQ(Compte_blancs(4, 4, 4, 4, Plan1), 0);
+}
+
+namespace {
+// The step-by-step walk as it is defined, every step visited.
+template <class F>
+void Marche_litterale(int x0, int y0, int x1, int y1, F pixel)
+{
+    const int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
+    const int sx = x1 - x0 > 0 ? 1 : -1, sy = y1 - y0 > 0 ? 1 : -1;
+    int x = x0, y = y0;
+    if (dx > dy) {
+        int e = 2 * dy - dx;
+        for (int i = 0; i < dx; i++) {
+            pixel(x, y);
+            x += sx;
+            if (e < 0) e += 2 * dy;
+            else e += 2 * dy - 2 * dx, y += sy;
+        }
+    } else {
+        int e = 2 * dx - dy;
+        for (int i = 0; i < dy; i++) {
+            pixel(x, y);
+            y += sy;
+            if (e < 0) e += 2 * dx;
+            else e += 2 * dx - 2 * dy, x += sx;
+        }
+    }
+}
+}  // namespace
+
+// Lines are walked only where they cross the plane; the pixels drawn and
+// counted must be those of the full walk, for lines inside, crossing and
+// passing by the plane, at every slope and in both senses.
+TEST_F(Lignes, ClippedWalkMatchesTheFullWalk)
+{
+    Image_blanche(41, 29);
+    std::mt19937 alea(7);
+    for (int y = 1; y < 29; y++)
+        for (int x = 1; x < 41; x++)
+            if (alea() % 3 == 0) Ecrit_pixel(x, y, 1, Plan1);
+    PlanImage attendu = Plan2;
+    for (int essai = 0; essai < 4010; essai++) {
+        const int portee = essai < 2000 ? 60 : essai < 4000 ? 3000 : 1000000;
+        auto c = [&] { return static_cast<int>(alea() % (2 * portee + 1)) - portee + 20; };
+        const int x0 = c(), y0 = c(), x1 = c(), y1 = c();
+        SCOPED_TRACE(testing::Message() << x0 << "," << y0 << " -> " << x1 << "," << y1);
+        Efface_P2();
+        std::fill(attendu.pixels.begin(), attendu.pixels.end(), 0xFF);
+        Trace_ligne(x0, y0, x1, y1, 1);
+        int blancs = 0;
+        Marche_litterale(x0, y0, x1, y1, [&](int x, int y) {
+            Ecrit_pixel(x, y, 1, attendu);
+            blancs += Lit_pixel(x, y, Plan1) == 0;
+        });
+        ASSERT_EQ(Plan2.pixels, attendu.pixels);
+        ASSERT_EQ(Compte_blancs(x0, y0, x1, y1, Plan1), blancs);
+    }
+    // From a corner clamped 2^30 away: 2^30 + 10 steps, three of them black.
+    for (int x = 1; x < 40; x++) Ecrit_pixel(x, 5, 0, Plan1);
+    Rectangle_noir(Plan1, 4, 5, 6, 5);
+    EXPECT_EQ(Compte_blancs(-(1 << 30), 5, 10, 5, Plan1), (1 << 30) + 10 - 3);
+    // 2^31 + 1000 steps, a few dozen black: held at the int limit.
+    EXPECT_EQ(Compte_blancs(-(1 << 30), 20, (1 << 30) + 1000, 20, Plan1), INT_MAX);
 }

@@ -1,6 +1,10 @@
 // Primitive lists: removal and sorting by length, list clearing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <new>
 #include <random>
 #include <vector>
 
@@ -132,4 +136,41 @@ TEST_F(Listes, NewRecordsStartClean)
     EXPECT_EQ(a.score, 0.0);
     q.thickness1 = static_cast<uint8_t>(256 + 9);  // low 8 bits kept
     EXPECT_EQ(q.thickness1, 9);
+}
+
+// Records come from per-type pools: across several blocks, with frees in
+// random order and reuse, no two live records may share bytes, each stays
+// aligned for its type, a reused record starts clean, and the nothrow form
+// goes through the same pool.
+TEST(Reserves, LiveRecordsNeverOverlapThroughFreeAndReuse)
+{
+    std::mt19937 rng(3);
+    std::vector<Quad*> vivants;
+    for (int tour = 0; tour < 6; tour++) {
+        for (int i = 0; i < 3000; i++) {
+            Quad* q = (i % 2) ? new Quad : new (std::nothrow) Quad();
+            ASSERT_NE(q, nullptr);
+            ASSERT_EQ(reinterpret_cast<uintptr_t>(q) % alignof(Quad), 0u);
+            EXPECT_EQ(q->length, 0);
+            EXPECT_EQ(q->suivant, nullptr);
+            q->x1i = static_cast<int32_t>(vivants.size());
+            q->score = -1.5;
+            q->length = 77;
+            vivants.push_back(q);
+        }
+        std::shuffle(vivants.begin(), vivants.end(), rng);
+        for (size_t i = 0; i < vivants.size() / 2; i++) delete vivants[i];
+        vivants.erase(vivants.begin(), vivants.begin() + static_cast<long>(vivants.size() / 2));
+        std::vector<Quad*> tries(vivants);
+        std::sort(tries.begin(), tries.end(), [](Quad* a, Quad* b) { return std::less<Quad*>()(a, b); });
+        for (size_t i = 1; i < tries.size(); i++)
+            ASSERT_GE(reinterpret_cast<uintptr_t>(tries[i]) - reinterpret_cast<uintptr_t>(tries[i - 1]), sizeof(Quad));
+        for (Quad* q : vivants) {
+            ASSERT_EQ(q->length, 77);
+            ASSERT_EQ(q->score, -1.5);
+            q->x1i = 0;
+        }
+    }
+    for (Quad* q : vivants) delete q;
+    delete static_cast<Quad*>(nullptr);
 }

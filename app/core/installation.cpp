@@ -1,0 +1,46 @@
+#include "app/core/installation.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/core/shell.h"
+
+namespace fs = std::filesystem;
+
+std::string Rep_programme()
+{
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    const std::string exe(buf, static_cast<size_t>(n));
+    const auto p = exe.find_last_of('/');
+    return p == std::string::npos ? std::string() : exe.substr(0, p);
+}
+
+std::string Param_defaut_installe()
+{
+    const std::string rep = Rep_programme();
+    if (rep.empty()) return {};
+    const std::string chemin = rep + "/../../share/tracemorph/param.dat";
+    std::error_code ec;
+    if (!fs::is_regular_file(chemin, ec)) return {};
+    // Shown to the user: without the "lib/tracemorph/../../" detour.
+    return fs::weakly_canonical(chemin, ec).string();
+}
+
+bool Fournit_param_defaut()
+{
+    const std::string cible = Rep_travail + "/param.dat";
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(cible, ec))) return false;
+    const std::string source = Param_defaut_installe();
+    if (source.empty()) return false;
+    if (!fs::copy_file(source, cible, ec)) return false;
+    std::fprintf(stderr, "tracemorph: no param.dat here, copied the default one from %s\n",
+                 fs::path(source).parent_path().c_str());
+    return true;
+}

@@ -1,0 +1,22 @@
+// Where the program's own files are: helpers (the window program, the
+// converter, the matchers) sit beside the running executable, both in the
+// build tree and once installed (<prefix>/lib/tracemorph/, which the
+// <prefix>/bin/tracemorph link points into); the default param.dat is in
+// <prefix>/share/tracemorph/ once installed.
+#pragma once
+#include <string>
+
+// Directory of the running executable with links resolved, without the
+// trailing "/"; empty when the system cannot tell.
+std::string Rep_programme();
+
+// The default param.dat of an installed program:
+// Rep_programme() + "/../../share/tracemorph/param.dat" when that file
+// exists, else empty (a build tree has none).
+std::string Param_defaut_installe();
+
+// When Rep_travail has no param.dat and an installed default exists, copies
+// it there and says so on standard error, so that an installed tool started
+// in any directory works with the shipped thresholds. Returns true when a
+// copy was made. A failed copy is left to the lookups, which report it.
+bool Fournit_param_defaut();

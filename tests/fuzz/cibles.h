@@ -1,0 +1,16 @@
+// Entry functions of the fuzz targets. The libFuzzer programs call them on
+// generated inputs; the ordinary test suite replays the saved inputs through
+// the same functions. Each runs in a scratch working directory of its own,
+// with the silent front end, and leaves no image and no list behind.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// The bytes as an image file read by the 1-bit reader (the converter is never
+// run), then the preprocessing and the plane commands on what was loaded.
+int Cible_chargement(const uint8_t* donnees, size_t taille);
+// The bytes as param.dat, and lookups of present, absent and odd keys.
+int Cible_param(const uint8_t* donnees, size_t taille);
+// The bytes decoded into a small drawing and a value for every threshold,
+// then the command-line analysis with symbol spotting and both writers.
+int Cible_analyse(const uint8_t* donnees, size_t taille);

@@ -1,0 +1,79 @@
+// Pools for the primitive and arc records. A drawing makes tens of thousands
+// of small records and the fusions free most of them again; taking them from
+// large blocks with a free list per record type costs a pointer swap per
+// record instead of a trip through malloc, and keeps a list's records close
+// together in memory. The lists stay plain singly linked lists: the records
+// declare TM_RESERVE(Type), so every `new`, `new (std::nothrow)` and `delete`
+// of the code goes through the pool unchanged.
+//
+// Notes:
+//  - Freed records go back to their pool for the next image; the blocks are
+//    kept for the life of the process (memory stays at the largest image's
+//    need, it does not grow from image to image).
+//  - One thread only, as is all the analysis state.
+//  - The sanitizer build leaves the records to the global operators, so that
+//    a use after free or a leak of a record is still caught.
+#pragma once
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+
+template <class T>
+class Reserve {
+public:
+    static void* Prend() noexcept
+    {
+        if (!libre_ && !Nouveau_bloc()) return nullptr;
+        Case* c = libre_;
+        libre_ = c->suivante;
+        return c;
+    }
+    static void* Prend_ou_echoue()
+    {
+        void* p = Prend();
+        if (!p) throw std::bad_alloc();
+        return p;
+    }
+    static void Rend(void* p) noexcept
+    {
+        if (!p) return;
+        Case* c = static_cast<Case*>(p);
+        c->suivante = libre_;
+        libre_ = c;
+    }
+
+private:
+    union Case {
+        Case* suivante;
+        alignas(T) unsigned char octets[sizeof(T)];
+    };
+    // Blocks of about 64 KiB, linked through their first case so they stay
+    // reachable (and are not taken for leaks by a checker).
+    static constexpr size_t kParBloc = (65536 / sizeof(Case)) > 2 ? 65536 / sizeof(Case) : 2;
+
+    static bool Nouveau_bloc() noexcept
+    {
+        Case* bloc = static_cast<Case*>(std::malloc(kParBloc * sizeof(Case)));
+        if (!bloc) return false;
+        bloc[0].suivante = blocs_;
+        blocs_ = bloc;
+        // Handed out in address order: the free list runs forward.
+        for (size_t i = kParBloc - 1; i >= 1; i--) {
+            bloc[i].suivante = libre_;
+            libre_ = &bloc[i];
+        }
+        return true;
+    }
+
+    static inline Case* libre_ = nullptr;
+    static inline Case* blocs_ = nullptr;
+};
+
+#ifdef TRACEMORPH_SANS_RESERVE
+#define TM_RESERVE(T)
+#else
+#define TM_RESERVE(T)                                                                                           \
+    static void* operator new(std::size_t) { return Reserve<T>::Prend_ou_echoue(); }                           \
+    static void* operator new(std::size_t, const std::nothrow_t&) noexcept { return Reserve<T>::Prend(); }     \
+    static void operator delete(void* p) noexcept { Reserve<T>::Rend(p); }
+#endif
