@@ -1,8 +1,161 @@
 #include "reco/reconnaissance.h"
 
-// Placeholder until recognition lands.
-int Reconnaissance(const std::string&, const std::string&, int) { return 1; }
-void Caractres1Click() {}
-void Gsignature1Click() {}
-void Greedy1Click() {}
-void Auction1Click() {}
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "app/core/shell.h"
+#include "image/param.h"
+#include "reco/apparieurs.h"
+
+namespace fs = std::filesystem;
+
+bool Nom_gxl(std::string_view nom)
+{
+    if (nom.size() <= 3) return false;
+    auto egal = [](char c, char minuscule) { return c == minuscule || c == minuscule - 'a' + 'A'; };
+    const size_t n = nom.size();
+    return egal(nom[n - 3], 'g') && egal(nom[n - 2], 'x') && egal(nom[n - 1], 'l');
+}
+
+bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms)
+{
+    noms.clear();
+    std::error_code ec;
+    fs::directory_iterator it(repertoire, ec);
+    if (ec) return false;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) return false;
+        std::string nom = it->path().filename().string();
+        // A directory is no graph, whatever its name.
+        if (!Nom_gxl(nom) || it->is_directory(ec)) continue;
+        noms.push_back(std::move(nom));
+    }
+    // Byte order, so that ties between models resolve the same way on every
+    // file system.
+    std::sort(noms.begin(), noms.end());
+    return true;
+}
+
+std::string Ligne_decision(double meilleur, const std::string& nom, double seuil)
+{
+    char taux[64];
+    const auto r = std::to_chars(taux, taux + sizeof taux, meilleur, std::chars_format::fixed, 6);
+    const std::string confiance(taux, r.ptr);
+    const std::string symbole = meilleur >= seuil ? nom.substr(0, nom.find('.')) : "Rejet(" + nom + ")";
+    return "<symbolname>" + symbole + "</symbolname><confidencerate>" + confiance + "</confidencerate>\n";
+}
+
+namespace {
+
+// Copies a graph to an exchange file; when that fails the exchange file is
+// removed, so the matcher fails instead of comparing the previous graph.
+void Copie_echange(const std::string& source, const char* echange)
+{
+    std::error_code ec;
+    fs::copy_file(source, echange, fs::copy_options::overwrite_existing, ec);
+    if (ec) std::remove(echange);
+}
+
+double Appel(int mode)
+{
+    switch (mode) {
+    case 1: return Appel_simgraph();
+    case 2: return Appel_gsignature();
+    case 3: return Appel_greedy();
+    default: return Appel_auction();
+    }
+}
+
+// The mapping line of result.txt: its second line with its line break, cut
+// at 799 characters, or "M = ?" when there is none. False when the file
+// cannot be opened.
+bool Lit_appariement(std::string& appariement)
+{
+    std::FILE* f = std::fopen("result.txt", "rb");
+    if (!f) return false;
+    auto ligne = [f](std::string& s) {
+        s.clear();
+        int c;
+        while ((c = std::fgetc(f)) != EOF) {
+            s += static_cast<char>(c);
+            if (c == '\n') break;
+        }
+        return !s.empty();
+    };
+    std::string premiere, seconde;
+    ligne(premiere);
+    if (ligne(seconde)) appariement = seconde.substr(0, 799);
+    else appariement = "M = ?";
+    std::fclose(f);
+    return true;
+}
+
+}  // namespace
+
+int Reconnaissance(const std::string& modeles, const std::string& tests, int mode)
+{
+    Ecrit_texte(2, "Reco(Ulvane)...");
+    const double seuil = Lit_param("Seuil_rejet");
+    std::vector<std::string> noms_modeles, noms_tests;
+    if (!Liste_gxl(modeles, noms_modeles)) {
+        Message_boite("Unable to open model directory", "Error");
+        return 0;
+    }
+    if (!Liste_gxl(tests, noms_tests)) {
+        Message_boite("Unable to open test directory", "Error");
+        return 0;
+    }
+    for (const std::string& test : noms_tests) {
+        double meilleur = 0;
+        std::string meilleur_nom = "Inconnu", appariement;
+        Copie_echange(tests + "/" + test, "G1.gxl");
+        for (const std::string& modele : noms_modeles) {
+            Copie_echange(modeles + "/" + modele, "G2.gxl");
+            const double v = Appel(mode);
+            // Strictly greater: on equal similarity the model listed first stays.
+            if (v > meilleur) {
+                meilleur = v;
+                meilleur_nom = modele;
+                if (!Lit_appariement(appariement)) {
+                    Message_boite("Ouverture Result.txt impossible", "Erreur");
+                    return -255;
+                }
+            }
+        }
+        // No model compared: there is nothing to decide.
+        if (noms_modeles.empty()) {
+            Ecrit_texte(1, "D=?");
+            continue;
+        }
+        const std::string res = tests + "/" + test + ".res";
+        std::FILE* f = std::fopen(res.c_str(), "wb");
+        if (!f) {
+            Message_erreur("Ouverture impossible de " + test + ".res");
+            continue;
+        }
+        const std::string contenu = Ligne_decision(meilleur, meilleur_nom, seuil) + appariement;
+        std::fwrite(contenu.data(), 1, contenu.size(), f);
+        std::fclose(f);
+    }
+    Ecrit_texte(1, "Done.");
+    return 1;
+}
+
+namespace {
+
+void Commande_reconnaissance(int mode)
+{
+    Message_boite("Comparaison between GXL in /Tests and /Models", "Info");
+    Reconnaissance(Rep_travail + "/models", Rep_travail + "/tests", mode);
+}
+
+}  // namespace
+
+void Caractres1Click() { Commande_reconnaissance(1); }
+void Gsignature1Click() { Commande_reconnaissance(2); }
+void Greedy1Click() { Commande_reconnaissance(3); }
+void Auction1Click() { Commande_reconnaissance(11); }

