@@ -159,8 +159,9 @@ int Construit_graphe_QQV()
     for (size_t is = 0; is < quads.size(); is++) {
         Quad* S = quads[is];
         if (S->length == 0 || S->numero >= 1000) continue;
-        // Read at every source, so the mode box can end a step-by-step run.
-        const bool trace = Mode_trace == 1;
+        // Read at every source and after every pause, so the mode box ends a
+        // step-by-step run at once.
+        bool trace = Mode_trace == 1;
         const Element& es = eq[is];
         const Contour cs = Contour_quad(*S);
         const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
@@ -208,6 +209,7 @@ int Construit_graphe_QQV()
             if (trace) {
                 Ecrit_type(valeur);
                 Montre_et_attend(ez.xA, ez.yA);
+                trace = Mode_trace == 1;
             }
         }
 
@@ -247,6 +249,7 @@ int Construit_graphe_QQV()
             if (trace) {
                 Ecrit_type(valeur);
                 Montre_et_attend(ev_.xA, ev_.yA);
+                trace = Mode_trace == 1;
             }
         }
     }

@@ -41,8 +41,9 @@ int Construit_graphe_VV()
     for (size_t is = 0; is < vects.size(); is++) {
         Vecteur* V = vects[is];
         if (V->length == 0) continue;
-        // Read at every source, so the mode box can end a step-by-step run.
-        const bool trace = Mode_trace == 1;
+        // Read at every source and after every pause, so the mode box ends a
+        // step-by-step run at once.
+        bool trace = Mode_trace == 1;
         const Element& es = ev[is];
         const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
         if (trace) {
@@ -95,6 +96,7 @@ int Construit_graphe_VV()
             if (trace) {
                 Ecrit_type(valeur);
                 Montre_et_attend(ec.xA, ec.yA);
+                trace = Mode_trace == 1;
             }
         }
     }

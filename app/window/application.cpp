@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "app/window/fimgc.h"
 #include "app/window/form1.h"
 #include "app/window/main1.h"
 
@@ -16,6 +17,8 @@ int Lance_fenetre(int argc, char** argv)
         TMain1 main1;
         TForm1 form1(&main1);
         main1.Attache_form1(&form1);
+        TFImgC fimgc(&main1);
+        main1.Attache_fimgc(&fimgc);
         main1.show();
         return app.exec();
     } catch (const std::exception& e) {

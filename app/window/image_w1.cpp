@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -138,3 +139,24 @@ void ImageW1::resizeEvent(QResizeEvent*) { Rafraichit(); }
 void ImageW1::mouseMoveEvent(QMouseEvent* e) { emit Souris_bougee(e->position().toPoint()); }
 
 void ImageW1::mouseReleaseEvent(QMouseEvent* e) { emit Souris_relachee(e->position().toPoint()); }
+
+void ImageW1::wheelEvent(QWheelEvent* e)
+{
+    // The wheel scrolls the plane as over the bars: vertically, or
+    // horizontally for a sideways wheel, Shift or when only that bar shows.
+    QPoint pas = e->angleDelta();
+    if (pas.isNull()) {
+        e->ignore();
+        return;
+    }
+    if (e->modifiers() & Qt::ShiftModifier || (!v_visible_ && pas.x() == 0)) pas = QPoint(pas.y(), 0);
+    const auto defile = [](QScrollBar* barre, int delta) {
+        // 120 is one notch of a common wheel: a small step of the bar (a tenth
+        // of the plane), at most half of what is in view.
+        const int cran = std::max(1, std::min(barre->singleStep(), barre->pageStep() / 2));
+        barre->setValue(barre->value() - delta * cran / 120);
+    };
+    if (pas.y() != 0 && v_visible_) defile(VertScrollBar, pas.y());
+    if (pas.x() != 0 && h_visible_) defile(HorzScrollBar, pas.x());
+    e->accept();
+}

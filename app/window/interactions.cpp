@@ -2,15 +2,29 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
+#include <algorithm>
+
+#include "app/window/fimgc.h"
 #include "app/window/form1.h"
 
 Interactions::~Interactions() = default;
 
-QString Interactions::Fichier_a_ouvrir(QWidget* parent, const QString& repertoire, const QString& filtre)
+QStringList Interactions::Fichiers_a_ouvrir(QWidget* parent, const ReglageOuverture& reglage)
 {
-    return QFileDialog::getOpenFileName(parent, "Open", repertoire, filtre);
+    QFileDialog d(parent, "Open", reglage.repertoire);
+    d.setAcceptMode(QFileDialog::AcceptOpen);
+    d.setFileMode(reglage.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    d.setNameFilters(reglage.filtres);
+    if (!reglage.filtres.isEmpty()) {
+        const int i = reglage.index >= 1 && reglage.index <= reglage.filtres.size() ? reglage.index - 1 : 0;
+        d.selectNameFilter(reglage.filtres[i]);
+    }
+    if (d.exec() != QDialog::Accepted) return {};
+    return d.selectedFiles();
 }
 
 QString Interactions::Fichier_a_enregistrer(QWidget* parent, const QString& nom, const QString& filtre)
@@ -21,10 +35,18 @@ QString Interactions::Fichier_a_enregistrer(QWidget* parent, const QString& nom,
 void Interactions::Boite_message(QWidget* parent, const QString& texte, const QString& titre)
 {
     QMessageBox boite(QMessageBox::NoIcon, titre, texte, QMessageBox::Ok, parent);
+    // A short text gives a box narrower than its title bar: the caption was
+    // cut. Room for the caption and the title bar's buttons.
+    const int largeur = std::max(240, boite.fontMetrics().horizontalAdvance(titre) + 160);
+    if (auto* grille = qobject_cast<QGridLayout*>(boite.layout()))
+        grille->addItem(new QSpacerItem(largeur, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grille->rowCount(),
+                        0, 1, grille->columnCount());
     boite.exec();
 }
 
 int Interactions::Execute_form1(TForm1& form) { return form.exec(); }
+
+void Interactions::Execute_fimgc(TFImgC& fimgc) { fimgc.exec(); }
 
 void Interactions::Bip_fin() { QApplication::beep(); }
 

@@ -10,35 +10,23 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdlib>
 
+#include "app/window/fimgc.h"
 #include "app/window/form1.h"
 #include "app/window/image_w1.h"
-#include "app/window/interactions.h"
-#include "graph/construction.h"
-#include "image/chargement.h"
+#include "app/window/main1_outils.h"
 #include "image/planes.h"
-#include "image/zoom.h"
-#include "output/commandes_sauvegarde.h"
-#include "vecto/vectorisation.h"
-
-namespace {
-QString Texte(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string Chemin_local(const QString& chemin) { return QFile::encodeName(chemin).toStdString(); }
-
-const char* const kFiltreImages =
-    "Images BMP (*.bmp);;Images JPG (*.jpg);;Images GIF (*.gif);;Images TIF (*.tif);;Images PNG (*.png)";
-const char* const kFiltreBmp = "Images BMP (*.bmp)";
-const char* const kFiltreResultats = "résultats (*.laf)";
-}  // namespace
 
 // ---- Stop/GO panel -------------------------------------------------------
 
@@ -50,7 +38,7 @@ void PanneauBouton::mouseReleaseEvent(QMouseEvent* e)
 
 // ---- Front end -------------------------------------------------------------
 
-void FrontendFenetre::log_changed(bool, std::string_view) { w_.Affiche_log(); }
+void FrontendFenetre::log_changed(bool cleared, std::string_view piece) { w_.Ajoute_log(cleared, piece); }
 void FrontendFenetre::progress(int minimum, int maximum, int position, bool visible)
 {
     w_.Affiche_progression(minimum, maximum, position, visible);
@@ -64,13 +52,21 @@ void FrontendFenetre::message_box(std::string_view text, std::string_view captio
 }
 void FrontendFenetre::input(std::string& buffer, std::string_view prompt) { w_.Saisie_form1(buffer, prompt); }
 void FrontendFenetre::process_events() { QCoreApplication::processEvents(); }
-void FrontendFenetre::show_plane2(int x, int y) { w_.ImageW1_->Montre_P2(x, y); }
-void FrontendFenetre::repaint() { w_.ImageW1_->Rafraichit(); }
+void FrontendFenetre::show_plane2(int x, int y)
+{
+    // The label names the plane on screen, also when a step brought Plan2 up.
+    w_.Label1->setText("Plan 2");
+    w_.ImageW1_->Montre_P2(x, y);
+}
+void FrontendFenetre::repaint() { w_.Repeint(); }
 void FrontendFenetre::set_caption(std::string_view caption) { w_.setWindowTitle(Texte(caption)); }
 void FrontendFenetre::set_plane_label(std::string_view label) { w_.Label1->setText(Texte(label)); }
 void FrontendFenetre::reset_scrollbars() { w_.ImageW1_->Raz_barres(); }
 void FrontendFenetre::pause_changed(bool paused) { w_.Pause_changee(paused); }
 void FrontendFenetre::mode_changed(int mode) { w_.EditMain1->setText(mode ? "1" : "0"); }
+bool FrontendFenetre::choose_images(std::vector<std::string>& files) { return w_.Choisit_images(files); }
+void FrontendFenetre::batch_image_done(int done, int total, std::string_view) { w_.Image_lot_faite(done, total); }
+void FrontendFenetre::show_colour_image(bool modal) { w_.Montre_couleur(modal); }
 
 // ---- Window ----------------------------------------------------------------
 
@@ -82,6 +78,7 @@ TMain1::TMain1(Interactions* interactions, QWidget* parent)
     Construit_fenetre();
     Construit_menus();
     Capture_repertoires();
+    ouverture_ = {Filtres_ouverture(), 1, false, Texte(Rep_courant)};
     Installe_frontend(&frontend_);
     // Client area of 610 x 480 under the menu bar, centred on the screen.
     resize(610, 480 + menuBar()->sizeHint().height());
@@ -100,6 +97,16 @@ TMain1::~TMain1()
 }
 
 void TMain1::Attache_form1(TForm1* form) { form1_ = form; }
+void TMain1::Attache_fimgc(TFImgC* fimgc) { fimgc_ = fimgc; }
+
+TFImgC& TMain1::FImgC()
+{
+    if (!fimgc_) {
+        fimgc_propre_ = std::make_unique<TFImgC>(this);
+        fimgc_ = fimgc_propre_.get();
+    }
+    return *fimgc_;
+}
 
 void TMain1::Construit_fenetre()
 {
@@ -134,10 +141,10 @@ void TMain1::Construit_fenetre()
         {&Vectorisation1, "Vectorisation1", "Vectorisation", 0, 25, QStyle::SP_MediaPlay},
         {&Texte1, "Texte1", "Graph construction", 28, 25, QStyle::SP_FileDialogListView},
         {&NonUtilise1, "NonUtilise1", "Not used", 56, 29, QStyle::SP_FileDialogInfoView},
-        {&Symboles1, "Symboles1", "Symbol spotting", 88, 25, QStyle::SP_FileDialogContentsView},
+        {&LiaisonsB1, "LiaisonsB1", "Symbol spotting", 88, 25, QStyle::SP_FileDialogContentsView},
         {&TexteSpot1, "TexteSpot1", "Text spotting", 116, 25, QStyle::SP_FileDialogDetailedView},
         {&ArcSpot1, "ArcSpot1", "Arc spotting", 144, 25, QStyle::SP_BrowserReload},
-        {&Analyse1, "Analyse1", "Complete analysis", 172, 25, QStyle::SP_MediaSeekForward},
+        {&CyclesB1, "CyclesB1", "Complete analysis", 172, 25, QStyle::SP_MediaSeekForward},
     };
     for (const Def& d : defs) {
         auto* b = new QPushButton(style()->standardIcon(d.image), d.texte, GroupBoxBtns);
@@ -154,19 +161,10 @@ void TMain1::Construit_fenetre()
     connect(NonUtilise1, &QPushButton::clicked, this, &TMain1::A_faire);
     connect(TexteSpot1, &QPushButton::clicked, this, &TMain1::A_faire);
     connect(ArcSpot1, &QPushButton::clicked, this, &TMain1::A_faire);
-    // Their commands are not part of this window yet.
-    Symboles1->setEnabled(false);
-    Analyse1->setEnabled(false);
+    connect(LiaisonsB1, &QPushButton::clicked, this, &TMain1::LiaisonsB1Click);
+    connect(CyclesB1, &QPushButton::clicked, this, &TMain1::CyclesB1Click);
 
-    TextL3 = new QLabel(BoutonsP1);
-    TextL3->setObjectName("TextL3");
-    TextL3->setTextFormat(Qt::PlainText);
-    TextL3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    TextL3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    QFont fl("Serif");
-    fl.setStyleHint(QFont::Serif);
-    fl.setPixelSize(10);
-    TextL3->setFont(fl);
+    Construit_journal();
     colonne->addWidget(TextL3, 1);
 
     GroupBoxPlans = new QGroupBox(BoutonsP1);
@@ -254,88 +252,60 @@ void TMain1::Construit_fenetre()
     grille->setColumnStretch(0, 1);
 }
 
-void TMain1::Construit_menus()
-{
-    QMenuBar* mb = menuBar();
-    auto item = [this](QMenu* m, const char* nom, const char* texte, void (TMain1::*slot)()) {
-        QAction* a = m->addAction(QString::fromUtf8(texte));
-        a->setObjectName(nom);
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    QMenu* fichier = mb->addMenu("&File");
-    fichier->setObjectName("Fichier1");
-    Ouvrir1 = item(fichier, "Ouvrir1", "&Open...", &TMain1::Ouvrir1Click);
-    Fermer1 = item(fichier, "Fermer1", "&Close", &TMain1::Fermer1Click);
-    SauverP21 = item(fichier, "SauverP21", "&Save P2", &TMain1::SauverP21Click);
-    Information1 = item(fichier, "Information1", "&Information", &TMain1::Information1Click);
-    fichier->addSeparator();
-    Quitter1 = fichier->addAction("&Exit");
-    Quitter1->setObjectName("Quitter1");
-    connect(Quitter1, &QAction::triggered, this, &QWidget::close);
-
-    QMenu* images = mb->addMenu("&Images");
-    images->setObjectName("Images1");
-    ZoomIn1 = item(images, "ZoomIn1", "Zoom &In", &TMain1::ZoomIn1Click);
-    ZoomOut1 = item(images, "ZoomOut1", "Zoom &Out", &TMain1::ZoomOut1Click);
-    EffacerP21 = item(images, "EffacerP21", "&Delete Plan 2", &TMain1::EffacerP21Click);
-    CopieP2P11 = item(images, "CopieP2P11", "&Copy P2 -> P1", &TMain1::CopieP2P11Click);
-
-    QMenu* traitement = mb->addMenu("&Processing");
-    traitement->setObjectName("Traitement1");
-    AxeMedian1 = item(traitement, "AxeMedian1", "&Median axis", &TMain1::AxeMedian1Click);
-    Pretraitement1 = item(traitement, "Pretraitement1", "Preprocessing", &TMain1::Pretraitement1Click);
-    Contours1 = item(traitement, "Contours1", "Contours vect. + CC", &TMain1::Contours1Click);
-    NettoyageCC1 = item(traitement, "NettoyageCC1", "CC cleaning", &TMain1::NettoyageCC1Click);
-
-    QMenu* sauver = mb->addMenu("&Save");
-    sauver->setObjectName("Sauver1");
-    Vectorisation2 = item(sauver, "Vectorisation2", "&Vectors and Quads", &TMain1::Vectorisation2Click);
-    Graphe2 = item(sauver, "Graphe2", "&Graph (GXL + TXT)", &TMain1::Graphe2Click);
-    GraphforSimgraph1 = item(sauver, "GraphforSimgraph1", "Graph for Simgraph", &TMain1::GraphforSimgraph1Click);
-
-    QMenu* reglages = mb->addMenu("Settings");
-    reglages->setObjectName("Reglages1");
-    ReglageVecto1 = item(reglages, "ReglageVecto1", "Vectorisation", &TMain1::A_faire);
-    ReglageGraphe1 = item(reglages, "ReglageGraphe1", "Graph", &TMain1::A_faire);
-
-    QMenu* aide = mb->addMenu("&Help");
-    aide->setObjectName("Aide2");
-    Version1 = item(aide, "Version1", "&Version", &TMain1::Version1Click);
-    Aide1 = item(aide, "Aide1", "&Help", &TMain1::Aide1Click);
-
-    // What a paused step still uses must not be freed or rebuilt under it.
-    actions_liberant_ = {Ouvrir1, Fermer1, AxeMedian1, Pretraitement1, Contours1, NettoyageCC1, CopieP2P11};
-    boutons_liberant_ = {Vectorisation1, Texte1};
-}
-
 // ---- Front-end work ----------------------------------------------------------
 
-void TMain1::Affiche_log()
+void TMain1::Construit_journal()
 {
-    // The panel keeps its last lines in view; the text itself lives in the core.
-    const std::string& log = Texte_log();
-    const int interligne = std::max(1, TextL3->fontMetrics().lineSpacing());
-    const int capacite = std::max(1, TextL3->contentsRect().height() / interligne);
-    size_t debut = log.size();
-    int lignes = 0;
-    while (debut > 0) {
-        const size_t p = log.rfind('\n', debut - 1);
-        if (p == std::string::npos) {
-            debut = 0;
-            break;
-        }
-        if (++lignes >= capacite) {
-            debut = p + 1;
-            break;
-        }
-        debut = p;
+    // A read-only text view: it wraps, scrolls and copies; the text itself
+    // lives in the core (Texte_log), the view follows it piece by piece.
+    TextL3 = new QPlainTextEdit(BoutonsP1);
+    TextL3->setObjectName("TextL3");
+    TextL3->setReadOnly(true);
+    TextL3->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    TextL3->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    TextL3->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    TextL3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TextL3->setFrameShape(QFrame::NoFrame);
+    TextL3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    QPalette pt = TextL3->palette();
+    pt.setColor(QPalette::Base, pt.color(QPalette::Button));
+    pt.setColor(QPalette::Text, Qt::black);
+    TextL3->setPalette(pt);
+    QFont fl("Serif");
+    fl.setStyleHint(QFont::Serif);
+    fl.setPixelSize(10);
+    TextL3->setFont(fl);
+    TextL3->document()->setDocumentMargin(2);
+    // However small the window, a few lines of the log stay readable.
+    TextL3->setMinimumHeight(4 * TextL3->fontMetrics().lineSpacing() + 8);
+    TextL3->setPlainText(Texte(Texte_log()));
+    // A log read at its end stays at its end: the view lays long text out
+    // lazily and again at every size change, and each time the range grows.
+    QScrollBar* barre = TextL3->verticalScrollBar();
+    connect(barre, &QScrollBar::rangeChanged, this, [this, barre](int, int maximum) {
+        if (suit_journal_) barre->setValue(maximum);
+    });
+    connect(barre, &QScrollBar::valueChanged, this, [this, barre](int v) { suit_journal_ = v >= barre->maximum(); });
+}
+
+void TMain1::Ajoute_log(bool efface, std::string_view piece)
+{
+    if (efface) TextL3->clear();
+    if (!piece.empty()) {
+        QTextCursor fin(TextL3->document());
+        fin.movePosition(QTextCursor::End);
+        fin.insertText(Texte(piece));
     }
-    TextL3->setText(Texte(std::string_view(log).substr(debut)));
+    // New text brings the newest line into view.
+    suit_journal_ = true;
+    QScrollBar* barre = TextL3->verticalScrollBar();
+    barre->setValue(barre->maximum());
 }
 
 void TMain1::Affiche_progression(int minimum, int maximum, int position, bool visible)
 {
+    // During a batch the bar counts the images, not the steps of each one.
+    if (lot_total_ > 0) return;
     ProgressBar1->setRange(minimum, std::max(minimum, maximum));
     ProgressBar1->setValue(position);
     ProgressBar1->setVisible(visible);
@@ -350,6 +320,9 @@ void TMain1::Attend_fin_pause()
 void TMain1::Pause_changee(bool en_pause)
 {
     profondeur_pause_ = std::max(0, profondeur_pause_ + (en_pause ? 1 : -1));
+    // A pause of a command started from a paused step ends alone: the step
+    // below it still waits for its own GO, unless stepping was switched off.
+    if (!en_pause && profondeur_pause_ > 0 && !fermeture_ && Mode_trace == 1) Pause_flag = 1;
     Grise_commandes();
     Affiche_stop_go();
 }
@@ -361,8 +334,7 @@ void TMain1::Grise_commandes()
     for (QWidget* b : boutons_liberant_) b->setEnabled(actif);
 }
 
-template <class F>
-void TMain1::Commande_longue(F&& commande)
+void TMain1::Commande_longue(const std::function<void()>& commande)
 {
     commandes_en_cours_++;
     Grise_commandes();
@@ -398,7 +370,9 @@ bool TMain1::eventFilter(QObject* o, QEvent* e)
             auto* k = static_cast<QKeyEvent*>(e);
             if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) return false;
             const QString t = k->text();
-            if (t.size() == 1 && t[0].unicode() < 128) Touche_mode(static_cast<char>(t[0].unicode()));
+            if (t.size() == 1 && t[0].unicode() < 128 && Touche_mode(static_cast<char>(t[0].unicode()))
+                && Mode_trace == 0 && profondeur_pause_ > 0 && Pause_flag == 1)
+                StopP1Click();  // stepping switched off: the pause in force ends too
             return true;  // the box holds nothing but the mode
         }
         if (e->type() == QEvent::InputMethod) return true;
@@ -416,13 +390,12 @@ void TMain1::closeEvent(QCloseEvent* e)
     QMainWindow::closeEvent(e);
 }
 
-void TMain1::resizeEvent(QResizeEvent* e)
+void TMain1::Repeint()
 {
-    QMainWindow::resizeEvent(e);
-    Affiche_log();
+    // No coordinates of a closed image stay in the label.
+    if (!Plan_courant || Etat_affichage == 3) Label1->setText("Plan Image");
+    ImageW1_->Rafraichit();
 }
-
-void TMain1::Repeint() { ImageW1_->Rafraichit(); }
 
 void TMain1::Souris_bougee(QPoint client)
 {
@@ -443,146 +416,9 @@ void TMain1::Souris_relachee(QPoint client)
     Repeint();
 }
 
-// ---- Commands --------------------------------------------------------------------
-
-void TMain1::Ouvrir1Click()
-{
-    Rep_courant = Chemin_local(QDir::currentPath());
-    const QString chemin = interactions_->Fichier_a_ouvrir(this, Texte(Rep_courant), kFiltreImages);
-    if (chemin.isEmpty()) return;
-    Open(Chemin_local(chemin));
-    Repeint();
-}
-
-void TMain1::Fermer1Click()
-{
-    Ferme_image();
-    CycleL1->setText("Cycle : 1");
-    Repeint();
-}
-
-void TMain1::SauverP21Click()
-{
-    const QString chemin = interactions_->Fichier_a_enregistrer(this, "plan2", kFiltreBmp);
-    if (chemin.isEmpty() || !Plan_courant) return;
-    Sauve_P2(Chemin_local(chemin));
-    Signal_fin();
-}
-
-void TMain1::Information1Click() { Information(); }
-
-void TMain1::Zoom_depuis_source(int facteur)
-{
-    Construit_zoom(Etat_affichage == 2 ? Plan2 : Plan1, facteur);
-    Plan_courant = &Plan_zoom;
-}
-
-void TMain1::ZoomOut1Click()
-{
-    if (!Plan_courant || Etat_affichage == 3) return;
-    Niveau_zoom++;
-    if (Niveau_zoom != 0) Zoom_depuis_source(std::abs(Niveau_zoom) + 1);
-    else Plan_courant = Etat_affichage == 2 ? &Plan2 : &Plan1;
-    ImageW1_->Raz_barres();
-}
-
-void TMain1::ZoomIn1Click()
-{
-    if (!Plan_courant || Etat_affichage == 3) return;
-    if (Niveau_zoom < -4) {
-        Signal_fin();
-        return;
-    }
-    Niveau_zoom--;
-    Zoom_depuis_source(std::abs(Niveau_zoom) + 1);
-    ImageW1_->Raz_barres();
-}
-
-void TMain1::EffacerP21Click()
-{
-    Supprime_plan2();
-    Repeint();
-}
-
-void TMain1::CopieP2P11Click()
-{
-    Commande_longue(Copie_P2_P1);
-    Repeint();
-}
-
-void TMain1::AxeMedian1Click()
-{
-    Commande_longue(Commande_axe_median);
-    Repeint();
-}
-
-void TMain1::Pretraitement1Click()
-{
-    Commande_longue(Commande_pretraitement);
-    Repeint();
-}
-
-void TMain1::Contours1Click()
-{
-    Commande_longue(Commande_contours);
-    Repeint();
-}
-
-void TMain1::NettoyageCC1Click()
-{
-    Commande_longue(Commande_nettoyage_CC);
-    Repeint();
-}
-
-void TMain1::Vectorisation2Click()
-{
-    // A cancelled dialog keeps the last confirmed name.
-    const QString chemin = interactions_->Fichier_a_enregistrer(this, nom_resultats_, Texte(kFiltreResultats));
-    if (!chemin.isEmpty()) nom_resultats_ = chemin;
-    Sauve_vecto_quads(Chemin_local(nom_resultats_));
-}
-
-void TMain1::Graphe2Click() { Sauve_graphe_gxl_txt(); }
-
-void TMain1::GraphforSimgraph1Click() { Sauve_graphe_simgraph(); }
-
-void TMain1::Version1Click()
-{
-    interactions_->Boite_message(
-        this, "Tracemorph V2.0\n\nTracemorph developers, Tracemorph project\nLast modif. 14/03/2007", "Info Version");
-}
-
-void TMain1::Aide1Click() { interactions_->Boite_message(this, "Not available yet ! Ask me.", "Info..."); }
-
-void TMain1::A_faire() { interactions_->Boite_message(this, "To do...", "TODO"); }
-
-void TMain1::vectorisation1Click()
-{
-    Commande_longue(Commande_vectorisation);
-    Repeint();
-}
-
-void TMain1::Texte1Click()
-{
-    Commande_longue(Commande_graphe);
-    Repeint();
-}
 
 void TMain1::StopP1Click()
 {
     Clic_stop_go();
     Affiche_stop_go();
-}
-
-void TMain1::Plan2_1Click()
-{
-    if (!Plan_courant || (Etat_affichage != 1 && Etat_affichage != 2)) return;
-    Etat_affichage = Etat_affichage == 1 ? 2 : 1;
-    Plan_courant = Etat_affichage == 1 ? &Plan1 : &Plan2;
-    if (Niveau_zoom != 0) {
-        Construit_zoom(*Plan_courant, std::abs(Niveau_zoom) + 1);
-        Plan_courant = &Plan_zoom;
-    }
-    Label1->setText(Etat_affichage == 1 ? "Plan 1" : "Plan 2");
-    Repeint();
 }

@@ -1,23 +1,28 @@
 // The main window: menus, command buttons, log panel, progress bar, mode
 // box, Stop/GO panel and the image area. Handlers only read the widgets,
-// call the analysis and refresh the view.
+// call the analysis and refresh the view. The handlers live in one file per
+// menu (main1_fichier.cpp, main1_images.cpp, ...).
 #pragma once
 #include <QLabel>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "app/core/shell.h"
+#include "app/window/interactions.h"
 
 class QAction;
 class QFrame;
 class QGroupBox;
 class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
 class ImageW1;
-class Interactions;
+class TFImgC;
 class TForm1;
 class TMain1;
 
@@ -51,6 +56,9 @@ public:
     void reset_scrollbars() override;
     void pause_changed(bool paused) override;
     void mode_changed(int mode) override;
+    bool choose_images(std::vector<std::string>& files) override;
+    void batch_image_done(int done, int total, std::string_view image) override;
+    void show_colour_image(bool modal) override;
 private:
     TMain1& w_;
 };
@@ -62,9 +70,13 @@ public:
     // null for the real ones. Installs the window as the analysis' front end.
     explicit TMain1(Interactions* interactions = nullptr, QWidget* parent = nullptr);
     ~TMain1() override;
-    // Form1 is created after the main window and handed over here.
+    // Form1 and FImgC are created after the main window and handed over here.
     void Attache_form1(TForm1* form);
+    void Attache_fimgc(TFImgC* fimgc);
+    TFImgC& FImgC();
     Interactions& Dialogues() { return *interactions_; }
+    // The file-open dialog's settings, kept from one use to the next.
+    const ReglageOuverture& Dialogue_ouverture() const { return ouverture_; }
 
     // Controls, named after the components they stand for.
     ImageW1* ImageW1_;
@@ -77,75 +89,118 @@ public:
     QLabel* Label1;
     QFrame* BoutonsP1;
     QGroupBox* GroupBoxBtns;
-    QPushButton *Vectorisation1, *Texte1, *NonUtilise1, *Symboles1, *TexteSpot1, *ArcSpot1, *Analyse1;
-    QLabel* TextL3;
+    QPushButton *Vectorisation1, *Texte1, *NonUtilise1, *LiaisonsB1, *TexteSpot1, *ArcSpot1, *CyclesB1;
+    QPlainTextEdit* TextL3;
     QGroupBox* GroupBoxPlans;
     PanneauBouton* StopP1;
     QToolButton* Plan2_1;
-    // Menu items.
-    QAction *Ouvrir1, *Fermer1, *SauverP21, *Information1, *Quitter1;
-    QAction *ZoomIn1, *ZoomOut1, *EffacerP21, *CopieP2P11;
+    // Menu items, menu by menu.
+    QAction *Ouvrir1, *Fermer1, *SauverP21, *OuvrirLot1, *Information1, *Quitter1;
+    QAction *ZoomIn1, *ZoomOut1, *EffacerP21, *CopieP2P11, *AfficheCouleur1, *EffaceCouleur1, *SauveCouleur1;
     QAction *AxeMedian1, *Pretraitement1, *Contours1, *NettoyageCC1;
-    QAction *Vectorisation2, *Graphe2, *GraphforSimgraph1;
+    QAction *Caractres1, *Auction1, *Gsignature1, *Greedy1;
+    QAction *Vecteurs2, *Quadrilatres2, *CompConnexes2, *Squelette1, *Graphe1, *GrapheCouleur1, *Grapheslectif1,
+        *Quadslctifs1;
+    QAction *Caractres2, *QuadsCouleur1;
+    QAction *Reconnaitre1, *Vectorisation2, *Graphe2, *Symboles1, *GraphforSimgraph1;
     QAction *ReglageVecto1, *ReglageGraphe1, *Version1, *Aide1;
 
     // Front-end work, called through FrontendFenetre.
-    void Affiche_log();
+    void Ajoute_log(bool efface, std::string_view piece);
     void Affiche_progression(int minimum, int maximum, int position, bool visible);
     void Attend_fin_pause();
     void Pause_changee(bool en_pause);
     void Saisie_form1(std::string& texte, std::string_view invite);
     void Affiche_stop_go();
+    bool Choisit_images(std::vector<std::string>& fichiers);
+    void Image_lot_faite(int faites, int total);
+    void Montre_couleur(bool modal);
+    // Repaints the image area; with no image the plane label says so.
+    void Repeint();
 
 public slots:
+    // "&File"
     void Ouvrir1Click();
     void Fermer1Click();
     void SauverP21Click();
+    void OuvrirLot1Click();
     void Information1Click();
+    // "&Images"
     void ZoomIn1Click();
     void ZoomOut1Click();
     void EffacerP21Click();
     void CopieP2P11Click();
+    void AfficheCouleur1Click();
+    void EffaceCouleur1Click();
+    void SauveCouleur1Click();
+    // "&Processing"
     void AxeMedian1Click();
     void Pretraitement1Click();
     void Contours1Click();
     void NettoyageCC1Click();
+    void Caractres1Click();
+    void Auction1Click();
+    void Gsignature1Click();
+    void Greedy1Click();
+    // "&Primitives"
+    void Vecteurs2Click();
+    void Quadrilatres2Click();
+    void CompConnexes2Click();
+    void Squelette1Click();
+    void Graphe1Click();
+    void GrapheCouleur1Click();
+    void Grapheslectif1Click();
+    void Quadslctifs1Click();
+    // "&Symbols"
+    void Caractres2Click();
+    void QuadsCouleur1Click();
+    // "&Save"
+    void ReconnaitreClick();
     void Vectorisation2Click();
     void Graphe2Click();
+    void Symboles1Click();
     void GraphforSimgraph1Click();
+    // "Settings", "&Help"
     void Version1Click();
     void Aide1Click();
+    void A_faire();
+    // Buttons and panels.
     void vectorisation1Click();
     void Texte1Click();
+    void LiaisonsB1Click();
+    void CyclesB1Click();
     void StopP1Click();
     void Plan2_1Click();
-    void A_faire();
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void Construit_menus();
     void Construit_fenetre();
-    void Repeint();
+    void Construit_journal();
     void Zoom_depuis_source(int facteur);
     void Souris_bougee(QPoint client);
     void Souris_relachee(QPoint client);
-    // Runs a processing command with the freeing commands greyed: its
-    // steps let the window handle events in the middle of the work.
-    template <class F> void Commande_longue(F&& commande);
+    // Runs a command with the freeing commands greyed: its steps let the
+    // window handle events (and pause) in the middle of the work.
+    void Commande_longue(const std::function<void()>& commande);
     void Grise_commandes();
 
     std::unique_ptr<Interactions> interactions_;
     FrontendFenetre frontend_;
     TForm1* form1_ = nullptr;
     std::unique_ptr<TForm1> form1_propre_;  // only when none was attached
+    TFImgC* fimgc_ = nullptr;
+    std::unique_ptr<TFImgC> fimgc_propre_;  // only when none was attached
+    ReglageOuverture ouverture_;
     QString nom_resultats_;                 // last confirmed listing name
     std::vector<QAction*> actions_liberant_;
     std::vector<QWidget*> boutons_liberant_;
     int profondeur_pause_ = 0;
     int commandes_en_cours_ = 0;
     bool fermeture_ = false;
+    bool suit_journal_ = true;  // the log view follows its last line
+    int lot_total_ = 0;         // images of the batch running, 0 outside a batch
 };

@@ -1,28 +1,39 @@
 // The desktop window, driven offscreen: dialogs, boxes and sounds are
 // answered by a recording provider instead of a person.
 #include <QAction>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QDir>
+#include <QWheelEvent>
 #include <QToolButton>
 #include <QtTest>
 
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 #include "app/core/shell.h"
+#include "app/window/fimgc.h"
 #include "app/window/form1.h"
 #include "app/window/image_w1.h"
 #include "app/window/interactions.h"
 #include "app/window/main1.h"
+#include "draw/image_couleur.h"
+#include "graph/arcs.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
 #include "vecto/records.h"
@@ -34,17 +45,21 @@ namespace {
 class InteractionsTest : public Interactions {
 public:
     struct Boite { QString texte, titre; };
-    struct Dialogue { QString nom, filtre; };
-    std::deque<QString> reponses;  // file dialog answers, "" for Cancel
+    struct Dialogue { QString nom, filtre; int index = 1; bool multiple = false; };
+    // File dialog answers, "" for Cancel; several paths to open are joined by '\n'.
+    std::deque<QString> reponses;
     std::vector<Dialogue> dialogues;
     std::vector<Boite> boites;
     std::function<int(TForm1&)> form;
-    int bips_fin = 0, bips_courts = 0;
+    std::function<void(TFImgC&)> fimgc;
+    std::function<void()> pendant_dialogue;  // runs while a file-open dialog is up
+    int bips_fin = 0, bips_courts = 0, fimgc_montree = 0;
 
-    QString Fichier_a_ouvrir(QWidget*, const QString& repertoire, const QString& filtre) override
+    QStringList Fichiers_a_ouvrir(QWidget*, const ReglageOuverture& r) override
     {
-        dialogues.push_back({repertoire, filtre});
-        return Reponse();
+        dialogues.push_back({r.repertoire, r.filtres.join(";;"), r.index, r.multiple});
+        if (pendant_dialogue) pendant_dialogue();
+        return Reponse().split('\n', Qt::SkipEmptyParts);
     }
     QString Fichier_a_enregistrer(QWidget*, const QString& nom, const QString& filtre) override
     {
@@ -53,6 +68,11 @@ public:
     }
     void Boite_message(QWidget*, const QString& texte, const QString& titre) override { boites.push_back({texte, titre}); }
     int Execute_form1(TForm1& f) override { return form ? form(f) : int(QDialog::Rejected); }
+    void Execute_fimgc(TFImgC& f) override
+    {
+        fimgc_montree++;
+        if (fimgc) fimgc(f);
+    }
     void Bip_fin() override { bips_fin++; }
     void Bip_court() override { bips_courts++; }
 
@@ -66,12 +86,28 @@ private:
     }
 };
 
-QStringList Textes(const QMenu* m)
+// Captions of a menu in order, a submenu's items after its caption and " > ".
+QStringList Textes(const QMenu* m, const QString& prefixe = {})
 {
     QStringList l;
-    for (QAction* a : m->actions()) l << (a->isSeparator() ? QString("-") : a->text());
+    for (QAction* a : m->actions()) {
+        if (a->isSeparator()) l << prefixe + "-";
+        else if (a->menu()) l << Textes(a->menu(), prefixe + a->text() + " > ");
+        else l << prefixe + a->text();
+    }
     return l;
 }
+
+template <class T>
+size_t Compte(const T* tete)
+{
+    size_t n = 0;
+    for (; tete; tete = tete->suivant) n++;
+    return n;
+}
+
+QString Etat(const QAction* a) { return a->isEnabled() ? "on" : "off"; }
+QString Etat(const QWidget* w) { return w->isEnabled() ? "on" : "off"; }
 
 }  // namespace
 
@@ -86,6 +122,20 @@ class TestFenetre : public QObject {
     {
         tmtest::Image_blanche(larg, haut);
         Frontend_courant().repaint();
+    }
+    // The commands greyed while a command runs or pauses, and some that stay.
+    std::vector<QAction*> Actions_liberant() const
+    {
+        return {w_->Ouvrir1,   w_->Fermer1,       w_->OuvrirLot1,     w_->CopieP2P11,  w_->AxeMedian1,
+                w_->Pretraitement1, w_->Contours1, w_->NettoyageCC1, w_->Caractres1,   w_->Auction1,
+                w_->Gsignature1, w_->Greedy1,     w_->Vectorisation2, w_->Graphe2,     w_->Symboles1,
+                w_->GraphforSimgraph1};
+    }
+    std::vector<QWidget*> Boutons_liberant() const { return {w_->Vectorisation1, w_->Texte1, w_->LiaisonsB1, w_->CyclesB1}; }
+    std::vector<QAction*> Actions_sures() const
+    {
+        return {w_->ZoomIn1, w_->EffacerP21, w_->Vecteurs2, w_->Graphe1, w_->Caractres2, w_->AfficheCouleur1,
+                w_->Reconnaitre1, w_->Version1};
     }
     void Souris(QEvent::Type type, QPoint p)
     {
@@ -140,8 +190,8 @@ private slots:
         const QList<QPushButton*> boutons = w_->GroupBoxBtns->findChildren<QPushButton*>();
         QStringList textes;
         for (QPushButton* b : boutons) textes << b->text() + (b->isEnabled() ? "" : " (off)");
-        QCOMPARE(textes, QStringList({"Vectorisation", "Graph construction", "Not used", "Symbol spotting (off)",
-                                      "Text spotting", "Arc spotting", "Complete analysis (off)"}));
+        QCOMPARE(textes, QStringList({"Vectorisation", "Graph construction", "Not used", "Symbol spotting",
+                                      "Text spotting", "Arc spotting", "Complete analysis"}));
     }
 
     void arbre_des_menus()
@@ -152,13 +202,22 @@ private slots:
             menus << a->text();
             items << Textes(a->menu());
         }
-        QCOMPARE(menus, QStringList({"&File", "&Images", "&Processing", "&Save", "Settings", "&Help"}));
-        QCOMPARE(items[0], QStringList({"&Open...", "&Close", "&Save P2", "&Information", "-", "&Exit"}));
-        QCOMPARE(items[1], QStringList({"Zoom &In", "Zoom &Out", "&Delete Plan 2", "&Copy P2 -> P1"}));
-        QCOMPARE(items[2], QStringList({"&Median axis", "Preprocessing", "Contours vect. + CC", "CC cleaning"}));
-        QCOMPARE(items[3], QStringList({"&Vectors and Quads", "&Graph (GXL + TXT)", "Graph for Simgraph"}));
-        QCOMPARE(items[4], QStringList({"Vectorisation", "Graph"}));
-        QCOMPARE(items[5], QStringList({"&Version", "&Help"}));
+        QCOMPARE(menus, QStringList({"&File", "&Images", "&Processing", "&Primitives", "&Symbols", "&Save", "Settings",
+                                     "&Help"}));
+        const QList<QStringList> attendu = {
+            {"&Open...", "&Close", "&Save P2", "&Batch Processing", "&Information", "-", "&Exit"},
+            {"Zoom &In", "Zoom &Out", "&Delete Plan 2", "&Copy P2 -> P1", "Color Image > Display",
+             "Color Image > Erase", "Color Image > Save in file"},
+            {"&Median axis", "Preprocessing", "Contours vect. + CC", "CC cleaning", "&Recognition > SimGraph1",
+             "&Recognition > Auction", "&Recognition > Gsignature", "&Recognition > Greedy"},
+            {"&Vectors", "&Quadrilaterals", "&Connected Components", "&Squeleton", "Complete &Graph ",
+             "Graph with colors (quad)", "Selective Graph", "Selective Quad. "},
+            {"Bounding boxes", "Colored Quad."},
+            {"&Connected components", "&Vectors and Quads", "&Graph (GXL + TXT)", "&Symbols", "Graph for Simgraph"},
+            {"Vectorisation", "Graph"},
+            {"&Version", "&Help"},
+        };
+        for (int i = 0; i < attendu.size(); i++) QCOMPARE(items[i], attendu[i]);
     }
 
     void boites_d_information()
@@ -197,16 +256,55 @@ private slots:
         for (const Cas& c : cas) {
             Efface_texte();
             c.ecrit();
-            QCOMPARE(w_->TextL3->text(), c.attendu);
+            QCOMPARE(w_->TextL3->toPlainText(), c.attendu);
         }
-        // A long log keeps its last lines in view.
+    }
+
+    // The log panel is a read-only view that wraps long lines, keeps the
+    // newest line in view at any window size, scrolls and copies.
+    void panneau_du_journal_lisible()
+    {
+        QPlainTextEdit* vue = w_->TextL3;
+        QVERIFY(vue->isReadOnly());
         Efface_texte();
-        for (int i = 0; i < 200; i++) Ecrit_texte(1, "ligne " + std::to_string(i));
-        QVERIFY(w_->TextL3->text().endsWith("\nligne 199"));
-        QVERIFY(!w_->TextL3->text().contains("ligne 0\n"));
         std::string tout;
-        for (int i = 0; i < 200; i++) tout += "\nligne " + std::to_string(i);
-        QCOMPARE(Texte_log(), tout);  // the core keeps all of it
+        for (int i = 0; i < 200; i++) {
+            const std::string ligne = "ligne " + std::to_string(i);
+            Ecrit_texte(1, ligne);
+            tout += "\n" + ligne;
+        }
+        const std::string longue = " * score = 4.321000e-01  * a1 = 12 _ a2 = 102  - Creation d'un ArcQV  -T*0*3 ";
+        Ecrit_texte(1, longue);
+        tout += "\n" + longue;
+        QCOMPARE(Texte_log(), tout);
+        QCOMPARE(vue->toPlainText(), QString::fromStdString(tout));
+        const auto derniere_visible = [vue] {
+            QCoreApplication::processEvents();
+            QTextCursor fin(vue->document());
+            fin.movePosition(QTextCursor::End);
+            return vue->viewport()->rect().contains(vue->cursorRect(fin).center());
+        };
+        const auto premiere_visible = [vue] {
+            return vue->viewport()->rect().contains(vue->cursorRect(QTextCursor(vue->document())).center());
+        };
+        for (const QSize taille : {QSize(610, 480 + w_->menuBar()->height()), QSize(900, 300), QSize(500, 900)}) {
+            w_->resize(taille);
+            QVERIFY2(derniere_visible(), qPrintable(QString("%1x%2").arg(taille.width()).arg(taille.height())));
+            QVERIFY(!premiere_visible());
+        }
+        // The long line wraps inside the column instead of being clipped.
+        const QTextBlock bloc = vue->document()->lastBlock();
+        QVERIFY(bloc.layout()->lineCount() > 1);
+        QCOMPARE(vue->horizontalScrollBar()->maximum(), 0);
+        // Scrolling back shows the first lines; copying gives the text.
+        vue->verticalScrollBar()->setValue(0);
+        QVERIFY(premiere_visible());
+        vue->selectAll();
+        vue->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromStdString(tout));
+        // New text brings the newest line back into view.
+        Ecrit_texte(1, "fin");
+        QVERIFY(derniere_visible());
     }
 
     void barre_de_progression()
@@ -256,16 +354,17 @@ private slots:
         QStringList vu;
         QTimer::singleShot(50, this, [&] {
             vu << w_->StopP1->text();
-            for (QAction* a : {w_->Ouvrir1, w_->Fermer1, w_->AxeMedian1, w_->Pretraitement1, w_->Contours1,
-                               w_->NettoyageCC1, w_->CopieP2P11})
-                vu << (a->isEnabled() ? "on" : "off");
-            vu << (w_->Vectorisation1->isEnabled() ? "on" : "off") << (w_->Texte1->isEnabled() ? "on" : "off");
-            vu << (w_->ZoomIn1->isEnabled() ? "on" : "off");
+            for (QAction* a : Actions_liberant()) vu << Etat(a);
+            for (QWidget* b : Boutons_liberant()) vu << Etat(b);
+            for (QAction* a : Actions_sures()) vu << Etat(a);
             w_->Fermer1->trigger();  // greyed: must do nothing
             QTest::mouseClick(w_->StopP1, Qt::LeftButton);
         });
         QCOMPARE(Signal_pause(), 1);
-        QCOMPARE(vu, QStringList({"GO !", "off", "off", "off", "off", "off", "off", "off", "off", "off", "on"}));
+        QStringList attendu = {"GO !"};
+        for (size_t i = 0; i < Actions_liberant().size() + Boutons_liberant().size(); i++) attendu << "off";
+        for (size_t i = 0; i < Actions_sures().size(); i++) attendu << "on";
+        QCOMPARE(vu, attendu);
         QCOMPARE(it_->bips_courts, 1);
         QVERIFY(Plan_courant == &Plan1);
         QCOMPARE(w_->StopP1->text(), QString("Stop"));
@@ -388,7 +487,6 @@ private slots:
         Affiche_P2(-50, 790);
         QCOMPARE(zone->HorzScrollBar->value(), 0);
         QCOMPARE(zone->VertScrollBar->value(), 800 - zone->height());
-        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
     }
 
     void barres_de_defilement()
@@ -435,6 +533,11 @@ private slots:
         w_->Ouvrir1->trigger();
         QVERIFY(Plan_courant == &Plan1);
         QCOMPARE(Etat_affichage, 1);
+        // The next Open starts where the last one was left.
+        it_->reponses = {""};
+        w_->Ouvrir1->trigger();
+        QCOMPARE(it_->dialogues.back().nom, QString(TM_TEST_DATA));
+        QVERIFY(Plan_courant == &Plan1);
         QCOMPARE(w_->windowTitle(), QString("Tracemorph : bath_plan.bmp"));
         QCOMPARE(w_->Label1->text(), QString("Plan 1"));
         QVERIFY(w_->ImageW1_->HorzScrollBar->isVisible() && w_->ImageW1_->VertScrollBar->isVisible());
@@ -498,7 +601,6 @@ private slots:
         w_->Vectorisation2->trigger();
         QCOMPARE(it_->dialogues.back().nom, f);
         QVERIFY(QFile::exists(f));
-        QCOMPARE(it_->bips_fin, 3);
     }
 
     void sauve_graphe()
@@ -543,6 +645,323 @@ private slots:
         Saisie(texte, "Quel Nom (.bmp) ?");
         QCOMPARE(texte, std::string("img.bmp"));
         w_->Attache_form1(nullptr);
+    }
+
+    // Typing 0 during a pause of the graph construction ends the pause in
+    // force and every later one; the graph is the one built without stepping.
+    void mode_zero_pendant_une_pause()
+    {
+        it_->reponses = {QString(TM_TEST_DATA "/bath_plan.bmp")};
+        w_->Ouvrir1->trigger();
+        w_->Vectorisation1->click();
+        w_->Texte1->click();
+        const size_t qq = Compte(Liste_arcs_QQ), vv = Compte(Liste_arcs_VV),
+                     qv = Compte(Liste_arcs_QV);
+        QVERIFY(qq > 0 && vv > 0);
+
+        QTest::keyClick(w_->EditMain1, '1');
+        QCOMPARE(Mode_trace, 1);
+        int pauses = 0;
+        QTimer garde;
+        connect(&garde, &QTimer::timeout, this, [&] {
+            if (Pause_flag != 1) return;
+            // Each visit finds a new pause: the one before was ended.
+            if (++pauses == 1) QTest::keyClick(w_->EditMain1, '0');
+            else QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        });
+        garde.start(5);
+        w_->Texte1->click();
+        garde.stop();
+        QCOMPARE(pauses, 1);
+        QCOMPARE(Mode_trace, 0);
+        QCOMPARE(w_->EditMain1->text(), QString("0"));
+        QCOMPARE(w_->StopP1->text(), QString("Stop"));
+        QCOMPARE(Compte(Liste_arcs_QQ), qq);
+        QCOMPARE(Compte(Liste_arcs_VV), vv);
+        QCOMPARE(Compte(Liste_arcs_QV), qv);
+        QVERIFY(w_->Ouvrir1->isEnabled() && w_->Texte1->isEnabled());
+    }
+
+    // The plane label names the plane on screen, and nothing once the image
+    // is closed or failed to load.
+    void etiquette_du_plan_suit_l_affichage()
+    {
+        it_->reponses = {QString(TM_TEST_DATA "/bath_plan.bmp")};
+        w_->Ouvrir1->trigger();
+        QCOMPARE(w_->Label1->text(), QString("Plan 1"));
+        Affiche_P2(200, 200);  // as a step-by-step step does
+        QCOMPARE(w_->Label1->text(), QString("Plan 2"));
+        Souris(QEvent::MouseMove, {3, 4});
+        QVERIFY(w_->Label1->text().startsWith("Plan 2 ("));
+        w_->Plan2_1->click();
+        QCOMPARE(w_->Label1->text(), QString("Plan 1"));
+        Souris(QEvent::MouseMove, {3, 4});
+        w_->Fermer1->trigger();
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+        Souris(QEvent::MouseMove, {5, 5});
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+        it_->reponses = {rep_.filePath("absent.bmp")};
+        w_->Ouvrir1->trigger();
+        QVERIFY(!Plan_courant);
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+        QCOMPARE(it_->boites.back().texte, QString("Error in Image file !"));
+    }
+
+    // The wheel over the image scrolls the plane like the bars: down and
+    // up, sideways with Shift, never past the ends.
+    void molette_sur_l_image()
+    {
+        Charge(2480, 3508);
+        ImageW1* zone = w_->ImageW1_;
+        QScrollBar *h = zone->HorzScrollBar, *v = zone->VertScrollBar;
+        const int cran_v = std::min(v->singleStep(), v->pageStep() / 2);
+        const int cran_h = std::min(h->singleStep(), h->pageStep() / 2);
+        const auto tourne = [zone](int delta, Qt::KeyboardModifiers mod) {
+            QWheelEvent e(QPointF(50, 50), zone->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, mod, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(zone, &e);
+        };
+        const struct { int delta; Qt::KeyboardModifiers mod; int x, y; } cas[] = {
+            {-120, Qt::NoModifier, 0, cran_v},         {-240, Qt::NoModifier, 0, 3 * cran_v},
+            {120, Qt::NoModifier, 0, 2 * cran_v},      {-120, Qt::ShiftModifier, cran_h, 2 * cran_v},
+            {12000, Qt::NoModifier, cran_h, 0},        {12000, Qt::ShiftModifier, 0, 0},
+            {-120000, Qt::NoModifier, 0, v->maximum()},
+        };
+        for (const auto& c : cas) {
+            tourne(c.delta, c.mod);
+            QCOMPARE(h->value(), c.x);
+            QCOMPARE(v->value(), c.y);
+        }
+        // What is painted follows the bars.
+        tmtest::Rectangle_noir(Plan1, 100, 3500, 100, 3500);
+        h->setValue(0);
+        QCOMPARE(zone->grab().toImage().pixelColor(100, 3500 - v->value() - 1), QColor(Qt::black));
+    }
+
+    // The batch's dialog: its filter with the wider entry shown, several
+    // files in the order chosen; the next Open keeps those settings.
+    void dialogue_du_lot()
+    {
+        const QString a = rep_.filePath("a.bmp"), b = rep_.filePath("sous/b.tif");
+        it_->reponses = {a + "\n" + b};
+        std::vector<std::string> fichiers;
+        QVERIFY(Frontend_courant().choose_images(fichiers));
+        QCOMPARE(fichiers, std::vector<std::string>({a.toStdString(), b.toStdString()}));
+        const QString filtre = "Fichiers Images  (*.bmp *.tif *.jpg);;"
+                               "Fichiers Images (*.bmp *.tif *.tiff *.jpg *.jpeg *.png *.gif)";
+        QCOMPARE(it_->dialogues.back().filtre, filtre);
+        QCOMPARE(it_->dialogues.back().index, 2);
+        QVERIFY(it_->dialogues.back().multiple);
+        it_->reponses = {""};
+        QVERIFY(!Frontend_courant().choose_images(fichiers));
+        it_->reponses = {""};
+        w_->Ouvrir1->trigger();
+        QCOMPARE(it_->dialogues.back().filtre, filtre);
+        QCOMPARE(it_->dialogues.back().index, 2);
+        QCOMPARE(it_->dialogues.back().nom, rep_.path());
+    }
+
+    // FImgC: its place at creation, the picture at its own size and colours,
+    // shown modally by Display, Colored Quad. and Bounding boxes only.
+    void fenetre_couleur()
+    {
+        TFImgC& f = w_->FImgC();
+        QCOMPARE(f.windowTitle(), QString("FImgC"));
+        QCOMPARE(f.size(), QSize(100, 100));
+        QCOMPARE(f.pos(), QPoint(150, 150));
+        QSize vue;
+        QColor rouge, blanc;
+        it_->fimgc = [&](TFImgC& fc) {
+            const QImage im = fc.ImgC->pixmap().toImage();
+            vue = im.size();
+            if (!im.isNull()) {
+                rouge = im.pixelColor(3, 2);
+                blanc = im.pixelColor(0, 0);
+            }
+        };
+        w_->AfficheCouleur1->trigger();  // nothing drawn yet: an empty window
+        QCOMPARE(it_->fimgc_montree, 1);
+        QVERIFY(vue.isEmpty());
+
+        Charge(40, 30);
+        w_->GrapheCouleur1->trigger();  // erases to the image's size, refreshes, does not show
+        QCOMPARE(it_->fimgc_montree, 1);
+        QCOMPARE(f.ImgC->size(), QSize(40, 30));
+        Image_couleur.pixels[2 * 40 + 3] = Rgb(255, 0, 0);
+        // Without quadrilaterals or symbols the picture is shown as it is.
+        for (QAction* a : {w_->AfficheCouleur1, w_->QuadsCouleur1, w_->Caractres2}) {
+            vue = {};
+            a->trigger();
+            QCOMPARE(vue, QSize(40, 30));
+            QCOMPARE(rouge, QColor(255, 0, 0));
+            QCOMPARE(blanc, QColor(255, 255, 255));
+        }
+        QCOMPARE(it_->fimgc_montree, 4);
+        // Cancel in "Save in file" saves under the proposed name.
+        w_->SauveCouleur1->trigger();
+        QCOMPARE(QFileInfo("img.bmp").size(), qint64(54 + 120 * 30));
+        QFile::remove("img.bmp");
+        Image_couleur = {};
+    }
+
+    // Every menu item and button, with no image and then on top of a paused
+    // graph construction: nothing crashes, nothing frees what the paused step
+    // uses, a pause of a command started there ends alone, and the graph
+    // comes out as without stepping.
+    void chaque_commande_sans_image_et_pendant_une_pause()
+    {
+        std::vector<QAction*> actions;
+        std::function<void(QMenu*)> parcourt = [&](QMenu* m) {
+            for (QAction* a : m->actions()) {
+                if (a->menu()) parcourt(a->menu());
+                else if (!a->isSeparator() && a != w_->Quitter1) actions.push_back(a);
+            }
+        };
+        for (QAction* a : w_->menuBar()->actions()) parcourt(a->menu());
+        QList<QAbstractButton*> boutons;
+        for (QPushButton* b : w_->GroupBoxBtns->findChildren<QPushButton*>()) boutons << b;
+        boutons << w_->Plan2_1;
+        const auto tout_cliquer = [&] {
+            for (QAction* a : actions) a->trigger();
+            for (QAbstractButton* b : boutons) b->click();
+        };
+        QCOMPARE(actions.size(), size_t(39));  // all but Exit
+
+        tout_cliquer();
+        QVERIFY(!Plan_courant);
+
+        it_->reponses = {QString(TM_TEST_DATA "/bath_plan.bmp")};
+        w_->Ouvrir1->trigger();
+        w_->Vectorisation1->click();
+        w_->Texte1->click();
+        const size_t qq = Compte(Liste_arcs_QQ), vv = Compte(Liste_arcs_VV), qv = Compte(Liste_arcs_QV);
+        const size_t nq = Compte(Liste_quads);
+
+        QTest::keyClick(w_->EditMain1, '1');
+        bool dans_la_pause = false, fait = false, toujours_en_pause = false, reste_en_pause = true;
+        QTimer relache;  // ends the pauses of the commands started from the paused step
+        connect(&relache, &QTimer::timeout, this, [&] {
+            if (dans_la_pause && Pause_flag == 1) QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        });
+        QTimer garde;
+        connect(&garde, &QTimer::timeout, this, [&] {
+            if (Pause_flag != 1 || fait) return;
+            fait = dans_la_pause = true;
+            relache.start(2);
+            tout_cliquer();
+            relache.stop();
+            dans_la_pause = false;
+            toujours_en_pause = Pause_flag == 1 && w_->StopP1->text() == "GO !";
+            // Stepping switched off in the pause of a drawing started here
+            // ends that pause and the paused step's one.
+            QTimer::singleShot(20, this, [&] { QTest::keyClick(w_->EditMain1, '0'); });
+            w_->Vecteurs2->trigger();
+            reste_en_pause = Pause_flag == 1;
+            if (reste_en_pause) QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        });
+        garde.start(5);
+        w_->Texte1->click();
+        garde.stop();
+        QVERIFY(fait);
+        QVERIFY(toujours_en_pause);
+        QVERIFY(!reste_en_pause);
+        QCOMPARE(Mode_trace, 0);
+        QVERIFY(Plan_courant != nullptr);
+        QCOMPARE(Compte(Liste_quads), nq);
+        QCOMPARE(Compte(Liste_arcs_QQ), qq);
+        QCOMPARE(Compte(Liste_arcs_VV), vv);
+        QCOMPARE(Compte(Liste_arcs_QV), qv);
+    }
+
+    // The analysis buttons one after the other, then "&Save" > "&Symbols":
+    // the symbol list copied into tests/ under the name typed, byte for byte.
+    void reperage_puis_sauvegarde_des_symboles()
+    {
+        it_->reponses = {QString(TM_TEST_DATA "/relay_logic.bmp")};
+        w_->Ouvrir1->trigger();
+        w_->Vectorisation1->click();
+        w_->Texte1->click();
+        w_->LiaisonsB1->click();
+        const QString log = QString::fromStdString(Texte_log());
+        QVERIFY2(log.contains(QRegularExpression("\nNb = [1-9][0-9]* - Seuil = [0-9.]+e[-+][0-9]+$")), qPrintable(log));
+        QVERIFY(Liste_symboles != nullptr);
+
+        QStringList invites;
+        it_->form = [&](TForm1& f) {
+            invites << f.Label1->text() + "|" + f.Edit1->text();
+            f.Edit1->setText("releve.spt");
+            return int(QDialog::Accepted);
+        };
+        w_->Symboles1->trigger();
+        QCOMPARE(invites, QStringList({"- Nom du fichier ?|Result.spt"}));
+        const fs::path copie = fs::path(Rep_travail) / "tests" / "releve.spt";
+        QCOMPARE(it_->boites.back().titre, QString(" - Symbols have been saved in - "));
+        QCOMPARE(it_->boites.back().texte, QString::fromStdString(copie.string()));
+        const std::string liste = tmtest::Lit_texte(fs::path(Rep_travail) / "tmpsymb.gxl");
+        QVERIFY(liste.find("<symbol>") != std::string::npos);
+        QCOMPARE(tmtest::Lit_texte(copie), liste);
+    }
+
+    // A batch over two drawings chosen in the stubbed dialog: the commands
+    // that free the images are greyed all along, the bar counts the images,
+    // each image gets its three files and its entry, in the order chosen.
+    void lot_de_deux_images()
+    {
+        const QDir lot(rep_.filePath("lot"));
+        QVERIFY(lot.mkpath("."));
+        QVERIFY(QFile::copy(TM_TEST_DATA "/relay_logic.bmp", lot.filePath("r.bmp")));
+        QVERIFY(QFile::copy(TM_TEST_DATA "/bath_plan.bmp", lot.filePath("b.bmp")));
+        it_->reponses = {lot.filePath("r.bmp") + "\n" + lot.filePath("b.bmp")};
+        QStringList grises;
+        it_->pendant_dialogue = [&] {
+            for (QAction* a : Actions_liberant()) grises << Etat(a);
+            for (QWidget* b : Boutons_liberant()) grises << Etat(b);
+        };
+        std::set<std::pair<int, int>> barre;  // (position, maximum) seen while it runs
+        QTimer regard;
+        connect(&regard, &QTimer::timeout, this, [&] {
+            if (w_->ProgressBar1->isVisible()) barre.insert({w_->ProgressBar1->value(), w_->ProgressBar1->maximum()});
+        });
+        regard.start(0);
+        w_->OuvrirLot1->trigger();
+        regard.stop();
+        QCOMPARE(grises, QStringList(QList<QString>(grises.size(), "off")));
+        QCOMPARE(grises.size(), qsizetype(Actions_liberant().size() + Boutons_liberant().size()));
+        QVERIFY(!barre.empty());
+        for (const auto& [position, maximum] : barre) QCOMPARE(maximum, 2);
+        QVERIFY(barre.count({1, 2}));
+
+        for (const char* image : {"r.bmp", "b.bmp"})
+            for (const char* suffixe : {".dat", ".gxl", ".xml"})
+                QVERIFY2(QFileInfo(lot.filePath(QString(image) + suffixe)).size() > 0, image);
+        const QString resultats = QString::fromStdString(tmtest::Lit_texte(fs::path(Rep_travail) / "FINAL_RESULTS.GRE"));
+        const qsizetype r = resultats.indexOf("<imagename>r</imagename>"), b = resultats.indexOf("<imagename>b</imagename>");
+        QVERIFY(r > 0 && b > r);
+        QVERIFY(resultats.endsWith("\n</testresult>\n"));
+        QCOMPARE(QString::fromStdString(Texte_log()), QString("\nBatch done."));
+        QVERIFY(!Plan_courant);
+        QCOMPARE(w_->Label1->text(), QString("Plan Image"));
+        QVERIFY(w_->Ouvrir1->isEnabled() && w_->CyclesB1->isEnabled());
+        QVERIFY(!w_->ProgressBar1->isVisible());
+    }
+
+    // "Complete analysis" analyses a fresh image once and shows Plan 2; a
+    // second click only switches the plane back.
+    void analyse_complete()
+    {
+        it_->reponses = {QString(TM_TEST_DATA "/relay_logic.bmp")};
+        w_->Ouvrir1->trigger();
+        w_->CyclesB1->click();
+        QVERIFY(Liste_quads && Liste_arcs_QQ && Liste_symboles);
+        QCOMPARE(Etat_affichage, 2);
+        QCOMPARE(w_->Label1->text(), QString("Plan 2"));
+        const Quad* premier = Liste_quads;
+        const std::string log = Texte_log();
+        w_->CyclesB1->click();
+        QCOMPARE(Etat_affichage, 1);
+        QCOMPARE(w_->Label1->text(), QString("Plan 1"));
+        QVERIFY(Liste_quads == premier);
+        QCOMPARE(Texte_log(), log);
     }
 
     void messages_du_coeur()
