@@ -88,8 +88,6 @@ TEST_F(Lot, ResultsFileHoldsOneEntryPerImageInSelectionOrder)
     };
     const std::vector<Cas> cas = {
         {"cancelled", std::nullopt, {}, nullptr, {}, "anonymous", 0},
-        {"two images", std::vector<std::string>{"b.tif", "a.bmp"}, {}, nullptr,
-         {{"b", kListeVide}, {"a", kListeVide}}, "anonymous", 0},
         {"a failing image", std::vector<std::string>{"a.bmp", "absent.bmp", "c.bmp"}, {"absent.bmp"}, nullptr,
          {{"a", kListeVide}, {"absent", kListeVide}, {"c", kListeVide}}, "anonymous", 1},
         {"names to escape and to recode",
