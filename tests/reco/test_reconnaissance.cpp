@@ -89,8 +89,6 @@ TEST_F(Reco, DecisionNamesTheBestModel)
         const char* seuil;
         std::string attendu;
     } cas[] = {
-        {"accepted", {{"house.gxl", "S = 0.75\nM = n0>n1\n"}}, "0.5",
-         "<symbolname>house</symbolname><confidencerate>0.750000</confidencerate>\nM = n0>n1\n"},
         {"rejected", {{"house.gxl", "S = 0.3\nM = n0>n1\n"}}, "0.5",
          "<symbolname>Rejet(house.gxl)</symbolname><confidencerate>0.300000</confidencerate>\nM = n0>n1\n"},
         {"name cut at the first dot", {{"a.b.gxl", "S = 0.9\nM = x\n"}}, "0.5",
