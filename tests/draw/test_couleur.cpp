@@ -24,13 +24,6 @@ Couleurs Non_blancs()
     return c;
 }
 
-Couleurs Unie(std::initializer_list<std::pair<int, int>> points, uint32_t c)
-{
-    Couleurs r;
-    for (auto p : points) r[p] = c;
-    return r;
-}
-
 struct Fenetre : FrontendEnregistreur {
     std::vector<bool> montre;  // one entry per show_colour_image, its modality
     void show_colour_image(bool modal) override { montre.push_back(modal); }
@@ -50,7 +43,6 @@ protected:
 // Bresenham from the first point, end pixel left out, clipped to the picture.
 TEST_F(ImageCouleurs, LineLeavesOutItsEndPixelAndIsClipped)
 {
-    const uint32_t rouge = Rgb(255, 0, 0);
     const struct { int x1, y1, x2, y2; std::initializer_list<std::pair<int, int>> pixels; } cas[] = {
         {2, 2, 5, 2, {{2, 2}, {3, 2}, {4, 2}}}, {5, 2, 2, 2, {{5, 2}, {4, 2}, {3, 2}}},
         {3, 1, 3, 4, {{3, 1}, {3, 2}, {3, 3}}}, {1, 1, 4, 4, {{1, 1}, {2, 2}, {3, 3}}},
@@ -61,8 +53,10 @@ TEST_F(ImageCouleurs, LineLeavesOutItsEndPixelAndIsClipped)
     for (const auto& c : cas) {
         Efface_couleur();
         std::fill(Image_couleur.pixels.begin(), Image_couleur.pixels.end(), Blanc);
-        Ligne_couleur(c.x1, c.y1, c.x2, c.y2, rouge);
-        EXPECT_EQ(Non_blancs(), Unie(c.pixels, rouge)) << c.x1 << "," << c.y1 << " -> " << c.x2 << "," << c.y2;
+        Ligne_couleur(c.x1, c.y1, c.x2, c.y2, Rouge);
+        Couleurs attendu;
+        for (auto p : c.pixels) attendu[p] = Rouge;
+        EXPECT_EQ(Non_blancs(), attendu) << c.x1 << "," << c.y1 << " -> " << c.x2 << "," << c.y2;
     }
 }
 
@@ -96,12 +90,11 @@ TEST_F(ImageCouleurs, EraseAndFilledQuadrilaterals)
 // Each bound belongs to the upper interval; 1.0 and above is black.
 TEST_F(ImageCouleurs, FillColourByScoreAtTheBounds)
 {
-    const uint32_t jaune = Rgb(255, 255, 0), lime = Rgb(0, 255, 0), aqua = Rgb(0, 255, 255), bleu = Rgb(0, 0, 255);
-    const uint32_t marron = Rgb(128, 0, 0);
+    const uint32_t jaune = Rgb(255, 255, 0), lime = Rgb(0, 255, 0), aqua = Rgb(0, 255, 255), bleu = Rgb(0, 0, 255),
+                   marron = Rgb(128, 0, 0);
     const std::pair<double, uint32_t> cas[] = {
-        {-0.1, Blanc}, {0.25, Blanc}, {0.2999999, Blanc}, {0.3, jaune}, {0.3999999, jaune}, {0.4, lime},
-        {0.5, aqua},   {0.6, bleu},   {0.7, marron},      {0.7999999, marron}, {0.8, Noir}, {0.95, Noir},
-        {1.0, Noir},   {1.5, Noir}};
+        {-0.1, Blanc}, {0.2999999, Blanc}, {0.3, jaune}, {0.3999999, jaune}, {0.4, lime}, {0.5, aqua},
+        {0.6, bleu},   {0.7, marron},      {0.7999999, marron}, {0.8, Noir}, {1.0, Noir}, {1.5, Noir}};
     for (auto [score, couleur] : cas) EXPECT_EQ(Couleur_score(score), couleur) << score;
 }
 
@@ -142,9 +135,8 @@ TEST_F(ImageCouleurs, ColourWindowCommands)
     Commande_boites_symboles();
     Liste_symboles = nullptr;
     EXPECT_EQ(fenetre.montre, (std::vector<bool>{true, true}));
-    EXPECT_EQ(Lit_couleur(1, 1), Rgb(0, 0, 255));
-    EXPECT_EQ(Lit_couleur(7, 3), Rouge);
-    EXPECT_EQ(Lit_pixel(7, 3, Plan2), 1);
+    EXPECT_EQ(std::vector<uint32_t>({Lit_couleur(1, 1), Lit_couleur(7, 3), uint32_t(Lit_pixel(7, 3, Plan2))}),
+              std::vector<uint32_t>({Rgb(0, 0, 255), Rouge, 1}));
 
     char ancien[4096];
     ASSERT_NE(::getcwd(ancien, sizeof ancien), nullptr);

@@ -1,15 +1,9 @@
 // The drawings as files: PNG decoded back to its pixels, and
 // tracemorph --draw run as a user runs it.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include "draw/export_dessin.h"
 #include "tests/support/support.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -79,41 +73,13 @@ TEST_F(Export, PngRowsAreThePlane)
     EXPECT_EQ(Base64("fooba"), "Zm9vYmE=");
 }
 
-struct Execution { int statut = -1; std::string sortie, erreurs; };
-
-// Runs a program in `dir` without a display, its output in files.
-Execution Lance(const fs::path& dir, const std::vector<std::string>& args)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string out = (dir / "stdout").string(), err = (dir / "stderr").string();
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    char chemin[] = "PATH=/usr/bin:/bin";
-    char* envp[] = {chemin, nullptr};
-    Execution r;
-    pid_t pid;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp) == 0) {
-        int st = 0;
-        ::waitpid(pid, &st, 0);
-        r.statut = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    r.sortie = tmtest::Lit_texte(out);
-    r.erreurs = tmtest::Lit_texte(err);
-    return r;
-}
-
 // Every drawing to PNG (a 1-bit picture or an RGB one of the image's size)
 // and to SVG (well-formed, with its hideable drawing layer); usage errors,
 // a missing image and an unwritable file.
 TEST_F(Export, DrawCommandEndToEnd)
 {
-    const std::string prog = TM_BUILD_DIR "/tracemorph", image = TM_TEST_DATA "/bath_plan.bmp";
+    const std::string image = TM_TEST_DATA "/bath_plan.bmp";
+    const auto Lance = [&](const std::vector<std::string>& args) { return tmtest::Lance_tracemorph(dir, args); };
     const struct { const char* quoi; int type; const char* element; } dessins[] = {
         {"vectors", 0, "<line"}, {"quads", 0, "<polygon"}, {"ccs", 0, "<polygon"}, {"axes", 0, "<line"},
         {"graph", 0, "<line"},   {"symbols", 0, "id=\"symbols\""}, {"colored-quads", 2, "<polygon"},
@@ -121,38 +87,31 @@ TEST_F(Export, DrawCommandEndToEnd)
     };
     for (const auto& d : dessins) {
         const std::string png = (dir / (std::string(d.quoi) + ".png")).string();
-        Execution r = Lance(dir, {prog, "--draw", d.quoi, image, png});
-        ASSERT_EQ(r.statut, 0) << d.quoi << r.erreurs;
-        EXPECT_NE(r.sortie.find("Vecto. Ok."), std::string::npos) << d.quoi;
+        const std::string svg = (dir / (std::string(d.quoi) + ".SVG")).string();
+        for (const std::string& f : {png, svg}) {
+            const tmtest::Execution r = Lance({"--draw", d.quoi, image, f});
+            ASSERT_EQ(r.statut, 0) << d.quoi << r.erreurs;
+            EXPECT_NE(r.sortie.find("Vecto. Ok."), std::string::npos) << d.quoi;
+        }
         const Png p = Decode(tmtest::Lit_texte(png));
         EXPECT_EQ(std::vector<uint32_t>({p.largeur, p.hauteur, uint32_t(p.type)}), std::vector<uint32_t>({1032, 1272, uint32_t(d.type)}));
-
-        const std::string svg = (dir / (std::string(d.quoi) + ".SVG")).string();
-        r = Lance(dir, {prog, "--draw", d.quoi, image, svg});
-        ASSERT_EQ(r.statut, 0) << d.quoi << r.erreurs;
-        EXPECT_EQ(Lance(dir, {"xmllint", "--noout", svg}).statut, 0) << d.quoi;
+        EXPECT_TRUE(tmtest::Xml_bien_forme(svg)) << d.quoi;
         const std::string texte = tmtest::Lit_texte(svg);
-        EXPECT_NE(texte.find("<g id=\"drawing\""), std::string::npos);
-        EXPECT_NE(texte.find("href=\"data:image/png;base64,iVBORw0KGgo"), std::string::npos);
-        EXPECT_NE(texte.find(d.element), std::string::npos) << d.quoi;
+        for (const std::string motif : {"<g id=\"drawing\"", "href=\"data:image/png;base64,iVBORw0KGgo", d.element})
+            EXPECT_NE(texte.find(motif), std::string::npos) << d.quoi << " " << motif;
     }
 
     const std::vector<std::vector<std::string>> mauvais = {
-        {prog, "--draw"}, {prog, "--draw", "circles", image, "x.png"}, {prog, "--draw", "quads", image},
-        {prog, "--draw", "quads", image, "x.png", "y"}};
+        {"--draw"}, {"--draw", "circles", image, "x.png"}, {"--draw", "quads", image},
+        {"--draw", "quads", image, "x.png", "y"}};
     for (const auto& args : mauvais) {
-        const Execution r = Lance(dir, args);
-        EXPECT_EQ(r.statut, 2);
-        EXPECT_EQ(r.erreurs.rfind("Usage: tracemorph --draw ", 0), 0u) << r.erreurs;
+        const tmtest::Execution r = Lance(args);
+        EXPECT_TRUE(r.statut == 2 && r.erreurs.rfind("Usage: tracemorph --draw ", 0) == 0) << r.statut << r.erreurs;
     }
+    EXPECT_EQ(Lance({"--draw", "quads", (dir / "absent.bmp").string(), "x.png"}).statut, 1);
     EXPECT_FALSE(fs::exists(dir / "x.png"));
-
-    Execution r = Lance(dir, {prog, "--draw", "quads", (dir / "absent.bmp").string(), "x.png"});
-    EXPECT_EQ(r.statut, 1);
-    EXPECT_FALSE(fs::exists(dir / "x.png"));
-    r = Lance(dir, {prog, "--draw", "quads", image, "absent/x.png"});
-    EXPECT_EQ(r.statut, 1);
-    EXPECT_NE(r.erreurs.find("Ouverture absent/x.png impossible !"), std::string::npos) << r.erreurs;
+    const tmtest::Execution r = Lance({"--draw", "quads", image, "absent/x.png"});
+    EXPECT_TRUE(r.statut == 1 && r.erreurs.find("Ouverture absent/x.png impossible !") != std::string::npos) << r.erreurs;
 }
 
 }  // namespace

@@ -24,11 +24,11 @@ std::string Symbole(int x0, int y0, int x1, int y1, const std::string& nom)
 std::string Comptes(const std::string& json, const std::string& cle)
 {
     const size_t p = json.find("\"" + cle + "\": {");
-    if (p == std::string::npos) return "?";
     std::smatch m;
+    if (p == std::string::npos) return "?";
     const std::string reste = json.substr(p);
-    std::regex re(R"re("detections": (\d+),\s*"truth": (\d+),\s*"spotted": (\d+),\s*"named": (\d+))re");
-    if (!std::regex_search(reste, m, re)) return "?";
+    if (!std::regex_search(reste, m, std::regex(R"re("detections": (\d+),\s*"truth": (\d+),\s*"spotted": (\d+),\s*"named": (\d+))re")))
+        return "?";
     return m[1].str() + " " + m[2].str() + " " + m[3].str() + " " + m[4].str();
 }
 
