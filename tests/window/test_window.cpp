@@ -736,19 +736,11 @@ private slots:
     void fenetre_couleur()
     {
         TFImgC& f = w_->FImgC();
-        QSize vue;
-        QColor rouge, blanc;
-        it_->fimgc = [&](TFImgC& fc) {
-            const QImage im = fc.ImgC->pixmap().toImage();
-            vue = im.size();
-            if (!im.isNull()) {
-                rouge = im.pixelColor(3, 2);
-                blanc = im.pixelColor(0, 0);
-            }
-        };
+        QImage vue;  // the picture as the window shows it
+        it_->fimgc = [&](TFImgC& fc) { vue = fc.ImgC->pixmap().toImage(); };
         w_->AfficheCouleur1->trigger();  // nothing drawn yet: an empty window
         QCOMPARE(it_->fimgc_montree, 1);
-        QVERIFY(vue.isEmpty());
+        QVERIFY(vue.isNull());
 
         Charge(40, 30);
         w_->GrapheCouleur1->trigger();  // erases to the image's size, refreshes, does not show
@@ -759,9 +751,9 @@ private slots:
         for (QAction* a : {w_->AfficheCouleur1, w_->QuadsCouleur1, w_->Caractres2}) {
             vue = {};
             a->trigger();
-            QCOMPARE(vue, QSize(40, 30));
-            QCOMPARE(rouge, QColor(255, 0, 0));
-            QCOMPARE(blanc, QColor(255, 255, 255));
+            QCOMPARE(vue.size(), QSize(40, 30));
+            QCOMPARE(vue.pixelColor(3, 2), QColor(255, 0, 0));
+            QCOMPARE(vue.pixelColor(0, 0), QColor(255, 255, 255));
         }
         // Cancel in "Save in file" saves under the proposed name.
         w_->SauveCouleur1->trigger();
