@@ -356,10 +356,8 @@ private slots:
             QTest::mouseClick(w_->StopP1, Qt::LeftButton);
         });
         QCOMPARE(Signal_pause(), 1);
-        QStringList attendu = {"GO !"};
-        for (size_t i = 0; i < Actions_liberant().size() + Boutons_liberant().size(); i++) attendu << "off";
-        for (size_t i = 0; i < Actions_sures().size(); i++) attendu << "on";
-        QCOMPARE(vu, attendu);
+        QCOMPARE(vu, QStringList("GO !") + QStringList(qsizetype(Actions_liberant().size() + Boutons_liberant().size()), "off")
+                         + QStringList(qsizetype(Actions_sures().size()), "on"));
         QCOMPARE(it_->bips_courts, 1);
         QVERIFY(Plan_courant == &Plan1);
         QCOMPARE(w_->StopP1->text(), QString("Stop"));
