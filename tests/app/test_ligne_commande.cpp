@@ -1,7 +1,5 @@
 // The command-line run, as a user starts it: the built program in a scratch
 // current directory holding its own param.dat.
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,14 +11,11 @@
 #include "tests/support/support.h"
 
 namespace fs = std::filesystem;
+using tmtest::Execution;
 using tmtest::Lit_texte;
+using tmtest::Xml_bien_forme;
 
 namespace {
-
-struct Execution {
-    int statut = -1;
-    std::string sortie, erreurs;
-};
 
 class LigneCommande : public ::testing::Test {
 protected:
@@ -45,45 +40,11 @@ protected:
         return p;
     }
 
-    Execution Lance(const std::vector<std::string>& args)
-    {
-        const fs::path out = racine / "stdout", err = racine / "stderr";
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(courant.c_str()) != 0) ::_exit(126);
-            // No display at all: a run that created a window would abort.
-            ::unsetenv("DISPLAY");
-            ::unsetenv("WAYLAND_DISPLAY");
-            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-            const int nul = ::open("/dev/null", O_RDONLY);
-            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            ::dup2(nul, 0);
-            ::dup2(o, 1);
-            ::dup2(e, 2);
-            const std::string prog = TM_BUILD_DIR "/tracemorph";
-            std::vector<char*> argv{const_cast<char*>(prog.c_str())};
-            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            ::execv(prog.c_str(), argv.data());
-            ::_exit(127);
-        }
-        Execution r;
-        int st = 0;
-        ::waitpid(pid, &st, 0);
-        r.statut = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-        r.sortie = Lit_texte(out);
-        r.erreurs = Lit_texte(err);
-        return r;
-    }
+    tmtest::Execution Lance(const std::vector<std::string>& args) { return tmtest::Lance_tracemorph(courant, args); }
 
     static bool Finit_par(const std::string& s, const std::string& fin)
     {
         return s.size() >= fin.size() && s.compare(s.size() - fin.size(), fin.size(), fin) == 0;
-    }
-    static bool Xml_bien_forme(const fs::path& p)
-    {
-        return std::system(("xmllint --noout '" + p.string() + "' 2>/dev/null").c_str()) == 0;
     }
     // Both result files in the current directory, the GXL well-formed.
     void Verifie_resultats(const std::string& nom_image)
