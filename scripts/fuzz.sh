@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs them one
 # after the other, each in a single process.
 #   scripts/fuzz.sh [SECONDS [TARGET...]]    60 s each, every target by default
-# Targets: chargement (BMP reader), param (param.dat), analyse (the whole run).
+# Targets: chargement (BMP reader), param (param.dat), analyse (the whole run),
+# gxl (the matchers' GXL reader and the four measures).
 # Seeds come from tests/fuzz/corpus/TARGET; what a run learns is kept in
 # build-fuzz/corpus/TARGET, crashing inputs land in build-fuzz/crashes/TARGET.
 # A crash fails the script: copy the input into tests/fuzz/regressions/TARGET
@@ -12,7 +13,7 @@ cd "$(dirname "$0")/.."
 secondes=${1:-60}
 shift || true
 cibles=("$@")
-[ ${#cibles[@]} -gt 0 ] || cibles=(chargement param analyse)
+[ ${#cibles[@]} -gt 0 ] || cibles=(chargement param analyse gxl)
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DTRACEMORPH_FUZZ=ON -DTRACEMORPH_GUI=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)" >/dev/null
 # The targets write their files at every input: keep them in memory.

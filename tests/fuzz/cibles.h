@@ -14,3 +14,6 @@ int Cible_param(const uint8_t* donnees, size_t taille);
 // The bytes decoded into a small drawing and a value for every threshold,
 // then the command-line analysis with symbol spotting and both writers.
 int Cible_analyse(const uint8_t* donnees, size_t taille);
+// The bytes as two GXL texts joined by a NUL, read by the graph matchers'
+// reader, then every matcher on the pair and on each graph with itself.
+int Cible_gxl(const uint8_t* donnees, size_t taille);

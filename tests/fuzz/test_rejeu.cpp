@@ -18,7 +18,8 @@ TEST(Rejeu, SavedInputsRunCleanly)
         const char* nom;
         int (*entree)(const uint8_t*, size_t);
     };
-    const Cible cibles[] = {{"chargement", Cible_chargement}, {"param", Cible_param}, {"analyse", Cible_analyse}};
+    const Cible cibles[] = {{"chargement", Cible_chargement}, {"param", Cible_param}, {"analyse", Cible_analyse},
+                            {"gxl", Cible_gxl}};
     const fs::path racine = fs::path(TM_SOURCE_DIR) / "tests/fuzz";
     int rejoues = 0;
     for (const Cible& c : cibles) {
