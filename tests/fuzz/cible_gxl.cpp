@@ -27,10 +27,10 @@ namespace {
 
 // Larger graphs are read but not measured: one input must stay fast.
 constexpr size_t Max_noeuds = 60;
-// Values the analysis never writes (RelLen is within [0, 1], relA within
-// [0, 90]) are measured only up to this size: beyond it the auction's
-// integer benefits and the signature's bins overflow.
-constexpr double Max_valeur = 1000;
+// The reader refuses values beyond Valeur_max_gxl (they overflowed the
+// auction's integer benefits and made NaN costs); everything it accepts is
+// measured.
+constexpr double Max_valeur = Valeur_max_gxl;
 
 // The reader takes a file name: one scratch directory per process, under
 // $TMPDIR when set, removed at exit.

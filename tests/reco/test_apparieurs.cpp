@@ -223,6 +223,9 @@ TEST_F(Programmes, ReaderTakesOurGraphsAndRefusesMalformedOnes)
         "<gxl><graph><node id=\"a\"/><edge from=\"a\" to=\"z\"/></graph></gxl>",
         "<gxl><graph><node id=\"a\"><attr name=\"RelLen\"><string>long</string></attr></node></graph></gxl>",
         "<gxl><graph><node id=\"a\"/><edge from=\"a\" to=\"a\"><attr name=\"relA\"><string>nan</string></attr></edge></graph></gxl>",
+        // values that overflowed the auction's integer costs
+        "<gxl><graph><node id=\"a\"><attr name=\"RelLen\"><string>1e15</string></attr></node></graph></gxl>",
+        "<gxl><graph><node id=\"a\"/><edge from=\"a\" to=\"a\"><attr name=\"relA\"><string>-1e308</string></attr></edge></graph></gxl>",
     };
     for (const char* texte : mauvais) {
         Ecrit("x.gxl", texte);

@@ -31,7 +31,9 @@ bool Nombre(std::string_view s, double& v)
 {
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size() && std::isfinite(v);
+    // Our graphs hold RelLen in [0, 1] and relA in [0, 90]; far larger values
+    // would overflow the auction's integer benefits and the signature's bins.
+    return r.ec == std::errc() && r.ptr == s.data() + s.size() && std::isfinite(v) && std::fabs(v) <= Valeur_max_gxl;
 }
 
 }  // namespace
@@ -57,7 +59,7 @@ std::string Lit_graphe_gxl(const std::string& chemin, GrapheG& g)
             return chemin + ": node id " + noeud.id + " given twice";
         for (pugi::xml_node a = n.child("attr"); a; a = a.next_sibling("attr")) {
             if (std::string_view(a.attribute("name").value()) != "RelLen") continue;
-            if (!Nombre(Valeur(a), noeud.rellen)) return chemin + ": node " + noeud.id + ": RelLen is not a number";
+            if (!Nombre(Valeur(a), noeud.rellen)) return chemin + ": node " + noeud.id + ": RelLen is not a number within +-1e6";
         }
         lu.noeuds.push_back(std::move(noeud));
     }
@@ -73,7 +75,7 @@ std::string Lit_graphe_gxl(const std::string& chemin, GrapheG& g)
             const std::string_view nom = a.attribute("name").value();
             if (nom == "relA") {
                 if (!Nombre(Valeur(a), arete.rela))
-                    return chemin + ": edge " + e.attribute("id").value() + ": relA is not a number";
+                    return chemin + ": edge " + e.attribute("id").value() + ": relA is not a number within +-1e6";
             } else if (nom == "Type") {
                 const std::string_view v = Valeur(a);
                 if (!v.empty()) arete.type = static_cast<char>(std::toupper(static_cast<unsigned char>(v.front())));

@@ -25,7 +25,8 @@ struct GrapheG {
 // Type are ignored; a missing one keeps the neutral value above. Returns an
 // empty text on success, otherwise what is wrong (unreadable file, not XML,
 // no graph, a node without id, an edge to an unknown node, a value that is
-// not a number), and `g` is then left empty.
+// not a number or beyond Valeur_max_gxl), and `g` is then left empty.
+constexpr double Valeur_max_gxl = 1e6;
 std::string Lit_graphe_gxl(const std::string& chemin, GrapheG& g);
 
 // The mapping line's body: "n0>n3 n1>n0 n2>-", one pair per node of g1 in
