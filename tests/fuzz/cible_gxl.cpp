@@ -32,34 +32,13 @@ constexpr size_t Max_noeuds = 60;
 // measured.
 constexpr double Max_valeur = Valeur_max_gxl;
 
-// The reader takes a file name: one scratch directory per process, under
-// $TMPDIR when set, removed at exit.
-char Rep_gxl[4096];
-
-const std::string& Repertoire()
-{
-    static const std::string rep = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::snprintf(Rep_gxl, sizeof Rep_gxl, "%s/tracemorph-fuzz-gxl-XXXXXX", tmp && *tmp ? tmp : "/tmp");
-        EXIGE(::mkdtemp(Rep_gxl) != nullptr);
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(Rep_gxl, ec);
-        });
-        return std::string(Rep_gxl);
-    }();
-    return rep;
-}
-
 // Reads one text through a file; true when the reader took it. A refusal
 // must come with a reason and leave the graph empty.
 bool Lit(const std::string& nom, const uint8_t* d, size_t n, GrapheG& g)
 {
-    const std::string chemin = Repertoire() + "/" + nom;
-    std::FILE* f = std::fopen(chemin.c_str(), "wb");
-    EXIGE(f != nullptr);
-    if (n) EXIGE(std::fwrite(d, 1, n, f) == n);
-    EXIGE(std::fclose(f) == 0);
+    // The reader takes a file name.
+    const std::string chemin = Repertoire_fuzz() + "/" + nom;
+    Ecrit_fuzz(chemin, d, n);
     const std::string erreur = Lit_graphe_gxl(chemin, g);
     if (!erreur.empty()) {
         EXIGE(g.noeuds.empty() && g.aretes.empty());

@@ -56,34 +56,7 @@ constexpr Cle kCles[] = {
 };
 constexpr int kNbCles = sizeof kCles / sizeof kCles[0];
 
-// Scratch working directory of the process, made once, removed at exit;
-// under $TMPDIR when set (a memory file system keeps the runs fast).
-char Rep_fuzz[4096];
-
-const std::string& Repertoire()
-{
-    static const std::string rep = [] {
-        const char* tmp = std::getenv("TMPDIR");
-        std::snprintf(Rep_fuzz, sizeof Rep_fuzz, "%s/tracemorph-fuzz-XXXXXX", tmp && *tmp ? tmp : "/tmp");
-        EXIGE(::mkdtemp(Rep_fuzz) != nullptr);
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(Rep_fuzz, ec);
-        });
-        return std::string(Rep_fuzz);
-    }();
-    return rep;
-}
-
-void Ecrit(const std::string& chemin, const void* d, size_t n)
-{
-    std::FILE* f = std::fopen(chemin.c_str(), "wb");
-    EXIGE(f != nullptr);
-    if (n) EXIGE(std::fwrite(d, 1, n, f) == n);
-    EXIGE(std::fclose(f) == 0);
-}
-
-void Ecrit(const std::string& chemin, const std::string& texte) { Ecrit(chemin, texte.data(), texte.size()); }
+void Ecrit(const std::string& chemin, const std::string& texte) { Ecrit_fuzz(chemin, texte.data(), texte.size()); }
 
 std::string Fichier_param(const std::vector<std::pair<std::string, std::string>>& valeurs)
 {
@@ -97,7 +70,7 @@ struct Seance {
     Compteur fe;
     explicit Seance(const std::string& param)
     {
-        Rep_travail = Rep_courant = Repertoire();
+        Rep_travail = Rep_courant = Repertoire_fuzz();
         Ecrit(Rep_travail + "/param.dat", param);
         Installe_frontend(&fe);
         Mode_trace = 0;
@@ -248,11 +221,37 @@ std::vector<std::string> Analyse(const std::string& image, bool pas_a_pas)
 
 }  // namespace
 
+// Scratch working directory of the process, made once, removed at exit;
+// under $TMPDIR when set (a memory file system keeps the runs fast).
+const std::string& Repertoire_fuzz()
+{
+    static char Rep_fuzz[4096];
+    static const std::string rep = [] {
+        const char* tmp = std::getenv("TMPDIR");
+        std::snprintf(Rep_fuzz, sizeof Rep_fuzz, "%s/tracemorph-fuzz-XXXXXX", tmp && *tmp ? tmp : "/tmp");
+        EXIGE(::mkdtemp(Rep_fuzz) != nullptr);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(Rep_fuzz, ec);
+        });
+        return std::string(Rep_fuzz);
+    }();
+    return rep;
+}
+
+void Ecrit_fuzz(const std::string& chemin, const void* d, size_t n)
+{
+    std::FILE* f = std::fopen(chemin.c_str(), "wb");
+    EXIGE(f != nullptr);
+    if (n) EXIGE(std::fwrite(d, 1, n, f) == n);
+    EXIGE(std::fclose(f) == 0);
+}
+
 int Cible_chargement(const uint8_t* donnees, size_t taille)
 {
     Seance s(Param_defaut());
     const std::string chemin = Rep_travail + "/entree.bmp";
-    Ecrit(chemin, donnees, taille);
+    Ecrit_fuzz(chemin, donnees, taille);
     const int r = Lit_bmp(chemin);
     EXIGE(r == 0 || r == 1 || r == 2);
     if (r != 1) return 0;
@@ -341,7 +340,7 @@ int Cible_analyse(const uint8_t* donnees, size_t taille)
     Seance s(Fichier_param(valeurs));
     const std::string image = Rep_travail + "/dessin.bmp";
     const auto bmp = Bmp(d, options & 0x20);
-    Ecrit(image, bmp.data(), bmp.size());
+    Ecrit_fuzz(image, bmp.data(), bmp.size());
     const bool trace = (options & 7) == 0;
     const std::vector<std::string> indexe = Analyse(image, trace);
     if (options & 0x08) {

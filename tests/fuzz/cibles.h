@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The bytes as an image file read by the 1-bit reader (the converter is never
 // run), then the preprocessing and the plane commands on what was loaded.
@@ -17,3 +18,8 @@ int Cible_analyse(const uint8_t* donnees, size_t taille);
 // The bytes as two GXL texts joined by a NUL, read by the graph matchers'
 // reader, then every matcher on the pair and on each graph with itself.
 int Cible_gxl(const uint8_t* donnees, size_t taille);
+
+// Shared by the targets: the process's scratch directory (under $TMPDIR when
+// set, removed at exit) and a file written whole, both checked.
+const std::string& Repertoire_fuzz();
+void Ecrit_fuzz(const std::string& chemin, const void* donnees, size_t taille);
