@@ -5,6 +5,7 @@
 
 #include "app/core/shell.h"
 #include "image/planes.h"
+#include "output/ecriture.h"
 #include "vecto/geometrie.h"
 
 void Axe_quad(const Quad& q, Point& e1, Point& e2)
@@ -14,20 +15,6 @@ void Axe_quad(const Quad& q, Point& e1, Point& e2)
 }
 
 void Defile_vers(int x, int y) { Affiche_P2(Max_ent(x, 151) - 150, Max_ent(y, 151) - 150); }
-
-std::string Texte_e(double v)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 6);
-    return std::string(buf, r.ptr);
-}
-
-std::string Texte_3f(double v)
-{
-    char buf[400];  // a fixed-point double needs at most 309 digits before the point
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
-    return std::string(buf, r.ptr);
-}
 
 int Points_symbole(const Symbole& s) { return Max_ent(0, Min_ent(s.nb_points, 20)); }
 
@@ -92,7 +79,7 @@ void Montre_arc(Point debut, char type, double score)
 {
     Defile_vers(debut.x, debut.y);
     Efface_texte();
-    Ecrit_texte(1, std::string(" * Type = ") + type + " - Score = " + Texte_3f(score) + " ");
+    Ecrit_texte(1, std::string(" * Type = ") + type + " - Score = " + Fixe(score, 3) + " ");
     Pause_go();
     Efface_P2();
 }
@@ -202,7 +189,7 @@ int Dessin_quads(Quad* tete)
             Contour_quad(*q);
             if (Mode_trace == 1) {
                 Efface_texte();
-                Ecrit_texte(1, " * score = " + Texte_e(q->score) + " ");
+                Ecrit_texte(1, " * score = " + Scientifique(q->score) + " ");
                 Ecrit_texte(1, " * a1 = " + std::to_string(q->angle1) + " _ a2 = " + std::to_string(q->angle2) + "  ");
                 Defile_vers(q->x1i, q->y1i);
                 Pause_go();
@@ -224,11 +211,11 @@ int Dessin_quads_bornes(Quad* tete)
     std::string reponse;
     Saisie(reponse, "Borne inf ?");
     const double inf = Lit_borne(reponse);
-    Ecrit_texte(1, " * Inf = " + Texte_e(inf) + " ");
+    Ecrit_texte(1, " * Inf = " + Scientifique(inf) + " ");
     reponse.clear();
     Saisie(reponse, "Borne sup ?");
     const double sup = Lit_borne(reponse);
-    Ecrit_texte(1, " * Sup = " + Texte_e(sup) + " ");
+    Ecrit_texte(1, " * Sup = " + Scientifique(sup) + " ");
     int n = 0;
     for (Quad* q = tete; q; q = q->suivant) {
         if (q->length == 0) {

@@ -31,9 +31,5 @@ void Axe_quad(const Quad& q, Point& e1, Point& e2);
 // Brings Plan2 on screen with (x, y) about 150 pixels from its top-left
 // corner, never scrolling before (1, 1).
 void Defile_vers(int x, int y);
-// Number texts of the log, always with a '.' whatever the locale:
-// "%e" and "%.3f".
-std::string Texte_e(double v);
-std::string Texte_3f(double v);
 // How many points of a symbol's outline can be read (nb_points within 0..20).
 int Points_symbole(const Symbole& s);

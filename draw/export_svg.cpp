@@ -88,7 +88,7 @@ void Arcs(Svg& g, A* tete, E1 bout1, E2 bout2, std::set<const void*>& vus, std::
         if (vus.insert(p2).second) Bout(g, *p2);
         Svg l;
         l.Ligne(Milieu(*p1), Milieu(*p2), " stroke=\"" + Hex(Couleur_type(a->type)) + "\"");
-        l.Fin(std::string(1, a->type) + " " + Texte_3f(a->score));
+        l.Fin(std::string(1, a->type) + " " + Fixe(a->score, 3));
         liens += l.s;
     }
 }
@@ -117,7 +117,7 @@ void Quads(Svg& g, bool couleur)
         if (q->length == 0) continue;
         const Point p[4] = {{q->x1i, q->y1i}, {q->x1f, q->y1f}, {q->x2i, q->y2i}, {q->x2f, q->y2f}};
         g.Polygone(p, 4, couleur ? " fill=\"" + Hex(Couleur_score(q->score)) + "\"" : "");
-        g.Fin("score " + Texte_3f(q->score));
+        g.Fin("score " + Fixe(q->score, 3));
     }
     g.Fin_groupe();
 }

@@ -6,7 +6,9 @@
 
 #include "app/core/shell.h"
 #include "draw/dessin.h"
+#include "draw/export_dessin.h"
 #include "image/planes.h"
+#include "output/ecriture.h"
 #include "vecto/geometrie.h"
 
 ImageCouleur Image_couleur;
@@ -150,10 +152,7 @@ bool Sauve_couleur(const std::string& chemin)
         }
         o.resize(debut + octets_ligne, 0);
     }
-    std::FILE* f = std::fopen(chemin.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = std::fwrite(o.data(), 1, o.size(), f) == o.size();
-    return std::fclose(f) == 0 && ok;
+    return Ecrit_octets(chemin, std::string_view(reinterpret_cast<const char*>(o.data()), o.size()));
 }
 
 uint32_t Couleur_score(double s)
@@ -215,7 +214,7 @@ void Graphe_couleur(ArcQQ* tete)
         if (Mode_trace == 1) {
             Defile_vers(a1.x, a1.y);
             Efface_texte();
-            Ecrit_texte(1, std::string(" * Type = ") + a->type + " - Score = " + Texte_3f(a->score) + " ");
+            Ecrit_texte(1, std::string(" * Type = ") + a->type + " - Score = " + Fixe(a->score, 3) + " ");
             Frontend_courant().show_colour_image(false);
             Pause_go();
             Efface_P2();

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/core/installation.h"
 #include "app/core/shell.h"
 
 extern char** environ;
@@ -37,14 +38,8 @@ std::string Chemin_apparieur(const std::string& nom)
 {
     const std::string local = Rep_travail + "/simgraph/" + nom;
     if (::access(local.c_str(), F_OK) == 0) return local;
-    char buf[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n > 0) {
-        const std::string exe(buf, static_cast<size_t>(n));
-        const auto p = exe.find_last_of('/');
-        if (p != std::string::npos) return exe.substr(0, p) + "/simgraph/" + nom;
-    }
-    return local;
+    const std::string rep = Rep_programme();
+    return rep.empty() ? local : rep + "/simgraph/" + nom;
 }
 
 double Delai_apparieur()

@@ -1,7 +1,6 @@
 #include "reco/reconnaissance.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
@@ -9,6 +8,7 @@
 
 #include "app/core/shell.h"
 #include "image/param.h"
+#include "output/ecriture.h"
 #include "reco/apparieurs.h"
 
 namespace fs = std::filesystem;
@@ -42,9 +42,7 @@ bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms)
 
 std::string Ligne_decision(double meilleur, const std::string& nom, double seuil)
 {
-    char taux[64];
-    const auto r = std::to_chars(taux, taux + sizeof taux, meilleur, std::chars_format::fixed, 6);
-    const std::string confiance(taux, r.ptr);
+    const std::string confiance = Fixe(meilleur, 6);
     const std::string symbole = meilleur >= seuil ? nom.substr(0, nom.find('.')) : "Rejet(" + nom + ")";
     return "<symbolname>" + symbole + "</symbolname><confidencerate>" + confiance + "</confidencerate>\n";
 }

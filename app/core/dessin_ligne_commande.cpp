@@ -55,7 +55,9 @@ void Dessine(Dessin quoi)
     case Dessin::graphe: Dessin_graphe_complet(); break;
     case Dessin::symboles: Dessin_symboles(Liste_symboles); break;
     case Dessin::quads_couleur:
-        Efface_couleur();  // the picture has the image's size even without quadrilaterals
+        // Without quadrilaterals nothing is drawn, but the picture still
+        // takes the image's size.
+        if (Nb_quads == 0) Efface_couleur();
         Quads_couleur(Liste_quads);
         break;
     case Dessin::graphe_couleur: Graphe_couleur(Liste_arcs_QQ); break;

@@ -8,13 +8,12 @@
 
 #include "app/core/frontends.h"
 #include "app/core/shell.h"
+#include "batch/batch.h"
 #include "graph/arcs.h"
-#include "graph/construction.h"
 #include "image/chargement.h"
 #include "image/planes.h"
 #include "output/resultats.h"
 #include "vecto/records.h"
-#include "vecto/vectorisation.h"
 
 namespace fs = std::filesystem;
 
@@ -61,8 +60,7 @@ int Fabrique_modeles(const std::string& symboles, const std::string& modeles)
             echecs++;
             continue;
         }
-        Commande_vectorisation();
-        Commande_graphe();
+        Complete_analysis(2);
         if (!Ecrit_graphe_gxl(modele, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV,
                               Liste_arcs_QV, 1)) {
             Ecrit_texte(1, nom + ": model not written");
