@@ -6,12 +6,14 @@
 #include "app/core/shell.h"
 #include "image/planes.h"
 #include "output/ecriture.h"
+#include "spotting/boucles.h"
 #include "vecto/geometrie.h"
 
 void Axe_quad(const Quad& q, Point& e1, Point& e2)
 {
-    e1 = {(q.x1i + q.x2f) / 2, (q.y1i + q.y2f) / 2};
-    e2 = {(q.x1f + q.x2i) / 2, (q.y1f + q.y2i) / 2};
+    const Axe a = Axe_quad(q);  // the spotting's axis, in points
+    e1 = {a.x1, a.y1};
+    e2 = {a.x2, a.y2};
 }
 
 void Defile_vers(int x, int y) { Affiche_P2(Max_ent(x, 151) - 150, Max_ent(y, 151) - 150); }

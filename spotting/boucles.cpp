@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/core/shell.h"
+#include "draw/dessin.h"
 #include "image/planes.h"
 #include "spotting/incidence.h"
 #include "vecto/geometrie.h"
@@ -55,7 +56,7 @@ void Montre_recherche(const Quad* q1, const Quad* q2, Quad* const chemin[])
         Trace_axe(dernier, 1);
     }
     const Axe a = Axe_quad(*dernier);
-    Affiche_P2(Max_ent(a.x1 + decalage, 151) - 150, Max_ent(a.y1 + decalage, 151) - 150);
+    Defile_vers(a.x1 + decalage, a.y1 + decalage);
     Signal_pause();
 }
 
