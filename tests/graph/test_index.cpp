@@ -13,6 +13,7 @@
 #include "graph/arcs.h"
 #include "graph/construction.h"
 #include "graph/graphe.h"
+#include "graph/sources.h"
 #include "graph/zone.h"
 #include "image/chargement.h"
 #include "tests/support/support.h"
@@ -45,16 +46,19 @@ struct Resultat {
     std::string log;
 };
 
-// Both builders, with the literal scan or with the index.
+// Both builders, with the literal scan on one thread or with the index on
+// three (relations worked out ahead, arcs created in order).
 Resultat Construit(FrontendEnregistreur& fe, bool direct)
 {
     Vide_graphe();
     Efface_texte();
     fe.bips_fin = 0;
     Graphe_recherche_directe = direct;
+    Graphe_fils = direct ? 1 : 3;
     Construit_graphe_VV();
     Construit_graphe_QQV();
     Graphe_recherche_directe = false;
+    Graphe_fils = 0;
     return {Arcs(), fe.bips_fin, Texte_log()};
 }
 
@@ -63,6 +67,7 @@ protected:
     void TearDown() override
     {
         Graphe_recherche_directe = false;
+        Graphe_fils = 0;
         Mode_trace = 0;
         Environnement::TearDown();
     }
