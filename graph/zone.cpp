@@ -156,13 +156,17 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
             for (int cx = cx0; cx <= cx1; cx++) ix.debut[static_cast<size_t>(cy) * ix.nx + cx + 1]++;
     }
     for (size_t c = 0; c < nc; c++) ix.debut[c + 1] += ix.debut[c];
-    ix.elem.assign(ix.debut[nc], 0);
+    ix.elem.assign(static_cast<size_t>(ix.debut[nc]), {});
     std::vector<int> pos(ix.debut.begin(), ix.debut.end() - 1);
     for (int i = 0; i < n; i++) {
         int cx0, cx1, cy0, cy1;
         if (!cellules(ix.seg[i], cx0, cx1, cy0, cy1)) continue;
         for (int cy = cy0; cy <= cy1; cy++)
-            for (int cx = cx0; cx <= cx1; cx++) ix.elem[pos[static_cast<size_t>(cy) * ix.nx + cx]++] = i;
+            for (int cx = cx0; cx <= cx1; cx++) {
+                const Segment& s = ix.seg[i];
+                ix.elem[static_cast<size_t>(pos[static_cast<size_t>(cy) * ix.nx + cx]++)] = {
+                    i, std::min(s.xA, s.xB), std::max(s.xA, s.xB), std::min(s.yA, s.yB), std::max(s.yA, s.yB)};
+            }
     }
     // dy / (dx + dy) is the same fraction for every point of one ray, so an
     // end beyond a corner shares the corner's bucket. Ends not up and right
@@ -250,8 +254,9 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
         for (int64_t cx = cx0; cx <= cx1; cx++) {
             const size_t c = static_cast<size_t>(cy) * ix.nx + cx;
             for (int k = ix.debut[c]; k < ix.debut[c + 1]; k++) {
-                const int i = ix.elem[k];
-                if (i >= premier && m.marque[i] != m.tour && boite(i)) prend(i);
+                const Index_segments::Rangement& r = ix.elem[static_cast<size_t>(k)];
+                if (r.i >= premier && r.xmax >= zx0 && r.xmin <= zx1 && r.ymax >= zy0 && r.ymin <= zy1)
+                    prend(r.i);
             }
         }
     for (int i : ix.grands)

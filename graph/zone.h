@@ -46,7 +46,12 @@ struct Index_segments {
     int cote = 32;            // cell side in pixels
     int x0 = 0, y0 = 0, nx = 0, ny = 0;
     std::vector<int> debut;   // cell c holds elem[debut[c] .. debut[c+1])
-    std::vector<int> elem;
+    // An element filed in a cell, with its bounding box, so a query reads
+    // each cell's elements in one sweep.
+    struct Rangement {
+        int i = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    };
+    std::vector<Rangement> elem;
     std::vector<int> grands;  // elements spanning too many cells, always examined
     // Elements by the slope of the rays from the far point of Point_dans_quad
     // through their ends: bucket b holds pente_elem[pente_debut[b] ..
