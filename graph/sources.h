@@ -11,10 +11,10 @@
 
 #include "graph/zone.h"
 
-// Threads used for the relations: 0 chooses from the machine (at most 4,
-// one for a small drawing), 1 keeps everything on the calling thread (a
-// batch worker, which shares the machine with the others), more forces
-// that many.
+// Threads used for the relations: 0 chooses from the processors allowed
+// (at most 4 or $TRACEMORPH_THREADS; one for a small drawing), 1 keeps
+// everything on the calling thread (a batch worker, which shares the
+// machine with the others), more forces that many.
 extern int Graphe_fils;
 
 // What one pass of a source found: the end beeps of its candidate table,
