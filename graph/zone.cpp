@@ -449,8 +449,10 @@ Relation Relation_a_distance(const Element& s, const Element& z, int xs, int ys,
         r.premier = 1, r.second = 0;
         return r;
     }
+    // Both lines meet across both gaps; the candidate's gap is walked first,
+    // being the one that is more often cut.
     if (ds.existe && dz.existe && Intersection_segments(dz.x1, dz.y1, dz.x2, dz.y2, ds.x1, ds.y1, ds.x2, ds.y2, xr, yr)
-        && Blancs_sous(xr, yr, xs, ys, Plan1, p.seuil_trou) && Blancs_sous(xr, yr, xz, yz, Plan1, p.seuil_trou))
+        && Blancs_sous(xr, yr, xz, yz, Plan1, p.seuil_trou) && Blancs_sous(xr, yr, xs, ys, Plan1, p.seuil_trou))
         r.type = 'l';
     return r;
 }
