@@ -51,6 +51,16 @@ int Case_pente(int64_t dx, int64_t dy)  // dx > 0, dy > 0
     return static_cast<int>((dy << Bits_pente) / (dx + dy));
 }
 
+// Point_dans_quad on the zone, for coordinates where Coupe_entiers is exact.
+inline int Parite_entiers(const Zone& z, int px, int py)
+{
+    return (Coupe_entiers(px, py, XR, YR, z.x[0], z.y[0], z.x[1], z.y[1])
+            + Coupe_entiers(px, py, XR, YR, z.x[1], z.y[1], z.x[2], z.y[2])
+            + Coupe_entiers(px, py, XR, YR, z.x[2], z.y[2], z.x[3], z.y[3])
+            + Coupe_entiers(px, py, XR, YR, z.x[0], z.y[0], z.x[3], z.y[3]))
+           & 1;
+}
+
 }  // namespace
 
 Zone Zone_influence(int xA, int yA, int xB, int yB, int dist)
@@ -82,14 +92,7 @@ int Dans_zone(const Zone& z, int xA, int yA, int xB, int yB)
     bool exacte = Coupe_exacte(xA) && Coupe_exacte(yA) && Coupe_exacte(xB) && Coupe_exacte(yB);
     for (int k = 0; k < 4 && exacte; k++) exacte = Coupe_exacte(z.x[k]) && Coupe_exacte(z.y[k]);
     if (exacte) {
-        auto dedans = [&z](int px, int py) {
-            return (Coupe_entiers(px, py, XR, YR, z.x[0], z.y[0], z.x[1], z.y[1])
-                    + Coupe_entiers(px, py, XR, YR, z.x[1], z.y[1], z.x[2], z.y[2])
-                    + Coupe_entiers(px, py, XR, YR, z.x[2], z.y[2], z.x[3], z.y[3])
-                    + Coupe_entiers(px, py, XR, YR, z.x[0], z.y[0], z.x[3], z.y[3]))
-                   & 1;
-        };
-        if (dedans(xA, yA) || dedans(xB, yB)) return 1;
+        if (Parite_entiers(z, xA, yA) || Parite_entiers(z, xB, yB)) return 1;
         for (int k = 0; k < 4; k++) {
             const int l = (k + 1) & 3;
             if (Coupe_entiers(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l])) return 1;
