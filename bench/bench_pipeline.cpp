@@ -58,11 +58,14 @@ double Cpu_ms()
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-double Chrono(const std::function<void()>& f)
+// CPU time of the process (every thread) and wall time of f, in ms.
+std::pair<double, double> Chrono(const std::function<void()>& f)
 {
-    const double t0 = Cpu_ms();
+    const double c0 = Cpu_ms();
+    const auto t0 = std::chrono::steady_clock::now();
     f();
-    return Cpu_ms() - t0;
+    const double mur = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    return {Cpu_ms() - c0, mur};
 }
 
 double Mediane(std::vector<double> v)
@@ -175,8 +178,8 @@ bool Execution_mediane(const std::vector<std::string>& args, Execution& m)
 }
 
 struct Runs {
-    Execution tm, pt;
-    bool ok_tm = false, ok_pt = false;
+    Execution tm, tm1, pt;
+    bool ok_tm = false, ok_tm1 = false, ok_pt = false;
 };
 
 // The whole runs of both programs on an image. Done for every image before
@@ -186,6 +189,10 @@ Runs Executions(const std::string& image, const std::string& programme)
 {
     Runs r;
     r.ok_tm = Execution_mediane({programme, image}, r.tm);
+    // The same on one thread: the processor time the analysis itself needs.
+    setenv("TRACEMORPH_THREADS", "1", 1);
+    r.ok_tm1 = Execution_mediane({programme, image}, r.tm1);
+    unsetenv("TRACEMORPH_THREADS");
     r.ok_pt = Execution_mediane({"potrace", "-b", "svg", "-o", "/dev/null", image}, r.pt);
     return r;
 }
@@ -194,18 +201,20 @@ void Mesure(const std::string& image, const Runs& runs, int repetitions)
 {
     std::printf("\n== %s\n", image.c_str());
     std::vector<std::string> noms;
-    std::vector<std::vector<double>> temps;
+    std::vector<std::vector<double>> temps, murs;
     std::string bilan_vecto, bilan_graphe;
     int larg = 0, haut = 0;
     for (int rep = 0; rep < repetitions; rep++) {
         size_t i = 0;
         auto etape = [&](const char* nom, const std::function<void()>& f) {
-            const double ms = Chrono(f);
+            const auto [cpu, mur] = Chrono(f);
             if (i == noms.size()) {
                 noms.emplace_back(nom);
                 temps.emplace_back();
+                murs.emplace_back();
             }
-            temps[i++].push_back(ms);
+            murs[i].push_back(mur);
+            temps[i++].push_back(cpu);
         };
         etape("load", [&] { Open(image); });
         if (!Plan_courant) {
@@ -252,18 +261,18 @@ void Mesure(const std::string& image, const Runs& runs, int repetitions)
         etape("median axis (own command)", [] { Axe_median(); });
         Ferme_image();
     }
-    std::printf("   CPU ms, median of %d runs; image %d x %d\n", repetitions, larg, haut);
+    std::printf("   CPU ms of every thread (wall ms), median of %d runs; image %d x %d\n", repetitions, larg, haut);
     double vecto = 0;
     for (size_t i = 0; i < noms.size(); i++) {
         const double ms = Mediane(temps[i]);
         const std::string& n = noms[i];
-        std::printf("   %-28s %9.1f ms", n.c_str(), ms);
+        std::printf("   %-28s %9.1f ms (%5.1f)", n.c_str(), ms, Mediane(murs[i]));
         if (n == "graph construction") std::printf("  %s", bilan_graphe.c_str());
         std::printf("\n");
         if (n != "load" && n != "graph construction" && n != "result files" && n != "median axis (own command)")
             vecto += ms;
         if (n == "vector fusion")
-            std::printf("   %-28s %9.1f ms  %s\n", "= vectorisation", vecto, bilan_vecto.c_str());
+            std::printf("   %-28s %9.1f ms         %s\n", "= vectorisation", vecto, bilan_vecto.c_str());
     }
 
     // The spotting command on a fresh graph of the image.
@@ -279,11 +288,15 @@ void Mesure(const std::string& image, const Runs& runs, int repetitions)
     std::printf("   whole runs, median of 9:\n");
     std::printf("   %-28s %9.1f ms wall %9.1f ms user+sys  peak %.1f MB%s\n", "tracemorph IMAGE", tm.mur, tm.cpu,
                 static_cast<double>(tm.max_kb) / 1024, ok ? "" : "  (FAILED)");
+    const Execution& tm1 = runs.tm1;
+    std::printf("   %-28s %9.1f ms wall %9.1f ms user+sys  peak %.1f MB%s\n", "  on one thread", tm1.mur, tm1.cpu,
+                static_cast<double>(tm1.max_kb) / 1024, runs.ok_tm1 ? "" : "  (FAILED)");
     if (runs.ok_pt) {
         std::printf("   %-28s %9.1f ms wall %9.1f ms user+sys  peak %.1f MB\n", "potrace -b svg", pt.mur, pt.cpu,
                     static_cast<double>(pt.max_kb) / 1024);
         std::printf("   %-28s %9.2f    wall %9.2f    user+sys  peak %.2f\n", "ratio tracemorph/potrace", tm.mur / pt.mur,
                     tm.cpu / pt.cpu, static_cast<double>(tm.max_kb) / static_cast<double>(pt.max_kb));
+        std::printf("   %-28s %9.2f    wall %9.2f    user+sys\n", "  on one thread", tm1.mur / pt.mur, tm1.cpu / pt.cpu);
     } else {
         std::printf("   potrace not available\n");
     }

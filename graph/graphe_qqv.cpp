@@ -7,9 +7,11 @@
 #include "app/core/shell.h"
 #include "graph/arcs.h"
 #include "graph/graphe.h"
+#include "graph/sources.h"
 #include "graph/zone.h"
 #include "image/param.h"
 #include "image/planes.h"
+#include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 
 namespace {
@@ -33,8 +35,7 @@ Contour Contour_quad(const Quad& q)
 
 int Coupe(const Cote& s, const Cote& z)
 {
-    int xr, yr;
-    return Intersection_segments(s.x1, s.y1, s.x2, s.y2, z.x1, z.y1, z.x2, z.y2, xr, yr);
+    return Segments_se_coupent(s.x1, s.y1, s.x2, s.y2, z.x1, z.y1, z.x2, z.y2);
 }
 
 void Trace_contour(const Contour& c)
@@ -61,7 +62,7 @@ Relation Proximite_quads(const Element& s, const Element& z, const Seuils& p, in
     if (Paralleles(s.dir, z.dir, p.angle_tl)) {
         Projection_point(s.xA, s.yA, z.xA, z.yA, z.xB, z.yB, z.len, fx, fy);
         const int e = Distance_plancher(s.xA, s.yA, fx, fy);
-        if (Compte_blancs(xs, ys, xz, yz, Plan1) < p.seuil_trou && e < 15) {
+        if (e < 15 && Blancs_sous(xs, ys, xz, yz, Plan1, p.seuil_trou)) {
             r.type = '~';
             return r;
         }
@@ -117,6 +118,72 @@ Relation Relation_masque(const Contour& cs, const Contour& cz, int masque, int d
     return r;
 }
 
+// The outcome of a candidate: its relation, the value the step-by-step log
+// shows, whether the outlines touch and the character shown for a contact.
+struct Issue {
+    Relation r;
+    int valeur = 0;
+    bool contact = false;
+    char affiche = 0;
+};
+
+Issue Relation_qq(const Element& es, const Contour& cs, const Element& ez, const Contour& cz, const Seuils& p)
+{
+    Issue i;
+    const int masque = Coupe(cs.c1, cz.c1) | Coupe(cs.c1, cz.c2) << 1 | Coupe(cs.c2, cz.c1) << 2
+                       | Coupe(cs.c2, cz.c2) << 3 | Coupe(cs.a, cz.b) << 4 | Coupe(cs.a, cz.a) << 5
+                       | Coupe(cs.b, cz.b) << 6 | Coupe(cs.b, cz.a) << 7;
+    i.valeur = masque;
+    i.contact = masque != 0;
+    if (i.contact) i.r = Relation_masque(cs, cz, masque, es.dir, ez.dir, p.angle_tl, i.affiche, i.valeur);
+    else i.r = Proximite_quads(es, ez, p, i.valeur);
+    return i;
+}
+
+Issue Relation_qv(const Element& es, const Contour& cs, const Element& ev, const Seuils& p)
+{
+    Issue i;
+    const Cote sv = {ev.xA, ev.yA, ev.xB, ev.yB};
+    const int masque = Coupe(sv, cs.c1) | Coupe(sv, cs.c2) << 1;
+    i.valeur = masque;
+    i.contact = masque != 0;
+    if (i.contact) i.r.type = masque == 3 ? 'X' : 'T';
+    else i.r = Proximite_element_vecteur(es, ev, p, i.valeur);
+    i.affiche = i.r.type;
+    return i;
+}
+
+ArcQQ* Arc_qq(ArcQQ*& queue, Quad* S, Quad* Z, const Relation& r)
+{
+    ArcQQ* a = new (std::nothrow) ArcQQ;
+    if (!a) {
+        Erreur_arc();
+        return nullptr;
+    }
+    a->Q1 = r.premier ? Z : S;
+    a->Q2 = r.second ? Z : S;
+    a->type = r.type;
+    a->score = 0.0;
+    queue = Ajoute_en_queue(Liste_arcs_QQ, queue, a);
+    return a;
+}
+
+ArcQV* Arc_qv(ArcQV*& queue, Quad* S, Vecteur* V, char type)
+{
+    ArcQV* a = new (std::nothrow) ArcQV;
+    if (!a) {
+        Erreur_arc();
+        return nullptr;
+    }
+    // The quadrilateral always comes first, whichever is the bar.
+    a->Q1 = S;
+    a->V2 = V;
+    a->type = type;
+    a->score = 0.0;
+    queue = Ajoute_en_queue(Liste_arcs_QV, queue, a);
+    return a;
+}
+
 }  // namespace
 
 int Construit_graphe_QQV()
@@ -151,6 +218,41 @@ int Construit_graphe_QQV()
     Index_construit(index_q, sq, dist);
     Index_construit(index_v, sv, dist);
 
+    auto source = [&](size_t is) { return quads[is]->length != 0 && quads[is]->numero < 1000; };
+
+    // Without the step-by-step display, the relations are worked out first,
+    // on several threads; the arcs are then created in order below.
+    const int nq = static_cast<int>(quads.size());
+    std::vector<Passe> passes_q, passes_v;
+    std::vector<char> fait;
+    if (Mode_trace != 1 && Nombre_fils(nq) > 1) {
+        passes_q.resize(quads.size());
+        passes_v.resize(quads.size());
+        const int fils = Nombre_fils(nq);
+        std::vector<Marques> mq(fils), mv(fils);
+        std::vector<std::vector<int>> cand(fils), tab(fils);
+        Pour_chaque_source(nq, fait, [&](int is, int fil) {
+            if (!source(is)) return;
+            const Element& es = eq[is];
+            const Contour cs = Contour_quad(*quads[is]);
+            const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
+            Index_candidats(index_q, mq[fil], z, is + 1, cand[fil]);
+            int n = Remplit_table_muette(cand[fil], tab[fil], passes_q[is].bips);
+            for (int place = 1; place <= n; place++) {
+                const int iz = tab[fil][place];
+                const Issue i = Relation_qq(es, cs, eq[iz], Contour_quad(*quads[iz]), p);
+                if (i.r.type != '?') passes_q[is].arcs.push_back({iz, i.r});
+            }
+            Index_candidats(index_v, mv[fil], z, 0, cand[fil]);
+            n = Remplit_table_muette(cand[fil], tab[fil], passes_v[is].bips);
+            for (int place = 1; place <= n; place++) {
+                const int iv = tab[fil][place];
+                const Issue i = Relation_qv(es, cs, ev[iv], p);
+                if (i.r.type != '?') passes_v[is].arcs.push_back({iv, i.r});
+            }
+        });
+    }
+
     ArcQQ* queue_qq = Dernier(Liste_arcs_QQ);
     ArcQV* queue_qv = Dernier(Liste_arcs_QV);
     std::vector<int> candidats;
@@ -158,10 +260,17 @@ int Construit_graphe_QQV()
 
     for (size_t is = 0; is < quads.size(); is++) {
         Quad* S = quads[is];
-        if (S->length == 0 || S->numero >= 1000) continue;
+        if (!source(is)) continue;
         // Read at every source and after every pause, so the mode box ends a
         // step-by-step run at once.
         bool trace = Mode_trace == 1;
+        if (!trace && is < fait.size() && fait[is]) {
+            for (int b = 0; b < passes_q[is].bips; b++) Signal_fin();
+            for (const Trouve& t : passes_q[is].arcs) Arc_qq(queue_qq, S, quads[static_cast<size_t>(t.candidat)], t.r);
+            for (int b = 0; b < passes_v[is].bips; b++) Signal_fin();
+            for (const Trouve& t : passes_v[is].arcs) Arc_qv(queue_qv, S, vects[static_cast<size_t>(t.candidat)], t.r.type);
+            continue;
+        }
         const Element& es = eq[is];
         const Contour cs = Contour_quad(*S);
         const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
@@ -180,34 +289,14 @@ int Construit_graphe_QQV()
             const Element& ez = eq[iz];
             const Contour cz = Contour_quad(*Z);
             if (trace) Trace_contour(cz);
-            const int masque = Coupe(cs.c1, cz.c1) | Coupe(cs.c1, cz.c2) << 1 | Coupe(cs.c2, cz.c1) << 2
-                               | Coupe(cs.c2, cz.c2) << 3 | Coupe(cs.a, cz.b) << 4 | Coupe(cs.a, cz.a) << 5
-                               | Coupe(cs.b, cz.b) << 6 | Coupe(cs.b, cz.a) << 7;
-            int valeur = masque;
-            Relation r;
-            if (masque != 0) {
-                char affiche = 0;
-                r = Relation_masque(cs, cz, masque, es.dir, ez.dir, p.angle_tl, affiche, valeur);
-                if (trace) Ecrit_relation(" -%c*%d*%d ", affiche, 0, place);
-            } else {
-                r = Proximite_quads(es, ez, p, valeur);
-                if (trace) Ecrit_proximite(r, place, Paralleles(es.dir, ez.dir, p.angle_tl));
-            }
-            if (r.type != '?') {
-                ArcQQ* a = new (std::nothrow) ArcQQ;
-                if (!a) {
-                    Erreur_arc();
-                } else {
-                    a->Q1 = r.premier ? Z : S;
-                    a->Q2 = r.second ? Z : S;
-                    a->type = r.type;
-                    a->score = 0.0;
-                    queue_qq = Ajoute_en_queue(Liste_arcs_QQ, queue_qq, a);
-                    if (trace) Ecrit_texte(0, " - Creation d'un Arc ");
-                }
-            }
+            const Issue i = Relation_qq(es, cs, ez, cz, p);
             if (trace) {
-                Ecrit_type(valeur);
+                if (i.contact) Ecrit_relation(" -%c*%d*%d ", i.affiche, 0, place);
+                else Ecrit_proximite(i.r, place, Paralleles(es.dir, ez.dir, p.angle_tl));
+            }
+            if (i.r.type != '?' && Arc_qq(queue_qq, S, Z, i.r) && trace) Ecrit_texte(0, " - Creation d'un Arc ");
+            if (trace) {
+                Ecrit_type(i.valeur);
                 Montre_et_attend(ez.xA, ez.yA);
                 trace = Mode_trace == 1;
             }
@@ -221,33 +310,14 @@ int Construit_graphe_QQV()
             Vecteur* V = vects[iv];
             const Element& ev_ = ev[iv];
             if (trace) Trace_ligne(ev_.xA, ev_.yA, ev_.xB, ev_.yB, 1);
-            const Cote sv_ = {ev_.xA, ev_.yA, ev_.xB, ev_.yB};
-            const int masque = Coupe(sv_, cs.c1) | Coupe(sv_, cs.c2) << 1;
-            int valeur = masque;
-            Relation r;
-            if (masque != 0) {
-                r.type = masque == 3 ? 'X' : 'T';
-                if (trace) Ecrit_relation(" -%c*%d*%d ", r.type, 0, place);
-            } else {
-                r = Proximite_element_vecteur(es, ev_, p, valeur);
-                if (trace) Ecrit_proximite(r, place, Paralleles(es.dir, ev_.dir, p.angle_tl));
-            }
-            if (r.type != '?') {
-                ArcQV* a = new (std::nothrow) ArcQV;
-                if (!a) {
-                    Erreur_arc();
-                } else {
-                    // The quadrilateral always comes first, whichever is the bar.
-                    a->Q1 = S;
-                    a->V2 = V;
-                    a->type = r.type;
-                    a->score = 0.0;
-                    queue_qv = Ajoute_en_queue(Liste_arcs_QV, queue_qv, a);
-                    if (trace) Ecrit_texte(0, " - Creation d'un ArcQV ");
-                }
-            }
+            const Issue i = Relation_qv(es, cs, ev_, p);
             if (trace) {
-                Ecrit_type(valeur);
+                if (i.contact) Ecrit_relation(" -%c*%d*%d ", i.affiche, 0, place);
+                else Ecrit_proximite(i.r, place, Paralleles(es.dir, ev_.dir, p.angle_tl));
+            }
+            if (i.r.type != '?' && Arc_qv(queue_qv, S, V, i.r.type) && trace) Ecrit_texte(0, " - Creation d'un ArcQV ");
+            if (trace) {
+                Ecrit_type(i.valeur);
                 Montre_et_attend(ev_.xA, ev_.yA);
                 trace = Mode_trace == 1;
             }

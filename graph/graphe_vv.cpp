@@ -6,10 +6,62 @@
 #include "app/core/shell.h"
 #include "graph/arcs.h"
 #include "graph/graphe.h"
+#include "graph/sources.h"
 #include "graph/zone.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "vecto/geometrie.h"
+
+namespace {
+
+struct Issue {
+    Relation r;
+    int valeur = 0;
+    bool contact = false;
+};
+
+Issue Relation_vv(const Vecteur& V, const Element& es, const Vecteur& C, const Element& ec, const Seuils& p)
+{
+    Issue i;
+    int xr, yr;
+    // Contact is tested on the segments in their tracing sense.
+    i.contact = Intersection_segments(V.xi, V.yi, V.xf, V.yf, C.xi, C.yi, C.xf, C.yf, xr, yr);
+    if (!i.contact) {
+        i.r = Proximite_element_vecteur(es, ec, p, i.valeur);
+        return i;
+    }
+    const bool bout_v = (xr == V.xi && yr == V.yi) || (xr == V.xf && yr == V.yf);
+    const bool bout_c = (xr == C.xi && yr == C.yi) || (xr == C.xf && yr == C.yf);
+    if (bout_v && bout_c) {
+        i.r.type = Paralleles(V.angle, C.angle, p.angle_tl) ? 'S' : 'L';
+        i.valeur = 2;
+    } else if (bout_v || bout_c) {
+        // Whichever ends on the other, the source comes first.
+        i.r.type = 'T';
+        i.valeur = 3;
+    } else {
+        i.r.type = 'X';
+        i.valeur = 1;
+    }
+    return i;
+}
+
+ArcVV* Arc_vv(ArcVV*& queue, Vecteur* V, Vecteur* C, const Relation& r)
+{
+    ArcVV* a = new (std::nothrow) ArcVV;
+    if (!a) {
+        Erreur_arc();
+        return nullptr;
+    }
+    a->V1 = r.premier ? C : V;
+    a->V2 = r.second ? C : V;
+    a->type = r.type;
+    a->score = 0.0;
+    queue = Ajoute_en_queue(Liste_arcs_VV, queue, a);
+    return a;
+}
+
+}  // namespace
 
 int Construit_graphe_VV()
 {
@@ -34,6 +86,30 @@ int Construit_graphe_VV()
     Index_segments index;
     Index_construit(index, sv, dist);
 
+    // Without the step-by-step display, the relations are worked out first,
+    // on several threads; the arcs are then created in order below.
+    const int nv = static_cast<int>(vects.size());
+    std::vector<Passe> passes;
+    std::vector<char> fait;
+    if (Mode_trace != 1 && Nombre_fils(nv) > 1) {
+        passes.resize(vects.size());
+        const int fils = Nombre_fils(nv);
+        std::vector<Marques> marques(fils);
+        std::vector<std::vector<int>> cand(fils), tab(fils);
+        Pour_chaque_source(nv, fait, [&](int is, int fil) {
+            if (vects[is]->length == 0) return;
+            const Element& es = ev[is];
+            const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
+            Index_candidats(index, marques[fil], z, is + 1, cand[fil]);
+            const int n = Remplit_table_muette(cand[fil], tab[fil], passes[is].bips);
+            for (int place = 1; place <= n; place++) {
+                const int ic = tab[fil][place];
+                const Issue i = Relation_vv(*vects[is], es, *vects[ic], ev[ic], p);
+                if (i.r.type != '?') passes[is].arcs.push_back({ic, i.r});
+            }
+        });
+    }
+
     ArcVV* queue = Dernier(Liste_arcs_VV);
     std::vector<int> candidats;
     std::vector<int> table;
@@ -44,6 +120,11 @@ int Construit_graphe_VV()
         // Read at every source and after every pause, so the mode box ends a
         // step-by-step run at once.
         bool trace = Mode_trace == 1;
+        if (!trace && is < fait.size() && fait[is]) {
+            for (int b = 0; b < passes[is].bips; b++) Signal_fin();
+            for (const Trouve& t : passes[is].arcs) Arc_vv(queue, V, vects[static_cast<size_t>(t.candidat)], t.r);
+            continue;
+        }
         const Element& es = ev[is];
         const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
         if (trace) {
@@ -57,44 +138,14 @@ int Construit_graphe_VV()
             Vecteur* C = vects[table[place]];
             const Element& ec = ev[table[place]];
             if (trace) Trace_ligne(ec.xA, ec.yA, ec.xB, ec.yB, 1);
-            Relation r;
-            int valeur = 0;
-            int xr, yr;
-            // Contact is tested on the segments in their tracing sense.
-            if (Intersection_segments(V->xi, V->yi, V->xf, V->yf, C->xi, C->yi, C->xf, C->yf, xr, yr)) {
-                const bool bout_v = (xr == V->xi && yr == V->yi) || (xr == V->xf && yr == V->yf);
-                const bool bout_c = (xr == C->xi && yr == C->yi) || (xr == C->xf && yr == C->yf);
-                if (bout_v && bout_c) {
-                    r.type = Paralleles(V->angle, C->angle, p.angle_tl) ? 'S' : 'L';
-                    valeur = 2;
-                } else if (bout_v || bout_c) {
-                    // Whichever ends on the other, the source comes first.
-                    r.type = 'T';
-                    valeur = 3;
-                } else {
-                    r.type = 'X';
-                    valeur = 1;
-                }
-                if (trace) Ecrit_relation(" -%c*%d*%d ", r.type, 0, place);
-            } else {
-                r = Proximite_element_vecteur(es, ec, p, valeur);
-                if (trace) Ecrit_proximite(r, place, Paralleles(es.dir, ec.dir, p.angle_tl));
-            }
-            if (r.type != '?') {
-                ArcVV* a = new (std::nothrow) ArcVV;
-                if (!a) {
-                    Erreur_arc();
-                } else {
-                    a->V1 = r.premier ? C : V;
-                    a->V2 = r.second ? C : V;
-                    a->type = r.type;
-                    a->score = 0.0;
-                    queue = Ajoute_en_queue(Liste_arcs_VV, queue, a);
-                    if (trace) Ecrit_texte(0, " - Creation d'un Arc ");
-                }
-            }
+            const Issue i = Relation_vv(*V, es, *C, ec, p);
             if (trace) {
-                Ecrit_type(valeur);
+                if (i.contact) Ecrit_relation(" -%c*%d*%d ", i.r.type, 0, place);
+                else Ecrit_proximite(i.r, place, Paralleles(es.dir, ec.dir, p.angle_tl));
+            }
+            if (i.r.type != '?' && Arc_vv(queue, V, C, i.r) && trace) Ecrit_texte(0, " - Creation d'un Arc ");
+            if (trace) {
+                Ecrit_type(i.valeur);
                 Montre_et_attend(ec.xA, ec.yA);
                 trace = Mode_trace == 1;
             }

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <numeric>
 
 #include "app/core/shell.h"
 #include "image/planes.h"
+#include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 
 bool Graphe_recherche_directe = false;
@@ -43,10 +43,22 @@ int64_t Div_plancher(int64_t a, int64_t b)
     return q;
 }
 
-uint64_t Cle_direction(int64_t dx, int64_t dy)
+// Buckets of ray slopes from the far point, for ends up and right of it.
+constexpr int Bits_pente = 16;
+
+int Case_pente(int64_t dx, int64_t dy)  // dx > 0, dy > 0
 {
-    return (static_cast<uint64_t>(static_cast<uint32_t>(static_cast<int32_t>(dx))) << 32)
-           | static_cast<uint32_t>(static_cast<int32_t>(dy));
+    return static_cast<int>((dy << Bits_pente) / (dx + dy));
+}
+
+// Point_dans_quad on the zone, for coordinates where Coupe_entiers is exact.
+inline int Parite_entiers(const Zone& z, int px, int py)
+{
+    return (Coupe_entiers(px, py, XR, YR, z.x[0], z.y[0], z.x[1], z.y[1])
+            + Coupe_entiers(px, py, XR, YR, z.x[1], z.y[1], z.x[2], z.y[2])
+            + Coupe_entiers(px, py, XR, YR, z.x[2], z.y[2], z.x[3], z.y[3])
+            + Coupe_entiers(px, py, XR, YR, z.x[0], z.y[0], z.x[3], z.y[3]))
+           & 1;
 }
 
 }  // namespace
@@ -75,12 +87,23 @@ Zone Zone_influence(int xA, int yA, int xB, int yB, int dist)
 
 int Dans_zone(const Zone& z, int xA, int yA, int xB, int yB)
 {
+    // The same twelve crossing tests, in exact integers when every
+    // coordinate allows it (always, on a drawing).
+    bool exacte = Coupe_exacte(xA) && Coupe_exacte(yA) && Coupe_exacte(xB) && Coupe_exacte(yB);
+    for (int k = 0; k < 4 && exacte; k++) exacte = Coupe_exacte(z.x[k]) && Coupe_exacte(z.y[k]);
+    if (exacte) {
+        if (Parite_entiers(z, xA, yA) || Parite_entiers(z, xB, yB)) return 1;
+        for (int k = 0; k < 4; k++) {
+            const int l = (k + 1) & 3;
+            if (Coupe_entiers(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l])) return 1;
+        }
+        return 0;
+    }
     if (Point_dans_quad(xA, yA, z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])) return 1;
     if (Point_dans_quad(xB, yB, z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])) return 1;
-    int xr, yr;
     for (int k = 0; k < 4; k++) {
         const int l = (k + 1) & 3;
-        if (Intersection_segments(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l], xr, yr)) return 1;
+        if (Segments_se_coupent(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l])) return 1;
     }
     return 0;
 }
@@ -92,15 +115,14 @@ int Dans_zone(const Zone& z, int xA, int yA, int xB, int yB)
 // zone: its ray to the far point then enters or leaves the zone exactly
 // through a corner (counted for both sides of that corner) and through a
 // side's interior. Such an end lies on the ray from the far point through a
-// corner, beyond the corner, so elements are also filed by the reduced
-// direction from the far point to each of their ends. A flat zone, or one
+// corner, beyond the corner, so elements are also filed by the slope of the
+// rays from the far point through their ends. A flat zone, or one
 // around the far point itself, falls back to the literal scan.
 void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist)
 {
     ix = Index_segments{};
     ix.seg = std::move(segments);
     const int n = static_cast<int>(ix.seg.size());
-    ix.marque.assign(n, 0);
     if (n == 0) return;
     int64_t xmin = INT64_MAX, xmax = INT64_MIN, ymin = INT64_MAX, ymax = INT64_MIN;
     for (const Segment& s : ix.seg) {
@@ -111,7 +133,7 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
         ymin = std::min({ymin, int64_t(s.yA), int64_t(s.yB)});
         ymax = std::max({ymax, int64_t(s.yA), int64_t(s.yB)});
     }
-    int64_t cote = std::clamp<int64_t>(4 * int64_t(std::abs(dist)), 32, 4096);
+    int64_t cote = std::clamp<int64_t>(2 * int64_t(std::abs(dist)), 32, 4096);
     while (((xmax - xmin) / cote + 1) * ((ymax - ymin) / cote + 1) > (int64_t(1) << 20)) cote *= 2;
     ix.cote = static_cast<int>(cote);
     ix.x0 = static_cast<int>(xmin);
@@ -137,28 +159,55 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
             for (int cx = cx0; cx <= cx1; cx++) ix.debut[static_cast<size_t>(cy) * ix.nx + cx + 1]++;
     }
     for (size_t c = 0; c < nc; c++) ix.debut[c + 1] += ix.debut[c];
-    ix.elem.assign(ix.debut[nc], 0);
+    ix.elem.assign(static_cast<size_t>(ix.debut[nc]), {});
     std::vector<int> pos(ix.debut.begin(), ix.debut.end() - 1);
     for (int i = 0; i < n; i++) {
         int cx0, cx1, cy0, cy1;
         if (!cellules(ix.seg[i], cx0, cx1, cy0, cy1)) continue;
         for (int cy = cy0; cy <= cy1; cy++)
-            for (int cx = cx0; cx <= cx1; cx++) ix.elem[pos[static_cast<size_t>(cy) * ix.nx + cx]++] = i;
+            for (int cx = cx0; cx <= cx1; cx++) {
+                const Segment& s = ix.seg[i];
+                ix.elem[static_cast<size_t>(pos[static_cast<size_t>(cy) * ix.nx + cx]++)] = {
+                    i, std::min(s.xA, s.xB), std::max(s.xA, s.xB), std::min(s.yA, s.yB), std::max(s.yA, s.yB)};
+            }
     }
+    // dy / (dx + dy) is the same fraction for every point of one ray, so an
+    // end beyond a corner shares the corner's bucket. Ends not up and right
+    // of the far point (never on a drawing) are examined at every query.
+    ix.pente_debut.assign((size_t(1) << Bits_pente) + 1, 0);
+    std::vector<int> cases(n);
     for (int i = 0; i < n; i++) {
         const Segment& s = ix.seg[i];
-        for (int e = 0; e < 2; e++) {
-            const int64_t dx = int64_t(e ? s.xB : s.xA) - XR, dy = int64_t(e ? s.yB : s.yA) - YR;
-            if (dx == 0 && dy == 0) continue;  // the far point itself is never inside
-            const int64_t g = std::gcd(dx, dy);
-            ix.rayons.push_back({Cle_direction(dx / g, dy / g), {g, i}});
+        const int64_t ax = int64_t(s.xA) - XR, ay = int64_t(s.yA) - YR, bx = int64_t(s.xB) - XR, by = int64_t(s.yB) - YR;
+        if (ax <= 0 || ay <= 0 || bx <= 0 || by <= 0) {
+            ix.hors_pentes.push_back(i);
+            cases[i] = -1;
+            continue;
         }
+        cases[i] = Case_pente(ax, ay);
+        ix.pente_debut[static_cast<size_t>(cases[i]) + 1]++;
+        const int b = Case_pente(bx, by);
+        if (b != cases[i]) ix.pente_debut[static_cast<size_t>(b) + 1]++;
     }
-    std::sort(ix.rayons.begin(), ix.rayons.end());
+    for (size_t b = 0; b + 1 < ix.pente_debut.size(); b++) ix.pente_debut[b + 1] += ix.pente_debut[b];
+    ix.pente_elem.assign(static_cast<size_t>(ix.pente_debut.back()), 0);
+    std::vector<int> place(ix.pente_debut.begin(), ix.pente_debut.end() - 1);
+    for (int i = 0; i < n; i++) {
+        if (cases[i] < 0) continue;
+        const Segment& s = ix.seg[i];
+        ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(cases[i])]++)] = i;
+        const int b = Case_pente(int64_t(s.xB) - XR, int64_t(s.yB) - YR);
+        if (b != cases[i]) ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(b)]++)] = i;
+    }
     ix.actif = true;
 }
 
 void Index_candidats(Index_segments& ix, const Zone& z, int premier, std::vector<int>& sortie)
+{
+    Index_candidats(ix, ix.propres, z, premier, sortie);
+}
+
+void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int premier, std::vector<int>& sortie)
 {
     sortie.clear();
     const int n = static_cast<int>(ix.seg.size());
@@ -180,15 +229,19 @@ void Index_candidats(Index_segments& ix, const Zone& z, int premier, std::vector
         }
         return;
     }
-    if (++ix.tour == 0) {
-        std::fill(ix.marque.begin(), ix.marque.end(), 0);
-        ix.tour = 1;
+    if (m.marque.size() != ix.seg.size()) {
+        m.marque.assign(ix.seg.size(), 0);
+        m.tour = 0;
     }
-    std::vector<int>& vus = ix.tampon;
+    if (++m.tour == 0) {
+        std::fill(m.marque.begin(), m.marque.end(), 0);
+        m.tour = 1;
+    }
+    std::vector<int>& vus = m.tampon;
     vus.clear();
     auto prend = [&](int i) {
-        if (i < premier || ix.marque[i] == ix.tour) return;
-        ix.marque[i] = ix.tour;
+        if (i < premier || m.marque[i] == m.tour) return;
+        m.marque[i] = m.tour;
         vus.push_back(i);
     };
     auto boite = [&](int i) {
@@ -204,19 +257,30 @@ void Index_candidats(Index_segments& ix, const Zone& z, int premier, std::vector
         for (int64_t cx = cx0; cx <= cx1; cx++) {
             const size_t c = static_cast<size_t>(cy) * ix.nx + cx;
             for (int k = ix.debut[c]; k < ix.debut[c + 1]; k++) {
-                const int i = ix.elem[k];
-                if (i >= premier && ix.marque[i] != ix.tour && boite(i)) prend(i);
+                const Index_segments::Rangement& r = ix.elem[static_cast<size_t>(k)];
+                if (r.i >= premier && r.xmax >= zx0 && r.xmin <= zx1 && r.ymax >= zy0 && r.ymin <= zy1)
+                    prend(r.i);
             }
         }
     for (int i : ix.grands)
-        if (i >= premier && ix.marque[i] != ix.tour && boite(i)) prend(i);
+        if (i >= premier && m.marque[i] != m.tour && boite(i)) prend(i);
+    // Beyond a corner that is not up and right of the far point lie only
+    // ends that are not either.
+    for (int i : ix.hors_pentes) prend(i);
     for (int k = 0; k < 4; k++) {
         const int64_t dx = int64_t(z.x[k]) - XR, dy = int64_t(z.y[k]) - YR;
-        const int64_t g = std::gcd(dx, dy);
-        const uint64_t cle = Cle_direction(dx / g, dy / g);
-        auto it = std::upper_bound(ix.rayons.begin(), ix.rayons.end(),
-                                   std::pair<uint64_t, std::pair<int64_t, int>>{cle, {g, INT32_MAX}});
-        for (; it != ix.rayons.end() && it->first == cle; ++it) prend(it->second.second);
+        if (dx <= 0 || dy <= 0) continue;
+        const size_t b = static_cast<size_t>(Case_pente(dx, dy));
+        // Only ends on the ray itself, beyond the corner.
+        auto au_dela = [dx, dy](int x, int y) {
+            const int64_t ex = int64_t(x) - XR, ey = int64_t(y) - YR;
+            return ex > dx && dx * ey == dy * ex;
+        };
+        for (int j = ix.pente_debut[b]; j < ix.pente_debut[b + 1]; j++) {
+            const int i = ix.pente_elem[static_cast<size_t>(j)];
+            const Segment& s = ix.seg[i];
+            if (au_dela(s.xA, s.yA) || au_dela(s.xB, s.yB)) prend(i);
+        }
     }
     std::sort(vus.begin(), vus.end());
     for (int i : vus) {
@@ -258,12 +322,21 @@ void Montre_et_attend(int x, int y)
 
 int Remplit_table(const std::vector<int>& candidats, std::vector<int>& table)
 {
+    int bips = 0;
+    const int n = Remplit_table_muette(candidats, table, bips);
+    for (int b = 0; b < bips; b++) Signal_fin();
+    return n;
+}
+
+int Remplit_table_muette(const std::vector<int>& candidats, std::vector<int>& table, int& bips)
+{
     table.assign(150, -1);
+    bips = 0;
     int n = 0;
     for (int c : candidats) {
         table[++n] = c;
         if (n == 149) {
-            Signal_fin();
+            bips++;
             n = 0;
         }
     }
@@ -308,6 +381,7 @@ Element Element_quad(const Quad& q)
     e.xm = (e.xA + e.xB) / 2, e.ym = (e.yA + e.yB) / 2;
     e.dir = (q.angle1 + q.angle2) / 2;
     e.len = q.length;
+    e.ligne = Droite_pleine(e.xA, e.yA, e.xB, e.yB, e.dir);
     return e;
 }
 
@@ -318,6 +392,7 @@ Element Element_vecteur(const Vecteur& v)
     e.xm = (e.xA + e.xB) / 2, e.ym = (e.yA + e.yB) / 2;
     e.dir = v.angle;
     e.len = v.length;
+    e.ligne = Droite_pleine(e.xA, e.yA, e.xB, e.yB, e.dir);
     return e;
 }
 
@@ -329,10 +404,10 @@ Relation Proximite_element_vecteur(const Element& s, const Element& v, const Seu
         Projection_point(s.xA, s.yA, v.xA, v.yA, v.xB, v.yB, v.len, fx, fy);
         const int e = Distance_plancher(s.xA, s.yA, fx, fy);
         if (e < 15
-            && (Compte_blancs(s.xA, s.yA, v.xA, v.yA, Plan1) < p.seuil_trou
-                || Compte_blancs(s.xA, s.yA, v.xB, v.yB, Plan1) < p.seuil_trou
-                || Compte_blancs(s.xB, s.yB, v.xA, v.yA, Plan1) < p.seuil_trou
-                || Compte_blancs(s.xB, s.yB, v.xB, v.yB, Plan1) < p.seuil_trou)) {
+            && (Blancs_sous(s.xA, s.yA, v.xA, v.yA, Plan1, p.seuil_trou)
+                || Blancs_sous(s.xA, s.yA, v.xB, v.yB, Plan1, p.seuil_trou)
+                || Blancs_sous(s.xB, s.yB, v.xA, v.yA, Plan1, p.seuil_trou)
+                || Blancs_sous(s.xB, s.yB, v.xB, v.yB, Plan1, p.seuil_trou))) {
             r.type = '~';
             return r;
         }
@@ -363,22 +438,24 @@ Relation Relation_a_distance(const Element& s, const Element& z, int xs, int ys,
 {
     Relation r;
     int xr, yr;
-    const Droite ds = Droite_pleine(s.xA, s.yA, s.xB, s.yB, s.dir);
-    const Droite dz = Droite_pleine(z.xA, z.yA, z.xB, z.yB, z.dir);
+    const Droite& ds = s.ligne;
+    const Droite& dz = z.ligne;
     // The source's axis meets the candidate's line: the candidate is the bar.
     if (dz.existe && Intersection_segments(s.xA, s.yA, s.xB, s.yB, dz.x1, dz.y1, dz.x2, dz.y2, xr, yr)
-        && Compte_blancs(xr, yr, xz, yz, Plan1) < p.seuil_trou) {
+        && Blancs_sous(xr, yr, xz, yz, Plan1, p.seuil_trou)) {
         r.type = 't';
         return r;
     }
     if (ds.existe && Intersection_segments(z.xA, z.yA, z.xB, z.yB, ds.x1, ds.y1, ds.x2, ds.y2, xr, yr)
-        && Compte_blancs(xr, yr, xs, ys, Plan1) < p.seuil_trou) {
+        && Blancs_sous(xr, yr, xs, ys, Plan1, p.seuil_trou)) {
         r.type = 't';
         r.premier = 1, r.second = 0;
         return r;
     }
+    // Both lines meet across both gaps; the candidate's gap is walked first,
+    // being the one that is more often cut.
     if (ds.existe && dz.existe && Intersection_segments(dz.x1, dz.y1, dz.x2, dz.y2, ds.x1, ds.y1, ds.x2, ds.y2, xr, yr)
-        && Compte_blancs(xr, yr, xs, ys, Plan1) < p.seuil_trou && Compte_blancs(xr, yr, xz, yz, Plan1) < p.seuil_trou)
+        && Blancs_sous(xr, yr, xz, yz, Plan1, p.seuil_trou) && Blancs_sous(xr, yr, xs, ys, Plan1, p.seuil_trou))
         r.type = 'l';
     return r;
 }

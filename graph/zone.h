@@ -33,24 +33,40 @@ struct Segment {
 // list order. The index only narrows the elements examined: the exact test
 // decides, so the result is the literal scan's. Elements are the segments
 // given to Index_construit, numbered by their list position.
+// Scratch of a query: elements already gathered.
+struct Marques {
+    std::vector<uint32_t> marque;
+    uint32_t tour = 0;
+    std::vector<int> tampon;
+};
+
 struct Index_segments {
     std::vector<Segment> seg;
     bool actif = false;       // false: every query is a literal scan
     int cote = 32;            // cell side in pixels
     int x0 = 0, y0 = 0, nx = 0, ny = 0;
     std::vector<int> debut;   // cell c holds elem[debut[c] .. debut[c+1])
-    std::vector<int> elem;
+    // An element filed in a cell, with its bounding box, so a query reads
+    // each cell's elements in one sweep.
+    struct Rangement {
+        int i = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+    };
+    std::vector<Rangement> elem;
     std::vector<int> grands;  // elements spanning too many cells, always examined
-    // Elements with an end on a ray from the far point of Point_dans_quad:
-    // reduced direction -> (multiple, element), sorted by multiple.
-    std::vector<std::pair<uint64_t, std::pair<int64_t, int>>> rayons;
-    std::vector<uint32_t> marque;
-    uint32_t tour = 0;
-    std::vector<int> tampon;
+    // Elements by the slope of the rays from the far point of Point_dans_quad
+    // through their ends: bucket b holds pente_elem[pente_debut[b] ..
+    // pente_debut[b+1]). Ends on one ray share a bucket.
+    std::vector<int> pente_debut;
+    std::vector<int> pente_elem;
+    std::vector<int> hors_pentes;  // an end not up and right of the far point
+    Marques propres;          // scratch of the queries without one of their own
 };
 
 void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist);
 void Index_candidats(Index_segments& ix, const Zone& z, int premier, std::vector<int>& sortie);
+// The same with a scratch of the caller's, so that several threads can query
+// one index.
+void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int premier, std::vector<int>& sortie);
 
 // When true the builders use the literal scan of every later element instead
 // of the spatial index (both give the same candidates; kept for tests).
@@ -81,11 +97,12 @@ void Trace_zone(const Zone& z);
 
 // An element as the relation tests see it: axis ends A and B (for a vector A
 // is (xf, yf) and B is (xi, yi)), the midpoint of A and B (truncated), the
-// direction and the length field.
+// direction, the length field and its full line (worked out once).
 struct Element {
     int xA = 0, yA = 0, xB = 0, yB = 0;
     int xm = 0, ym = 0;
     int dir = 0, len = 0;
+    Droite ligne;
 };
 Element Element_quad(const Quad& q);
 Element Element_vecteur(const Vecteur& v);
@@ -117,6 +134,8 @@ Relation Relation_a_distance(const Element& s, const Element& z, int xs, int ys,
 // order. When place 149 has just been filled the end beep sounds and filling
 // starts again at place 1; returns the number of places filled since.
 int Remplit_table(const std::vector<int>& candidats, std::vector<int>& table);
+// The same without the beeps, whose number is returned in `bips`.
+int Remplit_table_muette(const std::vector<int>& candidats, std::vector<int>& table, int& bips);
 
 // Step-by-step log lines: a relation (" -%c*%d*%d " for a contact, " . %c*%d*%d "
 // for a proximity relation), the proximity outcome of a candidate at table

@@ -1,43 +1,28 @@
 #include "vecto/ecarts.h"
 
-#include <cstdlib>
+#include <cstdint>
 
 #include "vecto/geometrie.h"
 
 bool Blancs_au_dela(int x0, int y0, int x1, int y1, const PlanImage& plan, int seuil)
 {
-    // The walk below is Compte_blancs' for ends whose differences and error
-    // terms fit an int; farther ends take the full count.
-    constexpr int kLoin = 1 << 28;
-    if (std::abs(x0) >= kLoin || std::abs(y0) >= kLoin || std::abs(x1) >= kLoin || std::abs(y1) >= kLoin)
-        return Compte_blancs(x0, y0, x1, y1, plan) > seuil;
-    const int dx = Val_abs(x1 - x0), dy = Val_abs(y1 - y0);
-    const int sx = x1 - x0 > 0 ? 1 : -1, sy = y1 - y0 > 0 ? 1 : -1;
-    int x = x0, y = y0, n = 0;
-    if (dx > dy) {
-        int e = 2 * dy - dx;
-        for (int i = 0; i < dx; i++) {
-            n += Lit_pixel(x, y, plan) == 0;
-            if (n > seuil) return true;
-            x += sx;
-            if (e < 0) e += 2 * dy;
-            else {
-                e += 2 * dy - 2 * dx;
-                y += sy;
-            }
-        }
-    } else {
-        int e = 2 * dx - dy;
-        for (int i = 0; i < dy; i++) {
-            n += Lit_pixel(x, y, plan) == 0;
-            if (n > seuil) return true;
-            y += sy;
-            if (e < 0) e += 2 * dx;
-            else {
-                e += 2 * dx - 2 * dy;
-                x += sx;
-            }
-        }
-    }
-    return n > seuil;
+    const Troncon_ligne t = Troncon_dans_fenetre(x0, y0, x1, y1, 1, 1, plan.larg - 1, plan.haut - 1);
+    // Steps outside the plane read white.
+    int64_t blancs = t.dehors;
+    if (blancs > seuil) return true;
+    // The run lies inside the plane: its pixels are read without the bounds
+    // check of Lit_pixel.
+    const uint8_t* const pixels = plan.pixels.data();
+    const size_t octets = static_cast<size_t>(plan.octets);
+    return Marche_troncon(t, [&](int x, int y) {
+        const uint8_t octet = pixels[static_cast<size_t>(plan.haut - y) * octets + (x >> 3)];
+        blancs += (octet >> (7 - (x & 7))) & 1;  // a set bit is white
+        return blancs > seuil;
+    });
+}
+
+bool Blancs_sous(int x0, int y0, int x1, int y1, const PlanImage& plan, int seuil)
+{
+    // A count is never below 0 or below a non-positive threshold.
+    return seuil > 0 && !Blancs_au_dela(x0, y0, x1, y1, plan, seuil - 1);
 }

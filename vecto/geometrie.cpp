@@ -34,6 +34,15 @@ int Intersection_segments(int x1, int y1, int x2, int y2, int x3, int y3, int x4
     return 1;
 }
 
+int Segments_se_coupent(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
+{
+    if (Coupe_exacte(x1) && Coupe_exacte(y1) && Coupe_exacte(x2) && Coupe_exacte(y2) && Coupe_exacte(x3)
+        && Coupe_exacte(y3) && Coupe_exacte(x4) && Coupe_exacte(y4))
+        return Coupe_entiers(x1, y1, x2, y2, x3, y3, x4, y4);
+    int xr, yr;
+    return Intersection_segments(x1, y1, x2, y2, x3, y3, x4, y4, xr, yr);
+}
+
 int Projection_point(int px, int py, int ax, int ay, int bx, int by, int L, int& fx, int& fy)
 {
     if (L == 0) {  // never a real segment; keep the foot on A rather than divide by zero
@@ -56,11 +65,11 @@ int Projection_point(int px, int py, int ax, int ay, int bx, int by, int L, int&
 
 int Point_dans_quad(int px, int py, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
 {
-    int xr, yr, n = 0;
-    n += Intersection_segments(px, py, -1000, -1000, x1, y1, x2, y2, xr, yr);
-    n += Intersection_segments(px, py, -1000, -1000, x2, y2, x3, y3, xr, yr);
-    n += Intersection_segments(px, py, -1000, -1000, x3, y3, x4, y4, xr, yr);
-    n += Intersection_segments(px, py, -1000, -1000, x1, y1, x4, y4, xr, yr);
+    int n = 0;
+    n += Segments_se_coupent(px, py, -1000, -1000, x1, y1, x2, y2);
+    n += Segments_se_coupent(px, py, -1000, -1000, x2, y2, x3, y3);
+    n += Segments_se_coupent(px, py, -1000, -1000, x3, y3, x4, y4);
+    n += Segments_se_coupent(px, py, -1000, -1000, x1, y1, x4, y4);
     return n & 1;
 }
 

@@ -20,6 +20,29 @@ int Angle_vecteur(int xi, int yi, int xf, int yf);
 // (each coordinate rounded up) when they meet; parallel segments never do.
 // The point is left untouched on 0.
 int Intersection_segments(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int& xr, int& yr);
+// Whether Intersection_segments would answer 1, without the point: exact
+// integer arithmetic for drawing-sized coordinates (up to 2^22), where the
+// double computation is exact too, and that computation beyond.
+int Segments_se_coupent(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+
+// Coordinates for which Coupe_entiers gives Intersection_segments' answer.
+inline bool Coupe_exacte(int v)
+{
+    constexpr uint32_t L = 1u << 22;
+    return static_cast<uint32_t>(v) + L <= 2 * L;
+}
+// Within 2^22 every difference, product and sum of Intersection_segments is
+// an exact double, and its quotients compare with 0 and 1 exactly as the
+// integer fractions do (|d| < 2^49), so this is its answer.
+inline int Coupe_entiers(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4)
+{
+    const int64_t d = int64_t(x2 - x1) * (y3 - y4) - int64_t(x3 - x4) * (y2 - y1);
+    const int64_t tn = int64_t(x3 - x1) * (y3 - y4) - int64_t(x3 - x4) * (y3 - y1);
+    const int64_t sn = int64_t(x2 - x1) * (y3 - y1) - int64_t(x3 - x1) * (y2 - y1);
+    if (d > 0) return tn >= 0 && tn <= d && sn >= 0 && sn <= d;
+    if (d < 0) return tn <= 0 && tn >= d && sn <= 0 && sn >= d;
+    return 0;  // parallel segments never meet
+}
 // Foot of the perpendicular from P on segment AB of length L (int arithmetic,
 // truncating divisions). The foot is always written; returns 1 when it lies
 // within the segment's bounding box.
@@ -42,18 +65,18 @@ struct Troncon_ligne {
 };
 Troncon_ligne Troncon_dans_fenetre(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax);
 
-// Walks that run, calling pixel(x, y) for each of its pixels in the order of
-// the full walk, and returns the number of steps outside the window; the one
-// walk behind Trace_ligne, Compte_blancs and the colour line.
+// Walks the run of `t`, calling pixel(x, y) for each of its pixels in the
+// order of the full walk until it returns true; returns whether it did. The
+// one walk behind Trace_ligne, Compte_blancs, the gap tests and the colour
+// line.
 template <class F>
-int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax, F&& pixel)
+bool Marche_troncon(const Troncon_ligne& t, F&& pixel)
 {
-    const Troncon_ligne t = Troncon_dans_fenetre(x0, y0, x1, y1, xmin, ymin, xmax, ymax);
     int x = t.x, y = t.y;
     int64_t e = t.e;
     if (t.x_majeur) {
         for (int64_t i = 0; i < t.pas; i++) {
-            pixel(x, y);
+            if (pixel(x, y)) return true;
             x += t.sx;
             if (e < 0) e += 2 * t.dmin;
             else {
@@ -63,7 +86,7 @@ int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmin, int ymin, int x
         }
     } else {
         for (int64_t i = 0; i < t.pas; i++) {
-            pixel(x, y);
+            if (pixel(x, y)) return true;
             y += t.sy;
             if (e < 0) e += 2 * t.dmin;
             else {
@@ -72,6 +95,19 @@ int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmin, int ymin, int x
             }
         }
     }
+    return false;
+}
+
+// Walks the whole run in the window, calling pixel(x, y) for each pixel, and
+// returns the number of steps outside the window.
+template <class F>
+int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax, F&& pixel)
+{
+    const Troncon_ligne t = Troncon_dans_fenetre(x0, y0, x1, y1, xmin, ymin, xmax, ymax);
+    Marche_troncon(t, [&pixel](int x, int y) {
+        pixel(x, y);
+        return false;
+    });
     return t.dehors;
 }
 

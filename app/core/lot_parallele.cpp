@@ -31,6 +31,7 @@
 #include "app/core/shell.h"
 #include "batch/batch.h"
 #include "batch/resultats_lot.h"
+#include "graph/sources.h"
 #include "image/chargement.h"
 
 extern char** environ;
@@ -70,6 +71,8 @@ int Ouvrier_lot(const std::string& repertoire, FrontendConsole& console)
 {
     const std::string depart = Rep_travail;
     Rep_travail = repertoire;
+    // The other workers keep the other cores busy.
+    Graphe_fils = 1;
     std::string journal, messages, image;
     while (std::getline(std::cin, journal, '\0') && std::getline(std::cin, messages, '\0') &&
            std::getline(std::cin, image, '\0')) {

@@ -13,6 +13,7 @@
 #include "graph/arcs.h"
 #include "graph/construction.h"
 #include "graph/graphe.h"
+#include "graph/sources.h"
 #include "graph/zone.h"
 #include "image/chargement.h"
 #include "tests/support/support.h"
@@ -45,16 +46,19 @@ struct Resultat {
     std::string log;
 };
 
-// Both builders, with the literal scan or with the index.
+// Both builders, with the literal scan on one thread or with the index on
+// three (relations worked out ahead, arcs created in order).
 Resultat Construit(FrontendEnregistreur& fe, bool direct)
 {
     Vide_graphe();
     Efface_texte();
     fe.bips_fin = 0;
     Graphe_recherche_directe = direct;
+    Graphe_fils = direct ? 1 : 3;
     Construit_graphe_VV();
     Construit_graphe_QQV();
     Graphe_recherche_directe = false;
+    Graphe_fils = 0;
     return {Arcs(), fe.bips_fin, Texte_log()};
 }
 
@@ -63,6 +67,7 @@ protected:
     void TearDown() override
     {
         Graphe_recherche_directe = false;
+        Graphe_fils = 0;
         Mode_trace = 0;
         Environnement::TearDown();
     }
@@ -181,6 +186,34 @@ TEST_F(Index, SameArcsAsTheLiteralScanOnRandomPrimitives)
     }
     EXPECT_GT(arcs, 1000);  // the sets do relate
     EXPECT_GT(bips, 0);     // and some fill a candidate table
+}
+
+// The zone test in integers gives the parity and crossing tests' answer,
+// ends on the parity rays through the corners and far coordinates included.
+TEST_F(Index, ZoneTestAnswersAsTheParityAndCrossingTests)
+{
+    std::mt19937 rng(3);
+    auto u = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+    int dedans = 0;
+    for (int i = 0; i < 20000; i++) {
+        const int echelle = i % 10 == 0 ? 1 << 23 : 300;
+        const Zone z = Zone_influence(u(0, echelle), u(0, echelle), u(0, echelle), u(0, echelle), u(-5, 60));
+        int v[4] = {u(-echelle, echelle), u(-echelle, echelle), u(-echelle, echelle), u(-echelle, echelle)};
+        if (i % 3 == 0) {  // an end beyond a corner, on the ray from the far point
+            const int k = u(0, 3), m = u(2, 3);
+            v[0] = -1000 + m * (z.x[k] + 1000), v[1] = -1000 + m * (z.y[k] + 1000);
+        }
+        int attendu = Point_dans_quad(v[0], v[1], z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])
+                      | Point_dans_quad(v[2], v[3], z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3]);
+        for (int k = 0; k < 4; k++) {
+            int xr, yr;
+            attendu |= Intersection_segments(v[0], v[1], v[2], v[3], z.x[k], z.y[k], z.x[(k + 1) & 3],
+                                             z.y[(k + 1) & 3], xr, yr);
+        }
+        ASSERT_EQ(Dans_zone(z, v[0], v[1], v[2], v[3]), attendu) << i;
+        dedans += attendu;
+    }
+    EXPECT_GT(dedans, 2000);
 }
 
 TEST_F(Index, SameStepByStepLogAsTheLiteralScan)

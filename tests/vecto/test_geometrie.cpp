@@ -51,6 +51,28 @@ TEST(Geometrie, SegmentIntersections)
     EXPECT_EQ(x, -7);  // untouched when nothing is found
 }
 
+// The crossing test without the point answers as Intersection_segments: on a
+// small grid (parallel, collinear, shared ends and touching cases abound),
+// at drawing scale, and beyond 2^22 where it falls back on the doubles.
+TEST(Geometrie, SegmentsSeCoupentAnswersAsIntersectionSegments)
+{
+    std::mt19937 rng(5);
+    int oui = 0;
+    for (int echelle : {4, 5000, 1 << 22, 1 << 29}) {
+        std::uniform_int_distribution<int> c(-echelle, echelle);
+        for (int i = 0; i < 20000; i++) {
+            const int v[8] = {c(rng), c(rng), c(rng), c(rng), c(rng), c(rng), c(rng), c(rng)};
+            int x, y;
+            const int attendu = Intersection_segments(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], x, y);
+            ASSERT_EQ(Segments_se_coupent(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]), attendu)
+                << v[0] << "," << v[1] << " " << v[2] << "," << v[3] << " / " << v[4] << "," << v[5] << " " << v[6]
+                << "," << v[7];
+            oui += attendu;
+        }
+    }
+    EXPECT_GT(oui, 10000);
+}
+
 TEST(Geometrie, ProjectionGivesTheFootEvenOutside)
 {
     int fx, fy;
