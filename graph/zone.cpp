@@ -165,11 +165,8 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
         int cx0, cx1, cy0, cy1;
         if (!cellules(ix.seg[i], cx0, cx1, cy0, cy1)) continue;
         for (int cy = cy0; cy <= cy1; cy++)
-            for (int cx = cx0; cx <= cx1; cx++) {
-                const Segment& s = ix.seg[i];
-                ix.elem[static_cast<size_t>(pos[static_cast<size_t>(cy) * ix.nx + cx]++)] = {
-                    i, std::min(s.xA, s.xB), std::max(s.xA, s.xB), std::min(s.yA, s.yB), std::max(s.yA, s.yB)};
-            }
+            for (int cx = cx0; cx <= cx1; cx++)
+                ix.elem[static_cast<size_t>(pos[static_cast<size_t>(cy) * ix.nx + cx]++)] = {i, ix.seg[i]};
     }
     // dy / (dx + dy) is the same fraction for every point of one ray, so an
     // end beyond a corner shares the corner's bucket. Ends not up and right
@@ -190,14 +187,14 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
         if (b != cases[i]) ix.pente_debut[static_cast<size_t>(b) + 1]++;
     }
     for (size_t b = 0; b + 1 < ix.pente_debut.size(); b++) ix.pente_debut[b + 1] += ix.pente_debut[b];
-    ix.pente_elem.assign(static_cast<size_t>(ix.pente_debut.back()), 0);
+    ix.pente_elem.assign(static_cast<size_t>(ix.pente_debut.back()), {});
     std::vector<int> place(ix.pente_debut.begin(), ix.pente_debut.end() - 1);
     for (int i = 0; i < n; i++) {
         if (cases[i] < 0) continue;
         const Segment& s = ix.seg[i];
-        ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(cases[i])]++)] = i;
+        ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(cases[i])]++)] = {i, s.xA, s.yA};
         const int b = Case_pente(int64_t(s.xB) - XR, int64_t(s.yB) - YR);
-        if (b != cases[i]) ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(b)]++)] = i;
+        if (b != cases[i]) ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(b)]++)] = {i, s.xB, s.yB};
     }
     ix.actif = true;
 }
@@ -237,15 +234,14 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
         std::fill(m.marque.begin(), m.marque.end(), 0);
         m.tour = 1;
     }
-    std::vector<int>& vus = m.tampon;
+    std::vector<Segment_numerote>& vus = m.tampon;
     vus.clear();
-    auto prend = [&](int i) {
+    auto prend = [&](int i, const Segment& s) {
         if (i < premier || m.marque[i] == m.tour) return;
         m.marque[i] = m.tour;
-        vus.push_back(i);
+        vus.push_back({i, s});
     };
-    auto boite = [&](int i) {
-        const Segment& s = ix.seg[i];
+    auto boite = [&](const Segment& s) {
         return std::max(s.xA, s.xB) >= zx0 && std::min(s.xA, s.xB) <= zx1 && std::max(s.yA, s.yB) >= zy0
                && std::min(s.yA, s.yB) <= zy1;
     };
@@ -257,36 +253,29 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
         for (int64_t cx = cx0; cx <= cx1; cx++) {
             const size_t c = static_cast<size_t>(cy) * ix.nx + cx;
             for (int k = ix.debut[c]; k < ix.debut[c + 1]; k++) {
-                const Index_segments::Rangement& r = ix.elem[static_cast<size_t>(k)];
-                if (r.i >= premier && r.xmax >= zx0 && r.xmin <= zx1 && r.ymax >= zy0 && r.ymin <= zy1)
-                    prend(r.i);
+                const Segment_numerote& e = ix.elem[static_cast<size_t>(k)];
+                if (e.i >= premier && boite(e.s)) prend(e.i, e.s);
             }
         }
     for (int i : ix.grands)
-        if (i >= premier && m.marque[i] != m.tour && boite(i)) prend(i);
+        if (i >= premier && boite(ix.seg[i])) prend(i, ix.seg[i]);
     // Beyond a corner that is not up and right of the far point lie only
     // ends that are not either.
-    for (int i : ix.hors_pentes) prend(i);
+    for (int i : ix.hors_pentes) prend(i, ix.seg[i]);
     for (int k = 0; k < 4; k++) {
         const int64_t dx = int64_t(z.x[k]) - XR, dy = int64_t(z.y[k]) - YR;
         if (dx <= 0 || dy <= 0) continue;
         const size_t b = static_cast<size_t>(Case_pente(dx, dy));
         // Only ends on the ray itself, beyond the corner.
-        auto au_dela = [dx, dy](int x, int y) {
-            const int64_t ex = int64_t(x) - XR, ey = int64_t(y) - YR;
-            return ex > dx && dx * ey == dy * ex;
-        };
         for (int j = ix.pente_debut[b]; j < ix.pente_debut[b + 1]; j++) {
-            const int i = ix.pente_elem[static_cast<size_t>(j)];
-            const Segment& s = ix.seg[i];
-            if (au_dela(s.xA, s.yA) || au_dela(s.xB, s.yB)) prend(i);
+            const Index_segments::Bout& e = ix.pente_elem[static_cast<size_t>(j)];
+            const int64_t ex = int64_t(e.x) - XR, ey = int64_t(e.y) - YR;
+            if (ex > dx && dx * ey == dy * ex) prend(e.i, ix.seg[e.i]);
         }
     }
-    std::sort(vus.begin(), vus.end());
-    for (int i : vus) {
-        const Segment& s = ix.seg[i];
-        if (Dans_zone(z, s.xA, s.yA, s.xB, s.yB)) sortie.push_back(i);
-    }
+    std::sort(vus.begin(), vus.end(), [](const Segment_numerote& a, const Segment_numerote& b) { return a.i < b.i; });
+    for (const Segment_numerote& e : vus)
+        if (Dans_zone(z, e.s.xA, e.s.yA, e.s.xB, e.s.yB)) sortie.push_back(e.i);
 }
 
 Droite Droite_pleine(int xA, int yA, int xB, int yB, int direction)

@@ -33,11 +33,17 @@ struct Segment {
 // list order. The index only narrows the elements examined: the exact test
 // decides, so the result is the literal scan's. Elements are the segments
 // given to Index_construit, numbered by their list position.
+// An element with its segment, where a sweep reads both.
+struct Segment_numerote {
+    int i = 0;
+    Segment s;
+};
+
 // Scratch of a query: elements already gathered.
 struct Marques {
     std::vector<uint32_t> marque;
     uint32_t tour = 0;
-    std::vector<int> tampon;
+    std::vector<Segment_numerote> tampon;
 };
 
 struct Index_segments {
@@ -46,18 +52,16 @@ struct Index_segments {
     int cote = 32;            // cell side in pixels
     int x0 = 0, y0 = 0, nx = 0, ny = 0;
     std::vector<int> debut;   // cell c holds elem[debut[c] .. debut[c+1])
-    // An element filed in a cell, with its bounding box, so a query reads
-    // each cell's elements in one sweep.
-    struct Rangement {
-        int i = 0, xmin = 0, xmax = 0, ymin = 0, ymax = 0;
-    };
-    std::vector<Rangement> elem;
+    std::vector<Segment_numerote> elem;  // with the segment: a cell is read in one sweep
     std::vector<int> grands;  // elements spanning too many cells, always examined
     // Elements by the slope of the rays from the far point of Point_dans_quad
     // through their ends: bucket b holds pente_elem[pente_debut[b] ..
     // pente_debut[b+1]). Ends on one ray share a bucket.
+    struct Bout {
+        int i = 0, x = 0, y = 0;
+    };
     std::vector<int> pente_debut;
-    std::vector<int> pente_elem;
+    std::vector<Bout> pente_elem;
     std::vector<int> hors_pentes;  // an end not up and right of the far point
     Marques propres;          // scratch of the queries without one of their own
 };
