@@ -45,18 +45,21 @@ std::string Texte_xml(std::string_view texte);
 // buffer and no more, and no text is formatted twice. Opened with
 // Ouvre_resultat or Cree_resultat; Termine writes the rest and closes.
 // Integers come out as %d does (no locale is involved).
+// The buffer is large because the system's cost of a write falls with its
+// length (the page cache takes the bytes in larger pieces); the appends are
+// inline so that a literal's length and copy are settled at compile time.
 class Sortie_resultat {
 public:
-    explicit Sortie_resultat(std::FILE* f) : f_(f) {}
+    explicit Sortie_resultat(std::FILE* f);
     Sortie_resultat(const Sortie_resultat&) = delete;
     Sortie_resultat& operator=(const Sortie_resultat&) = delete;
-    ~Sortie_resultat() { if (f_) std::fclose(f_); }
+    ~Sortie_resultat();
 
-    Sortie_resultat& operator<<(std::string_view t)
+    [[gnu::always_inline]] Sortie_resultat& operator<<(std::string_view t)
     {
-        if (t.size() > sizeof tampon_ - n_) {
+        if (t.size() > capacite_ - n_) {
             Vide();
-            if (t.size() > sizeof tampon_) {
+            if (t.size() > capacite_) {
                 Ecrit_direct(t);
                 return *this;
             }
@@ -65,29 +68,70 @@ public:
         n_ += t.size();
         return *this;
     }
-    Sortie_resultat& operator<<(const char* t) { return *this << std::string_view(t); }
+    [[gnu::always_inline]] Sortie_resultat& operator<<(const char* t) { return *this << std::string_view(t); }
     Sortie_resultat& operator<<(const std::string& t) { return *this << std::string_view(t); }
-    Sortie_resultat& operator<<(char c)
+    [[gnu::always_inline]] Sortie_resultat& operator<<(char c)
     {
-        if (n_ == sizeof tampon_) Vide();
+        if (n_ == capacite_) Vide();
         tampon_[n_++] = c;
         return *this;
     }
-    Sortie_resultat& operator<<(int v)
+    [[gnu::always_inline]] Sortie_resultat& operator<<(int v)
     {
-        if (sizeof tampon_ - n_ < 16) Vide();
-        n_ = static_cast<size_t>(std::to_chars(tampon_ + n_, tampon_ + sizeof tampon_, v).ptr - tampon_);
+        if (capacite_ - n_ < 16) Vide();
+        n_ = static_cast<size_t>(Ecrit_entier(tampon_ + n_, v) - tampon_);
         return *this;
     }
+    // The text of Fixe(v, decimales), without making a string of it.
+    Sortie_resultat& Fixe(double v, int decimales);
     // Writes what is buffered and closes the file. False, after
     // "Ecriture %s impossible !", when any byte could not be written.
     bool Termine(const std::string& chemin);
 
+    static constexpr size_t kTaille = size_t(1) << 20;
+
 private:
     void Vide();
     void Ecrit_direct(std::string_view t);
+    // The %d text of v at p (room for 11 characters); returns its end. The
+    // coordinates, lengths and numbers of a drawing are short: up to four
+    // digits go by pairs from a table.
+    [[gnu::always_inline]] static char* Ecrit_entier(char* p, int v)
+    {
+        unsigned u = static_cast<unsigned>(v);
+        if (v < 0) {
+            *p++ = '-';
+            u = 0u - u;
+        }
+        if (u < 10) {
+            *p = static_cast<char>('0' + u);
+            return p + 1;
+        }
+        if (u < 100) {
+            std::memcpy(p, kPaires + 2 * u, 2);
+            return p + 2;
+        }
+        if (u < 1000) {
+            *p = static_cast<char>('0' + u / 100);
+            std::memcpy(p + 1, kPaires + 2 * (u % 100), 2);
+            return p + 3;
+        }
+        if (u < 10000) {
+            std::memcpy(p, kPaires + 2 * (u / 100), 2);
+            std::memcpy(p + 2, kPaires + 2 * (u % 100), 2);
+            return p + 4;
+        }
+        return std::to_chars(p, p + 10, u).ptr;
+    }
+    static constexpr char kPaires[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     std::FILE* f_;
     bool ok_ = true;
     size_t n_ = 0;
-    char tampon_[1 << 16];
+    char* tampon_;
+    size_t capacite_;
+    // Used when the large buffer cannot be had: the file is written all the same.
+    char secours_[4096];
 };
