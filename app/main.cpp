@@ -40,7 +40,9 @@ void Prepare_tas()
     const uintptr_t debut = (reinterpret_cast<uintptr_t>(bloc) + kGrandePage - 1) & ~(kGrandePage - 1);
     const uintptr_t fin = reinterpret_cast<uintptr_t>(sbrk(0)) & ~(kGrandePage - 1);
     std::free(bloc);
-    if (fin > debut) madvise(reinterpret_cast<void*>(debut), fin - debut, MADV_HUGEPAGE);
+    // Only when the block did come from the grown heap (not so under a
+    // replaced allocator, whose blocks lie elsewhere).
+    if (fin > debut && fin - debut <= kMarge) madvise(reinterpret_cast<void*>(debut), fin - debut, MADV_HUGEPAGE);
 }
 
 }  // namespace
