@@ -20,6 +20,12 @@ bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string
 // printf-style append. Only integer, character and text conversions: the
 // decimal point of %f would follow the C locale, which the window changes.
 void Ajoute(std::string& s, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// The %d text of v appended (no locale is involved).
+inline void Ajoute_entier(std::string& s, int v)
+{
+    char b[12];
+    s.append(b, static_cast<size_t>(std::to_chars(b, b + sizeof b, v).ptr - b));
+}
 // Fixed-point text with `decimales` digits, always with a '.' (the %.Nf of
 // the C locale, whatever locale the process runs in).
 std::string Fixe(double v, int decimales);

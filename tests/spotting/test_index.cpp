@@ -118,7 +118,6 @@ void Graphe_aleatoire(unsigned graine)
     }
 }
 
-}  // namespace
 
 // Whole runs from the same graph, then, on the graph the run left, every
 // loop search (path, levels and back references left on every
@@ -214,3 +213,24 @@ TEST_F(IndexSpotting, SameRunAsTheLiteralScansOnDrawings)
         }
     }
 }
+
+// The ranks come in order of first insertion and stay put while the table
+// grows far past the room it was cleared for; an address never inserted,
+// even one next to inserted ones, has none.
+TEST(RangsQuads, RanksSurviveGrowthAndAbsentAddressesHaveNone)
+{
+    std::vector<Quad> quads(5000);
+    Rangs r;
+    for (size_t prevus : {size_t(0), size_t(10), size_t(6000)}) {
+        r.clear(prevus);
+        for (size_t i = 0; i < quads.size(); i += 2) ASSERT_EQ(r.insere(&quads[i]), static_cast<int32_t>(i / 2));
+        for (size_t i = 0; i < quads.size(); i += 2) ASSERT_EQ(r.insere(&quads[i]), static_cast<int32_t>(i / 2));
+        EXPECT_EQ(r.size(), quads.size() / 2);
+        for (size_t i = 0; i < quads.size(); i++)
+            ASSERT_EQ(r.cherche(&quads[i]), i % 2 == 0 ? static_cast<int32_t>(i / 2) : -1) << i << " " << prevus;
+    }
+    Rangs vide;
+    EXPECT_EQ(vide.cherche(&quads[0]), -1);
+}
+
+}  // namespace
