@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -231,6 +232,37 @@ TEST(RangsQuads, RanksSurviveGrowthAndAbsentAddressesHaveNone)
     }
     Rangs vide;
     EXPECT_EQ(vide.cherche(&quads[0]), -1);
+}
+
+
+// The region's address sets against a plain set, through the churn of a full
+// arc array (one taken out, one put in, many times over) and emptyings.
+TEST(AdressesVues, FollowAPlainSetThroughChurnAndEmptying)
+{
+    std::vector<ArcQQ> arcs(3000);
+    Adresses_vues<ArcQQ> vues;
+    std::set<const ArcQQ*> reference;
+    std::mt19937 rng(3);
+    for (int tour = 0; tour < 4; tour++) {
+        for (int op = 0; op < 20000; op++) {
+            const ArcQQ* a = &arcs[rng() % arcs.size()];
+            if (reference.count(a)) {
+                if (rng() % 2) {
+                    vues.Retire(a);
+                    reference.erase(a);
+                }
+            } else if (reference.size() < static_cast<size_t>(Taille_region)) {
+                vues.Ajoute(a);
+                reference.insert(a);
+            }
+            const ArcQQ* b = &arcs[rng() % arcs.size()];
+            ASSERT_EQ(vues.Contient(b), reference.count(b) == 1) << tour << " " << op;
+        }
+        for (const ArcQQ& a : arcs) ASSERT_EQ(vues.Contient(&a), reference.count(&a) == 1);
+        vues.Vide();
+        reference.clear();
+        for (const ArcQQ& a : arcs) ASSERT_FALSE(vues.Contient(&a));
+    }
 }
 
 }  // namespace
