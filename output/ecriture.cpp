@@ -50,7 +50,7 @@ Sortie_resultat::~Sortie_resultat()
     if (tampon_ != secours_) delete[] tampon_;
 }
 
-Sortie_resultat& Sortie_resultat::Fixe(double v, int decimales)
+Sortie_resultat& Sortie_resultat::Fixe_converti(double v, int decimales)
 {
     // Room for any double in fixed notation with up to 6 decimals.
     constexpr size_t kPlace = 400;

@@ -1,6 +1,7 @@
 // Helpers shared by the result writers, the spotting export and the batch results file.
 #pragma once
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -88,8 +89,15 @@ public:
         n_ = static_cast<size_t>(Ecrit_entier(tampon_ + n_, v) - tampon_);
         return *this;
     }
-    // The text of Fixe(v, decimales), without making a string of it.
-    Sortie_resultat& Fixe(double v, int decimales);
+    // The text of Fixe(v, decimales), without making a string of it. Zero,
+    // the score of every arc and quadrilateral before spotting, is written
+    // without a conversion.
+    [[gnu::always_inline]] Sortie_resultat& Fixe(double v, int decimales)
+    {
+        if (v == 0.0 && !std::signbit(v) && decimales >= 0 && decimales <= 6)
+            return *this << std::string_view("0.000000", decimales == 0 ? 1 : 2 + static_cast<size_t>(decimales));
+        return Fixe_converti(v, decimales);
+    }
     // Writes what is buffered and closes the file. False, after
     // "Ecriture %s impossible !", when any byte could not be written.
     bool Termine(const std::string& chemin);
@@ -99,6 +107,7 @@ public:
 private:
     void Vide();
     void Ecrit_direct(std::string_view t);
+    Sortie_resultat& Fixe_converti(double v, int decimales);
     // The %d text of v at p (room for 11 characters); returns its end. The
     // coordinates, lengths and numbers of a drawing are short: up to four
     // digits go by pairs from a table.
