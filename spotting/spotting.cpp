@@ -36,9 +36,14 @@ void Vide_repertoire(const std::string& chemin)
 // made when missing. Null after "Creation impossible de ssg.gxl".
 std::FILE* Ouvre_sous_graphe(const std::string& repertoire, const std::string& chemin)
 {
-    std::error_code ec;
-    fs::create_directories(repertoire, ec);
+    // The directory is there for every symbol but the first: it is made
+    // only when the file cannot be created without it.
     std::FILE* f = std::fopen(chemin.c_str(), "wb");
+    if (!f) {
+        std::error_code ec;
+        fs::create_directories(repertoire, ec);
+        f = std::fopen(chemin.c_str(), "wb");
+    }
     if (f) {
         std::fclose(f);
         f = std::fopen(chemin.c_str(), "ab");
