@@ -36,6 +36,8 @@ bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string
     return ok;
 }
 
+static_assert(Sortie_resultat::kPiece <= 4096, "a piece must fit the fallback buffer");
+
 Sortie_resultat::Sortie_resultat(std::FILE* f) : f_(f), tampon_(new (std::nothrow) char[kTaille]), capacite_(kTaille)
 {
     if (!tampon_) {

@@ -104,10 +104,37 @@ public:
 
     static constexpr size_t kTaille = size_t(1) << 20;
 
-private:
-    void Vide();
-    void Ecrit_direct(std::string_view t);
-    Sortie_resultat& Fixe_converti(double v, int decimales);
+    // A piece of text of known greatest length written without a check per
+    // append: Place(n) makes room for n bytes (n at most kPiece) and gives
+    // the place; the appends go through it; Pose takes it back.
+    static constexpr size_t kPiece = 2048;
+    struct Curseur {
+        char* p;
+        [[gnu::always_inline]] Curseur& operator<<(std::string_view t)
+        {
+            std::memcpy(p, t.data(), t.size());
+            p += t.size();
+            return *this;
+        }
+        [[gnu::always_inline]] Curseur& operator<<(const char* t) { return *this << std::string_view(t); }
+        [[gnu::always_inline]] Curseur& operator<<(char c)
+        {
+            *p++ = c;
+            return *this;
+        }
+        [[gnu::always_inline]] Curseur& operator<<(int v)
+        {
+            p = Ecrit_entier(p, v);
+            return *this;
+        }
+    };
+    [[gnu::always_inline]] Curseur Place(size_t n)
+    {
+        if (capacite_ - n_ < n) Vide();
+        return {tampon_ + n_};
+    }
+    [[gnu::always_inline]] void Pose(const Curseur& c) { n_ = static_cast<size_t>(c.p - tampon_); }
+
     // The %d text of v at p (room for 11 characters); returns its end. The
     // coordinates, lengths and numbers of a drawing are short: up to four
     // digits go by pairs from a table.
@@ -142,6 +169,11 @@ private:
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
+
+private:
+    void Vide();
+    void Ecrit_direct(std::string_view t);
+    Sortie_resultat& Fixe_converti(double v, int decimales);
     std::FILE* f_;
     bool ok_ = true;
     size_t n_ = 0;
