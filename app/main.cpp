@@ -18,6 +18,9 @@
 
 namespace {
 
+// Kept so that the block stays reachable; volatile, or it could be left out.
+void* volatile Bourrage_tas = nullptr;
+
 // The stages allocate and free plane-sized work buffers one after the other.
 // Served from the heap and kept there (instead of fresh mappings returned at
 // each free), they are faulted in once per run rather than once per stage;
@@ -34,15 +37,26 @@ void Prepare_tas()
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     mallopt(M_TOP_PAD, static_cast<int>(kMarge));
     // A block larger than what the start-up left free makes the heap grow by
-    // the margin now; volatile, or the pair could be left out.
-    void* volatile bloc = std::malloc(256 << 10);
+    // the block and the margin now; volatile, or the pair could be left out.
+    // The block is large so that the allocator's bookkeeping after it, the
+    // one write into the grown part, falls far from where the first blocks
+    // of the analysis go: a large page is only given to a range of which no
+    // small page was touched yet.
+    void* volatile bloc = std::malloc(kMarge / 2);
     if (!bloc) return;
     const uintptr_t debut = (reinterpret_cast<uintptr_t>(bloc) + kGrandePage - 1) & ~(kGrandePage - 1);
     const uintptr_t fin = reinterpret_cast<uintptr_t>(sbrk(0)) & ~(kGrandePage - 1);
     std::free(bloc);
     // Only when the block did come from the grown heap (not so under a
     // replaced allocator, whose blocks lie elsewhere).
-    if (fin > debut && fin - debut <= kMarge) madvise(reinterpret_cast<void*>(debut), fin - debut, MADV_HUGEPAGE);
+    if (!(fin > debut && fin - debut <= 2 * kMarge)) return;
+    madvise(reinterpret_cast<void*>(debut), fin - debut, MADV_HUGEPAGE);
+    // The heap's start lies anywhere in its first large page, whose small
+    // pages are already in use: up to 2 MB of it would be taken in small
+    // pages by the first blocks (the image planes). A block never touched
+    // and never freed fills that part, ending just before the boundary.
+    const uintptr_t avant = debut - reinterpret_cast<uintptr_t>(bloc);
+    if (avant > 128) Bourrage_tas = std::malloc(avant - 64);
 }
 
 }  // namespace
