@@ -117,18 +117,21 @@ int Lit_bmp(const std::string& chemin)
     Largeur = larg;
     Octets_ligne = oct;
 
-    PlanImage blanc;
-    blanc.fichier = p.fichier;
-    blanc.info = p.info;
-    blanc.table[0] = p.table[0];
-    blanc.table[1] = p.table[1];
-    blanc.larg = larg;
-    blanc.haut = haut;
-    blanc.octets = oct;
+    // Plan2 and Plan_zoom: white planes of the same header, each filled in
+    // place (a white plane copied into the other would touch three buffers).
+    auto blanc = [&p](PlanImage& plan) {
+        plan.fichier = p.fichier;
+        plan.info = p.info;
+        plan.table[0] = p.table[0];
+        plan.table[1] = p.table[1];
+        plan.larg = p.larg;
+        plan.haut = p.haut;
+        plan.octets = p.octets;
+        plan.pixels.assign(p.pixels.size(), 0xFF);
+    };
     try {
-        blanc.pixels.assign(p.pixels.size(), 0xFF);
-        Plan2 = blanc;
-        Plan_zoom = std::move(blanc);
+        blanc(Plan2);
+        blanc(Plan_zoom);
     } catch (const std::bad_alloc&) {
         Libere_plan(Plan2);
         Libere_plan(Plan_zoom);

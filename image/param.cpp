@@ -1,5 +1,9 @@
 #include "image/param.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -11,16 +15,18 @@
 
 namespace {
 
-// Character reader over the file in text mode: CR LF reads as LF.
+// Character reader over the file's bytes, read at once, in text mode: CR LF
+// reads as LF.
 struct Lecteur {
-    std::FILE* f;
+    std::string_view octets;
+    size_t i = 0;
     int lit()
     {
-        int c = std::getc(f);
-        if (c == '\r') {
-            int d = std::getc(f);
-            if (d == '\n') return '\n';
-            if (d != EOF) std::ungetc(d, f);
+        if (i >= octets.size()) return EOF;
+        const int c = static_cast<unsigned char>(octets[i++]);
+        if (c == '\r' && i < octets.size() && octets[i] == '\n') {
+            i++;
+            return '\n';
         }
         return c;
     }
@@ -38,6 +44,27 @@ struct Lecteur {
     }
 };
 
+// The whole file, in one read where it fits (the parameters are read by
+// name at each step, some tens of times a run). False when it cannot be
+// opened; a read error ends the bytes there, as the end of the file would.
+bool Lit_fichier(const std::string& chemin, std::string& octets)
+{
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    octets.resize(8192);
+    size_t n = 0;
+    for (;;) {
+        if (n == octets.size()) octets.resize(2 * n);
+        const ssize_t r = ::read(fd, octets.data() + n, octets.size() - n);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        n += static_cast<size_t>(r);
+    }
+    ::close(fd);
+    octets.resize(n);
+    return true;
+}
+
 constexpr int kLongLigne = 50;  // the line reads take at most 49 characters
 constexpr int kLongCle = 21;
 
@@ -48,12 +75,12 @@ enum class Erreur { aucune, cle_trop_longue, lecture };
 double Lit_param(std::string_view nom)
 {
     const std::string chemin = Rep_travail + "/param.dat";
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
-    if (!f) {
+    std::string octets;
+    if (!Lit_fichier(chemin, octets)) {
         Message_erreur("Ouverture " + chemin + " impossible !");
         return -255;
     }
-    Lecteur in{f};
+    Lecteur in{octets};
     bool trouve = false;
     Erreur err = Erreur::aucune;
     double valeur = 0;
@@ -91,7 +118,6 @@ double Lit_param(std::string_view nom)
         }
         break;
     }
-    std::fclose(f);
     if (trouve) return valeur;
     Message_erreur(err == Erreur::lecture ? "PB de lecture !" : "Parametre inconnu !");
     return -255;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdarg>
+#include <new>
 
 #include "app/core/shell.h"
 
@@ -33,6 +34,33 @@ bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string
     ok = std::fclose(f) == 0 && ok;
     if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
     return ok;
+}
+
+static_assert(Sortie_resultat::kPiece <= 4096, "a piece must fit the fallback buffer");
+
+Sortie_resultat::Sortie_resultat(std::FILE* f) : f_(f), tampon_(new (std::nothrow) char[kTaille]), capacite_(kTaille)
+{
+    if (!tampon_) {
+        tampon_ = secours_;
+        capacite_ = sizeof secours_;
+    }
+}
+
+Sortie_resultat::~Sortie_resultat()
+{
+    if (f_) std::fclose(f_);
+    if (tampon_ != secours_) delete[] tampon_;
+}
+
+Sortie_resultat& Sortie_resultat::Fixe_converti(double v, int decimales)
+{
+    // Room for any double in fixed notation with up to 6 decimals.
+    constexpr size_t kPlace = 400;
+    if (decimales < 0 || decimales > 6) return *this << ::Fixe(v, decimales);
+    if (capacite_ - n_ < kPlace) Vide();
+    const auto r = std::to_chars(tampon_ + n_, tampon_ + capacite_, v, std::chars_format::fixed, decimales);
+    n_ = static_cast<size_t>(r.ptr - tampon_);
+    return *this;
 }
 
 void Sortie_resultat::Ecrit_direct(std::string_view t)

@@ -1,6 +1,7 @@
 // Helpers shared by the result writers, the spotting export and the batch results file.
 #pragma once
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,6 +21,12 @@ bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string
 // printf-style append. Only integer, character and text conversions: the
 // decimal point of %f would follow the C locale, which the window changes.
 void Ajoute(std::string& s, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// The %d text of v appended (no locale is involved).
+inline void Ajoute_entier(std::string& s, int v)
+{
+    char b[12];
+    s.append(b, static_cast<size_t>(std::to_chars(b, b + sizeof b, v).ptr - b));
+}
 // Fixed-point text with `decimales` digits, always with a '.' (the %.Nf of
 // the C locale, whatever locale the process runs in).
 std::string Fixe(double v, int decimales);
@@ -45,18 +52,21 @@ std::string Texte_xml(std::string_view texte);
 // buffer and no more, and no text is formatted twice. Opened with
 // Ouvre_resultat or Cree_resultat; Termine writes the rest and closes.
 // Integers come out as %d does (no locale is involved).
+// The buffer is large because the system's cost of a write falls with its
+// length (the page cache takes the bytes in larger pieces); the appends are
+// inline so that a literal's length and copy are settled at compile time.
 class Sortie_resultat {
 public:
-    explicit Sortie_resultat(std::FILE* f) : f_(f) {}
+    explicit Sortie_resultat(std::FILE* f);
     Sortie_resultat(const Sortie_resultat&) = delete;
     Sortie_resultat& operator=(const Sortie_resultat&) = delete;
-    ~Sortie_resultat() { if (f_) std::fclose(f_); }
+    ~Sortie_resultat();
 
-    Sortie_resultat& operator<<(std::string_view t)
+    [[gnu::always_inline]] Sortie_resultat& operator<<(std::string_view t)
     {
-        if (t.size() > sizeof tampon_ - n_) {
+        if (t.size() > capacite_ - n_) {
             Vide();
-            if (t.size() > sizeof tampon_) {
+            if (t.size() > capacite_) {
                 Ecrit_direct(t);
                 return *this;
             }
@@ -65,29 +75,110 @@ public:
         n_ += t.size();
         return *this;
     }
-    Sortie_resultat& operator<<(const char* t) { return *this << std::string_view(t); }
+    [[gnu::always_inline]] Sortie_resultat& operator<<(const char* t) { return *this << std::string_view(t); }
     Sortie_resultat& operator<<(const std::string& t) { return *this << std::string_view(t); }
-    Sortie_resultat& operator<<(char c)
+    [[gnu::always_inline]] Sortie_resultat& operator<<(char c)
     {
-        if (n_ == sizeof tampon_) Vide();
+        if (n_ == capacite_) Vide();
         tampon_[n_++] = c;
         return *this;
     }
-    Sortie_resultat& operator<<(int v)
+    [[gnu::always_inline]] Sortie_resultat& operator<<(int v)
     {
-        if (sizeof tampon_ - n_ < 16) Vide();
-        n_ = static_cast<size_t>(std::to_chars(tampon_ + n_, tampon_ + sizeof tampon_, v).ptr - tampon_);
+        if (capacite_ - n_ < 16) Vide();
+        n_ = static_cast<size_t>(Ecrit_entier(tampon_ + n_, v) - tampon_);
         return *this;
+    }
+    // The text of Fixe(v, decimales), without making a string of it. Zero,
+    // the score of every arc and quadrilateral before spotting, is written
+    // without a conversion.
+    [[gnu::always_inline]] Sortie_resultat& Fixe(double v, int decimales)
+    {
+        if (v == 0.0 && !std::signbit(v) && decimales >= 0 && decimales <= 6)
+            return *this << std::string_view("0.000000", decimales == 0 ? 1 : 2 + static_cast<size_t>(decimales));
+        return Fixe_converti(v, decimales);
     }
     // Writes what is buffered and closes the file. False, after
     // "Ecriture %s impossible !", when any byte could not be written.
     bool Termine(const std::string& chemin);
 
+    static constexpr size_t kTaille = size_t(1) << 20;
+
+    // A piece of text of known greatest length written without a check per
+    // append: Place(n) makes room for n bytes (n at most kPiece) and gives
+    // the place; the appends go through it; Pose takes it back.
+    static constexpr size_t kPiece = 2048;
+    struct Curseur {
+        char* p;
+        [[gnu::always_inline]] Curseur& operator<<(std::string_view t)
+        {
+            std::memcpy(p, t.data(), t.size());
+            p += t.size();
+            return *this;
+        }
+        [[gnu::always_inline]] Curseur& operator<<(const char* t) { return *this << std::string_view(t); }
+        [[gnu::always_inline]] Curseur& operator<<(char c)
+        {
+            *p++ = c;
+            return *this;
+        }
+        [[gnu::always_inline]] Curseur& operator<<(int v)
+        {
+            p = Ecrit_entier(p, v);
+            return *this;
+        }
+    };
+    [[gnu::always_inline]] Curseur Place(size_t n)
+    {
+        if (capacite_ - n_ < n) Vide();
+        return {tampon_ + n_};
+    }
+    [[gnu::always_inline]] void Pose(const Curseur& c) { n_ = static_cast<size_t>(c.p - tampon_); }
+
+    // The %d text of v at p (room for 11 characters); returns its end. The
+    // coordinates, lengths and numbers of a drawing are short: up to four
+    // digits go by pairs from a table.
+    [[gnu::always_inline]] static char* Ecrit_entier(char* p, int v)
+    {
+        unsigned u = static_cast<unsigned>(v);
+        if (v < 0) {
+            *p++ = '-';
+            u = 0u - u;
+        }
+        if (u < 10) {
+            *p = static_cast<char>('0' + u);
+            return p + 1;
+        }
+        if (u < 100) {
+            std::memcpy(p, kPaires + 2 * u, 2);
+            return p + 2;
+        }
+        if (u < 1000) {
+            *p = static_cast<char>('0' + u / 100);
+            std::memcpy(p + 1, kPaires + 2 * (u % 100), 2);
+            return p + 3;
+        }
+        if (u < 10000) {
+            std::memcpy(p, kPaires + 2 * (u / 100), 2);
+            std::memcpy(p + 2, kPaires + 2 * (u % 100), 2);
+            return p + 4;
+        }
+        return std::to_chars(p, p + 10, u).ptr;
+    }
+    static constexpr char kPaires[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+
 private:
     void Vide();
     void Ecrit_direct(std::string_view t);
+    Sortie_resultat& Fixe_converti(double v, int decimales);
     std::FILE* f_;
     bool ok_ = true;
     size_t n_ = 0;
-    char tampon_[1 << 16];
+    char* tampon_;
+    size_t capacite_;
+    // Used when the large buffer cannot be had: the file is written all the same.
+    char secours_[4096];
 };

@@ -6,19 +6,31 @@
 
 namespace {
 
+// Inline at every call: the name is a literal, its length and copy are then
+// settled at compile time.
 template <class T>
-void Attribut(Sortie_resultat& s, const char* nom, const T& valeur)
+[[gnu::always_inline]] inline void Attribut(Sortie_resultat::Curseur& c, const char* nom, const T& valeur)
 {
-    s << "\n   <attr name=\"" << nom << "\">\n    <string>" << valeur << "</string>\n   </attr>";
+    c << "\n   <attr name=\"" << nom << "\">\n    <string>" << valeur << "</string>\n   </attr>";
+}
+
+// The score attribute, three decimals, then `fin`.
+[[gnu::always_inline]] inline void Attribut_score(Sortie_resultat& s, Sortie_resultat::Curseur& c, double score,
+                                                  const char* fin)
+{
+    c << "\n   <attr name=\"score\">\n    <string>";
+    s.Pose(c);
+    s.Fixe(score, 3) << "</string>\n   </attr>" << fin;
 }
 
 void Arete_complete(Sortie_resultat& s, int numero, int de, int vers, int angle, char type, double score)
 {
-    s << "\n  <edge id=\"edge" << numero << "\" from=\"node" << de << "\" to=\"node" << vers << "\">";
-    Attribut(s, "angle", angle);
-    Attribut(s, "type", type);
-    Attribut(s, "score", Fixe(score, 3));
-    s << "\n  </edge>\n";
+    // Numbers and names: well under one piece.
+    Sortie_resultat::Curseur c = s.Place(Sortie_resultat::kPiece);
+    c << "\n  <edge id=\"edge" << numero << "\" from=\"node" << de << "\" to=\"node" << vers << "\">";
+    Attribut(c, "angle", angle);
+    Attribut(c, "type", type);
+    Attribut_score(s, c, score, "\n  </edge>\n");
 }
 
 }  // namespace
@@ -42,15 +54,17 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
         if (v->length == 0) continue;
         v->numero = n++;
         if (apparieur) continue;
-        s << "\n  <node id=\"node" << v->numero << "\">";
-        Attribut(s, "forme", "Vecteur");
-        Attribut(s, "xi", v->xi);
-        Attribut(s, "yi", v->yi);
-        Attribut(s, "xf", v->xf);
-        Attribut(s, "yf", v->yf);
-        Attribut(s, "angle", v->angle);
-        Attribut(s, "length", v->length);
-        s << "\n  </node>\n";
+        Sortie_resultat::Curseur c = s.Place(Sortie_resultat::kPiece);
+        c << "\n  <node id=\"node" << v->numero << "\">";
+        Attribut(c, "forme", "Vecteur");
+        Attribut(c, "xi", v->xi);
+        Attribut(c, "yi", v->yi);
+        Attribut(c, "xf", v->xf);
+        Attribut(c, "yf", v->yf);
+        Attribut(c, "angle", v->angle);
+        Attribut(c, "length", v->length);
+        c << "\n  </node>\n";
+        s.Pose(c);
     }
     int32_t plus_long = 0;
     if (apparieur)
@@ -61,38 +75,39 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
         q->numero = n++;
         if (apparieur) {
             s << "<node id=\"n" << q->numero
-              << "\">\n<attr name=\"forme\">\n<string>1</string>\n</attr>\n<attr name=\"RelLen\">\n<string>"
-              << Fixe(static_cast<double>(q->length) / static_cast<double>(plus_long), 6)
-              << "</string>\n</attr>\n</node>\n\n";
+              << "\">\n<attr name=\"forme\">\n<string>1</string>\n</attr>\n<attr name=\"RelLen\">\n<string>";
+            s.Fixe(static_cast<double>(q->length) / static_cast<double>(plus_long), 6) << "</string>\n</attr>\n</node>\n\n";
             continue;
         }
-        s << "\n  <node id=\"node" << q->numero << "\">";
-        Attribut(s, "forme", "Quad");
-        Attribut(s, "x1i", q->x1i);
-        Attribut(s, "y1i", q->y1i);
-        Attribut(s, "x1f", q->x1f);
-        Attribut(s, "y1f", q->y1f);
-        Attribut(s, "x2i", q->x2i);
-        Attribut(s, "y2i", q->y2i);
-        Attribut(s, "x2f", q->x2f);
-        Attribut(s, "y2f", q->y2f);
-        Attribut(s, "angle1", q->angle1);
-        Attribut(s, "angle2", q->angle2);
-        Attribut(s, "thickness1", static_cast<int>(q->thickness1));
-        Attribut(s, "thickness2", static_cast<int>(q->thickness2));
-        Attribut(s, "length", q->length);
-        Attribut(s, "score", Fixe(q->score, 3));
-        s << "\n  </node>\n";
+        Sortie_resultat::Curseur c = s.Place(Sortie_resultat::kPiece);
+        c << "\n  <node id=\"node" << q->numero << "\">";
+        Attribut(c, "forme", "Quad");
+        Attribut(c, "x1i", q->x1i);
+        Attribut(c, "y1i", q->y1i);
+        Attribut(c, "x1f", q->x1f);
+        Attribut(c, "y1f", q->y1f);
+        Attribut(c, "x2i", q->x2i);
+        Attribut(c, "y2i", q->y2i);
+        Attribut(c, "x2f", q->x2f);
+        Attribut(c, "y2f", q->y2f);
+        Attribut(c, "angle1", q->angle1);
+        Attribut(c, "angle2", q->angle2);
+        Attribut(c, "thickness1", static_cast<int>(q->thickness1));
+        Attribut(c, "thickness2", static_cast<int>(q->thickness2));
+        Attribut(c, "length", q->length);
+        Attribut_score(s, c, q->score, "\n  </node>\n");
     }
     for (; cc; cc = cc->suivant, n++) {
         if (apparieur) continue;
-        s << "\n  <node id=\"node" << n << "\">";
-        Attribut(s, "forme", "CC");
-        Attribut(s, "xi", cc->xi);
-        Attribut(s, "yi", cc->yi);
-        Attribut(s, "xf", cc->xf);
-        Attribut(s, "yf", cc->yf);
-        s << "\n  </node>\n";
+        Sortie_resultat::Curseur c = s.Place(Sortie_resultat::kPiece);
+        c << "\n  <node id=\"node" << n << "\">";
+        Attribut(c, "forme", "CC");
+        Attribut(c, "xi", cc->xi);
+        Attribut(c, "yi", cc->yi);
+        Attribut(c, "xf", cc->xf);
+        Attribut(c, "yf", cc->yf);
+        c << "\n  </node>\n";
+        s.Pose(c);
     }
 
     // Arcs with a missing end are left out but keep their number; only the

@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "app/core/shell.h"
@@ -92,18 +91,49 @@ int Etend(ArcQQ* A, Quad* q, Quad* suivant[], int niveau, Quad* qb, const Arcs& 
     return trouve;
 }
 
-
 struct CleArc {
     const Quad* a;
     const Quad* b;
     bool operator==(const CleArc&) const = default;
 };
-struct HacheArc {
-    size_t operator()(const CleArc& c) const
+size_t Hache_arc(const CleArc& c)
+{
+    const size_t h = std::hash<const Quad*>{}(c.a);
+    return (h ^ (std::hash<const Quad*>{}(c.b) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2))) *
+           0x9e3779b97f4a7c15ull;
+}
+
+// The pairs of ends met so far, in one open-addressing array sized for the
+// whole list (no node to allocate per arc).
+class Paires_vues {
+public:
+    explicit Paires_vues(size_t nb)
     {
-        const size_t h = std::hash<const Quad*>{}(c.a);
-        return h ^ (std::hash<const Quad*>{}(c.b) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2));
+        size_t taille = 16;
+        while (taille < 2 * nb) taille *= 2;
+        cases_.resize(taille);
+        masque_ = taille - 1;
     }
+    // False when the pair was there already.
+    bool Insere(const CleArc& c)
+    {
+        for (size_t i = (Hache_arc(c) >> 20) & masque_;; i = (i + 1) & masque_) {
+            Case& k = cases_[i];
+            if (!k.prise) {
+                k = {c, true};
+                return true;
+            }
+            if (k.cle == c) return false;
+        }
+    }
+
+private:
+    struct Case {
+        CleArc cle{};
+        bool prise = false;
+    };
+    std::vector<Case> cases_;
+    size_t masque_;
 };
 
 }  // namespace
@@ -136,11 +166,11 @@ int Supprime_doublons_arcs()
     if (Spotting_recherche_directe) return Supprime_doublons_arcs_direct();
     // "Same two ends in either order" is an equivalence: the first arc of
     // each pair of ends stays, whatever the pairwise walk would meet first.
-    std::unordered_set<CleArc, HacheArc> vus;
+    Paires_vues vus(static_cast<size_t>(Compte_liste(Liste_arcs_QQ)));
     ArcQQ** lien = &Liste_arcs_QQ;
     while (ArcQQ* B = *lien) {
         const bool ordre = std::less<const Quad*>{}(B->Q1, B->Q2);
-        if (vus.insert(ordre ? CleArc{B->Q1, B->Q2} : CleArc{B->Q2, B->Q1}).second) {
+        if (vus.Insere(ordre ? CleArc{B->Q1, B->Q2} : CleArc{B->Q2, B->Q1})) {
             lien = &B->suivant;
         } else {
             *lien = B->suivant;

@@ -3,7 +3,7 @@
 // order, that a scan of the whole list testing Q1 and Q2 would.
 #pragma once
 #include <cstdint>
-#include <unordered_map>
+#include <cstddef>
 #include <vector>
 
 #include "graph/arcs.h"
@@ -13,8 +13,44 @@
 // reference the index is compared with in tests and benchmarks).
 extern bool Spotting_recherche_directe;
 
+// Rank of each quadrilateral met, by address: open addressing in one array,
+// without a node to allocate per entry. Ranks are given 0, 1, 2... in the
+// order of first insertion.
+class Rangs {
+public:
+    void clear(size_t prevus);
+    size_t size() const { return n_; }
+    // The rank of q, or -1 when q was never inserted.
+    int32_t cherche(const Quad* q) const
+    {
+        if (cases_.empty()) return -1;
+        for (size_t i = Hache(q);; i = (i + 1) & masque_) {
+            const Case& c = cases_[i];
+            if (c.q == q) return c.rang;
+            if (!c.q) return -1;
+        }
+    }
+    // The rank of q, inserted with the next rank when new (q not null).
+    int32_t insere(const Quad* q);
+
+private:
+    struct Case {
+        const Quad* q = nullptr;
+        int32_t rang = 0;
+    };
+    size_t Hache(const Quad* q) const
+    {
+        return static_cast<size_t>((reinterpret_cast<uintptr_t>(q) >> 3) * 0x9E3779B97F4A7C15ull >> decalage_);
+    }
+    void Agrandit();
+    std::vector<Case> cases_;
+    size_t masque_ = 0;
+    int decalage_ = 64;
+    size_t n_ = 0;
+};
+
 struct IncidenceQQ {
-    std::unordered_map<const Quad*, int32_t> rang;  // every quadrilateral of Liste_quads and every arc end
+    Rangs rang;                                     // every quadrilateral of Liste_quads and every arc end
     std::vector<int32_t> debut;                     // arcs of rank r: arcs[debut[r] .. debut[r + 1] - 1]
     std::vector<ArcQQ*> arcs;
     int32_t nb_liste = 0;                           // ranks below this: quadrilaterals of Liste_quads
@@ -28,8 +64,8 @@ struct IncidenceQQ {
     mutable bool marques_suivies = false;
     bool Dans_liste(const Quad* q) const
     {
-        const auto it = rang.find(q);
-        return it != rang.end() && it->second < nb_liste;
+        const int32_t r = rang.cherche(q);
+        return r >= 0 && r < nb_liste;
     }
 
     // Built from Liste_quads and Liste_arcs_QQ as they stand; an arc whose
@@ -44,9 +80,9 @@ struct IncidenceQQ {
     };
     Plage Arcs_de(const Quad* q) const
     {
-        const auto it = rang.find(q);
-        if (it == rang.end()) return {nullptr, nullptr};
-        return {arcs.data() + debut[it->second], arcs.data() + debut[it->second + 1]};
+        const int32_t r = rang.cherche(q);
+        if (r < 0) return {nullptr, nullptr};
+        return {arcs.data() + debut[r], arcs.data() + debut[r + 1]};
     }
 };
 

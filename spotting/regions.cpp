@@ -1,5 +1,7 @@
 #include "spotting/regions.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include "app/core/shell.h"
@@ -10,24 +12,21 @@
 
 namespace {
 
-bool Membre(const Quad* o, const Region& r)
-{
-    for (int i = 0; i < r.mcount; i++)
-        if (r.membres[i] == o) return true;
-    return false;
-}
+bool Membre(const Quad* o, const Region& r) { return r.membres_vus.Contient(o); }
 
 void Enregistre_arc(ArcQQ* B, Region& r)
 {
     if (r.acount >= Taille_region - 1) {
         r.acount--;
+        // The last arc recorded gives way (it may be B itself).
+        r.arcs_vus.Retire(r.arcs[r.acount]);
         Signal_fin();
         Signal_fin();
         Signal_fin();
     }
-    for (int i = 0; i < r.acount; i++)
-        if (r.arcs[i] == B) return;
+    if (r.arcs_vus.Contient(B)) return;
     r.arcs[r.acount++] = B;
+    r.arcs_vus.Ajoute(B);
 }
 
 template <class Arcs>
@@ -59,7 +58,15 @@ int Croissance(Region& r, double seuil, const Arcs& arcs_de)
 
 }  // namespace
 
-void Vide_region(Region& r) { r = Region{}; }
+void Vide_region(Region& r)
+{
+    std::fill(std::begin(r.arcs), std::end(r.arcs), nullptr);
+    std::fill(std::begin(r.membres), std::end(r.membres), nullptr);
+    std::fill(std::begin(r.file), std::end(r.file), nullptr);
+    r.qcount = r.mcount = r.acount = 0;
+    r.membres_vus.Vide();
+    r.arcs_vus.Vide();
+}
 
 int Enfile_unique(Quad* o, Region& r)
 {
@@ -67,6 +74,7 @@ int Enfile_unique(Quad* o, Region& r)
     if (r.qcount >= Taille_region - 1 || r.mcount == Taille_region) return 0;
     r.file[r.qcount++] = o;
     r.membres[r.mcount++] = o;
+    r.membres_vus.Ajoute(o);
     return 1;
 }
 

@@ -1,10 +1,85 @@
 // Growing a symbol region through the quadrilateral graph from one seed,
 // over the quadrilaterals whose score reaches the threshold.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+
 #include "graph/arcs.h"
 #include "vecto/records.h"
 
 constexpr int Taille_region = 400;
+
+// Addresses met by one region, so that "already there?" is not a scan of its
+// arrays: open addressing over a fixed table whose cases carry the emptying
+// they were written in, so that emptying costs nothing. Room for twice the
+// arrays' capacity.
+template <class T>
+class Adresses_vues {
+public:
+    bool Contient(const T* p) const
+    {
+        for (size_t i = Hache(p);; i = (i + 1) & (kCases - 1)) {
+            const Case& c = cases_[i];
+            if (c.tour != tour_) return false;
+            if (c.p == p && !c.retiree) return true;
+        }
+    }
+    // p, absent, is added.
+    void Ajoute(const T* p)
+    {
+        if (2 * (occupees_ + 1) > kCases) Recompose();
+        size_t i = Hache(p);
+        while (cases_[i].tour == tour_) i = (i + 1) & (kCases - 1);
+        cases_[i] = {p, tour_, false};
+        occupees_++;
+    }
+    // p, present, is taken out (its case stays taken until the next
+    // recomposition, so that the addresses after it are still found).
+    void Retire(const T* p)
+    {
+        for (size_t i = Hache(p);; i = (i + 1) & (kCases - 1)) {
+            Case& c = cases_[i];
+            if (c.tour != tour_) return;
+            if (c.p == p && !c.retiree) {
+                c.retiree = true;
+                return;
+            }
+        }
+    }
+    void Vide()
+    {
+        occupees_ = 0;
+        if (++tour_ != 0) return;
+        for (Case& c : cases_) c = Case{};  // the counter went round
+        tour_ = 1;
+    }
+
+private:
+    static constexpr size_t kCases = 1024;
+    static_assert(kCases >= 2 * Taille_region);
+    struct Case {
+        const T* p = nullptr;
+        uint32_t tour = 0;
+        bool retiree = false;
+    };
+    static size_t Hache(const T* p)
+    {
+        return static_cast<size_t>((reinterpret_cast<uintptr_t>(p) >> 3) * 0x9E3779B97F4A7C15ull >> 54);
+    }
+    // The addresses still present, without the cases of those taken out.
+    void Recompose()
+    {
+        const T* presentes[kCases];
+        size_t n = 0;
+        for (const Case& c : cases_)
+            if (c.tour == tour_ && !c.retiree) presentes[n++] = c.p;
+        Vide();
+        for (size_t k = 0; k < n; k++) Ajoute(presentes[k]);
+    }
+    Case cases_[kCases];
+    uint32_t tour_ = 1;
+    size_t occupees_ = 0;
+};
 
 // Working arrays of one region: the arcs of its sub-graph in the order of
 // recording (at most 399 held), its members in the order they joined, and
@@ -14,6 +89,8 @@ struct Region {
     Quad* membres[Taille_region] = {};
     Quad* file[Taille_region] = {};
     int qcount = 0, mcount = 0, acount = 0;
+    Adresses_vues<Quad> membres_vus;  // what membres holds
+    Adresses_vues<ArcQQ> arcs_vus;    // what arcs holds
 };
 
 // Empties the three arrays.

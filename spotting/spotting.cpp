@@ -36,9 +36,14 @@ void Vide_repertoire(const std::string& chemin)
 // made when missing. Null after "Creation impossible de ssg.gxl".
 std::FILE* Ouvre_sous_graphe(const std::string& repertoire, const std::string& chemin)
 {
-    std::error_code ec;
-    fs::create_directories(repertoire, ec);
+    // The directory is there for every symbol but the first: it is made
+    // only when the file cannot be created without it.
     std::FILE* f = std::fopen(chemin.c_str(), "wb");
+    if (!f) {
+        std::error_code ec;
+        fs::create_directories(repertoire, ec);
+        f = std::fopen(chemin.c_str(), "wb");
+    }
     if (f) {
         std::fclose(f);
         f = std::fopen(chemin.c_str(), "ab");
@@ -53,11 +58,13 @@ std::FILE* Ouvre_sous_graphe(const std::string& repertoire, const std::string& c
 std::string Sous_graphe(Region& r, int32_t lmax)
 {
     std::string s = "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\" ?>\n<gxl>\n<graph id=\"graph0\">\n";
+    s.reserve(s.size() + 120 * static_cast<size_t>(r.mcount) + 140 * static_cast<size_t>(r.acount) + 32);
     for (int j = 0; j < r.mcount; j++) {
         // Members all of length 0 have no relative length: 0 rather than NaN.
         const double rel = lmax == 0 ? 0.0 : static_cast<double>(r.membres[j]->length) / static_cast<double>(lmax);
-        Ajoute(s, "<node id=\"n%d\">\n<attr name=\"forme\">\n<string>1</string>\n</attr>\n<attr name=\"RelLen\">\n"
-                  "<string>", j);
+        s += "<node id=\"n";
+        Ajoute_entier(s, j);
+        s += "\">\n<attr name=\"forme\">\n<string>1</string>\n</attr>\n<attr name=\"RelLen\">\n<string>";
         s += Fixe(rel, 6);
         s += "</string>\n</attr>\n</node>\n\n";
     }
@@ -67,9 +74,17 @@ std::string Sous_graphe(Region& r, int32_t lmax)
         const char type = Normalise_type(a->type);
         // ASCII by hand: the window runs under the user's locale.
         const char ecrit = type >= 'a' && type <= 'z' ? static_cast<char>(type - 'a' + 'A') : type;
-        Ajoute(s, "<edge id=\"edge%d\" from=\"n%d\" to=\"n%d\">\n<attr name=\"relA\">\n<string>%d</string>\n</attr>\n"
-                  "<attr name=\"Type\">\n<string>%c</string>\n</attr>\n</edge>\n\n",
-               k, a->Q1->numero, a->Q2->numero, Angle_arc(a->Q1->angle1, a->Q2->angle1), ecrit);
+        s += "<edge id=\"edge";
+        Ajoute_entier(s, k);
+        s += "\" from=\"n";
+        Ajoute_entier(s, a->Q1->numero);
+        s += "\" to=\"n";
+        Ajoute_entier(s, a->Q2->numero);
+        s += "\">\n<attr name=\"relA\">\n<string>";
+        Ajoute_entier(s, Angle_arc(a->Q1->angle1, a->Q2->angle1));
+        s += "</string>\n</attr>\n<attr name=\"Type\">\n<string>";
+        s += ecrit;
+        s += "</string>\n</attr>\n</edge>\n\n";
     }
     s += "</graph>\n</gxl>\n";
     return s;
@@ -135,9 +150,19 @@ int Extraction(double seuil, int reco, bool sous_graphes)
                 if (region.arcs[k]->Q1 && region.arcs[k]->Q2) Normalise_type(region.arcs[k]->type);
         }
         std::FILE* ssg = sous_graphes ? Ouvre_sous_graphe(rep_tests, chemin_ssg) : nullptr;
-        Ajoute(s, "\n<symbol>\n<location x=\"%d\" y=\"%d\" />\n<scalefactor>1</scalefactor>\n"
-                  "<boundingbox xi=\"%d\" yi=\"%d\" xf=\"%d\" yf=\"%d\" />\n",
-               b.x, b.y, b.xmin, b.ymin, b.xmax, b.ymax);
+        s += "\n<symbol>\n<location x=\"";
+        Ajoute_entier(s, b.x);
+        s += "\" y=\"";
+        Ajoute_entier(s, b.y);
+        s += "\" />\n<scalefactor>1</scalefactor>\n<boundingbox xi=\"";
+        Ajoute_entier(s, b.xmin);
+        s += "\" yi=\"";
+        Ajoute_entier(s, b.ymin);
+        s += "\" xf=\"";
+        Ajoute_entier(s, b.xmax);
+        s += "\" yf=\"";
+        Ajoute_entier(s, b.ymax);
+        s += "\" />\n";
         const bool ecrit = ssg && Termine_resultat(ssg, chemin_ssg, Sous_graphe(region, b.lmax));
         if (reco != 0 && ecrit) {
             // A result left by the previous symbol must not pass for this one's.

@@ -90,6 +90,25 @@ TEST_F(Param, EveryLookupRereadsTheFile)
     EXPECT_EQ(Lit_param("A"), 2);
 }
 
+// A file read in one piece must still be read to its end when it is longer
+// than the first read: keys straddling the first reads' boundaries and the
+// last key after tens of kilobytes of comments are found.
+TEST_F(Param, LongFilesAreReadToTheEnd)
+{
+    for (size_t bord : {size_t(8192), size_t(16384)}) {
+        std::string contenu;
+        while (contenu.size() < bord - 3) contenu += "a comment line of the long file\n";
+        contenu.resize(bord - 3, 'x');
+        contenu += "\n#Bord#\n=5#\n";  // "#Bord#" starts two bytes before the boundary
+        while (contenu.size() < 50000) contenu += "another comment line\r\n";
+        contenu += "#Fin#\r\n=6.5#\r\n$";
+        Fichier(contenu);
+        EXPECT_DOUBLE_EQ(Lit_param("Bord"), 5) << bord;
+        EXPECT_DOUBLE_EQ(Lit_param("Fin"), 6.5) << bord;
+        EXPECT_TRUE(fe.boites.empty()) << Derniere_boite();
+    }
+}
+
 TEST_F(Param, WindowsLineEndsReadLikeUnixOnes)
 {
     Fichier("note\r\n#A#\r\n=3.25#\r\n#B#\r\ncomment\r\n=4#\r\n$\r\n");

@@ -8,6 +8,7 @@
 
 #include "app/core/shell.h"
 #include "graph/arcs.h"
+#include "output/ecriture.h"
 #include "output/resultats.h"
 #include "tests/support/support.h"
 #include "vecto/records.h"
@@ -478,16 +479,23 @@ TEST_F(Resultats, FilesLargerThanTheWriteBufferKeepEveryByte)
 {
     Chemin_image = "/d/grand.bmp";
     std::mt19937 rng(7);
-    const int extremes[] = {0, -1, 7, 2147483647, -2147483647 - 1, -40000, 123456789};
-    auto valeur = [&](int k) { return k % 5 == 0 ? extremes[rng() % 7] : static_cast<int>(rng() % 200000) - 1000; };
+    const int extremes[] = {0, -1, 7, 2147483647, -2147483647 - 1, -40000, 123456789, 9, 10, 99, 100, 999, 1000,
+                            9999, 10000, -9, -10, -9999, -10000};
+    constexpr unsigned kExtremes = sizeof extremes / sizeof extremes[0];
+    auto valeur = [&](int k) {
+        return k % 5 == 0 ? extremes[rng() % kExtremes] : static_cast<int>(rng() % 200000) - 1000;
+    };
     std::string texte = " - Resultats Vectorisation - \n - (Image grand.bmp) - \n -===================-\n\n";
     std::string graphe = std::string(kEnteteGxl) + " <graph id=\"grand.bmp.gxl\">\n";
     char ligne[400];
-    for (int k = 0, n = 0; k < 6000; k++) {
+    Vecteur* queue = nullptr;
+    for (int k = 0, n = 0; texte.size() < 2 * Sortie_resultat::kTaille + 5000; k++) {
         const int xi = valeur(k), yi = valeur(k + 1), xf = valeur(k + 2), yf = valeur(k + 3);
         const int angle = static_cast<int>(rng() % 180), length = 1 + valeur(k) % 90000;
         if (length == 0) continue;
-        V(xi, yi, xf, yf, angle, length);
+        auto* r = new Vecteur;
+        r->xi = xi, r->yi = yi, r->xf = xf, r->yf = yf, r->angle = angle, r->length = length;
+        queue = Ajoute_en_queue(Liste_vecteurs, queue, r);
         std::snprintf(ligne, sizeof ligne, "\nVecteur %d : %d,%d - %d,%d - %d,%d\n", n, xi, yi, xf, yf, angle, length);
         texte += ligne;
         std::snprintf(ligne, sizeof ligne, "\n  <node id=\"node%d\">", n++);
@@ -501,11 +509,32 @@ TEST_F(Resultats, FilesLargerThanTheWriteBufferKeepEveryByte)
     }
     texte += "\nFin";
     graphe += "\n </graph>\n</gxl>\n";
-    ASSERT_GT(texte.size(), 4u * 65536);
     ASSERT_TRUE(Texte());
     EXPECT_TRUE(Lit_texte(dat) == texte);
     ASSERT_TRUE(Gxl(0));
     EXPECT_TRUE(Lit_texte(gxl) == graphe);
+}
+
+// Decimals go straight into the file's buffer; they must be the text of Fixe
+// for every magnitude, also beyond the six decimals of the file formats.
+TEST_F(Resultats, DecimalsWrittenInPlaceAreTheTextOfFixe)
+{
+    const double valeurs[] = {0.0, -0.0, 0.0005, 0.0015, 0.9995, 1.0 / 3.0, -123.4567, 2.5e-7, 1e300, -1.7e308,
+                              4503599627370497.0, 0.125};
+    const int decimales[] = {0, 3, 6, 9};
+    std::string attendu;
+    std::FILE* f = std::fopen(dat.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    {
+        Sortie_resultat s(f);
+        for (double v : valeurs)
+            for (int d : decimales) {
+                s.Fixe(v, d) << '|';
+                attendu += Fixe(v, d) + '|';
+            }
+        EXPECT_TRUE(s.Termine(dat.string()));
+    }
+    EXPECT_EQ(Lit_texte(dat), attendu);
 }
 
 }  // namespace

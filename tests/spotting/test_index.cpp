@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -118,7 +119,6 @@ void Graphe_aleatoire(unsigned graine)
     }
 }
 
-}  // namespace
 
 // Whole runs from the same graph, then, on the graph the run left, every
 // loop search (path, levels and back references left on every
@@ -214,3 +214,55 @@ TEST_F(IndexSpotting, SameRunAsTheLiteralScansOnDrawings)
         }
     }
 }
+
+// The ranks come in order of first insertion and stay put while the table
+// grows far past the room it was cleared for; an address never inserted,
+// even one next to inserted ones, has none.
+TEST(RangsQuads, RanksSurviveGrowthAndAbsentAddressesHaveNone)
+{
+    std::vector<Quad> quads(5000);
+    Rangs r;
+    for (size_t prevus : {size_t(0), size_t(10), size_t(6000)}) {
+        r.clear(prevus);
+        for (size_t i = 0; i < quads.size(); i += 2) ASSERT_EQ(r.insere(&quads[i]), static_cast<int32_t>(i / 2));
+        for (size_t i = 0; i < quads.size(); i += 2) ASSERT_EQ(r.insere(&quads[i]), static_cast<int32_t>(i / 2));
+        EXPECT_EQ(r.size(), quads.size() / 2);
+        for (size_t i = 0; i < quads.size(); i++)
+            ASSERT_EQ(r.cherche(&quads[i]), i % 2 == 0 ? static_cast<int32_t>(i / 2) : -1) << i << " " << prevus;
+    }
+    Rangs vide;
+    EXPECT_EQ(vide.cherche(&quads[0]), -1);
+}
+
+
+// The region's address sets against a plain set, through the churn of a full
+// arc array (one taken out, one put in, many times over) and emptyings.
+TEST(AdressesVues, FollowAPlainSetThroughChurnAndEmptying)
+{
+    std::vector<ArcQQ> arcs(3000);
+    Adresses_vues<ArcQQ> vues;
+    std::set<const ArcQQ*> reference;
+    std::mt19937 rng(3);
+    for (int tour = 0; tour < 4; tour++) {
+        for (int op = 0; op < 20000; op++) {
+            const ArcQQ* a = &arcs[rng() % arcs.size()];
+            if (reference.count(a)) {
+                if (rng() % 2) {
+                    vues.Retire(a);
+                    reference.erase(a);
+                }
+            } else if (reference.size() < static_cast<size_t>(Taille_region)) {
+                vues.Ajoute(a);
+                reference.insert(a);
+            }
+            const ArcQQ* b = &arcs[rng() % arcs.size()];
+            ASSERT_EQ(vues.Contient(b), reference.count(b) == 1) << tour << " " << op;
+        }
+        for (const ArcQQ& a : arcs) ASSERT_EQ(vues.Contient(&a), reference.count(&a) == 1);
+        vues.Vide();
+        reference.clear();
+        for (const ArcQQ& a : arcs) ASSERT_FALSE(vues.Contient(&a));
+    }
+}
+
+}  // namespace
