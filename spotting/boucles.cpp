@@ -8,6 +8,7 @@
 #include "draw/dessin.h"
 #include "image/planes.h"
 #include "spotting/incidence.h"
+#include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 
 namespace {
@@ -266,14 +267,14 @@ int Valide_boucle(Quad* const chemin[], int n)
         if (std::min(d1, d2) >= 2500) {
             echec = true;
         } else if (d2 < d1) {
-            echec = Compte_blancs(cx, cy, e.x2, e.y2, Plan1) > 10;
+            echec = Blancs_au_dela(cx, cy, e.x2, e.y2, Plan1, 10);
             cx = e.x1, cy = e.y1;
         } else {
-            echec = Compte_blancs(cx, cy, e.x1, e.y1, Plan1) > 10;
+            echec = Blancs_au_dela(cx, cy, e.x1, e.y1, Plan1, 10);
             cx = e.x2, cy = e.y2;
         }
     }
-    if (!echec) echec = Distance2(sx, sy, cx, cy) >= 2500 || Compte_blancs(cx, cy, sx, sy, Plan1) > 10;
+    if (!echec) echec = Distance2(sx, sy, cx, cy) >= 2500 || Blancs_au_dela(cx, cy, sx, sy, Plan1, 10);
     if (echec) return 0;
     double max = 0.0;
     for (int i = 0; i < n; i++) max = Max_reel(max, chemin[i]->score);
