@@ -23,6 +23,11 @@ int Angle_vecteur(int xi, int yi, int xf, int yf)
 
 int Intersection_segments(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int& xr, int& yr)
 {
+    // Most segments asked about do not meet: the exact integer answer, where
+    // it holds, spares them the divisions.
+    if (Coupe_exacte(x1) && Coupe_exacte(y1) && Coupe_exacte(x2) && Coupe_exacte(y2) && Coupe_exacte(x3)
+        && Coupe_exacte(y3) && Coupe_exacte(x4) && Coupe_exacte(y4) && !Coupe_entiers(x1, y1, x2, y2, x3, y3, x4, y4))
+        return 0;
     const double X1 = x1, Y1 = y1, X2 = x2, Y2 = y2, X3 = x3, Y3 = y3, X4 = x4, Y4 = y4;
     const double d = (X2 - X1) * (Y3 - Y4) - (X3 - X4) * (Y2 - Y1);
     if (d == 0) return 0;

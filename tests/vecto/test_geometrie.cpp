@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <random>
 
@@ -51,10 +52,24 @@ TEST(Geometrie, SegmentIntersections)
     EXPECT_EQ(x, -7);  // untouched when nothing is found
 }
 
-// The crossing test without the point answers as Intersection_segments: on a
-// small grid (parallel, collinear, shared ends and touching cases abound),
-// at drawing scale, and beyond 2^22 where it falls back on the doubles.
-TEST(Geometrie, SegmentsSeCoupentAnswersAsIntersectionSegments)
+// The crossing tests, which answer in exact integers where they can, give
+// the answer and the point of the computation in doubles: on a small grid
+// (parallel, collinear, shared ends and touching cases abound), at drawing
+// scale, and beyond 2^22 where they use the doubles themselves.
+static int Intersection_en_reels(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int& xr, int& yr)
+{
+    const double X1 = x1, Y1 = y1, X2 = x2, Y2 = y2, X3 = x3, Y3 = y3, X4 = x4, Y4 = y4;
+    const double d = (X2 - X1) * (Y3 - Y4) - (X3 - X4) * (Y2 - Y1);
+    if (d == 0) return 0;
+    const double t = ((X3 - X1) * (Y3 - Y4) - (X3 - X4) * (Y3 - Y1)) / d;
+    const double s = ((X2 - X1) * (Y3 - Y1) - (X3 - X1) * (Y2 - Y1)) / d;
+    if (t > 1 || t < 0 || s > 1 || s < 0) return 0;
+    xr = static_cast<int>(std::ceil(X1 + (X2 - X1) * t));
+    yr = static_cast<int>(std::ceil(Y1 + (Y2 - Y1) * t));
+    return 1;
+}
+
+TEST(Geometrie, CrossingTestsAnswerAsTheComputationInDoubles)
 {
     std::mt19937 rng(5);
     int oui = 0;
@@ -62,8 +77,11 @@ TEST(Geometrie, SegmentsSeCoupentAnswersAsIntersectionSegments)
         std::uniform_int_distribution<int> c(-echelle, echelle);
         for (int i = 0; i < 20000; i++) {
             const int v[8] = {c(rng), c(rng), c(rng), c(rng), c(rng), c(rng), c(rng), c(rng)};
-            int x, y;
-            const int attendu = Intersection_segments(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], x, y);
+            int x = -7, y = -7, xa = -7, ya = -7;
+            const int attendu = Intersection_en_reels(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], xa, ya);
+            ASSERT_EQ(Intersection_segments(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], x, y), attendu);
+            ASSERT_EQ(x, xa);
+            ASSERT_EQ(y, ya);
             ASSERT_EQ(Segments_se_coupent(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]), attendu)
                 << v[0] << "," << v[1] << " " << v[2] << "," << v[3] << " / " << v[4] << "," << v[5] << " " << v[6]
                 << "," << v[7];
