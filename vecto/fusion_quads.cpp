@@ -357,7 +357,7 @@ struct Index_quads {
             for (int p = 0; p < 2; p++)
                 a_voir += static_cast<int64_t>(Colonne(px[p] + r) - Colonne(px[p] - r) + 1) *
                           (Rangee(py[p] + r) - Rangee(py[p] - r) + 1);
-            if (a_voir > candidats) {
+            if (a_voir > 2 * candidats) {
                 meilleur = plafond;
                 choix = -1;
                 for (int c = 0; c < nb_classes; c++)
