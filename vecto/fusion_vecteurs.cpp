@@ -290,10 +290,16 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     return tete;
 }
 
-void Prepare_chainage()
+// Clears the numbers and drops the separators in one walk of the list,
+// gathering the vectors kept in list order when `v` is given.
+void Prepare_chainage(std::vector<Vecteur*>* v = nullptr)
 {
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->numero = 0;
-    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length == 0; });
+    Retire_si(Liste_vecteurs, [v](Vecteur& d) {
+        d.numero = 0;
+        if (d.length == 0) return true;
+        if (v) v->push_back(&d);
+        return false;
+    });
 }
 
 int Termine_chainage(Vecteur* tete)
@@ -310,9 +316,8 @@ int Termine_chainage(Vecteur* tete)
 int Chainage_vecteurs(int seuil_pente)
 {
     if (!Liste_vecteurs) return 0;
-    Prepare_chainage();
     std::vector<Vecteur*> v;
-    for (Vecteur* d = Liste_vecteurs; d; d = d->suivant) v.push_back(d);
+    Prepare_chainage(&v);
     int x0, y0, x1, y1;
     if (!Index_valable(v, x0, y0, x1, y1)) return Termine_chainage(Chaine_directe(seuil_pente));
     Vecteur* tete = Chaine_indexee(v, x0, y0, x1, y1, seuil_pente);
@@ -379,7 +384,10 @@ int Fusion_vecteurs()
         }
     }
 
-    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length < 3; });
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->etat = 1;
+    Retire_si(Liste_vecteurs, [](Vecteur& v) {
+        if (v.length < 3) return true;
+        v.etat = 1;
+        return false;
+    });
     return retires;
 }

@@ -405,8 +405,11 @@ void Termine_construction(Chantier& ch)
 {
     Nb_quads = ch.k;
     Reconcilie_angles();
-    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length < 3; });
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->etat = 1;
+    Retire_si(Liste_vecteurs, [](Vecteur& v) {
+        if (v.length < 3) return true;
+        v.etat = 1;
+        return false;
+    });
 }
 
 void Construit_directe(const Seuils& t)
