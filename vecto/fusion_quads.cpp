@@ -202,23 +202,26 @@ struct Index_quads {
                 nouvelle[j] = !deja;
             }
         };
+        // The distinct cells of each quadrilateral's corners, worked out once
+        // for the count and the filling; -1 for a corner in a cell already seen.
+        std::vector<int64_t> cases_coins(4 * static_cast<size_t>(n));
         for (int r = 0; r < n; r++) {
             size_t vues[4];
             bool nouvelle[4];
             cases_de(q[r], vues, nouvelle);
-            for (int j = 0; j < 4; j++)
+            for (int j = 0; j < 4; j++) {
+                cases_coins[4 * static_cast<size_t>(r) + j] = nouvelle[j] ? static_cast<int64_t>(vues[j]) : -1;
                 if (nouvelle[j]) debut[vues[j] + 1]++;
+            }
         }
         for (size_t c = 0; c < nb_cases; c++) debut[c + 1] += debut[c];
         rangs_cases.resize(static_cast<size_t>(debut[nb_cases]));
         fin.assign(debut.begin(), debut.end() - 1);
-        for (int r = 0; r < n; r++) {
-            size_t vues[4];
-            bool nouvelle[4];
-            cases_de(q[r], vues, nouvelle);
-            for (int j = 0; j < 4; j++)
-                if (nouvelle[j]) rangs_cases[static_cast<size_t>(fin[vues[j]]++)] = r;
-        }
+        for (int r = 0; r < n; r++)
+            for (int j = 0; j < 4; j++) {
+                const int64_t c = cases_coins[4 * static_cast<size_t>(r) + j];
+                if (c >= 0) rangs_cases[static_cast<size_t>(fin[static_cast<size_t>(c)]++)] = r;
+            }
     }
 
     int Rang_de(const Quad* d)
@@ -299,10 +302,16 @@ struct Index_quads {
     // The angle classes a quadrilateral of mean angle `moy` may chain to, in
     // increasing order, class 180 (any other mean) last; worked out once per
     // mean, the threshold being the same for the whole chaining.
-    std::vector<uint8_t> compatibles_[180];
+    // Kept from one chaining to the next while the threshold stays.
+    static inline std::vector<uint8_t> compatibles_[180];
+    static inline int seuil_compatibles_ = std::numeric_limits<int>::min();
     std::vector<uint8_t> toutes_classes_;
     const std::vector<uint8_t>& Classes_compatibles(int moy, int seuil_pente)
     {
+        if (seuil_pente != seuil_compatibles_) {
+            for (auto& l : compatibles_) l.clear();
+            seuil_compatibles_ = seuil_pente;
+        }
         auto remplit = [&](std::vector<uint8_t>& l) {
             for (int b = 0; b <= 180; b++) {
                 if (b < 180) {
