@@ -512,9 +512,25 @@ int Chainage_quads(int seuil_pente) { return Chaine(seuil_pente, true); }
 
 int Chainage_quads_direct(int seuil_pente) { return Chaine(seuil_pente, false); }
 
-int Fusion_quads()
+size_t Memo_blancs::Hache::operator()(const Cle& c) const noexcept
+{
+    const uint64_t a = static_cast<uint64_t>(static_cast<uint32_t>(c.x0)) << 32 | static_cast<uint32_t>(c.y0);
+    const uint64_t b = static_cast<uint64_t>(static_cast<uint32_t>(c.x1)) << 32 | static_cast<uint32_t>(c.y1);
+    uint64_t h = a * 0x9E3779B97F4A7C15ull ^ b;
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return static_cast<size_t>(h ^ (h >> 32));
+}
+
+int Fusion_quads(Memo_blancs* memo)
 {
     if (Nb_quads == 0) return 0;
+    auto blancs = [memo](int x0, int y0, int x1, int y1) {
+        if (!memo) return Blancs_au_dela(x0, y0, x1, y1, Plan1, 4);
+        const auto [it, nouvelle] = memo->reponses.try_emplace(Memo_blancs::Cle{x0, y0, x1, y1}, false);
+        if (nouvelle) it->second = Blancs_au_dela(x0, y0, x1, y1, Plan1, 4);
+        return it->second;
+    };
     const double eps = Lit_param("EpsFQ");
     const int dE = Lit_param_entier("SeuilDiffEp");
 
@@ -567,7 +583,7 @@ int Fusion_quads()
             const double ar_avant = ar;
             ar += aire(K);
             const double n2 = norme2(K);
-            if (n2 * eps >= ar * ar && !mauvais && !Blancs_au_dela(J.x, J.y, K.x, K.y, Plan1, 4)) {
+            if (n2 * eps >= ar * ar && !mauvais && !blancs(J.x, J.y, K.x, K.y)) {
                 N = A;
                 A = C;
                 C = C->suivant;
@@ -595,7 +611,7 @@ int Fusion_quads()
                 t1 = A->thickness1;
                 const bool mauvais2 = retour(K2) || Val_abs(t1 - t2) >= dE;
                 ar += aire(K2);
-                if (norme2(K2) * eps >= ar * ar && !mauvais2 && !Blancs_au_dela(J.x, J.y, K2.x, K2.y, Plan1, 4)) {
+                if (norme2(K2) * eps >= ar * ar && !mauvais2 && !blancs(J.x, J.y, K2.x, K2.y)) {
                     fusionne(A, K2);
                     redemarre(C);
                 } else {
@@ -608,7 +624,7 @@ int Fusion_quads()
             const bool mauvais = retour(K) || Val_abs(t1 - t2) >= dE;
             ar += aire(K);
             const double n2 = norme2(K);
-            if (n2 * eps >= ar * ar && !mauvais && !Blancs_au_dela(J.x, J.y, K.x, K.y, Plan1, 4)) fusionne(A, K);
+            if (n2 * eps >= ar * ar && !mauvais && !blancs(J.x, J.y, K.x, K.y)) fusionne(A, K);
             else fusionne(N, J);
             redemarre(C ? C->suivant : nullptr);
         }
