@@ -236,8 +236,9 @@ void Mesure(const std::string& image, const Runs& runs, int repetitions)
         etape("quadrilateral construction", [] { Construction_quads(); });
         etape("quadrilateral fusion", [] {
             const int s = Lit_param_entier("Seuil_penteTQ");
+            Memo_blancs memo;
             do Chainage_quads(s);
-            while (Fusion_quads() != 0);
+            while (Fusion_quads(&memo) != 0);
         });
         etape("vector fusion", [] {
             const int s = Lit_param_entier("Seuil_penteTQ");

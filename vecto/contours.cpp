@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -18,12 +19,54 @@ namespace {
 constexpr int DX[8] = {1, 1, 0, -1, -1, -1, 0, 1};
 constexpr int DY[8] = {0, -1, -1, -1, 0, 1, 1, 1};
 
-int Code_pas(int dx, int dy)
-{
-    for (int d = 0; d < 8; d++)
-        if (DX[d] == dx && DY[d] == dy) return d;
-    return 0;
-}
+// Code of a step of -1..1 in each direction (0 for no move), by table: the
+// tracing asks it at every step.
+struct Codes_pas {
+    int code[9] = {};
+    constexpr Codes_pas()
+    {
+        for (int d = 0; d < 8; d++) code[(DX[d] + 1) * 3 + DY[d] + 1] = d;
+    }
+};
+constexpr Codes_pas Table_pas;
+
+int Code_pas(int dx, int dy) { return Table_pas.code[(dx + 1) * 3 + dy + 1]; }
+
+// Norme_virage for the differences of two codes, -7..7.
+struct Virages {
+    int v[15] = {};
+    constexpr Virages()
+    {
+        for (int d = -7; d <= 7; d++) {
+            int r = d % 8;
+            if (r > 4) r -= 8;
+            if (r < -3) r += 8;
+            v[d + 7] = r;
+        }
+    }
+};
+constexpr Virages Table_virages;
+
+int Virage(int d) { return Table_virages.v[d + 7]; }
+
+// Lit_pixel on Plan1 without looking the plane up at each read: the tracing
+// reads up to twelve neighbours a step. Only for a plane of at least 2 x 2.
+struct Lecteur {
+    const uint8_t* pixels;
+    size_t octets;
+    unsigned larg_1, haut_1;
+    int haut;
+    explicit Lecteur(const PlanImage& p)
+        : pixels(p.pixels.data()), octets(static_cast<size_t>(p.octets)), larg_1(static_cast<unsigned>(p.larg - 1)),
+          haut_1(static_cast<unsigned>(p.haut - 1)), haut(p.haut)
+    {
+    }
+    bool Noir(int x, int y) const
+    {
+        if (static_cast<unsigned>(x - 1) >= larg_1 || static_cast<unsigned>(y - 1) >= haut_1) return false;
+        return ((pixels[static_cast<size_t>(haut - y) * octets + static_cast<unsigned>(x >> 3)] >> (7 - (x & 7))) & 1) == 0;
+    }
+};
 
 // Appends a vector after `queue`; false (after the message) when it cannot
 // be allocated.
@@ -43,6 +86,13 @@ bool Ajoute_vecteur(Vecteur*& queue, int xi, int yi, int xf, int yf, const char*
     return true;
 }
 
+bool Mot_blanc(const uint8_t* o)
+{
+    uint64_t m;
+    std::memcpy(&m, o, 8);
+    return m == ~uint64_t{0};
+}
+
 struct Suivi {
     Vecteur* queue_v = nullptr;
     CC* queue_cc = nullptr;
@@ -54,6 +104,7 @@ struct Suivi {
 // an allocation failure; `pas` receives the number of steps taken.
 bool Trace_contour(Suivi& s, int sx, int sy, int& pas)
 {
+    const Lecteur plan(Plan1);
     int px = sx, py = sy, qx = sx, qy = sy, vx = sx, vy = sy;
     int xmin = sx, xmax = sx, ymin = sy, ymax = sy;
     int g = 6, virage = 0, points = 0, code_prec = 0, code_premier = 0;
@@ -88,7 +139,7 @@ bool Trace_contour(Suivi& s, int sx, int sy, int& pas)
         if (px != qx || py != qy) {
             const int d = Code_pas(px - qx, py - qy);
             if (qx == sx && qy == sy) code_premier = d;
-            else virage += Norme_virage(d - code_prec);
+            else virage += Virage(d - code_prec);
             code_prec = d;
         }
         qx = px;
@@ -98,16 +149,16 @@ bool Trace_contour(Suivi& s, int sx, int sy, int& pas)
         bool trouve = false;
         for (int essai = 0; essai < 4 && !trouve; essai++) {
             const int a = (g + 7) & 7, c = (g + 1) & 7;
-            if (Lit_pixel(px + DX[a], py + DY[a], Plan1)) {
+            if (plan.Noir(px + DX[a], py + DY[a])) {
                 px += DX[a];
                 py += DY[a];
                 g = (g + 6) & 7;
                 trouve = true;
-            } else if (Lit_pixel(px + DX[g], py + DY[g], Plan1)) {
+            } else if (plan.Noir(px + DX[g], py + DY[g])) {
                 px += DX[g];
                 py += DY[g];
                 trouve = true;
-            } else if (Lit_pixel(px + DX[c], py + DY[c], Plan1)) {
+            } else if (plan.Noir(px + DX[c], py + DY[c])) {
                 px += DX[c];
                 py += DY[c];
                 trouve = true;
@@ -118,7 +169,7 @@ bool Trace_contour(Suivi& s, int sx, int sy, int& pas)
         if (!trouve) break;  // cannot happen: the start test saw a black neighbour
 
         if (px == sx && py == sy) {
-            virage += Norme_virage(code_premier - code_prec);
+            virage += Virage(code_premier - code_prec);
             // A negative total turning is the border of a hole: no component.
             if (virage >= 0) {
                 CC* c = new (std::nothrow) CC;
@@ -176,6 +227,8 @@ void Suivi_contours()
         while (x < fin) {
             if ((x & 7) == 0 && o[x >> 3] == 0xFF) {
                 x += 8;
+                // Then whole white words while the row has them.
+                while (x < fin && (x >> 3) + 8 <= Plan1.octets && Mot_blanc(o + (x >> 3))) x += 64;
                 continue;
             }
             if (!noir(x)) {

@@ -54,15 +54,32 @@ struct Choix {
     Attache attache = Attache::Aucune;
 };
 
-bool Candidat(const Quad* T, const Quad* Q, int seuil_pente)
+// Corners and mean angle of a quadrilateral; the indexed search keeps one
+// per rank side by side, a living quadrilateral's record not changing.
+struct Coins {
+    int32_t x1i, y1i, x1f, y1f, x2i, y2i, x2f, y2f;
+    int32_t moyenne;
+};
+
+Coins Coins_de(const Quad* q)
+{
+    return {q->x1i, q->y1i, q->x1f, q->y1f, q->x2i, q->y2i, q->x2f, q->y2f, (q->angle1 + q->angle2) / 2};
+}
+
+int Moyenne(const Quad* q) { return (q->angle1 + q->angle2) / 2; }
+int Moyenne(const Coins* c) { return c->moyenne; }
+
+template <class Q_t>
+bool Candidat(const Quad* T, const Q_t* Q, int seuil_pente)
 {
     if (Separateur(T)) return true;
-    const int d = Val_abs((T->angle1 + T->angle2) / 2 - (Q->angle1 + Q->angle2) / 2);
+    const int d = Val_abs((T->angle1 + T->angle2) / 2 - Moyenne(Q));
     return d < seuil_pente || d > 180 - seuil_pente;
 }
 
 // The four ways of putting Q against T, in the order they are tried.
-void Sommes(const Quad* T, const Quad* Q, uint64_t essais[4])
+template <class Q_t>
+void Sommes(const Quad* T, const Q_t* Q, uint64_t essais[4])
 {
     essais[0] = Distance2(Q->x1f, Q->y1f, T->x1i, T->y1i) + Distance2(Q->x2i, Q->y2i, T->x2f, T->y2f);
     essais[1] = Distance2(Q->x2f, Q->y2f, T->x1i, T->y1i) + Distance2(Q->x1i, Q->y1i, T->x2f, T->y2f);
@@ -112,6 +129,7 @@ Choix Choix_direct(const Quad* T, int seuil_pente)
 // quadrilaterals of a suitable mean angle, which are then all weighed.
 struct Index_quads {
     std::vector<Quad*> q;
+    std::vector<Coins> coins;
     std::vector<int> prec, suiv;  // living neighbours in the list, -1 at the ends
     std::vector<char> vivant;
     std::unordered_map<const Quad*, int> rang_de;  // filled by Rang_de when first needed
@@ -139,15 +157,14 @@ struct Index_quads {
     static int Division_basse(int64_t a, int b) { return static_cast<int>(a >= 0 ? a / b : -((-a + b - 1) / b)); }
     int Colonne(int64_t x) const { return std::clamp(Division_basse(x - x0, cote), 0, nx - 1); }
     int Rangee(int64_t y) const { return std::clamp(Division_basse(y - y0, cote), 0, ny - 1); }
-    static int Classe_angle(const Quad* d)
-    {
-        const int m = (d->angle1 + d->angle2) / 2;
-        return m >= 0 && m <= 179 ? m : 180;
-    }
+    static int Classe_angle(int m) { return m >= 0 && m <= 179 ? m : 180; }
 
     void Construit()
     {
-        for (Quad* r = Liste_quads; r; r = r->suivant) q.push_back(r);
+        for (Quad* r = Liste_quads; r; r = r->suivant) {
+            q.push_back(r);
+            coins.push_back(Coins_de(r));
+        }
         const int n = static_cast<int>(q.size());
         prec.resize(n);
         suiv.resize(n);
@@ -165,8 +182,8 @@ struct Index_quads {
             x1 = std::max({x1, d->x1i, d->x1f, d->x2i, d->x2f});
             y0 = std::min({y0, d->y1i, d->y1f, d->y2i, d->y2f});
             y1 = std::max({y1, d->y1i, d->y1f, d->y2i, d->y2f});
-            par_angle[Classe_angle(d)].push_back(r);
-            vivants_angle[Classe_angle(d)]++;
+            par_angle[Classe_angle(Moyenne(d))].push_back(r);
+            vivants_angle[Classe_angle(Moyenne(d))]++;
         }
         for (;;) {
             nx = static_cast<int>((static_cast<int64_t>(x1) - x0) / cote + 1);
@@ -185,23 +202,26 @@ struct Index_quads {
                 nouvelle[j] = !deja;
             }
         };
+        // The distinct cells of each quadrilateral's corners, worked out once
+        // for the count and the filling; -1 for a corner in a cell already seen.
+        std::vector<int64_t> cases_coins(4 * static_cast<size_t>(n));
         for (int r = 0; r < n; r++) {
             size_t vues[4];
             bool nouvelle[4];
             cases_de(q[r], vues, nouvelle);
-            for (int j = 0; j < 4; j++)
+            for (int j = 0; j < 4; j++) {
+                cases_coins[4 * static_cast<size_t>(r) + j] = nouvelle[j] ? static_cast<int64_t>(vues[j]) : -1;
                 if (nouvelle[j]) debut[vues[j] + 1]++;
+            }
         }
         for (size_t c = 0; c < nb_cases; c++) debut[c + 1] += debut[c];
         rangs_cases.resize(static_cast<size_t>(debut[nb_cases]));
         fin.assign(debut.begin(), debut.end() - 1);
-        for (int r = 0; r < n; r++) {
-            size_t vues[4];
-            bool nouvelle[4];
-            cases_de(q[r], vues, nouvelle);
-            for (int j = 0; j < 4; j++)
-                if (nouvelle[j]) rangs_cases[static_cast<size_t>(fin[vues[j]]++)] = r;
-        }
+        for (int r = 0; r < n; r++)
+            for (int j = 0; j < 4; j++) {
+                const int64_t c = cases_coins[4 * static_cast<size_t>(r) + j];
+                if (c >= 0) rangs_cases[static_cast<size_t>(fin[static_cast<size_t>(c)]++)] = r;
+            }
     }
 
     int Rang_de(const Quad* d)
@@ -214,7 +234,7 @@ struct Index_quads {
     void Retire(int r)
     {
         vivant[r] = 0;
-        vivants_angle[Classe_angle(q[r])]--;
+        vivants_angle[Classe_angle(coins[static_cast<size_t>(r)].moyenne)]--;
         if (prec[r] >= 0) suiv[prec[r]] = suiv[r];
         if (suiv[r] >= 0) prec[suiv[r]] = prec[r];
     }
@@ -231,8 +251,14 @@ struct Index_quads {
     // (within one quadrilateral the first of its equal sums).
     void Pese(const Quad* T, int k, uint64_t& meilleur, int& choix, int& essai) const
     {
-        uint64_t essais[4];
-        Sommes(T, q[k], essais);
+        // Each sum adds a second squared distance to one of these four, so
+        // a quadrilateral whose four are all beyond the best cannot win.
+        const Coins& Q = coins[static_cast<size_t>(k)];
+        const uint64_t a0 = Distance2(Q.x1f, Q.y1f, T->x1i, T->y1i), a1 = Distance2(Q.x2f, Q.y2f, T->x1i, T->y1i);
+        const uint64_t a2 = Distance2(Q.x1i, Q.y1i, T->x1f, T->y1f), a3 = Distance2(Q.x2i, Q.y2i, T->x1f, T->y1f);
+        if (std::min({a0, a1, a2, a3}) > meilleur) return;
+        const uint64_t essais[4] = {a0 + Distance2(Q.x2i, Q.y2i, T->x2f, T->y2f), a1 + Distance2(Q.x1i, Q.y1i, T->x2f, T->y2f),
+                                    a2 + Distance2(Q.x2f, Q.y2f, T->x2i, T->y2i), a3 + Distance2(Q.x1f, Q.y1f, T->x2i, T->y2i)};
         for (int i = 0; i < 4; i++)
             if (essais[i] < meilleur || (essais[i] == meilleur && choix >= 0 && k < choix)) {
                 meilleur = essais[i];
@@ -276,10 +302,16 @@ struct Index_quads {
     // The angle classes a quadrilateral of mean angle `moy` may chain to, in
     // increasing order, class 180 (any other mean) last; worked out once per
     // mean, the threshold being the same for the whole chaining.
-    std::vector<uint8_t> compatibles_[180];
+    // Kept from one chaining to the next while the threshold stays.
+    static inline std::vector<uint8_t> compatibles_[180];
+    static inline int seuil_compatibles_ = std::numeric_limits<int>::min();
     std::vector<uint8_t> toutes_classes_;
     const std::vector<uint8_t>& Classes_compatibles(int moy, int seuil_pente)
     {
+        if (seuil_pente != seuil_compatibles_) {
+            for (auto& l : compatibles_) l.clear();
+            seuil_compatibles_ = seuil_pente;
+        }
         auto remplit = [&](std::vector<uint8_t>& l) {
             for (int b = 0; b <= 180; b++) {
                 if (b < 180) {
@@ -316,33 +348,48 @@ struct Index_quads {
         uint64_t meilleur = plafond;
         int choix = -1, essai = 0;
         const int64_t px[2] = {T->x1i, T->x1f}, py[2] = {T->y1i, T->y1f};
+        // The squares around each point only grow: a round weighs the cells
+        // the previous rounds left out, the best so far being the best of the
+        // whole square (each quadrilateral weighed once, the order of the
+        // weighing not mattering to Pese).
+        tour++;
+        int vu_c0[2] = {0, 0}, vu_c1[2] = {-1, -1}, vu_l0[2] = {0, 0}, vu_l1[2] = {-1, -1};
+        auto visite = [&](int l, int c) {
+            Parcourt_case(static_cast<size_t>(l) * nx + c, [&](int k) {
+                if (marque[k] == tour) return;
+                marque[k] = tour;
+                if (Candidat(T, &coins[static_cast<size_t>(k)], seuil_pente)) Pese(T, k, meilleur, choix, essai);
+            });
+        };
         for (int64_t r = cote; candidats > 0; r *= 2) {
             int64_t a_voir = 0;
             for (int p = 0; p < 2; p++)
                 a_voir += static_cast<int64_t>(Colonne(px[p] + r) - Colonne(px[p] - r) + 1) *
                           (Rangee(py[p] + r) - Rangee(py[p] - r) + 1);
-            if (a_voir > candidats) {
+            if (a_voir > 2 * candidats) {
                 meilleur = plafond;
                 choix = -1;
                 for (int c = 0; c < nb_classes; c++)
                     Parcourt(par_angle[classes[c]], [&](int k) {
-                        if (Candidat(T, q[k], seuil_pente)) Pese(T, k, meilleur, choix, essai);
+                        if (Candidat(T, &coins[static_cast<size_t>(k)], seuil_pente)) Pese(T, k, meilleur, choix, essai);
                     });
                 break;
             }
-            tour++;
-            meilleur = plafond;
-            choix = -1;
             for (int p = 0; p < 2; p++) {
                 const int c0 = Colonne(px[p] - r), c1 = Colonne(px[p] + r);
                 const int l0 = Rangee(py[p] - r), l1 = Rangee(py[p] + r);
-                for (int l = l0; l <= l1; l++)
-                    for (int c = c0; c <= c1; c++)
-                        Parcourt_case(static_cast<size_t>(l) * nx + c, [&](int k) {
-                            if (marque[k] == tour) return;
-                            marque[k] = tour;
-                            if (Candidat(T, q[k], seuil_pente)) Pese(T, k, meilleur, choix, essai);
-                        });
+                for (int l = l0; l <= l1; l++) {
+                    if (l < vu_l0[p] || l > vu_l1[p]) {
+                        for (int c = c0; c <= c1; c++) visite(l, c);
+                    } else {
+                        for (int c = c0; c < vu_c0[p]; c++) visite(l, c);
+                        for (int c = vu_c1[p] + 1; c <= c1; c++) visite(l, c);
+                    }
+                }
+                vu_c0[p] = c0;
+                vu_c1[p] = c1;
+                vu_l0[p] = l0;
+                vu_l1[p] = l1;
             }
             const uint64_t r2 = static_cast<uint64_t>(r) * static_cast<uint64_t>(r);
             bool tout_vu = false;
@@ -361,7 +408,7 @@ struct Index_quads {
             for (int r = 0; r < static_cast<int>(q.size()); r++) {
                 if (!vivant[r]) continue;
                 uint64_t essais[4];
-                Sommes(T, q[r], essais);
+                Sommes(T, &coins[static_cast<size_t>(r)], essais);
                 int i_min = 0;
                 for (int i = 1; i < 4; i++)
                     if (essais[i] < essais[i_min]) i_min = i;
@@ -464,110 +511,3 @@ int Chaine(int seuil_pente, bool indexe)
 int Chainage_quads(int seuil_pente) { return Chaine(seuil_pente, true); }
 
 int Chainage_quads_direct(int seuil_pente) { return Chaine(seuil_pente, false); }
-
-int Fusion_quads()
-{
-    if (Nb_quads == 0) return 0;
-    const double eps = Lit_param("EpsFQ");
-    const int dE = Lit_param_entier("SeuilDiffEp");
-
-    int r = 0;
-    Quad *B = nullptr, *A = nullptr, *N = nullptr, *C = nullptr;
-    Point S{}, J{}, K{};
-    double ar = 0;
-    int t1 = 0, t2 = 0;
-
-    auto redemarre = [&](Quad* q) {
-        B = A = N = C = q;
-        if (!q) return;
-        S = J = K = Milieu_B(q);
-        ar = 0;
-        t1 = q->thickness1;
-        t2 = q->thickness2;
-    };
-    auto aire = [&](Point k) {
-        return static_cast<double>(k.x - S.x) * (k.y - J.y) - static_cast<double>(k.y - S.y) * (k.x - J.x);
-    };
-    auto norme2 = [&](Point k) {
-        return static_cast<double>(k.x - S.x) * (k.x - S.x) + static_cast<double>(k.y - S.y) * (k.y - S.y);
-    };
-    auto retour = [&](Point k) {
-        return static_cast<double>(k.x - J.x) * (J.x - S.x) + static_cast<double>(k.y - J.y) * (J.y - S.y) < 0;
-    };
-    // B takes X's free end and stands for the whole run up to P.
-    auto fusionne = [&](Quad* X, Point P) {
-        if (X == B) return;
-        B->x1i = X->x1i;
-        B->y1i = X->y1i;
-        B->x2f = X->x2f;
-        B->y2f = X->y2f;
-        B->thickness1 = X->thickness1;
-        B->length = Longueur_vecteur(S.x, S.y, P.x, P.y);
-        B->angle1 = Angle_vecteur(B->x1i, B->y1i, B->x1f, B->y1f);
-        B->angle2 = Angle_vecteur(B->x2i, B->y2i, B->x2f, B->y2f);
-        r += Supprime_entre(B, X->suivant);
-    };
-
-    redemarre(Liste_quads);
-    while (B) {
-        if (r % 4 == 0) Traite_evenements();
-        if (C && !Separateur(C)) {
-            const bool mauvais = retour(K) ||
-                                 static_cast<double>(C->x2f - C->x2i) * (K.x - S.x) +
-                                         static_cast<double>(C->y2f - C->y2i) * (K.y - S.y) <
-                                     0 ||
-                                 Val_abs(t1 - t2) >= dE;
-            const double ar_avant = ar;
-            ar += aire(K);
-            const double n2 = norme2(K);
-            if (n2 * eps >= ar * ar && !mauvais && !Blancs_au_dela(J.x, J.y, K.x, K.y, Plan1, 4)) {
-                N = A;
-                A = C;
-                C = C->suivant;
-                J = K;
-                t2 = N->thickness1;
-                if (!C || Separateur(C)) {
-                    K = Milieu_A(A);
-                    t1 = A->thickness1;
-                } else {
-                    // Axis point at the junction of A and C.
-                    K = {(A->x1i + A->x2f + C->x1f + C->x2i) / 4, (A->y1i + A->y2f + C->y1f + C->y2i) / 4};
-                    t1 = A->thickness2;
-                }
-            } else if (A == B) {
-                if (C != B) {
-                    redemarre(C);
-                } else {
-                    Quad* q = C->suivant;
-                    if (q && Separateur(q)) q = q->suivant;
-                    redemarre(q);
-                }
-            } else {
-                ar = ar_avant;
-                const Point K2 = Milieu_A(A);
-                t1 = A->thickness1;
-                const bool mauvais2 = retour(K2) || Val_abs(t1 - t2) >= dE;
-                ar += aire(K2);
-                if (norme2(K2) * eps >= ar * ar && !mauvais2 && !Blancs_au_dela(J.x, J.y, K2.x, K2.y, Plan1, 4)) {
-                    fusionne(A, K2);
-                    redemarre(C);
-                } else {
-                    Quad* suite = A;
-                    fusionne(N, J);
-                    redemarre(suite);
-                }
-            }
-        } else {
-            const bool mauvais = retour(K) || Val_abs(t1 - t2) >= dE;
-            ar += aire(K);
-            const double n2 = norme2(K);
-            if (n2 * eps >= ar * ar && !mauvais && !Blancs_au_dela(J.x, J.y, K.x, K.y, Plan1, 4)) fusionne(A, K);
-            else fusionne(N, J);
-            redemarre(C ? C->suivant : nullptr);
-        }
-    }
-
-    Nb_quads -= r;
-    Reconcilie_angles();
-    return r;
-}

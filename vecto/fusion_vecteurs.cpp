@@ -176,8 +176,8 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     std::vector<Bouts> bouts(static_cast<size_t>(n));
     for (int r = 0; r < n; r++) bouts[static_cast<size_t>(r)] = {v[r]->xi, v[r]->yi, v[r]->xf, v[r]->yf, v[r]->angle};
 
-    // The ranks of each cell, in rank order, stored one cell after the
-    // other: cell c holds rangs[debut[c] .. debut[c + 1]).
+    // The ranks of each cell stored one cell after the other: cell c holds
+    // rangs[debut[c] .. fin[c]), the living ones and some chained ones.
     const size_t nb_cases = static_cast<size_t>(nx) * ny;
     auto case_de = [&](int x, int y) { return static_cast<size_t>((y - y0) / Cote_case) * nx + (x - x0) / Cote_case; };
     std::vector<int> debut(nb_cases + 1, 0), rangs;
@@ -188,22 +188,26 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     }
     for (size_t c = 0; c < nb_cases; c++) debut[c + 1] += debut[c];
     rangs.resize(static_cast<size_t>(debut[nb_cases]));
-    {
-        std::vector<int> pos(debut.begin(), debut.end() - 1);
-        for (int r = 0; r < n; r++) {
-            const size_t a = case_de(v[r]->xi, v[r]->yi), b = case_de(v[r]->xf, v[r]->yf);
-            rangs[static_cast<size_t>(pos[a]++)] = r;
-            if (b != a) rangs[static_cast<size_t>(pos[b]++)] = r;
-        }
+    std::vector<int> fin(debut.begin(), debut.end() - 1);  // end of the living ranks of each cell
+    for (int r = 0; r < n; r++) {
+        const size_t a = case_de(v[r]->xi, v[r]->yi), b = case_de(v[r]->xf, v[r]->yf);
+        rangs[static_cast<size_t>(fin[a]++)] = r;
+        if (b != a) rangs[static_cast<size_t>(fin[b]++)] = r;
     }
 
-    std::vector<Entree> depuis_coin;
+    // The entries from the corner (-50, -50) packed into one word each,
+    // distance, rank and sense from the high bits down, so that the words
+    // sort as the entries: every distance lies within the box that
+    // Index_valable bounded below 2^31.
+    std::vector<uint64_t> depuis_coin;
     depuis_coin.reserve(2 * static_cast<size_t>(n));
+    auto cle = [](uint64_t d, int r, int sens) { return d << 33 | static_cast<uint64_t>(r) << 1 | static_cast<uint64_t>(sens); };
     for (int r = 0; r < n; r++) {
-        depuis_coin.push_back({Distance2(v[r]->xf, v[r]->yf, -50, -50), r, 0});
-        depuis_coin.push_back({Distance2(v[r]->xi, v[r]->yi, -50, -50), r, 1});
+        depuis_coin.push_back(cle(Distance2(bouts[static_cast<size_t>(r)].xf, bouts[static_cast<size_t>(r)].yf, -50, -50), r, 0));
+        depuis_coin.push_back(cle(Distance2(bouts[static_cast<size_t>(r)].xi, bouts[static_cast<size_t>(r)].yi, -50, -50), r, 1));
     }
     std::sort(depuis_coin.begin(), depuis_coin.end());
+    auto rang_de = [](uint64_t c) { return static_cast<int>((c >> 1) & 0xFFFFFFFFu); };
     size_t prochain_coin = 0;
 
     int restants = n;
@@ -213,8 +217,9 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
         Entree choix{std::numeric_limits<uint64_t>::max(), -1, 0};
         if (T->length == 0) {
             if (px == -50 && py == -50) {
-                while (!vivant[depuis_coin[prochain_coin].rang]) prochain_coin++;
-                choix = depuis_coin[prochain_coin];
+                while (!vivant[rang_de(depuis_coin[prochain_coin])]) prochain_coin++;
+                const uint64_t c = depuis_coin[prochain_coin];
+                choix = {c >> 33, rang_de(c), static_cast<int>(c & 1)};
             } else {
                 for (int r = 0; r < n; r++) {
                     if (!vivant[r]) continue;
@@ -230,10 +235,17 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
             for (int cy = cy0; cy <= cy1; cy++) {
                 for (int cx = cx0; cx <= cx1; cx++) {
                     const size_t c = static_cast<size_t>(cy) * nx + cx;
-                    for (int i = debut[c]; i < debut[c + 1]; i++) {
+                    // Chained vectors leave the cell as they are met; the
+                    // choice does not hang on the order within a cell.
+                    for (int i = debut[c]; i < fin[c];) {
                         const int r = rangs[static_cast<size_t>(i)];
+                        if (!vivant[r]) {
+                            rangs[static_cast<size_t>(i)] = rangs[static_cast<size_t>(--fin[c])];
+                            continue;
+                        }
+                        i++;
                         const Bouts& b = bouts[static_cast<size_t>(r)];
-                        if (!vivant[r] || !Pentes_proches(T->angle, b.angle, seuil_pente)) continue;
+                        if (!Pentes_proches(T->angle, b.angle, seuil_pente)) continue;
                         const Entree e1{Distance2(b.xf, b.yf, px, py), r, 0};
                         const Entree e2{Distance2(b.xi, b.yi, px, py), r, 1};
                         if (e1.d <= 400 && e1 < choix) choix = e1;
@@ -278,10 +290,16 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     return tete;
 }
 
-void Prepare_chainage()
+// Clears the numbers and drops the separators in one walk of the list,
+// gathering the vectors kept in list order when `v` is given.
+void Prepare_chainage(std::vector<Vecteur*>* v = nullptr)
 {
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->numero = 0;
-    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length == 0; });
+    Retire_si(Liste_vecteurs, [v](Vecteur& d) {
+        d.numero = 0;
+        if (d.length == 0) return true;
+        if (v) v->push_back(&d);
+        return false;
+    });
 }
 
 int Termine_chainage(Vecteur* tete)
@@ -298,9 +316,8 @@ int Termine_chainage(Vecteur* tete)
 int Chainage_vecteurs(int seuil_pente)
 {
     if (!Liste_vecteurs) return 0;
-    Prepare_chainage();
     std::vector<Vecteur*> v;
-    for (Vecteur* d = Liste_vecteurs; d; d = d->suivant) v.push_back(d);
+    Prepare_chainage(&v);
     int x0, y0, x1, y1;
     if (!Index_valable(v, x0, y0, x1, y1)) return Termine_chainage(Chaine_directe(seuil_pente));
     Vecteur* tete = Chaine_indexee(v, x0, y0, x1, y1, seuil_pente);
@@ -367,7 +384,10 @@ int Fusion_vecteurs()
         }
     }
 
-    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length < 3; });
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->etat = 1;
+    Retire_si(Liste_vecteurs, [](Vecteur& v) {
+        if (v.length < 3) return true;
+        v.etat = 1;
+        return false;
+    });
     return retires;
 }

@@ -174,11 +174,17 @@ void Lissage_bits(Bits& cur, const Cadre& c)
     // previous picture of the row above and of the row itself aside, so it
     // reads only the previous picture as a two-plane pass would. A pixel can
     // change only when a pixel of its cross changed in the pass before:
-    // after the first pass, only the rows next to a changed row are computed
-    // again.
+    // after the first pass, only the words next to a changed word (above,
+    // below, left, right) are computed again, and only on the rows next to
+    // a changed row.
     std::vector<uint64_t> garde_a(nw), garde_b(nw);
     std::vector<char> change(static_cast<size_t>(c.haut) + 1, 1), change_suivant(change.size(), 0);
     change[0] = change[static_cast<size_t>(c.haut) - 1] = 0;  // the white rows never change
+    // Changed words by row, with a clear word on either side of each row and
+    // a clear row above and below.
+    const size_t pas_mots = static_cast<size_t>(nw) + 2;
+    std::vector<uint8_t> mots(pas_mots * (static_cast<size_t>(c.haut) + 1), 0), mots_suivant(mots.size(), 0);
+    auto mots_de = [&](std::vector<uint8_t>& m, int y) { return m.data() + static_cast<size_t>(y) * pas_mots + 1; };
     for (int passe = 0; passe < 10; passe++) {
         bool un_change = false;
         uint64_t* haut_avant = garde_a.data();  // previous picture of row y-1
@@ -187,6 +193,7 @@ void Lissage_bits(Bits& cur, const Cadre& c)
         for (int y = 1; y <= c.haut - 2; y++) {
             uint64_t* l = cur.ligne(y);
             const bool a_calculer = passe == 0 || change[y - 1] || change[y] || change[y + 1];
+            if (change_suivant[y]) std::memset(mots_de(mots_suivant, y), 0, static_cast<size_t>(nw));
             change_suivant[y] = 0;
             if (!a_calculer) {
                 std::memcpy(haut_avant, l, sizeof(uint64_t) * nw);
@@ -194,23 +201,30 @@ void Lissage_bits(Bits& cur, const Cadre& c)
             }
             std::memcpy(ligne_avant, l, sizeof(uint64_t) * nw);
             const uint64_t* bas = cur.ligne(y + 1);
+            const uint8_t *m_haut = mots_de(mots, y - 1), *m_ligne = mots_de(mots, y), *m_bas = mots_de(mots, y + 1);
+            uint8_t* m_suivant = mots_de(mots_suivant, y);
             bool ligne_change = false;
             for (int w = 0; w < nw; w++) {
                 const uint64_t m = c.interieur[w];
                 if (!m) continue;
+                if (passe > 0 && !(m_haut[w] | m_bas[w] | m_ligne[w - 1] | m_ligne[w] | m_ligne[w + 1])) continue;
                 const uint64_t C = ligne_avant[w], U = haut_avant[w], D = bas[w];
                 const uint64_t L = Voisin_gauche(ligne_avant, w), R = Voisin_droit(ligne_avant, w, nw);
                 const uint64_t au_moins_2 = (U & D) | ((U | D) & (L | R)) | (L & R);
                 const uint64_t au_moins_3 = (U & D & (L | R)) | (L & R & (U | D));
                 const uint64_t v = ((au_moins_3 | (C & au_moins_2)) & m) | (C & ~m);
-                ligne_change |= v != C;
-                l[w] = v;
+                if (v != C) {
+                    ligne_change = true;
+                    m_suivant[w] = 1;
+                    l[w] = v;
+                }
             }
             change_suivant[y] = ligne_change;
             un_change |= ligne_change;
             std::swap(haut_avant, ligne_avant);
         }
         std::swap(change, change_suivant);
+        std::swap(mots, mots_suivant);
         if (!un_change) break;
     }
 }

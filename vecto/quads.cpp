@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <new>
 #include <queue>
-#include <unordered_map>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -173,12 +173,43 @@ bool Appariement_complet(Chantier& ch, Vecteur* R, Vecteur* T)
 // vector changes (a fresh one is pushed then) and dropped when they reach the
 // top.
 struct Index_vecteurs {
+    // The ranks of each cell in a doubly linked list through the ranks: a
+    // vector moves from cell to cell or leaves in constant time.
+    struct Grille {
+        std::vector<int> tete, suiv, prec;
+        void Prepare(size_t nb_cases, int n)
+        {
+            tete.assign(nb_cases, -1);
+            suiv.assign(static_cast<size_t>(n), -1);
+            prec.assign(static_cast<size_t>(n), -1);
+        }
+        void Ajoute(int c, int r)
+        {
+            suiv[r] = tete[c];
+            prec[r] = -1;
+            if (tete[c] >= 0) prec[tete[c]] = r;
+            tete[c] = r;
+        }
+        void Enleve(int c, int r)
+        {
+            if (prec[r] >= 0) suiv[prec[r]] = suiv[r];
+            else tete[c] = suiv[r];
+            if (suiv[r] >= 0) prec[suiv[r]] = prec[r];
+        }
+    };
+    // Ends and angle of each rank side by side, refreshed when a vector
+    // changes: the searches read them for every neighbour.
+    struct Bouts {
+        int xi, yi, xf, yf, angle;
+    };
+
     std::vector<Vecteur*> v;
+    std::vector<Bouts> bouts;
     std::vector<int> prec, suiv;  // living neighbours in the list, -1 at the ends
     std::vector<char> vivant;
-    std::unordered_map<const Vecteur*, int> rang;
+    std::vector<std::pair<const Vecteur*, int>> rang;  // by address
     int x0 = 0, y0 = 0, cote = 1, nx = 1, ny = 1;
-    std::vector<std::vector<int>> debuts, fins;  // ranks by cell of first / second end
+    Grille debuts, fins;  // ranks by cell of first / second end
     std::vector<int> case_debut, case_fin;
     std::priority_queue<std::pair<int, int>> tas;  // (length, -rank)
     int Lmin = 0, E = 0;
@@ -190,15 +221,7 @@ struct Index_vecteurs {
     int Rangee(int64_t y) const { return std::clamp(Division_basse(y - y0, cote), 0, ny - 1); }
     int Case(int x, int y) const { return Rangee(y) * nx + Colonne(x); }
 
-    static void Enleve(std::vector<int>& c, int r)
-    {
-        for (size_t j = 0; j < c.size(); j++)
-            if (c[j] == r) {
-                c[j] = c.back();
-                c.pop_back();
-                return;
-            }
-    }
+    static Bouts Bouts_de(const Vecteur* d) { return {d->xi, d->yi, d->xf, d->yf, d->angle}; }
 
     void Construit(int lmin, int e)
     {
@@ -209,13 +232,15 @@ struct Index_vecteurs {
         prec.resize(n);
         suiv.resize(n);
         vivant.assign(n, 1);
-        rang.reserve(n);
+        bouts.resize(static_cast<size_t>(n));
+        rang.reserve(static_cast<size_t>(n));
         int x1 = 0, y1 = 0;
         for (int r = 0; r < n; r++) {
             prec[r] = r - 1;
             suiv[r] = r + 1 < n ? r + 1 : -1;
-            rang[v[r]] = r;
+            rang.push_back({v[r], r});
             const Vecteur* d = v[r];
+            bouts[static_cast<size_t>(r)] = Bouts_de(d);
             if (r == 0) {
                 x0 = x1 = d->xi;
                 y0 = y1 = d->yi;
@@ -225,6 +250,7 @@ struct Index_vecteurs {
             y0 = std::min({y0, d->yi, d->yf});
             y1 = std::max({y1, d->yi, d->yf});
         }
+        std::sort(rang.begin(), rang.end(), [](const auto& a, const auto& b) { return std::less<const Vecteur*>()(a.first, b.first); });
         // Cells about as wide as the search radius, but never more of them
         // than a few per vector.
         cote = std::max(E, 16);
@@ -234,17 +260,19 @@ struct Index_vecteurs {
             if (static_cast<int64_t>(nx) * ny <= 4 * static_cast<int64_t>(n) + 1024) break;
             cote *= 2;
         }
-        debuts.assign(static_cast<size_t>(nx) * ny, {});
-        fins.assign(static_cast<size_t>(nx) * ny, {});
+        debuts.Prepare(static_cast<size_t>(nx) * ny, n);
+        fins.Prepare(static_cast<size_t>(nx) * ny, n);
         case_debut.resize(n);
         case_fin.resize(n);
+        std::vector<std::pair<int, int>> eligibles;
         for (int r = 0; r < n; r++) {
             case_debut[r] = Case(v[r]->xi, v[r]->yi);
             case_fin[r] = Case(v[r]->xf, v[r]->yf);
-            debuts[case_debut[r]].push_back(r);
-            fins[case_fin[r]].push_back(r);
-            if (Eligible(v[r])) tas.push({v[r]->length, -r});
+            debuts.Ajoute(case_debut[r], r);
+            fins.Ajoute(case_fin[r], r);
+            if (Eligible(v[r])) eligibles.push_back({v[r]->length, -r});
         }
+        tas = std::priority_queue<std::pair<int, int>>(std::less<std::pair<int, int>>(), std::move(eligibles));
     }
 
     // First of the longest eligible vectors, or -1.
@@ -264,15 +292,16 @@ struct Index_vecteurs {
     void Actualise(int r)
     {
         if (r < 0 || !vivant[r]) return;
+        bouts[static_cast<size_t>(r)] = Bouts_de(v[r]);
         const int cd = Case(v[r]->xi, v[r]->yi), cf = Case(v[r]->xf, v[r]->yf);
         if (cd != case_debut[r]) {
-            Enleve(debuts[case_debut[r]], r);
-            debuts[cd].push_back(r);
+            debuts.Enleve(case_debut[r], r);
+            debuts.Ajoute(cd, r);
             case_debut[r] = cd;
         }
         if (cf != case_fin[r]) {
-            Enleve(fins[case_fin[r]], r);
-            fins[cf].push_back(r);
+            fins.Enleve(case_fin[r], r);
+            fins.Ajoute(cf, r);
             case_fin[r] = cf;
         }
         if (Eligible(v[r])) tas.push({v[r]->length, -r});
@@ -280,18 +309,25 @@ struct Index_vecteurs {
 
     void Retire(Vecteur* d)
     {
-        const int r = rang.at(d);
+        const int r = Rang(d);
         if (prec[r] < 0) Liste_vecteurs = d->suivant;
         else v[prec[r]]->suivant = d->suivant;
         if (prec[r] >= 0) suiv[prec[r]] = suiv[r];
         if (suiv[r] >= 0) prec[suiv[r]] = prec[r];
-        Enleve(debuts[case_debut[r]], r);
-        Enleve(fins[case_fin[r]], r);
+        debuts.Enleve(case_debut[r], r);
+        fins.Enleve(case_fin[r], r);
         vivant[r] = 0;
         delete d;
     }
 
-    int Rang(const Vecteur* d) const { return d ? rang.at(d) : -1; }
+    int Rang(const Vecteur* d) const
+    {
+        if (!d) return -1;
+        const auto it = std::lower_bound(rang.begin(), rang.end(), d, [](const auto& a, const Vecteur* b) {
+            return std::less<const Vecteur*>()(a.first, b);
+        });
+        return it->second;
+    }
 };
 
 void Retire_vecteur(Chantier& ch, Vecteur* v)
@@ -309,7 +345,8 @@ void Retire_vecteur(Chantier& ch, Vecteur* v)
 }
 
 // F may face R: nearly parallel, opposite sense, and on R's side.
-bool Face(const Vecteur* F, const Vecteur* R, int s)
+template <class F_t>
+bool Face(const F_t* F, const Vecteur* R, int s)
 {
     const int dx = R->xf - R->xi, dy = R->yf - R->yi;
     const int da = Val_abs(F->angle - R->angle);
@@ -368,8 +405,11 @@ void Termine_construction(Chantier& ch)
 {
     Nb_quads = ch.k;
     Reconcilie_angles();
-    Retire_si(Liste_vecteurs, [](const Vecteur& v) { return v.length < 3; });
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) v->etat = 1;
+    Retire_si(Liste_vecteurs, [](Vecteur& v) {
+        if (v.length < 3) return true;
+        v.etat = 1;
+        return false;
+    });
 }
 
 void Construit_directe(const Seuils& t)
@@ -413,7 +453,7 @@ void Construit_directe(const Seuils& t)
 
 // Facing vector of the grid `cases` whose end (first or second) is nearest
 // (px, py) within squared distance r2, the first in list order on a tie.
-int Plus_proche(const Index_vecteurs& ix, const std::vector<std::vector<int>>& cases, bool par_debut, const Vecteur* R,
+int Plus_proche(const Index_vecteurs& ix, const Index_vecteurs::Grille& cases, bool par_debut, const Vecteur* R,
                 int s, int px, int py, double r2, double& d_min)
 {
     const int rayon = ix.E;
@@ -423,11 +463,11 @@ int Plus_proche(const Index_vecteurs& ix, const std::vector<std::vector<int>>& c
     d_min = r2;
     for (int l = l0; l <= l1; l++)
         for (int c = c0; c <= c1; c++)
-            for (int r : cases[static_cast<size_t>(l) * ix.nx + c]) {
-                const Vecteur* F = ix.v[r];
-                const double d = par_debut ? Distance2(F->xi, F->yi, px, py) : Distance2(F->xf, F->yf, px, py);
+            for (int r = cases.tete[static_cast<size_t>(l) * ix.nx + c]; r >= 0; r = cases.suiv[r]) {
+                const Index_vecteurs::Bouts& F = ix.bouts[static_cast<size_t>(r)];
+                const double d = par_debut ? Distance2(F.xi, F.yi, px, py) : Distance2(F.xf, F.yf, px, py);
                 if (d > d_min || (d == d_min && (choix < 0 || r > choix))) continue;
-                if (!Face(F, R, s)) continue;
+                if (!Face(&F, R, s)) continue;
                 d_min = d;
                 choix = r;
             }

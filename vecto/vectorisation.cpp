@@ -30,9 +30,10 @@ void Commande_vectorisation()
         Construction_quads();
 
         int pente = Lit_param_entier("Seuil_penteTQ");
+        Memo_blancs memo;  // Plan1 stays as it is until the end
         do {
             Chainage_quads(pente);
-        } while (Fusion_quads() != 0);
+        } while (Fusion_quads(&memo) != 0);
 
         pente = Lit_param_entier("Seuil_penteTQ");
         do {

@@ -1,5 +1,6 @@
 // The indexed quadrilateral construction and chaining against the literal
-// scans they replace: same records, same order, same fields, same log.
+// scans they replace: same records, same order, same fields, same log; and
+// the fusion passes with their segment tests remembered against without.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -83,6 +84,19 @@ Resultat Depuis(const Etat& e, F f)
     Efface_texte();
     f();
     return {Vecteurs(), Quads(), Nb_quads, Texte_log()};
+}
+
+// The fusion of the chained quadrilaterals now in the lists, with the memo
+// kept over the passes and without one: same records, same count, same log.
+// Leaves the lists as the fusion with the memo does.
+int Nb_fusionnes = 0;
+bool Fusions_egales(Memo_blancs& memo)
+{
+    const Etat chaine = Sauve();
+    int sans_memo = 0;
+    const Resultat sans = Depuis(chaine, [&] { sans_memo = Fusion_quads(); });
+    const Resultat avec = Depuis(chaine, [&] { Nb_fusionnes = Fusion_quads(&memo); });
+    return avec == sans && Nb_fusionnes == sans_memo;
 }
 
 int Tire(std::mt19937& g, int a, int b) { return a + static_cast<int>(g() % static_cast<unsigned>(b - a + 1)); }
@@ -212,11 +226,13 @@ TEST_F(IndexQuads, ChainageCommeBalayageLitteral)
         Parametres({{"EpsFQ", std::to_string(Tire(g, 0, 20))}, {"SeuilDiffEp", std::to_string(Tire(g, 1, 8))}});
 
         Etat etat = Sauve();
+        Memo_blancs memo;
         for (int passe = 0; passe < 6; passe++) {
             const Resultat indexe = Depuis(etat, [&] { Chainage_quads(seuil); });
             const Resultat litteral = Depuis(etat, [&] { Chainage_quads_direct(seuil); });
             ASSERT_EQ(indexe, litteral) << "essai " << essai << " passe " << passe;
-            if (Fusion_quads() == 0) break;
+            if (!Fusions_egales(memo)) FAIL() << "essai " << essai << " passe " << passe;
+            if (Nb_fusionnes == 0) break;
             etat = Sauve();
         }
     }
@@ -246,16 +262,19 @@ TEST_F(IndexQuads, DessinsReels)
 
         const int seuil = Lit_param_entier("Seuil_penteTQ");
         Etat etat = Sauve();
+        Memo_blancs memo;
         int passes = 0;
         for (;;) {
             const Resultat chaine_litteral = Depuis(etat, [&] { Chainage_quads_direct(seuil); });
             const Resultat chaine_indexe = Depuis(etat, [&] { Chainage_quads(seuil); });
             ASSERT_EQ(chaine_indexe, chaine_litteral) << nom << " passe " << passes;
             passes++;
-            if (Fusion_quads() == 0) break;
+            ASSERT_TRUE(Fusions_egales(memo)) << nom << " passe " << passes;
+            if (Nb_fusionnes == 0) break;
             etat = Sauve();
         }
         EXPECT_GT(passes, 1) << nom;
+        EXPECT_FALSE(memo.reponses.empty()) << nom;
     }
 }
 
