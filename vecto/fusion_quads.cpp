@@ -1,4 +1,5 @@
 #include "vecto/fusion_quads.h"
+#include "vecto/fusion_quads_outils.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,6 +18,11 @@
 
 namespace {
 
+using fusion_quads::Milieu_A;
+using fusion_quads::Milieu_B;
+using fusion_quads::Point;
+using fusion_quads::Separateur;
+
 Quad* Nouveau_separateur()
 {
     Quad* q = new (std::nothrow) Quad();
@@ -30,21 +36,11 @@ Quad* Nouveau_separateur()
     return q;
 }
 
-bool Separateur(const Quad* q) { return q->length == 0; }
-
 uint64_t Distance2(int xa, int ya, int xb, int yb)
 {
     const int64_t dx = static_cast<int64_t>(xa) - xb, dy = static_cast<int64_t>(ya) - yb;
     return static_cast<uint64_t>(dx * dx + dy * dy);
 }
-
-struct Point {
-    int x, y;
-};
-
-// Middles of the two ends, halves truncated toward zero.
-Point Milieu_A(const Quad* q) { return {(q->x1i + q->x2f) / 2, (q->y1i + q->y2f) / 2}; }
-Point Milieu_B(const Quad* q) { return {(q->x1f + q->x2i) / 2, (q->y1f + q->y2i) / 2}; }
 
 enum class Attache { Aucune, Avant, Croise, Derriere };
 

@@ -6,23 +6,15 @@
 #include "image/param.h"
 #include "vecto/ecarts.h"
 #include "vecto/fusion_quads.h"
+#include "vecto/fusion_quads_outils.h"
 #include "vecto/geometrie.h"
 #include "vecto/quads.h"
 #include "vecto/records.h"
 
-namespace {
-
-bool Separateur(const Quad* q) { return q->length == 0; }
-
-struct Point {
-    int x, y;
-};
-
-// Middles of the two ends, halves truncated toward zero.
-Point Milieu_A(const Quad* q) { return {(q->x1i + q->x2f) / 2, (q->y1i + q->y2f) / 2}; }
-Point Milieu_B(const Quad* q) { return {(q->x1f + q->x2i) / 2, (q->y1f + q->y2i) / 2}; }
-
-}  // namespace
+using fusion_quads::Milieu_A;
+using fusion_quads::Milieu_B;
+using fusion_quads::Point;
+using fusion_quads::Separateur;
 
 size_t Memo_blancs::Hache::operator()(const Cle& c) const noexcept
 {

@@ -1,0 +1,19 @@
+// What the chaining and the fusion pass of quadrilaterals both read of a
+// record: separators and the middles of the two ends.
+#pragma once
+#include "vecto/records.h"
+
+namespace fusion_quads {
+
+struct Point {
+    int x, y;
+};
+
+// The chaining's separators are quadrilaterals of length 0.
+inline bool Separateur(const Quad* q) { return q->length == 0; }
+
+// Middles of the two ends, halves truncated toward zero.
+inline Point Milieu_A(const Quad* q) { return {(q->x1i + q->x2f) / 2, (q->y1i + q->y2f) / 2}; }
+inline Point Milieu_B(const Quad* q) { return {(q->x1f + q->x2i) / 2, (q->y1f + q->y2i) / 2}; }
+
+}  // namespace fusion_quads
