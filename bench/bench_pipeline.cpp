@@ -190,9 +190,12 @@ Runs Executions(const std::string& image, const std::string& programme)
     Runs r;
     r.ok_tm = Execution_mediane({programme, image}, r.tm);
     // The same on one thread: the processor time the analysis itself needs.
+    const char* avant = std::getenv("TRACEMORPH_THREADS");
+    const std::string fils = avant ? avant : "";
     setenv("TRACEMORPH_THREADS", "1", 1);
     r.ok_tm1 = Execution_mediane({programme, image}, r.tm1);
-    unsetenv("TRACEMORPH_THREADS");
+    if (avant) setenv("TRACEMORPH_THREADS", fils.c_str(), 1);
+    else unsetenv("TRACEMORPH_THREADS");
     r.ok_pt = Execution_mediane({"potrace", "-b", "svg", "-o", "/dev/null", image}, r.pt);
     return r;
 }

@@ -44,7 +44,7 @@ int64_t Div_plancher(int64_t a, int64_t b)
 }
 
 // Buckets of ray slopes from the far point, for ends up and right of it.
-constexpr int Bits_pente = 16;
+constexpr int Bits_pente = 12;
 
 int Case_pente(int64_t dx, int64_t dy)  // dx > 0, dy > 0
 {
