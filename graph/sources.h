@@ -12,7 +12,7 @@
 #include "graph/zone.h"
 
 // Threads used for the relations: 0 chooses from the processors allowed
-// (at most 4 or $TRACEMORPH_THREADS; one for a small drawing), 1 keeps
+// (at most 4 or $TRACEMORPH_THREADS; one up to an A4 page), 1 keeps
 // everything on the calling thread (a batch worker, which shares the
 // machine with the others), more forces that many.
 extern int Graphe_fils;
