@@ -10,15 +10,31 @@ bool Blancs_au_dela(int x0, int y0, int x1, int y1, const PlanImage& plan, int s
     // Steps outside the plane read white.
     int64_t blancs = t.dehors;
     if (blancs > seuil) return true;
+    // Even all white, the pixels left could not pass the threshold.
+    if (blancs + t.pas <= seuil) return false;
     // The run lies inside the plane: its pixels are read without the bounds
-    // check of Lit_pixel.
+    // check of Lit_pixel, the walk stepping along or across rows by offsets
+    // (the walk of Marche_troncon, without a product per pixel).
     const uint8_t* const pixels = plan.pixels.data();
-    const size_t octets = static_cast<size_t>(plan.octets);
-    return Marche_troncon(t, [&](int x, int y) {
-        const uint8_t octet = pixels[static_cast<size_t>(plan.haut - y) * octets + (x >> 3)];
-        blancs += (octet >> (7 - (x & 7))) & 1;  // a set bit is white
-        return blancs > seuil;
-    });
+    const int64_t saut = -int64_t(t.sy) * plan.octets;  // one row in the walk's sense
+    int64_t ligne = int64_t(plan.haut - t.y) * plan.octets;
+    int x = t.x;
+    int64_t e = t.e;
+    const int64_t pas_min = 2 * t.dmin, pas_maj = 2 * t.dmin - 2 * t.dmaj;
+    for (int64_t i = 0; i < t.pas; i++) {
+        blancs += (pixels[ligne + (x >> 3)] >> (7 - (x & 7))) & 1;  // a set bit is white
+        if (blancs > seuil) return true;
+        if (t.x_majeur) x += t.sx;
+        else ligne += saut;
+        if (e < 0) {
+            e += pas_min;
+        } else {
+            e += pas_maj;
+            if (t.x_majeur) ligne += saut;
+            else x += t.sx;
+        }
+    }
+    return false;
 }
 
 bool Blancs_sous(int x0, int y0, int x1, int y1, const PlanImage& plan, int seuil)
