@@ -61,6 +61,36 @@ inline int Parite_entiers(const Zone& z, int px, int py)
            & 1;
 }
 
+bool Coins_exacts(const Zone& z)
+{
+    for (int k = 0; k < 4; k++)
+        if (!Coupe_exacte(z.x[k]) || !Coupe_exacte(z.y[k])) return false;
+    return true;
+}
+
+// Dans_zone, told whether the zone's corners allow the exact integers (a
+// query asks it of many elements).
+int Dans_zone(const Zone& z, bool coins_exacts, int xA, int yA, int xB, int yB)
+{
+    // The same twelve crossing tests, in exact integers when every
+    // coordinate allows it (always, on a drawing).
+    if (coins_exacts && Coupe_exacte(xA) && Coupe_exacte(yA) && Coupe_exacte(xB) && Coupe_exacte(yB)) {
+        if (Parite_entiers(z, xA, yA) || Parite_entiers(z, xB, yB)) return 1;
+        for (int k = 0; k < 4; k++) {
+            const int l = (k + 1) & 3;
+            if (Coupe_entiers(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l])) return 1;
+        }
+        return 0;
+    }
+    if (Point_dans_quad(xA, yA, z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])) return 1;
+    if (Point_dans_quad(xB, yB, z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])) return 1;
+    for (int k = 0; k < 4; k++) {
+        const int l = (k + 1) & 3;
+        if (Segments_se_coupent(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l])) return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 Zone Zone_influence(int xA, int yA, int xB, int yB, int dist)
@@ -87,25 +117,7 @@ Zone Zone_influence(int xA, int yA, int xB, int yB, int dist)
 
 int Dans_zone(const Zone& z, int xA, int yA, int xB, int yB)
 {
-    // The same twelve crossing tests, in exact integers when every
-    // coordinate allows it (always, on a drawing).
-    bool exacte = Coupe_exacte(xA) && Coupe_exacte(yA) && Coupe_exacte(xB) && Coupe_exacte(yB);
-    for (int k = 0; k < 4 && exacte; k++) exacte = Coupe_exacte(z.x[k]) && Coupe_exacte(z.y[k]);
-    if (exacte) {
-        if (Parite_entiers(z, xA, yA) || Parite_entiers(z, xB, yB)) return 1;
-        for (int k = 0; k < 4; k++) {
-            const int l = (k + 1) & 3;
-            if (Coupe_entiers(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l])) return 1;
-        }
-        return 0;
-    }
-    if (Point_dans_quad(xA, yA, z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])) return 1;
-    if (Point_dans_quad(xB, yB, z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])) return 1;
-    for (int k = 0; k < 4; k++) {
-        const int l = (k + 1) & 3;
-        if (Segments_se_coupent(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l])) return 1;
-    }
-    return 0;
+    return Dans_zone(z, Coins_exacts(z), xA, yA, xB, yB);
 }
 
 // The index keeps, per grid cell, the elements whose bounding box meets the
@@ -220,9 +232,10 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
     if (aire == 0) direct = true;
     if (zx0 - 1 <= XR && XR <= zx1 + 1 && zy0 - 1 <= YR && YR <= zy1 + 1) direct = true;
     if (direct) {
+        const bool exacts = Coins_exacts(z);
         for (int i = std::max(premier, 0); i < n; i++) {
             const Segment& s = ix.seg[i];
-            if (Dans_zone(z, s.xA, s.yA, s.xB, s.yB)) sortie.push_back(i);
+            if (Dans_zone(z, exacts, s.xA, s.yA, s.xB, s.yB)) sortie.push_back(i);
         }
         return;
     }
@@ -274,8 +287,9 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
         }
     }
     std::sort(vus.begin(), vus.end(), [](const Segment_numerote& a, const Segment_numerote& b) { return a.i < b.i; });
+    const bool exacts = Coins_exacts(z);
     for (const Segment_numerote& e : vus)
-        if (Dans_zone(z, e.s.xA, e.s.yA, e.s.xB, e.s.yB)) sortie.push_back(e.i);
+        if (Dans_zone(z, exacts, e.s.xA, e.s.yA, e.s.xB, e.s.yB)) sortie.push_back(e.i);
 }
 
 Droite Droite_pleine(int xA, int yA, int xB, int yB, int direction)
