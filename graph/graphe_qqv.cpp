@@ -225,13 +225,13 @@ int Construit_graphe_QQV()
     const int nq = static_cast<int>(quads.size());
     std::vector<Passe> passes_q, passes_v;
     std::vector<char> fait;
-    if (Mode_trace != 1 && Nombre_fils(nq) > 1) {
+    const int fils = Mode_trace == 1 ? 1 : Nombre_fils(nq);
+    if (fils > 1) {
         passes_q.resize(quads.size());
         passes_v.resize(quads.size());
-        const int fils = Nombre_fils(nq);
         std::vector<Marques> mq(fils), mv(fils);
         std::vector<std::vector<int>> cand(fils), tab(fils);
-        Pour_chaque_source(nq, fait, [&](int is, int fil) {
+        Pour_chaque_source(nq, fils, fait, [&](int is, int fil) {
             if (!source(is)) return;
             const Element& es = eq[is];
             const Contour cs = Contour_quad(*quads[is]);

@@ -91,12 +91,12 @@ int Construit_graphe_VV()
     const int nv = static_cast<int>(vects.size());
     std::vector<Passe> passes;
     std::vector<char> fait;
-    if (Mode_trace != 1 && Nombre_fils(nv) > 1) {
+    const int fils = Mode_trace == 1 ? 1 : Nombre_fils(nv);
+    if (fils > 1) {
         passes.resize(vects.size());
-        const int fils = Nombre_fils(nv);
         std::vector<Marques> marques(fils);
         std::vector<std::vector<int>> cand(fils), tab(fils);
-        Pour_chaque_source(nv, fait, [&](int is, int fil) {
+        Pour_chaque_source(nv, fils, fait, [&](int is, int fil) {
             if (vects[is]->length == 0) return;
             const Element& es = ev[is];
             const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);

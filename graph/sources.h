@@ -31,15 +31,14 @@ struct Passe {
 // Threads for n sources.
 int Nombre_fils(int n);
 
-// Runs calcule(source, fil) for every source 0..n-1, fil being the number
-// (0..Nombre_fils(n)-1) of the thread running it. `fait` tells which
+// Runs calcule(source, fil) for every source 0..n-1 on `fils` threads, fil
+// being the number (0..fils-1) of the thread running it. `fait` tells which
 // sources were worked out: when a thread fails (memory), the others stop
 // and the builder works out the rest itself.
 template <class F>
-void Pour_chaque_source(int n, std::vector<char>& fait, F&& calcule)
+void Pour_chaque_source(int n, int fils, std::vector<char>& fait, F&& calcule)
 {
     fait.assign(static_cast<size_t>(n), 0);
-    const int fils = Nombre_fils(n);
     std::atomic<int> suivant{0};
     std::atomic<bool> echec{false};
     constexpr int Tranche = 32;

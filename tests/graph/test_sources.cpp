@@ -28,12 +28,11 @@ protected:
 
 TEST_F(Sources, EverySourceOnceAndAFailureLeavesTheRestUndone)
 {
-    Graphe_fils = 3;
     for (const int echec : {-1, 0, 517, 999}) {
         std::vector<std::atomic<int>> fois(1000);
         std::vector<int> fil_de(1000, -1);
         std::vector<char> fait;
-        Pour_chaque_source(1000, fait, [&](int i, int fil) {
+        Pour_chaque_source(1000, 3, fait, [&](int i, int fil) {
             if (i == echec) throw std::bad_alloc();
             fois[static_cast<size_t>(i)]++;
             fil_de[static_cast<size_t>(i)] = fil;
