@@ -61,21 +61,76 @@ inline int Parite_entiers(const Zone& z, int px, int py)
            & 1;
 }
 
-bool Coins_exacts(const Zone& z)
+// What a query works out once about its zone for the zone test of many
+// elements: whether the corners allow the exact integers and, for a zone
+// that is a true parallelogram with the parity ray's far point outside it,
+// the quantities of the short parity test.
+struct Zone_prete {
+    bool exacte = false;
+    bool parallelogramme = false;
+    int64_t ux = 0, uy = 0, wx = 0, wy = 0;  // sides C1C2 (= C4C3) and C1C4 (= C2C3)
+    int64_t k4 = 0, k2 = 0;                  // u x (C4 - C1), w x (C2 - C1)
+    int64_t cx[4] = {}, cy[4] = {};          // corners seen from the far point
+};
+
+Zone_prete Prepare_zone(const Zone& z)
 {
+    Zone_prete p;
     for (int k = 0; k < 4; k++)
-        if (!Coupe_exacte(z.x[k]) || !Coupe_exacte(z.y[k])) return false;
-    return true;
+        if (!Coupe_exacte(z.x[k]) || !Coupe_exacte(z.y[k])) return p;
+    p.exacte = true;
+    if (z.x[0] + z.x[2] != z.x[1] + z.x[3] || z.y[0] + z.y[2] != z.y[1] + z.y[3]) return p;
+    p.ux = int64_t(z.x[1]) - z.x[0], p.uy = int64_t(z.y[1]) - z.y[0];
+    p.wx = int64_t(z.x[3]) - z.x[0], p.wy = int64_t(z.y[3]) - z.y[0];
+    p.k4 = p.ux * p.wy - p.uy * p.wx;
+    p.k2 = -p.k4;  // w x u
+    if (p.k4 == 0) return p;  // flat
+    for (int k = 0; k < 4; k++) p.cx[k] = int64_t(z.x[k]) - XR, p.cy[k] = int64_t(z.y[k]) - YR;
+    // The far point strictly outside: strictly beyond one of the side lines.
+    const int64_t a = p.ux * (YR - z.y[0]) - p.uy * (XR - z.x[0]);
+    const int64_t b = p.wx * (YR - z.y[0]) - p.wy * (XR - z.x[0]);
+    const bool dedans_u = (a > 0 && a - p.k4 < 0) || (a < 0 && a - p.k4 > 0);
+    const bool dedans_w = (b > 0 && b - p.k2 < 0) || (b < 0 && b - p.k2 > 0);
+    const bool sur_bord = a == 0 || a == p.k4 || b == 0 || b == p.k2;
+    p.parallelogramme = !sur_bord && !(dedans_u && dedans_w);
+    return p;
 }
 
-// Dans_zone, told whether the zone's corners allow the exact integers (a
-// query asks it of many elements).
-int Dans_zone(const Zone& z, bool coins_exacts, int xA, int yA, int xB, int yB)
+// Point_dans_quad on a parallelogram zone with the far point outside: from
+// a point on no side line and with no corner on its ray, the ray crosses
+// the outline once (from inside) or an even number of times (from outside),
+// each time inside a side, so the parity is whether the point is inside.
+// -1 when those conditions do not hold.
+int Parite_parallelogramme(const Zone_prete& p, const Zone& z, int px, int py)
+{
+    const int64_t dx = int64_t(px) - z.x[0], dy = int64_t(py) - z.y[0];
+    const int64_t a = p.ux * dy - p.uy * dx;  // across C1C2, and minus k4 across C4C3
+    const int64_t b = p.wx * dy - p.wy * dx;  // across C1C4, and minus k2 across C2C3
+    if (a == 0 || a == p.k4 || b == 0 || b == p.k2) return -1;
+    const int64_t ex = int64_t(px) - XR, ey = int64_t(py) - YR;
+    for (int k = 0; k < 4; k++)
+        if (p.cx[k] * ey == p.cy[k] * ex) return -1;
+    const bool entre_u = (a > 0) != (a - p.k4 > 0);
+    const bool entre_w = (b > 0) != (b - p.k2 > 0);
+    return entre_u && entre_w;
+}
+
+int Parite_zone(const Zone_prete& p, const Zone& z, int px, int py)
+{
+    if (p.parallelogramme) {
+        const int r = Parite_parallelogramme(p, z, px, py);
+        if (r >= 0) return r;
+    }
+    return Parite_entiers(z, px, py);
+}
+
+// Dans_zone with what the query worked out about its zone.
+int Dans_zone(const Zone& z, const Zone_prete& p, int xA, int yA, int xB, int yB)
 {
     // The same twelve crossing tests, in exact integers when every
     // coordinate allows it (always, on a drawing).
-    if (coins_exacts && Coupe_exacte(xA) && Coupe_exacte(yA) && Coupe_exacte(xB) && Coupe_exacte(yB)) {
-        if (Parite_entiers(z, xA, yA) || Parite_entiers(z, xB, yB)) return 1;
+    if (p.exacte && Coupe_exacte(xA) && Coupe_exacte(yA) && Coupe_exacte(xB) && Coupe_exacte(yB)) {
+        if (Parite_zone(p, z, xA, yA) || Parite_zone(p, z, xB, yB)) return 1;
         for (int k = 0; k < 4; k++) {
             const int l = (k + 1) & 3;
             if (Coupe_entiers(xA, yA, xB, yB, z.x[k], z.y[k], z.x[l], z.y[l])) return 1;
@@ -117,7 +172,7 @@ Zone Zone_influence(int xA, int yA, int xB, int yB, int dist)
 
 int Dans_zone(const Zone& z, int xA, int yA, int xB, int yB)
 {
-    return Dans_zone(z, Coins_exacts(z), xA, yA, xB, yB);
+    return Dans_zone(z, Prepare_zone(z), xA, yA, xB, yB);
 }
 
 // The index keeps, per grid cell, the elements whose bounding box meets the
@@ -232,10 +287,10 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
     if (aire == 0) direct = true;
     if (zx0 - 1 <= XR && XR <= zx1 + 1 && zy0 - 1 <= YR && YR <= zy1 + 1) direct = true;
     if (direct) {
-        const bool exacts = Coins_exacts(z);
+        const Zone_prete p = Prepare_zone(z);
         for (int i = std::max(premier, 0); i < n; i++) {
             const Segment& s = ix.seg[i];
-            if (Dans_zone(z, exacts, s.xA, s.yA, s.xB, s.yB)) sortie.push_back(i);
+            if (Dans_zone(z, p, s.xA, s.yA, s.xB, s.yB)) sortie.push_back(i);
         }
         return;
     }
@@ -287,9 +342,9 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
         }
     }
     std::sort(vus.begin(), vus.end(), [](const Segment_numerote& a, const Segment_numerote& b) { return a.i < b.i; });
-    const bool exacts = Coins_exacts(z);
+    const Zone_prete p = Prepare_zone(z);
     for (const Segment_numerote& e : vus)
-        if (Dans_zone(z, exacts, e.s.xA, e.s.yA, e.s.xB, e.s.yB)) sortie.push_back(e.i);
+        if (Dans_zone(z, p, e.s.xA, e.s.yA, e.s.xB, e.s.yB)) sortie.push_back(e.i);
 }
 
 Droite Droite_pleine(int xA, int yA, int xB, int yB, int direction)

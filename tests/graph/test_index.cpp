@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -202,6 +203,12 @@ TEST_F(Index, ZoneTestAnswersAsTheParityAndCrossingTests)
         if (i % 3 == 0) {  // an end beyond a corner, on the ray from the far point
             const int k = u(0, 3), m = u(2, 3);
             v[0] = -1000 + m * (z.x[k] + 1000), v[1] = -1000 + m * (z.y[k] + 1000);
+        } else if (i % 3 == 1) {  // a point element on the outline: a corner or a lattice point of a side
+            const int k = u(0, 3), l = (k + 1) & 3;
+            const int dx = z.x[l] - z.x[k], dy = z.y[l] - z.y[k], g = std::gcd(dx, dy);
+            const int j = g > 1 ? u(1, g - 1) : 0;
+            v[0] = v[2] = z.x[k] + (g ? dx / g * j : 0);
+            v[1] = v[3] = z.y[k] + (g ? dy / g * j : 0);
         }
         int attendu = Point_dans_quad(v[0], v[1], z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3])
                       | Point_dans_quad(v[2], v[3], z.x[0], z.y[0], z.x[1], z.y[1], z.x[2], z.y[2], z.x[3], z.y[3]);
