@@ -23,11 +23,20 @@ int Angle_vecteur(int xi, int yi, int xf, int yf)
 
 int Intersection_segments(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int& xr, int& yr)
 {
-    // Most segments asked about do not meet: the exact integer answer, where
-    // it holds, spares them the divisions.
     if (Coupe_exacte(x1) && Coupe_exacte(y1) && Coupe_exacte(x2) && Coupe_exacte(y2) && Coupe_exacte(x3)
-        && Coupe_exacte(y3) && Coupe_exacte(x4) && Coupe_exacte(y4) && !Coupe_entiers(x1, y1, x2, y2, x3, y3, x4, y4))
-        return 0;
+        && Coupe_exacte(y3) && Coupe_exacte(x4) && Coupe_exacte(y4)) {
+        // The exact integer answer spares the divisions to the segments that
+        // do not meet (most of those asked about); for the others its
+        // numerator and denominator are the doubles' own, exactly.
+        if (!Coupe_entiers(x1, y1, x2, y2, x3, y3, x4, y4)) return 0;
+        const int64_t d = int64_t(x2 - x1) * (y3 - y4) - int64_t(x3 - x4) * (y2 - y1);
+        const int64_t tn = int64_t(x3 - x1) * (y3 - y4) - int64_t(x3 - x4) * (y3 - y1);
+        const double X1 = x1, Y1 = y1, X2 = x2, Y2 = y2;
+        const double t = static_cast<double>(tn) / static_cast<double>(d);
+        xr = static_cast<int>(std::ceil(X1 + (X2 - X1) * t));
+        yr = static_cast<int>(std::ceil(Y1 + (Y2 - Y1) * t));
+        return 1;
+    }
     const double X1 = x1, Y1 = y1, X2 = x2, Y2 = y2, X3 = x3, Y3 = y3, X4 = x4, Y4 = y4;
     const double d = (X2 - X1) * (Y3 - Y4) - (X3 - X4) * (Y2 - Y1);
     if (d == 0) return 0;
@@ -111,23 +120,10 @@ Large Div_plancher(Large a, Large b)  // b > 0
 //   e(i) = 2*dmin*(i+1) - dmaj - 2*dmaj*k(i),
 // which is what the step-by-step walk from e(0) = 2*dmin - dmaj holds. Both
 // coordinates move monotonically, so the steps inside the window are one run.
-Troncon_ligne Troncon_dans_fenetre(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax)
+Troncon_ligne Troncon_hors_fenetre(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax)
 {
-    Troncon_ligne t;
-    const int64_t ddx = int64_t(x1) - x0, ddy = int64_t(y1) - y0;
-    const int64_t dx = ddx < 0 ? -ddx : ddx, dy = ddy < 0 ? -ddy : ddy;
-    t.sx = ddx > 0 ? 1 : -1;
-    t.sy = ddy > 0 ? 1 : -1;
-    t.x_majeur = dx > dy;
-    t.dmaj = t.x_majeur ? dx : dy;
-    t.dmin = t.x_majeur ? dy : dx;
+    Troncon_ligne t = Troncon_entier(x0, y0, x1, y1);
     if (t.dmaj == 0) return t;
-    t.x = x0, t.y = y0;
-    t.pas = t.dmaj;
-    t.e = 2 * t.dmin - t.dmaj;
-    // Both ends inside (the usual case): every step is.
-    if (xmin <= x0 && x0 <= xmax && ymin <= y0 && y0 <= ymax && xmin <= x1 && x1 <= xmax && ymin <= y1 && y1 <= ymax)
-        return t;
 
     const int64_t u0 = t.x_majeur ? x0 : y0, v0 = t.x_majeur ? y0 : x0;
     const int su = t.x_majeur ? t.sx : t.sy, sv = t.x_majeur ? t.sy : t.sx;

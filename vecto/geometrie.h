@@ -63,7 +63,32 @@ struct Troncon_ligne {
     int sx = 1, sy = 1;
     bool x_majeur = true;        // x moves at every step
 };
-Troncon_ligne Troncon_dans_fenetre(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax);
+// The whole walk from (x0, y0) to (x1, y1).
+inline Troncon_ligne Troncon_entier(int x0, int y0, int x1, int y1)
+{
+    Troncon_ligne t;
+    const int64_t ddx = int64_t(x1) - x0, ddy = int64_t(y1) - y0;
+    const int64_t dx = ddx < 0 ? -ddx : ddx, dy = ddy < 0 ? -ddy : ddy;
+    t.sx = ddx > 0 ? 1 : -1;
+    t.sy = ddy > 0 ? 1 : -1;
+    t.x_majeur = dx > dy;
+    t.dmaj = t.x_majeur ? dx : dy;
+    t.dmin = t.x_majeur ? dy : dx;
+    if (t.dmaj == 0) return t;
+    t.x = x0, t.y = y0;
+    t.pas = t.dmaj;
+    t.e = 2 * t.dmin - t.dmaj;
+    return t;
+}
+// Troncon_dans_fenetre for ends not both in the window.
+Troncon_ligne Troncon_hors_fenetre(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax);
+inline Troncon_ligne Troncon_dans_fenetre(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax)
+{
+    // Both ends inside (the usual case): every step is.
+    if (xmin <= x0 && x0 <= xmax && ymin <= y0 && y0 <= ymax && xmin <= x1 && x1 <= xmax && ymin <= y1 && y1 <= ymax)
+        return Troncon_entier(x0, y0, x1, y1);
+    return Troncon_hors_fenetre(x0, y0, x1, y1, xmin, ymin, xmax, ymax);
+}
 
 // Walks the run of `t`, calling pixel(x, y) for each of its pixels in the
 // order of the full walk until it returns true; returns whether it did. The
