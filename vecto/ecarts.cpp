@@ -21,17 +21,32 @@ bool Blancs_au_dela(int x0, int y0, int x1, int y1, const PlanImage& plan, int s
     int x = t.x;
     int64_t e = t.e;
     const int64_t pas_min = 2 * t.dmin, pas_maj = 2 * t.dmin - 2 * t.dmaj;
-    for (int64_t i = 0; i < t.pas; i++) {
-        blancs += (pixels[ligne + (x >> 3)] >> (7 - (x & 7))) & 1;  // a set bit is white
-        if (blancs > seuil) return true;
-        if (t.x_majeur) x += t.sx;
-        else ligne += saut;
-        if (e < 0) {
-            e += pas_min;
-        } else {
-            e += pas_maj;
-            if (t.x_majeur) ligne += saut;
-            else x += t.sx;
+    // One loop per major axis: the step along it is taken at every pixel,
+    // the one across it when the error term says so.
+    const int sx = t.sx;
+    if (t.x_majeur) {
+        for (int64_t i = 0; i < t.pas; i++) {
+            blancs += (pixels[ligne + (x >> 3)] >> (7 - (x & 7))) & 1;  // a set bit is white
+            if (blancs > seuil) return true;
+            x += sx;
+            if (e < 0) {
+                e += pas_min;
+            } else {
+                e += pas_maj;
+                ligne += saut;
+            }
+        }
+    } else {
+        for (int64_t i = 0; i < t.pas; i++) {
+            blancs += (pixels[ligne + (x >> 3)] >> (7 - (x & 7))) & 1;
+            if (blancs > seuil) return true;
+            ligne += saut;
+            if (e < 0) {
+                e += pas_min;
+            } else {
+                e += pas_maj;
+                x += sx;
+            }
         }
     }
     return false;
