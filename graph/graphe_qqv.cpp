@@ -1,7 +1,6 @@
 // Quadrilateral-quadrilateral and quadrilateral-vector arcs.
 #include <cmath>
 #include <cstdio>
-#include <new>
 #include <vector>
 
 #include "app/core/shell.h"
@@ -155,33 +154,19 @@ Issue Relation_qv(const Element& es, const Contour& cs, const Element& ev, const
 
 ArcQQ* Arc_qq(ArcQQ*& queue, Quad* S, Quad* Z, const Relation& r)
 {
-    ArcQQ* a = new (std::nothrow) ArcQQ;
-    if (!a) {
-        Erreur_arc();
-        return nullptr;
-    }
-    a->Q1 = r.premier ? Z : S;
-    a->Q2 = r.second ? Z : S;
-    a->type = r.type;
-    a->score = 0.0;
-    queue = Ajoute_en_queue(Liste_arcs_QQ, queue, a);
-    return a;
+    return Nouvel_arc(Liste_arcs_QQ, queue, r.type, [&](ArcQQ& a) {
+        a.Q1 = r.premier ? Z : S;
+        a.Q2 = r.second ? Z : S;
+    });
 }
 
 ArcQV* Arc_qv(ArcQV*& queue, Quad* S, Vecteur* V, char type)
 {
-    ArcQV* a = new (std::nothrow) ArcQV;
-    if (!a) {
-        Erreur_arc();
-        return nullptr;
-    }
     // The quadrilateral always comes first, whichever is the bar.
-    a->Q1 = S;
-    a->V2 = V;
-    a->type = type;
-    a->score = 0.0;
-    queue = Ajoute_en_queue(Liste_arcs_QV, queue, a);
-    return a;
+    return Nouvel_arc(Liste_arcs_QV, queue, type, [&](ArcQV& a) {
+        a.Q1 = S;
+        a.V2 = V;
+    });
 }
 
 }  // namespace

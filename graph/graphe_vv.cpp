@@ -1,6 +1,5 @@
 // Vector-vector arcs.
 #include <cstdio>
-#include <new>
 #include <vector>
 
 #include "app/core/shell.h"
@@ -48,17 +47,10 @@ Issue Relation_vv(const Vecteur& V, const Element& es, const Vecteur& C, const E
 
 ArcVV* Arc_vv(ArcVV*& queue, Vecteur* V, Vecteur* C, const Relation& r)
 {
-    ArcVV* a = new (std::nothrow) ArcVV;
-    if (!a) {
-        Erreur_arc();
-        return nullptr;
-    }
-    a->V1 = r.premier ? C : V;
-    a->V2 = r.second ? C : V;
-    a->type = r.type;
-    a->score = 0.0;
-    queue = Ajoute_en_queue(Liste_arcs_VV, queue, a);
-    return a;
+    return Nouvel_arc(Liste_arcs_VV, queue, r.type, [&](ArcVV& a) {
+        a.V1 = r.premier ? C : V;
+        a.V2 = r.second ? C : V;
+    });
 }
 
 }  // namespace

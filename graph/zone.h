@@ -3,6 +3,7 @@
 // full lines, distances and the step-by-step display.
 #pragma once
 #include <cstdint>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -150,3 +151,21 @@ void Ecrit_proximite(const Relation& r, int place, bool paralleles);
 void Ecrit_type(int valeur);
 // An arc that could not be allocated: reported, the construction goes on.
 void Erreur_arc();
+
+// A new arc of type `type` and score 0 whose ends `extremites` sets,
+// appended to `liste` after `queue`; null after the report when it cannot be
+// allocated.
+template <class Arc, class F>
+Arc* Nouvel_arc(Arc*& liste, Arc*& queue, char type, F&& extremites)
+{
+    Arc* a = new (std::nothrow) Arc;
+    if (!a) {
+        Erreur_arc();
+        return nullptr;
+    }
+    extremites(*a);
+    a->type = type;
+    a->score = 0.0;
+    queue = Ajoute_en_queue(liste, queue, a);
+    return a;
+}
