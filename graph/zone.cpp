@@ -248,10 +248,11 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
             cases[i] = -1;
             continue;
         }
+        // Each end is filed with its own coordinates, both ends in one
+        // bucket included.
         cases[i] = Case_pente(ax, ay);
         ix.pente_debut[static_cast<size_t>(cases[i]) + 1]++;
-        const int b = Case_pente(bx, by);
-        if (b != cases[i]) ix.pente_debut[static_cast<size_t>(b) + 1]++;
+        ix.pente_debut[static_cast<size_t>(Case_pente(bx, by)) + 1]++;
     }
     for (size_t b = 0; b + 1 < ix.pente_debut.size(); b++) ix.pente_debut[b + 1] += ix.pente_debut[b];
     ix.pente_elem.assign(static_cast<size_t>(ix.pente_debut.back()), {});
@@ -261,7 +262,7 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
         const Segment& s = ix.seg[i];
         ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(cases[i])]++)] = {i, s.xA, s.yA};
         const int b = Case_pente(int64_t(s.xB) - XR, int64_t(s.yB) - YR);
-        if (b != cases[i]) ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(b)]++)] = {i, s.xB, s.yB};
+        ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(b)]++)] = {i, s.xB, s.yB};
     }
     ix.actif = true;
 }

@@ -402,11 +402,13 @@ TEST_F(Graphe, IndexFindsFarEndsThatTheParityTestCallsInside)
             const int px = -1000 + m * dx, py = -1000 + m * dy;
             if (!Dans_zone(z, px, py, px, py)) continue;
             trouves++;
+            // A point there, and a stroke ending there from a point just
+            // beside the ray (both ends in one slope bucket of the index).
             Index_segments ix;
-            Index_construit(ix, {{0, 0, 1, 1}, {px, py, px, py}, {500, 500, 501, 501}}, 9);
+            Index_construit(ix, {{0, 0, 1, 1}, {px, py, px, py}, {500, 500, 501, 501}, {px + 1, py, px, py}}, 9);
             std::vector<int> c;
             Index_candidats(ix, z, 0, c);
-            EXPECT_EQ(c, std::vector<int>({1})) << px << "," << py;
+            EXPECT_EQ(c, std::vector<int>({1, 3})) << px << "," << py;
         }
     }
     EXPECT_GT(trouves, 0);
