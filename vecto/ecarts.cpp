@@ -14,7 +14,7 @@ bool Blancs_au_dela(int x0, int y0, int x1, int y1, const PlanImage& plan, int s
     if (blancs + t.pas <= seuil) return false;
     // The run lies inside the plane: its pixels are read without the bounds
     // check of Lit_pixel, the walk stepping along or across rows by offsets
-    // (the walk of Marche_troncon, without a product per pixel).
+    // (the steps of Parcours_ligne, without a product per pixel).
     const uint8_t* const pixels = plan.pixels.data();
     const int64_t saut = -int64_t(t.sy) * plan.octets;  // one row in the walk's sense
     int64_t ligne = int64_t(plan.haut - t.y) * plan.octets;

@@ -90,18 +90,19 @@ inline Troncon_ligne Troncon_dans_fenetre(int x0, int y0, int x1, int y1, int xm
     return Troncon_hors_fenetre(x0, y0, x1, y1, xmin, ymin, xmax, ymax);
 }
 
-// Walks the run of `t`, calling pixel(x, y) for each of its pixels in the
-// order of the full walk until it returns true; returns whether it did. The
-// one walk behind Trace_ligne, Compte_blancs, the gap tests and the colour
-// line.
+// Walks that run, calling pixel(x, y) for each of its pixels in the order of
+// the full walk, and returns the number of steps outside the window; the one
+// walk behind Trace_ligne, Compte_blancs and the colour line (the gap tests
+// take the same steps by row offsets).
 template <class F>
-bool Marche_troncon(const Troncon_ligne& t, F&& pixel)
+int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax, F&& pixel)
 {
+    const Troncon_ligne t = Troncon_dans_fenetre(x0, y0, x1, y1, xmin, ymin, xmax, ymax);
     int x = t.x, y = t.y;
     int64_t e = t.e;
     if (t.x_majeur) {
         for (int64_t i = 0; i < t.pas; i++) {
-            if (pixel(x, y)) return true;
+            pixel(x, y);
             x += t.sx;
             if (e < 0) e += 2 * t.dmin;
             else {
@@ -111,7 +112,7 @@ bool Marche_troncon(const Troncon_ligne& t, F&& pixel)
         }
     } else {
         for (int64_t i = 0; i < t.pas; i++) {
-            if (pixel(x, y)) return true;
+            pixel(x, y);
             y += t.sy;
             if (e < 0) e += 2 * t.dmin;
             else {
@@ -120,19 +121,6 @@ bool Marche_troncon(const Troncon_ligne& t, F&& pixel)
             }
         }
     }
-    return false;
-}
-
-// Walks the whole run in the window, calling pixel(x, y) for each pixel, and
-// returns the number of steps outside the window.
-template <class F>
-int64_t Parcours_ligne(int x0, int y0, int x1, int y1, int xmin, int ymin, int xmax, int ymax, F&& pixel)
-{
-    const Troncon_ligne t = Troncon_dans_fenetre(x0, y0, x1, y1, xmin, ymin, xmax, ymax);
-    Marche_troncon(t, [&pixel](int x, int y) {
-        pixel(x, y);
-        return false;
-    });
     return t.dehors;
 }
 
