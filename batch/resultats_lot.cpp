@@ -18,13 +18,7 @@ std::string Texte_latin1_xml(std::string_view texte)
     std::string s;
     s.reserve(texte.size());
     for (size_t i = 0; i < texte.size();) {
-        char32_t c;
-        size_t n = Sequence_utf8(texte, i, c);
-        if (n == 0) {
-            c = static_cast<unsigned char>(texte[i]);
-            n = 1;
-        }
-        i += n;
+        const char32_t c = Caractere_suivant(texte, i);
         switch (c) {
         case '&': s += "&amp;"; continue;
         case '<': s += "&lt;"; continue;

@@ -185,18 +185,21 @@ static void Encode_utf8(std::string& s, char32_t c)
     }
 }
 
+char32_t Caractere_suivant(std::string_view s, size_t& i)
+{
+    char32_t c;
+    const size_t n = Sequence_utf8(s, i, c);
+    if (n == 0) return static_cast<unsigned char>(s[i++]);
+    i += n;
+    return c;
+}
+
 std::string Texte_xml(std::string_view texte)
 {
     std::string s;
     s.reserve(texte.size());
     for (size_t i = 0; i < texte.size();) {
-        char32_t c;
-        size_t n = Sequence_utf8(texte, i, c);
-        if (n == 0) {
-            c = static_cast<unsigned char>(texte[i]);  // a Latin-1 name
-            n = 1;
-        }
-        i += n;
+        const char32_t c = Caractere_suivant(texte, i);
         switch (c) {
         case '&': s += "&amp;"; continue;
         case '<': s += "&lt;"; continue;

@@ -42,6 +42,9 @@ char Normalise_type(char& type);
 // Decodes one UTF-8 sequence at s[i] into c; returns its length, or 0 when
 // the bytes there are not a valid, shortest-form sequence.
 size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c);
+// The character at s[i], past which i moves: a UTF-8 sequence, or else the
+// byte itself taken as Latin-1 (names typed in either).
+char32_t Caractere_suivant(std::string_view s, size_t& i);
 
 // Text made safe for an XML attribute value: & < > " ' escaped, tab, LF
 // and CR as character references, bytes that are not UTF-8 taken as

@@ -17,14 +17,6 @@
 
 namespace {
 
-#define EXIGE(c)                                                                         \
-    do {                                                                                 \
-        if (!(c)) {                                                                      \
-            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #c); \
-            std::abort();                                                                \
-        }                                                                                \
-    } while (0)
-
 // Larger graphs are read but not measured: one input must stay fast.
 constexpr size_t Max_noeuds = 60;
 // The reader refuses values beyond Valeur_max_gxl (they overflowed the

@@ -25,16 +25,6 @@
 
 namespace {
 
-// A violated invariant is a finding: abort so the fuzzer keeps the input and
-// the replay test fails on it.
-#define EXIGE(c)                                                                 \
-    do {                                                                         \
-        if (!(c)) {                                                              \
-            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #c); \
-            std::abort();                                                        \
-        }                                                                        \
-    } while (0)
-
 // Silent front end that counts the message boxes.
 struct Compteur : Frontend {
     int boites = 0;

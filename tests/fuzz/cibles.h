@@ -5,7 +5,19 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+
+// A violated invariant is a finding: abort so the fuzzer keeps the input and
+// the replay test fails on it.
+#define EXIGE(c)                                                                           \
+    do {                                                                                   \
+        if (!(c)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #c); \
+            std::abort();                                                                  \
+        }                                                                                  \
+    } while (0)
 
 // The bytes as an image file read by the 1-bit reader (the converter is never
 // run), then the preprocessing and the plane commands on what was loaded.
