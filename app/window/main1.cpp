@@ -343,6 +343,12 @@ void TMain1::Commande_longue(const std::function<void()>& commande)
     Grise_commandes();
 }
 
+void TMain1::Commande_repeinte(const std::function<void()>& commande)
+{
+    Commande_longue(commande);
+    Repeint();
+}
+
 void TMain1::Affiche_stop_go()
 {
     const bool go = Pause_flag == 1;

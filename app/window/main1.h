@@ -186,6 +186,8 @@ private:
     // Runs a command with the freeing commands greyed: its steps let the
     // window handle events (and pause) in the middle of the work.
     void Commande_longue(const std::function<void()>& commande);
+    // The same, then the plane repainted with what the command drew.
+    void Commande_repeinte(const std::function<void()>& commande);
     void Grise_commandes();
 
     std::unique_ptr<Interactions> interactions_;

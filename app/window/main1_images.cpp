@@ -46,8 +46,7 @@ void TMain1::EffacerP21Click()
 
 void TMain1::CopieP2P11Click()
 {
-    Commande_longue(Copie_P2_P1);
-    Repeint();
+    Commande_repeinte(Copie_P2_P1);
 }
 
 void TMain1::Montre_couleur(bool modal)

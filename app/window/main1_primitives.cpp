@@ -10,57 +10,48 @@
 
 void TMain1::Vecteurs2Click()
 {
-    Commande_longue([] { Dessin_vecteurs(Liste_vecteurs); });
-    Repeint();
+    Commande_repeinte([] { Dessin_vecteurs(Liste_vecteurs); });
 }
 
 void TMain1::Quadrilatres2Click()
 {
-    Commande_longue([] { Dessin_quads(Liste_quads); });
-    Repeint();
+    Commande_repeinte([] { Dessin_quads(Liste_quads); });
 }
 
 void TMain1::CompConnexes2Click()
 {
-    Commande_longue([] { Dessin_CC(Liste_CC); });
-    Repeint();
+    Commande_repeinte([] { Dessin_CC(Liste_CC); });
 }
 
 void TMain1::Squelette1Click()
 {
-    Commande_longue([] { Dessin_axes(Liste_quads); });
-    Repeint();
+    Commande_repeinte([] { Dessin_axes(Liste_quads); });
 }
 
 void TMain1::Graphe1Click()
 {
-    Commande_longue(Dessin_graphe_complet);
-    Repeint();
+    Commande_repeinte(Dessin_graphe_complet);
 }
 
 void TMain1::GrapheCouleur1Click()
 {
     // Drawn into the colour picture only; "Display" shows it.
-    Commande_longue(Commande_graphe_couleur);
-    Repeint();
+    Commande_repeinte(Commande_graphe_couleur);
 }
 
 void TMain1::Grapheslectif1Click()
 {
-    Commande_longue([] { Dessin_arcs_selectif(Liste_arcs_QQ); });
-    Repeint();
+    Commande_repeinte([] { Dessin_arcs_selectif(Liste_arcs_QQ); });
 }
 
 void TMain1::Quadslctifs1Click()
 {
-    Commande_longue([] { Dessin_quads_bornes(Liste_quads); });
-    Repeint();
+    Commande_repeinte([] { Dessin_quads_bornes(Liste_quads); });
 }
 
 void TMain1::Caractres2Click()
 {
-    Commande_longue(Commande_boites_symboles);
-    Repeint();
+    Commande_repeinte(Commande_boites_symboles);
 }
 
 void TMain1::QuadsCouleur1Click()

@@ -9,26 +9,22 @@
 
 void TMain1::AxeMedian1Click()
 {
-    Commande_longue(Commande_axe_median);
-    Repeint();
+    Commande_repeinte(Commande_axe_median);
 }
 
 void TMain1::Pretraitement1Click()
 {
-    Commande_longue(Commande_pretraitement);
-    Repeint();
+    Commande_repeinte(Commande_pretraitement);
 }
 
 void TMain1::Contours1Click()
 {
-    Commande_longue(Commande_contours);
-    Repeint();
+    Commande_repeinte(Commande_contours);
 }
 
 void TMain1::NettoyageCC1Click()
 {
-    Commande_longue(Commande_nettoyage_CC);
-    Repeint();
+    Commande_repeinte(Commande_nettoyage_CC);
 }
 
 void TMain1::Caractres1Click() { Commande_longue(::Caractres1Click); }
@@ -38,20 +34,17 @@ void TMain1::Greedy1Click() { Commande_longue(::Greedy1Click); }
 
 void TMain1::vectorisation1Click()
 {
-    Commande_longue(Commande_vectorisation);
-    Repeint();
+    Commande_repeinte(Commande_vectorisation);
 }
 
 void TMain1::Texte1Click()
 {
-    Commande_longue(Commande_graphe);
-    Repeint();
+    Commande_repeinte(Commande_graphe);
 }
 
 void TMain1::LiaisonsB1Click()
 {
-    Commande_longue(::LiaisonsB1Click);
-    Repeint();
+    Commande_repeinte(::LiaisonsB1Click);
 }
 
 void TMain1::CyclesB1Click()
