@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "batch/resultats_lot.h"
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "graph/construction.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "output/resultats.h"

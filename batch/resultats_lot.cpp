@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "output/ecriture.h"
 
 std::string Nom_image_lot(std::string_view chemin)

@@ -27,13 +27,14 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "graph/construction.h"
 #include "spotting/incidence.h"
 #include "spotting/spotting.h"
 #include "spotting/symboles.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "output/resultats.h"

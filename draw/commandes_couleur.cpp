@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "draw/dessin.h"
 #include "draw/image_couleur.h"
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <charconv>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/planes.h"
 #include "output/ecriture.h"
 #include "spotting/boucles.h"
@@ -15,8 +15,6 @@ void Axe_quad(const Quad& q, Point& e1, Point& e2)
     e1 = {a.x1, a.y1};
     e2 = {a.x2, a.y2};
 }
-
-void Defile_vers(int x, int y) { Affiche_P2(Max_ent(x, 151) - 150, Max_ent(y, 151) - 150); }
 
 int Points_symbole(const Symbole& s) { return Max_ent(0, Min_ent(s.nb_points, 20)); }
 

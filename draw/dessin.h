@@ -6,7 +6,7 @@
 #pragma once
 #include <string>
 
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 
@@ -30,6 +30,5 @@ struct Point { int x = 0, y = 0; };
 void Axe_quad(const Quad& q, Point& e1, Point& e2);
 // Brings Plan2 on screen with (x, y) about 150 pixels from its top-left
 // corner, never scrolling before (1, 1).
-void Defile_vers(int x, int y);
 // How many points of a symbol's outline can be read (nb_points within 0..20).
 int Points_symbole(const Symbole& s);

@@ -6,7 +6,7 @@
 #include "draw/dessin.h"
 #include "draw/export_dessin.h"
 #include "draw/image_couleur.h"
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "output/ecriture.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"

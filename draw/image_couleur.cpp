@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "draw/dessin.h"
 #include "draw/export_dessin.h"
 #include "image/planes.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 

@@ -1,7 +1,7 @@
 #include "graph/construction.h"
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "graph/graphe.h"
 #include "image/param.h"
 #include "vecto/records.h"

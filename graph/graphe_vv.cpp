@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "graph/graphe.h"
 #include "graph/sources.h"
 #include "graph/zone.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/planes.h"
 #include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
@@ -375,7 +375,7 @@ int Distance_plancher(int x1, int y1, int x2, int y2)
 
 void Montre_et_attend(int x, int y)
 {
-    Affiche_P2(Max_ent(x, 151) - 150, Max_ent(y, 151) - 150);
+    Defile_vers(x, y);
     Pause_go();
 }
 

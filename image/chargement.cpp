@@ -10,8 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/core/shell.h"
-#include "draw/raz.h"
+#include "port/shell.h"
 #include "image/param.h"
 #include "image/planes.h"
 
@@ -175,61 +174,6 @@ int Charge_Img(const std::string& chemin)
         }
     }
     return Lit_bmp(sortie) == 1 ? 1 : 0;
-}
-
-int Open(const std::string& chemin)
-{
-    if (Plan_courant) Ferme_image();
-    Frontend& fe = Frontend_courant();
-    fe.set_plane_label("Plan 1");
-    Plan_courant = &Plan1;
-    Niveau_zoom = 0;
-    Chemin_image = chemin;
-    const int r = Charge_Img(chemin);
-    if (r == 1) {
-        fe.set_caption("Tracemorph : " + Nom_fichier(chemin));
-        Etat_affichage = 1;
-        fe.repaint();
-    } else {
-        Message_boite(r == 3 ? "Space are forbidden in image path !" : "Error in Image file !", "Error");
-        Etat_affichage = 3;
-        Plan_courant = nullptr;
-    }
-    return 1;
-}
-
-void Ferme_image()
-{
-    Frontend& fe = Frontend_courant();
-    if (Plan_courant && Etat_affichage != 3) {
-        Libere_plan(Plan_zoom);
-        Libere_plan(Plan1);
-        Libere_plan(Plan2);
-        fe.reset_scrollbars();
-        Efface_texte();
-        auto zero = [](const char* texte) {
-            Ecrit_texte(1, texte);
-            Ecrit_nombre(0, 0);
-        };
-        Raz_vecteurs(Liste_vecteurs);
-        Liste_vecteurs = nullptr;
-        Raz_quads(Liste_quads);
-        Liste_quads = nullptr;
-        zero(" Raz quadr. : ");
-        zero(" Raz vecteurs : ");
-        Raz_CC(Liste_CC);
-        Liste_CC = nullptr;
-        zero(" Raz Caracteres : ");
-        zero(" Raz C.C. : ");
-        zero(" Raz courbes : ");
-        Raz_graphe();
-        Raz_symboles(Liste_symboles);
-        Liste_symboles = nullptr;
-        Etat_affichage = 3;
-        fe.set_caption("Tracemorph");
-    }
-    Plan_courant = nullptr;
-    fe.repaint();
 }
 
 void Information()

@@ -18,9 +18,5 @@ int Charge_Img(const std::string& chemin);
 // Where the converter is run from: Rep_travail + "/cxconvert" when it
 // exists, else beside the running program.
 std::string Chemin_convertisseur();
-// Closes the current image, loads the file and tells the window; always 1.
-int Open(const std::string& chemin);
-// The Close command: planes released, every list emptied with its log line.
-void Ferme_image();
 // The Information command.
 void Information();

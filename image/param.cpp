@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 #include "image/planes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 
 PlanImage Plan1, Plan2, Plan_zoom;
 PlanImage* Plan_courant = nullptr;
@@ -75,3 +76,12 @@ void Libere_plan(PlanImage& p)
     std::vector<uint8_t>().swap(p.pixels);
     p.larg = p.haut = p.octets = 0;
 }
+
+void Affiche_P2(int x, int y)
+{
+    Etat_affichage = 2;
+    Plan_courant = &Plan2;
+    Frontend_courant().show_plane2(x, y);
+}
+
+void Defile_vers(int x, int y) { Affiche_P2(std::max(x, 151) - 150, std::max(y, 151) - 150); }

@@ -68,6 +68,11 @@ inline int Ecrit_pixel(int x, int y, int valeur, PlanImage& p)
 inline uint8_t* Ligne_plan(PlanImage& p, int y) { return p.pixels.data() + static_cast<size_t>(p.haut - y) * p.octets; }
 inline const uint8_t* Ligne_plan(const PlanImage& p, int y) { return p.pixels.data() + static_cast<size_t>(p.haut - y) * p.octets; }
 
+// Plan2 becomes the displayed plane, shown from (x, y).
+void Affiche_P2(int x, int y);
+// Shows Plan2 with (x, y) about 150 pixels from the top-left corner, as
+// step-by-step drawings do to bring the element in view.
+void Defile_vers(int x, int y);
 void Efface_P2();                       // Plan2 all white, padding included
 void Copie_P2_P1();                     // the "Copy P2 -> P1" command
 void Supprime_plan2();                  // the "Delete Plan 2" command

@@ -1,7 +1,7 @@
 #include "output/commandes_sauvegarde.h"
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "output/resultats.h"
 #include "vecto/records.h"
 

@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <new>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 
 static std::FILE* Echec_ouverture(const std::string& chemin)
 {

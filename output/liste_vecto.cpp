@@ -1,6 +1,6 @@
 #include <string>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "output/ecriture.h"
 #include "output/resultats.h"
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "vecto/records.h"
 
 // Each returns false when its file could not be created or written (after

@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/core/installation.h"
-#include "app/core/shell.h"
+#include "port/installation.h"
+#include "port/shell.h"
 
 extern char** environ;
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/param.h"
 #include "output/ecriture.h"
 #include "reco/apparieurs.h"

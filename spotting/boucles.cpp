@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
-#include "draw/dessin.h"
+#include "port/shell.h"
 #include "image/planes.h"
 #include "spotting/incidence.h"
 #include "vecto/ecarts.h"

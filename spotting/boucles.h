@@ -2,7 +2,7 @@
 // corner that comes back to where it started, and that closes on the drawing,
 // makes every side of the loop as good as its best one.
 #pragma once
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "vecto/records.h"
 
 // Capacity of the loop search's level arrays and of a path.

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "vecto/records.h"
 
 // True: every spotting step scans the whole arc list as written (the

@@ -4,8 +4,7 @@
 #include <iterator>
 #include <new>
 
-#include "app/core/shell.h"
-#include "draw/image_couleur.h"
+#include "port/shell.h"
 #include "spotting/incidence.h"
 #include "spotting/symboles.h"
 #include "vecto/geometrie.h"
@@ -148,6 +147,5 @@ void Trace_boite(const Boite& b)
                              {b.xmin, b.ymin, b.xmax, b.ymin},   // top
                              {b.xmax, b.ymin, b.xmax, b.ymax}};  // right
     for (const auto& c : cotes) Trace_ligne(c[0], c[1], c[2], c[3], 1);
-    for (const auto& c : cotes) Ligne_couleur(c[0], c[1], c[2], c[3], Rgb(0, 0, 0));
-    Frontend_courant().show_colour_image(false);
+    Boite_couleur(b.xmin, b.ymin, b.xmax, b.ymax);
 }

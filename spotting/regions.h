@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "vecto/records.h"
 
 constexpr int Taille_region = 400;

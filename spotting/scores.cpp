@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/planes.h"
 #include "output/ecriture.h"
 #include "spotting/incidence.h"

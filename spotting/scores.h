@@ -2,7 +2,7 @@
 // from its relation, angle and length ratio; every quadrilateral from the
 // arcs around it and its own length; then the quadrilaterals by score.
 #pragma once
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "vecto/records.h"
 
 // Vector arcs take no part in spotting: their scores become 0. Return 1.

@@ -5,9 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/core/shell.h"
-#include "draw/raz.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "image/param.h"
 #include "output/ecriture.h"
 #include "reco/reconnaissance.h"

@@ -12,3 +12,6 @@ struct Symbole {
 };
 
 extern Symbole* Liste_symboles;
+
+// The symbol list emptied with its log line; the caller sets the head to null.
+void Raz_symboles(Symbole* tete);

@@ -5,9 +5,10 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/core/frontends.h"
-#include "app/core/shell.h"
+#include "port/frontends.h"
+#include "port/shell.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/planes.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"

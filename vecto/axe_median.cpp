@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/planes.h"
 
 namespace {

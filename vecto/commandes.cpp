@@ -1,4 +1,4 @@
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "vecto/axe_median.h"

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "vecto/geometrie.h"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/param.h"
 #include "vecto/ecarts.h"
 #include "vecto/geometrie.h"

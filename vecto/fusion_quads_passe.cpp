@@ -2,7 +2,7 @@
 // become one.
 #include <cstdint>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/param.h"
 #include "vecto/ecarts.h"
 #include "vecto/fusion_quads.h"

@@ -7,7 +7,7 @@
 #include <vector>
 #include <algorithm>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/param.h"
 #include "vecto/ecarts.h"
 #include "vecto/geometrie.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/planes.h"
 
 // The three passes work on a copy of the planes held as 64-bit words, one

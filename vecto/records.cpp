@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 
 Vecteur* Liste_vecteurs = nullptr;
 Quad* Liste_quads = nullptr;
@@ -50,3 +50,17 @@ int Tri_vecteurs()
     Ecrit_texte(1, " - Tri termine");
     return 1;
 }
+
+void Journal_raz(const char* texte, int nombre)
+{
+    Ecrit_texte(1, texte);
+    Ecrit_nombre(0, nombre);
+}
+
+void Raz_vecteurs(Vecteur* tete) { Raz_liste(tete, " Raz vecteurs : "); }
+void Raz_quads(Quad* tete)
+{
+    Raz_liste(tete, " Raz quadr. : ");
+    Nb_quads = 0;
+}
+void Raz_CC(CC* tete) { Raz_liste(tete, " Raz C.C. : "); }

@@ -76,6 +76,26 @@ void Libere_liste(T*& tete)
     }
 }
 
+// Emptying a list as the Close and Raz commands do: every record freed,
+// the text on a new line of the log and the count on the same line; the
+// caller sets the head to null afterwards.
+void Journal_raz(const char* texte, int nombre);
+template <class T>
+void Raz_liste(T* tete, const char* texte)
+{
+    int n = 0;
+    while (tete) {
+        T* s = tete->suivant;
+        delete tete;
+        tete = s;
+        n++;
+    }
+    Journal_raz(texte, n);
+}
+void Raz_vecteurs(Vecteur* tete);
+void Raz_quads(Quad* tete);  // also sets Nb_quads to 0
+void Raz_CC(CC* tete);
+
 // Frees the records strictly between `debut` and `fin` (fin excluded, null
 // for the end of the list) and links debut to fin; returns how many.
 template <class T>

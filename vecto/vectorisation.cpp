@@ -1,7 +1,7 @@
 #include "vecto/vectorisation.h"
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "vecto/contours.h"

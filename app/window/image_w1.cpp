@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/planes.h"
 
 namespace {

@@ -26,6 +26,7 @@
 #include "app/window/form1.h"
 #include "app/window/image_w1.h"
 #include "app/window/main1_outils.h"
+#include "draw/image_couleur.h"
 #include "image/planes.h"
 
 // ---- Stop/GO panel -------------------------------------------------------
@@ -67,6 +68,13 @@ void FrontendFenetre::mode_changed(int mode) { w_.EditMain1->setText(mode ? "1" 
 bool FrontendFenetre::choose_images(std::vector<std::string>& files) { return w_.Choisit_images(files); }
 void FrontendFenetre::batch_image_done(int done, int total, std::string_view) { w_.Image_lot_faite(done, total); }
 void FrontendFenetre::show_colour_image(bool modal) { w_.Montre_couleur(modal); }
+void FrontendFenetre::colour_box(int xmin, int ymin, int xmax, int ymax)
+{
+    // Left, bottom, top, right, as on Plan2.
+    const int cotes[4][4] = {{xmin, ymin, xmin, ymax}, {xmin, ymax, xmax, ymax}, {xmin, ymin, xmax, ymin}, {xmax, ymin, xmax, ymax}};
+    for (const auto& c : cotes) Ligne_couleur(c[0], c[1], c[2], c[3], Noir);
+    show_colour_image(false);
+}
 
 // ---- Window ----------------------------------------------------------------
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "app/window/interactions.h"
 
 class QAction;
@@ -59,6 +59,7 @@ public:
     bool choose_images(std::vector<std::string>& files) override;
     void batch_image_done(int done, int total, std::string_view image) override;
     void show_colour_image(bool modal) override;
+    void colour_box(int xmin, int ymin, int xmax, int ymax) override;
 private:
     TMain1& w_;
 };

@@ -8,6 +8,7 @@
 #include "app/window/main1_outils.h"
 #include "batch/batch.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/planes.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "app/window/main1.h"
 #include "draw/commandes_couleur.h"
 #include "draw/dessin.h"
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "app/core/frontends.h"
-#include "app/core/shell.h"
+#include "port/frontends.h"
+#include "port/shell.h"
 #include "tests/support/support.h"
 
 using tmtest::Environnement;

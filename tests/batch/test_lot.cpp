@@ -8,11 +8,12 @@
 #include <tuple>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "batch/batch.h"
 #include "batch/resultats_lot.h"
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/planes.h"
 #include "tests/batch/resultats_attendus.h"
 #include "tests/support/support.h"

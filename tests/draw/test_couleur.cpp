@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "draw/commandes_couleur.h"
 #include "draw/dessin.h"
 #include "draw/image_couleur.h"

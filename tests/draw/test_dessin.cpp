@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "draw/dessin.h"
 #include "draw/image_couleur.h"
 #include "tests/support/support.h"

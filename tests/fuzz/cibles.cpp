@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "graph/construction.h"
 #include "graph/zone.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "output/resultats.h"
@@ -70,14 +71,7 @@ struct Seance {
     ~Seance()
     {
         Ferme_image();
-        Libere_liste(Liste_vecteurs);
-        Libere_liste(Liste_quads);
-        Libere_liste(Liste_CC);
-        Libere_liste(Liste_arcs_QQ);
-        Libere_liste(Liste_arcs_VV);
-        Libere_liste(Liste_arcs_QV);
-        Libere_liste(Liste_symboles);
-        Nb_quads = 0;
+        Vide_listes(false);
         Libere_plan(Plan1);
         Libere_plan(Plan2);
         Libere_plan(Plan_zoom);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "tests/support/support.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"

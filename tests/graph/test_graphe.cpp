@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "graph/construction.h"
 #include "graph/graphe.h"
 #include "graph/zone.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "graph/graphe.h"
 #include "graph/zone.h"
 #include "tests/graph/outils_graphe.h"

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
 #include "vecto/records.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/param.h"
 #include "tests/support/support.h"
 

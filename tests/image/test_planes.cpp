@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/chargement.h"
 #include "image/planes.h"
 #include "tests/support/support.h"

@@ -6,8 +6,8 @@
 #include <random>
 #include <string>
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "output/ecriture.h"
 #include "output/resultats.h"
 #include "tests/support/support.h"

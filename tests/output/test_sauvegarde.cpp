@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "output/commandes_sauvegarde.h"
 #include "tests/support/support.h"
 #include "vecto/records.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "reco/apparieurs.h"
 #include "reco/reconnaissance.h"
 #include "tests/support/support.h"

@@ -4,9 +4,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "graph/construction.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "spotting/spotting.h"
 #include "spotting/symboles.h"
 #include "tests/support/support.h"

@@ -1,6 +1,6 @@
 // Small quadrilateral graphs built in the tests of symbol spotting.
 #pragma once
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
 

@@ -6,7 +6,7 @@
 #include <regex>
 #include <string>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/chargement.h"
 #include "spotting/spotting.h"
 #include "spotting/symboles.h"

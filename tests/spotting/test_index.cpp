@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "graph/construction.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "spotting/boucles.h"
 #include "spotting/incidence.h"
 #include "spotting/regions.h"

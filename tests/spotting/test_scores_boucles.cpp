@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "spotting/boucles.h"
 #include "spotting/regions.h"
 #include "spotting/scores.h"

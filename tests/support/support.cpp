@@ -9,9 +9,10 @@
 #include <fstream>
 #include <random>
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "spotting/symboles.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
@@ -39,14 +40,7 @@ void Ecrit_param(const fs::path& dir, const std::map<std::string, std::string>& 
 
 void Remise_a_zero()
 {
-    Libere_liste(Liste_vecteurs);
-    Libere_liste(Liste_quads);
-    Libere_liste(Liste_CC);
-    Libere_liste(Liste_arcs_QQ);
-    Libere_liste(Liste_arcs_VV);
-    Libere_liste(Liste_arcs_QV);
-    Libere_liste(Liste_symboles);
-    Nb_quads = 0;
+    Vide_listes(false);
     Libere_plan(Plan1);
     Libere_plan(Plan2);
     Libere_plan(Plan_zoom);

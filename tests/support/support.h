@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/frontends.h"
+#include "port/frontends.h"
 #include "image/planes.h"
 #include "vecto/records.h"
 

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/chargement.h"
 #include "image/param.h"
 #include "image/planes.h"

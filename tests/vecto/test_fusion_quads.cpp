@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "tests/support/support.h"
 #include "vecto/fusion_quads.h"
 #include "vecto/geometrie.h"

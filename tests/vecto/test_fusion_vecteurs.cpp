@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "tests/support/support.h"
 #include "vecto/fusion_vecteurs.h"
 #include "vecto/geometrie.h"

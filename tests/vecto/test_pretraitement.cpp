@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
 #include "vecto/pretraitement.h"

@@ -9,8 +9,9 @@
 #include <tuple>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/param.h"
 #include "tests/support/support.h"
 #include "vecto/contours.h"

@@ -8,9 +8,9 @@
 #include <random>
 #include <vector>
 
-#include "app/core/shell.h"
-#include "draw/raz.h"
+#include "port/shell.h"
 #include "tests/support/support.h"
+#include "vecto/arcs.h"
 #include "vecto/records.h"
 
 using namespace tmtest;

@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/core/shell.h"
-#include "graph/arcs.h"
+#include "port/shell.h"
+#include "vecto/arcs.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "tests/support/support.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"

@@ -26,14 +26,14 @@
 #include <functional>
 #include <set>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 #include "app/window/fimgc.h"
 #include "app/window/form1.h"
 #include "app/window/image_w1.h"
 #include "app/window/interactions.h"
 #include "app/window/main1.h"
 #include "draw/image_couleur.h"
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
 #include "vecto/records.h"

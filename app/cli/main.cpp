@@ -12,9 +12,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/core/installation.h"
-#include "app/core/ligne_commande.h"
-#include "app/core/shell.h"
+#include "port/installation.h"
+#include "app/cli/ligne_commande.h"
+#include "port/shell.h"
 
 namespace {
 

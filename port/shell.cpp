@@ -1,11 +1,10 @@
-#include "app/core/shell.h"
+#include "port/shell.h"
 
 #include <unistd.h>
 
 #include <climits>
 #include <string>
 
-#include "image/planes.h"
 
 namespace {
 Frontend g_silencieux;
@@ -148,9 +147,4 @@ std::string Nom_fichier(std::string_view chemin)
     return std::string(p == std::string_view::npos ? chemin : chemin.substr(p + 1));
 }
 
-void Affiche_P2(int x, int y)
-{
-    Etat_affichage = 2;
-    Plan_courant = &Plan2;
-    g_fe->show_plane2(x, y);
-}
+void Boite_couleur(int xmin, int ymin, int xmax, int ymax) { g_fe->colour_box(xmin, ymin, xmax, ymax); }

@@ -1,23 +1,18 @@
-// Batch processing without a window: `--batch [--jobs N] IMAGE...`,
-// `--gather IMAGE...`, and the hidden worker a parallel batch starts.
+// A batch spread over worker processes, and the worker's side of it.
 #pragma once
 #include <string>
 #include <vector>
 
-#include "app/core/frontends.h"
+#include "port/frontends.h"
 
 // The hidden option that starts a worker: WORKER_OPTION DIRECTORY.
 inline constexpr const char* kOptionOuvrier = "--batch-worker";
 
-// Entry for argv[1] being "--batch", "--gather" or the worker option, with
-// Rep_travail the current directory. Returns the process exit status: 0 when
-// every image loaded and all its files were written, 1 when one failed,
-// 2 for a usage error (a usage line on stderr).
-int Main_lot_ligne_commande(int argc, char** argv);
-
 // The batch of the "&Batch Processing" command over `images` in `jobs`
 // worker processes; FINAL_RESULTS.GRE and every per-image file come out
-// byte for byte as from the run in this process. Same return value.
+// byte for byte as from the run in this process. Returns the process exit
+// status: 0 when every image loaded and all its files were written, 1 when
+// one failed.
 int Lot_parallele(const std::vector<std::string>& images, int jobs);
 
 // A worker of Lot_parallele, with `repertoire` as its working directory.

@@ -1,4 +1,4 @@
-#include "app/core/modeles.h"
+#include "batch/modeles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,11 +6,12 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/core/frontends.h"
-#include "app/core/shell.h"
+#include "port/frontends.h"
+#include "port/shell.h"
 #include "batch/batch.h"
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/planes.h"
 #include "output/resultats.h"
 #include "vecto/records.h"

@@ -1,4 +1,4 @@
-#include "app/core/frontends.h"
+#include "port/frontends.h"
 
 #include <unistd.h>
 

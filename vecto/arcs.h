@@ -1,7 +1,9 @@
 // Graph arcs: relations between two primitives, one character each.
 // X crossing, T junction, L corner, _ parallel overlap, S parallel end
 // contact, ~ continuation, P side by side, t junction across a gap, l corner
-// across a gap. Arcs refer to their primitives and own nothing.
+// across a gap. Arcs refer to their primitives and own nothing. The graph
+// stage builds them; their lists live here, beside the primitives, because
+// vectorisation must free them when it changes what they point at.
 #pragma once
 #include "vecto/records.h"
 
@@ -39,3 +41,9 @@ extern ArcQV* Liste_arcs_QV;
 // Frees the three arc lists without a word, before the graph is rebuilt or
 // the primitives it points at are changed.
 void Vide_graphe();
+// The Raz commands: each list emptied with its log line (see Raz_liste).
+void Raz_arcs_QQ(ArcQQ* tete);
+void Raz_arcs_VV(ArcVV* tete);
+void Raz_arcs_QV(ArcQV* tete);
+// The three arc lists emptied with their log lines, heads set to null.
+void Raz_graphe();

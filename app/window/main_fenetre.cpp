@@ -1,7 +1,7 @@
 // The desktop window program, started by `tracemorph` without an argument.
 // Given an image it runs the same analysis as the command line, before any
 // window exists, so it needs no display then either.
-#include "app/core/ligne_commande.h"
+#include "app/cli/ligne_commande.h"
 #include "app/window/application.h"
 
 int main(int argc, char** argv)

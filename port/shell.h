@@ -53,6 +53,9 @@ public:
     // The colour picture changed; `modal` asks to show the colour window and
     // wait until the user closes it.
     virtual void show_colour_image(bool modal) { (void)modal; }
+    // A symbol's box in step-by-step spotting, to be drawn in black into the
+    // colour picture, which is then shown (without waiting).
+    virtual void colour_box(int xmin, int ymin, int xmax, int ymax) { (void)xmin; (void)ymin; (void)xmax; (void)ymax; }
 };
 
 // The front end in use; never null (a silent one is installed at start).
@@ -84,6 +87,9 @@ extern int Mode_trace;         // step-by-step mode, 0 or 1
 void Clic_stop_go();           // the Stop/GO panel was clicked
 bool Touche_mode(char c);      // a key in the mode box; true when it changed the mode
 
+// The colour window's picture receives a symbol's box and is shown.
+void Boite_couleur(int xmin, int ymin, int xmax, int ymax);
+
 // ---- Message boxes, input, text lines -------------------------------------
 void Message_erreur(std::string_view texte);                       // caption "Erreur"
 void Message_boite(std::string_view texte, std::string_view titre);
@@ -100,4 +106,3 @@ extern int Etat_affichage;        // 1 Plan1 shown, 2 Plan2 shown, 3 no image
 extern int Niveau_zoom;           // zoom factor is |level| + 1
 void Capture_repertoires();       // Rep_travail and Rep_courant from the current directory
 std::string Nom_fichier(std::string_view chemin);  // file name part of a path
-void Affiche_P2(int x, int y);

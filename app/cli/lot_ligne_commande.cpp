@@ -1,13 +1,14 @@
-#include "app/core/lot_ligne_commande.h"
+#include "app/cli/lot_ligne_commande.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "app/core/frontends.h"
-#include "app/core/shell.h"
+#include "port/frontends.h"
+#include "port/shell.h"
 #include "batch/batch.h"
+#include "batch/lot_parallele.h"
 #include "batch/resultats_lot.h"
 
 namespace {

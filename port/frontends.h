@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 
 // Log text to stdout as it is written, message boxes to stderr as
 // "caption: text" without waiting, progress on stderr only on a terminal.

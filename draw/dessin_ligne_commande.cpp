@@ -1,17 +1,18 @@
-#include "app/core/dessin_ligne_commande.h"
+#include "draw/dessin_ligne_commande.h"
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-#include "app/core/frontends.h"
-#include "app/core/shell.h"
+#include "port/frontends.h"
+#include "port/shell.h"
 #include "draw/dessin.h"
 #include "draw/export_dessin.h"
 #include "draw/image_couleur.h"
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "graph/construction.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/planes.h"
 #include "spotting/spotting.h"
 #include "spotting/symboles.h"

@@ -27,12 +27,13 @@
 #include <system_error>
 #include <vector>
 
-#include "app/core/lot_ligne_commande.h"
-#include "app/core/shell.h"
+#include "batch/lot_parallele.h"
+#include "port/shell.h"
 #include "batch/batch.h"
 #include "batch/resultats_lot.h"
 #include "graph/sources.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 
 extern char** environ;
 

@@ -1,16 +1,18 @@
-#include "app/core/ligne_commande.h"
+#include "app/cli/ligne_commande.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/core/dessin_ligne_commande.h"
-#include "app/core/frontends.h"
-#include "app/core/modeles.h"
-#include "app/core/lot_ligne_commande.h"
-#include "app/core/shell.h"
+#include "draw/dessin_ligne_commande.h"
+#include "port/frontends.h"
+#include "batch/modeles.h"
+#include "app/cli/lot_ligne_commande.h"
+#include "batch/lot_parallele.h"
+#include "port/shell.h"
 #include "batch/batch.h"
-#include "graph/arcs.h"
+#include "vecto/arcs.h"
 #include "image/chargement.h"
+#include "spotting/etat_analyse.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "output/resultats.h"

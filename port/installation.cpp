@@ -1,4 +1,4 @@
-#include "app/core/installation.h"
+#include "port/installation.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/core/shell.h"
+#include "port/shell.h"
 
 namespace fs = std::filesystem;
 

@@ -1,0 +1,62 @@
+# The analysis core as one static library per layer, lowest first. A layer
+# links only the layer below it (and, through it, everything lower), so the
+# build itself refuses a call that points up the pipeline:
+#  - configuring fails on an include of a higher layer's header;
+#  - each layer is linked whole into a small check program with only the
+#    layers below it, so a reference to a higher layer's function is an
+#    undefined symbol there.
+set(TM_COUCHES port image vecto graph output reco spotting draw batch)
+
+# Includes of the project's own folders that a file of layer `couche` may
+# not make: every layer above it, and the front ends.
+function(tm_verifie_includes couche fichiers)
+  list(FIND TM_COUCHES ${couche} rang)
+  set(interdits app tools tests bench)
+  foreach(autre IN LISTS TM_COUCHES)
+    list(FIND TM_COUCHES ${autre} rang_autre)
+    if(rang_autre GREATER rang)
+      list(APPEND interdits ${autre})
+    endif()
+  endforeach()
+  foreach(f IN LISTS fichiers)
+    file(STRINGS ${f} lignes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z]+/")
+    foreach(l IN LISTS lignes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([a-z]+)/.*" "\\1" dossier "${l}")
+      if(dossier IN_LIST interdits)
+        file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${f})
+        message(FATAL_ERROR "${rel}: layer '${couche}' may not include from '${dossier}' (${l}): "
+                            "move the function down or call it through the front-end port")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
+set(precedente "")
+foreach(couche IN LISTS TM_COUCHES)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${couche}/*.cpp)
+  file(GLOB entetes CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${couche}/*.h)
+  tm_verifie_includes(${couche} "${sources};${entetes}")
+  add_library(tracemorph_${couche} STATIC ${sources})
+  target_include_directories(tracemorph_${couche} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(precedente)
+    target_link_libraries(tracemorph_${couche} PUBLIC tracemorph_${precedente})
+  endif()
+  if(NOT TRACEMORPH_FUZZ)
+    add_executable(verifie_couche_${couche} ${CMAKE_SOURCE_DIR}/cmake/verifie_couche.cpp)
+    target_link_libraries(verifie_couche_${couche} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,tracemorph_${couche}>")
+    set_target_properties(verifie_couche_${couche} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/verifie_couches)
+  endif()
+  set(precedente ${couche})
+endforeach()
+
+target_compile_definitions(tracemorph_port PUBLIC TRACEMORPH_VERSION="${PROJECT_VERSION}")
+# The graph builders work out relations on several threads.
+find_package(Threads REQUIRED)
+target_link_libraries(tracemorph_graph PUBLIC Threads::Threads)
+# PNG pictures of the headless drawings.
+find_package(ZLIB REQUIRED)
+target_link_libraries(tracemorph_draw PUBLIC ZLIB::ZLIB)
+
+# The whole analysis core, for the programs and tests that use all of it.
+add_library(tracemorph_core INTERFACE)
+target_link_libraries(tracemorph_core INTERFACE tracemorph_batch)
