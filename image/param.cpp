@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cctype>
+#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -111,7 +112,10 @@ double Lit_param(std::string_view nom)
         size_t n = 0;
         while (n < v.size() && (std::isdigit(static_cast<unsigned char>(v[n])) || v[n] == '.')) n++;
         if (n < v.size() && v[n] == '#') {
-            valeur = std::atof(v.substr(0, n).c_str());
+            // The longest decimal prefix ("1.2.3" is 1.2, "" is 0), whatever
+            // decimal separator the user's locale has.
+            valeur = 0;
+            std::from_chars(v.data(), v.data() + n, valeur);
             trouve = true;
         } else {
             err = Erreur::lecture;

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "port/installation.h"
@@ -45,9 +46,11 @@ std::string Chemin_apparieur(const std::string& nom)
 double Delai_apparieur()
 {
     if (const char* e = std::getenv("TRACEMORPH_MATCHER_TIMEOUT")) {
-        char* fin = nullptr;
-        const double v = std::strtod(e, &fin);
-        if (fin != e && *fin == '\0' && v > 0) return v;
+        // Read as in the C locale, whatever the window's locale says.
+        const char* fin = e + std::strlen(e);
+        double v = 0;
+        const auto r = std::from_chars(e, fin, v);
+        if (r.ec == std::errc() && r.ptr == fin && v > 0) return v;
     }
     return 60.0;
 }

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, when missing.
 set -euo pipefail
-# clang and its runtime libraries build the libFuzzer targets (scripts/fuzz.sh).
+# clang and its runtime libraries build the libFuzzer targets (scripts/fuzz.sh);
+# locales holds the data a test builds a comma-decimal locale from.
 paquets=(cmake g++ make pkg-config libgtest-dev qt6-base-dev qt6-multimedia-dev
          libvips-dev potrace libxml2-utils zlib1g-dev parallel clang libclang-rt-14-dev
-         dpkg-dev file libpugixml-dev)
+         dpkg-dev file libpugixml-dev locales)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manquants+=("$p")

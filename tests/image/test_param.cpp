@@ -1,6 +1,8 @@
 // The param.dat parser: lookups, failures and the shipped file.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -48,6 +50,26 @@ TEST_F(Param, ValuesAreReadAsTheParserReadsThem)
         EXPECT_EQ(Derniere_boite(), "Parametre inconnu !") << cle;
         EXPECT_EQ(fe.boites.back().titre, "Erreur");
     }
+}
+
+// The window runs under the user's locale; a comma as decimal separator must
+// not turn 0.35 into 0. The locale is built for the test when the system has
+// none.
+TEST_F(Param, DecimalsReadTheSameUnderACommaDecimalLocale)
+{
+    Fichier("#Seuil#\n=0.35#\n#Prefix#\n=1.2.3#\n$\n");
+    const fs::path locales = dir / "locales";
+    fs::create_directories(locales);
+    const std::string commande = "localedef -i fr_FR -f UTF-8 " + (locales / "fr_FR.UTF-8").string() + " >/dev/null 2>&1";
+    (void)std::system(commande.c_str());
+    ::setenv("LOCPATH", locales.c_str(), 1);
+    const bool virgule = std::setlocale(LC_ALL, "fr_FR.UTF-8") && std::localeconv()->decimal_point[0] == ',';
+    const double seuil = Lit_param("Seuil"), prefixe = Lit_param("Prefix");
+    std::setlocale(LC_ALL, "C");
+    ::unsetenv("LOCPATH");
+    if (!virgule) GTEST_SKIP() << "no comma-decimal locale could be made (localedef, locales data)";
+    EXPECT_DOUBLE_EQ(seuil, 0.35);
+    EXPECT_DOUBLE_EQ(prefixe, 1.2);
 }
 
 TEST_F(Param, BadValuesAreReadProblems)

@@ -23,10 +23,12 @@
 
 #include <deque>
 #include <filesystem>
+#include <stdexcept>
 #include <functional>
 #include <set>
 
 #include "port/shell.h"
+#include "app/window/application.h"
 #include "app/window/fimgc.h"
 #include "app/window/form1.h"
 #include "app/window/image_w1.h"
@@ -167,6 +169,16 @@ private slots:
         delete w_;
         w_ = nullptr;
         tmtest::Remise_a_zero();
+    }
+
+    // A fatal error at start is shown, and the exit status says it failed.
+    void erreur_fatale_sort_en_echec()
+    {
+        std::string montre;
+        const auto boite = [&](const std::string& t) { montre = t; };
+        QCOMPARE(Execution_gardee([] { return 0; }, boite), 0);
+        QCOMPARE(Execution_gardee([]() -> int { throw std::runtime_error("no display"); }, boite), 1);
+        QCOMPARE(montre, std::string("no display"));
     }
 
     void fenetre_au_demarrage()
