@@ -33,5 +33,7 @@ int Lance_fenetre(int argc, char** argv)
             main1.show();
             return app.exec();
         },
-        [](const std::string& texte) { QMessageBox::critical(nullptr, "Tracemorph", QString::fromLocal8Bit(texte.c_str())); });
+        [](const std::string& texte) {
+            QMessageBox::critical(nullptr, "Tracemorph", QString::fromLocal8Bit(texte.c_str()));
+        });
 }

@@ -71,7 +71,8 @@ void FrontendFenetre::show_colour_image(bool modal) { w_.Montre_couleur(modal); 
 void FrontendFenetre::colour_box(int xmin, int ymin, int xmax, int ymax)
 {
     // Left, bottom, top, right, as on Plan2.
-    const int cotes[4][4] = {{xmin, ymin, xmin, ymax}, {xmin, ymax, xmax, ymax}, {xmin, ymin, xmax, ymin}, {xmax, ymin, xmax, ymax}};
+    const int cotes[4][4] = {
+        {xmin, ymin, xmin, ymax}, {xmin, ymax, xmax, ymax}, {xmin, ymin, xmax, ymin}, {xmax, ymin, xmax, ymax}};
     for (const auto& c : cotes) Ligne_couleur(c[0], c[1], c[2], c[3], Noir);
     show_colour_image(false);
 }
