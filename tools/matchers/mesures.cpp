@@ -46,12 +46,15 @@ std::string Hors_limites(const GrapheG& g)
     if (g.noeuds.size() > static_cast<size_t>(Noeuds_max_apparieur))
         return std::to_string(g.noeuds.size()) + " nodes, more than the " + std::to_string(Noeuds_max_apparieur) +
                " a matcher compares";
+    if (g.aretes.size() > static_cast<size_t>(Aretes_max_apparieur))
+        return std::to_string(g.aretes.size()) + " edges, more than the " + std::to_string(Aretes_max_apparieur) +
+               " a matcher compares";
     std::map<std::pair<int, int>, int> paires;
     for (const AreteG& e : g.aretes) {
-        const int n = ++paires[{std::min(e.de, e.vers), std::max(e.de, e.vers)}];
-        if (n > Aretes_paire_max_apparieur)
+        const auto [a, b] = std::minmax(e.de, e.vers);
+        if (++paires[{a, b}] > Aretes_paire_max_apparieur)
             return "more than " + std::to_string(Aretes_paire_max_apparieur) + " edges join nodes " +
-                   g.noeuds[static_cast<size_t>(e.de)].id + " and " + g.noeuds[static_cast<size_t>(e.vers)].id;
+                   g.noeuds[static_cast<size_t>(a)].id + " and " + g.noeuds[static_cast<size_t>(b)].id;
     }
     return {};
 }
