@@ -184,7 +184,7 @@ Execution_programme Execute_programme(const std::string& programme, const std::v
         }
         ::close(fd);
     }
-    if (!r.erreurs.empty()) {
+    if (!sortie && !r.erreurs.empty()) {
         const ssize_t ecrit = ::write(STDERR_FILENO, r.erreurs.data(), r.erreurs.size());
         (void)ecrit;
     }

@@ -31,8 +31,9 @@ struct Execution_programme {
 };
 // Runs the program directly (no command interpreter, so any path works) in a
 // process group of its own, standard input from /dev/null. Its standard
-// error is captured and passed on to this process's; its standard output is
-// captured when `sortie` is true, else shared. Past `delai` seconds the
+// error is captured and passed on to this process's; with `sortie` (a
+// question put to the program) its standard output is captured too, and its
+// standard error is not passed on. Past `delai` seconds the
 // group is killed; the group is also ended when the program exits, so no
 // child it left behind outlives the run.
 Execution_programme Execute_programme(const std::string& programme, const std::vector<std::string>& arguments,

@@ -124,10 +124,6 @@ bool Lit_appariement(std::string& appariement)
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // The best model of one test graph by the outside matcher programs, through
 // the exchange files in the current directory.
 void Compare_dehors(const std::string& modeles, const std::vector<std::string>& noms_modeles, int mode,
