@@ -33,10 +33,6 @@ bool Empreinte_fichier(const std::string& chemin, Empreinte& e)
     return true;
 }
 
-// The settings the program would read: simgraph the properties file it is
-// given, auction and greedy the one beside themselves (built-in values when
-// there is none). Read again only when the file changes; its warnings are
-// shown once.
 const Proprietes& Reglages(Apparieur a)
 {
     struct Lu {
@@ -84,6 +80,8 @@ std::string Ligne_appariement(const GrapheG& g1, const GrapheG& g2, const std::v
 
 }  // namespace
 
+const Proprietes& Reglages_interne(int mode) { return Reglages(Apparieur_mode(mode)); }
+
 bool Apparieur_interne(int mode)
 {
     const char* nom = Nom_apparieur(Apparieur_mode(mode));
@@ -116,10 +114,9 @@ std::vector<const ModeleLu*> Modeles_comparables(const std::string& repertoire, 
     return r;
 }
 
-double Compare_interne(int mode, const GrapheG& test, const GrapheG& modele, std::string& appariement)
+double Compare_interne(int mode, const Proprietes& p, const GrapheG& test, const GrapheG& modele, std::string& appariement)
 {
     const Apparieur a = Apparieur_mode(mode);
-    const Proprietes& p = Reglages(a);
     std::vector<int> image;
     const double aller = Relue(Mesure_apparieur(a, test, modele, p, image));
     if (a != Apparieur::simgraph) {

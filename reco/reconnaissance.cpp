@@ -168,7 +168,11 @@ int Reconnaissance(const std::string& modeles, const std::string& tests, int mod
     // graphs read once per run.
     const bool interne = !noms_tests.empty() && Apparieur_interne(mode);
     std::vector<const ModeleLu*> lus;
-    if (interne) lus = Modeles_comparables(modeles, noms_modeles);
+    const Proprietes* reglages = nullptr;
+    if (interne) {
+        lus = Modeles_comparables(modeles, noms_modeles);
+        reglages = &Reglages_interne(mode);
+    }
     for (const std::string& test : noms_tests) {
         double meilleur = 0;
         std::string meilleur_nom = "Inconnu", appariement;
@@ -185,7 +189,7 @@ int Reconnaissance(const std::string& modeles, const std::string& tests, int mod
             } else {
                 for (const ModeleLu* m : lus) {
                     std::string a;
-                    const double v = Compare_interne(mode, g, m->graphe, a);
+                    const double v = Compare_interne(mode, *reglages, g, m->graphe, a);
                     if (v > meilleur) {
                         meilleur = v;
                         meilleur_nom = m->nom;
