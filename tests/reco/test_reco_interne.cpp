@@ -210,6 +210,17 @@ TEST_F(RecoInterne, BatchNamesSymbolsAndReportsItsMatchers)
         EXPECT_NE(gre.find("<symbolname>" + n.nom_ecrit + "</symbolname><confidencerate>"), std::string::npos) << gre;
     }
 
+    // A list written by another program with raw names is left out of the
+    // gathered results, which stay well-formed.
+    for (const char* nom : {"a&b<c>", "a&b", "x</symbolname>"}) {
+        Ecrit(dir / "img/b.bmp.xml", std::string("\n<symbolist>\n\n<symbol>\n<symbolname>") + nom +
+                                         "</symbolname>\n\n</symbol>\n\n</symbolist>\n\n");
+        const tmtest::Execution g = tmtest::Lance_tracemorph(dir, {"--gather", "img/b.bmp"});
+        EXPECT_EQ(g.statut, 1) << nom;
+        EXPECT_NE(g.erreurs.find("Liste de symboles mal formee : img/b.bmp.xml: "), std::string::npos) << g.erreurs;
+        EXPECT_TRUE(tmtest::Xml_bien_forme(dir / "FINAL_RESULTS.GRE")) << nom;
+    }
+
     // A hanging auction in the working directory, which leaves a child.
     fs::create_directories(dir / "simgraph");
     Ecrit(dir / "simgraph/auction", "#!/bin/sh\n[ \"$1\" = --identify ] && exit 0\n"
