@@ -18,7 +18,6 @@
 #include <map>
 #include <tuple>
 
-#include "app/core/installation.h"
 #include "app/core/shell.h"
 #include "tools/identite.h"
 
@@ -27,6 +26,17 @@ extern char** environ;
 namespace {
 
 bool Existe(const std::string& chemin) { return ::access(chemin.c_str(), F_OK) == 0; }
+
+// Directory of the running executable, links resolved; empty when unknown.
+std::string Rep_executable()
+{
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    const std::string exe(buf, static_cast<size_t>(n));
+    const auto p = exe.find_last_of('/');
+    return p == std::string::npos ? std::string() : exe.substr(0, p);
+}
 
 bool Programmes_locaux()
 {
@@ -56,7 +66,7 @@ bool Lit_tube(int fd, std::string& texte, bool garde_la_fin)
 std::string Chemin_programme(const std::string& relatif)
 {
     const std::string local = Rep_travail + "/" + relatif;
-    const std::string rep = Rep_programme();
+    const std::string rep = Rep_executable();
     const std::string installe = rep.empty() ? local : rep + "/" + relatif;
     if (Programmes_locaux() && Existe(local)) return local;
     if (Existe(installe)) return installe;
