@@ -42,7 +42,6 @@ namespace {
 
 Execution_programme Lance(const std::string& programme, const std::vector<std::string>& arguments)
 {
-    Delai_apparieur_depasse = false;
     Execution_programme r = Execute_programme(programme, arguments, Delai_apparieur());
     // Whatever a matcher stopped or failed had begun to write is not an answer.
     if (r.fin != Execution_programme::terminee || r.statut != 0) std::remove("result.txt");
