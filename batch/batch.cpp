@@ -13,6 +13,7 @@
 #include "image/param.h"
 #include "image/planes.h"
 #include "output/resultats.h"
+#include "reco/apparieurs.h"
 #include "spotting/spotting.h"
 #include "vecto/records.h"
 #include "vecto/vectorisation.h"
@@ -47,6 +48,7 @@ bool Ouvre_image_lot(const std::string& chemin)
 {
     Efface_texte();
     Ecrit_texte(1, chemin);
+    Pannes_apparieurs = 0;
     Open(chemin);
     std::remove(Liste_symboles_courante().c_str());
     std::remove((chemin + ".xml").c_str());
@@ -71,7 +73,8 @@ bool Ecrit_fichiers_image(const std::string& chemin)
         }
     }
     Copie_symboles(chemin + ".xml");
-    return ecrits && Existe(chemin + ".xml");
+    // A matcher that gave no answer leaves names missing: the image failed.
+    return ecrits && Existe(chemin + ".xml") && Pannes_apparieurs == 0;
 }
 
 void Fin_image_lot(int rang, int total, const std::string& chemin)

@@ -23,7 +23,8 @@ int OuvrirLot1Click();
 bool Ouvre_image_lot(const std::string& chemin);
 // Writes chemin + ".dat", ".gxl" (Format_GXL) and ".xml" (the symbol list).
 // An image without quadrilaterals whose spotting left no symbol list gets
-// the empty one. True when the three files were written.
+// the empty one. True when the three files were written and no matcher
+// failed on the image (Pannes_apparieurs, reset by Ouvre_image_lot).
 bool Ecrit_fichiers_image(const std::string& chemin);
 // After the image number `rang` (from 1) of `total`: the progress bar at
 // rang of (0, total), and the front end told.

@@ -14,6 +14,7 @@
 #include "spotting/etat_analyse.h"
 #include "image/planes.h"
 #include "output/resultats.h"
+#include "reco/comparaison_interne.h"
 #include "vecto/records.h"
 
 namespace fs = std::filesystem;
@@ -71,6 +72,8 @@ int Fabrique_modeles(const std::string& symboles, const std::string& modeles)
         int noeuds = 0;
         for (Quad* q = Liste_quads; q; q = q->suivant) noeuds += q->length != 0;
         Ecrit_texte(1, nom + " -> " + modele + " (" + std::to_string(noeuds) + " nodes)");
+        if (const std::string trop = Modele_hors_limites(modele); !trop.empty())
+            Message_boite(modele + ": " + trop + "; recognition will leave this model out", "Warning");
     }
     Ferme_image();
     Ecrit_texte(1, std::to_string(images.size() - static_cast<size_t>(echecs)) + " models made, " +

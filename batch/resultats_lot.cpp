@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include <pugixml.hpp>
+
 #include "port/shell.h"
 #include "output/ecriture.h"
 
@@ -69,6 +71,32 @@ static bool Liste_complete(const std::string& liste)
            std::string_view(liste).substr(fin + 1 - cloture.size(), cloture.size()) == cloture;
 }
 
+// Every entry is parsed whole before it is copied: one that is not XML (a
+// name written raw by another program) would spoil the whole results file.
+static std::string Liste_mal_formee(const std::string& liste)
+{
+    pugi::xml_document doc;
+    const pugi::xml_parse_result r = doc.load_buffer(liste.data(), liste.size(), pugi::parse_default, pugi::encoding_latin1);
+    if (!r) return r.description() + std::string(" at byte ") + std::to_string(r.offset);
+    int racines = 0;
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling()) racines += n.type() == pugi::node_element;
+    if (racines != 1 || std::string_view(doc.document_element().name()) != "symbolist")
+        return "not one symbolist element";
+    // The parser passes an '&' that starts no reference over; XML does not.
+    for (size_t p = liste.find('&'); p != std::string::npos; p = liste.find('&', p + 1)) {
+        const size_t fin = liste.find(';', p);
+        const std::string_view ref = fin == std::string::npos ? std::string_view() : std::string_view(liste).substr(p + 1, fin - p - 1);
+        bool ok = ref == "amp" || ref == "lt" || ref == "gt" || ref == "quot" || ref == "apos";
+        if (!ok && ref.size() >= 2 && ref[0] == '#') {
+            const bool hexa = ref[1] == 'x';
+            const std::string_view chiffres = ref.substr(hexa ? 2 : 1);
+            ok = !chiffres.empty() && chiffres.find_first_not_of(hexa ? "0123456789abcdefABCDEF" : "0123456789") == std::string_view::npos;
+        }
+        if (!ok) return "a '&' that starts no reference at byte " + std::to_string(p);
+    }
+    return {};
+}
+
 bool Ecrit_entree_lot(std::FILE* f, const std::string& chemin_image)
 {
     Ouvre_entree(f, chemin_image);
@@ -85,10 +113,12 @@ bool Ecrit_entree_lot(std::FILE* f, const std::string& chemin_image)
     while ((n = std::fread(tampon, 1, sizeof tampon, copie)) > 0) liste.append(tampon, n);
     std::fclose(copie);
     const bool complete = Liste_complete(liste);
-    if (complete) std::fwrite(liste.data(), 1, liste.size(), f);
-    else Message_erreur("Liste de symboles incomplete : " + chemin_copie);
+    std::string erreur;
+    if (!complete) Message_erreur("Liste de symboles incomplete : " + chemin_copie);
+    else if (!(erreur = Liste_mal_formee(liste)).empty()) Message_erreur("Liste de symboles mal formee : " + chemin_copie + ": " + erreur);
+    else std::fwrite(liste.data(), 1, liste.size(), f);
     std::fputs("</imageresult>\n", f);
-    return complete;
+    return complete && erreur.empty();
 }
 
 void Ecrit_entree_sans_symboles(std::FILE* f, const std::string& chemin_image)

@@ -29,7 +29,8 @@ std::FILE* Ouvre_resultats_lot(const std::string& chemin);
 // from chemin_image + ".xml", the closing. When that copy cannot be read,
 // "Ouverture tmp impossible" is shown and the entry holds no symbol list;
 // so it does, after a message, when the list does not end with its closing
-// tag (a broken-off spotting run). Returns true when the list was copied.
+// tag (a broken-off spotting run) or is not well-formed XML. Returns true
+// when the list was copied.
 bool Ecrit_entree_lot(std::FILE* f, const std::string& chemin_image);
 // As above without looking for the copy: the entry of an image whose
 // analysis broke off (no symbol list).

@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
 """Batch throughput: images per second of `tracemorph --batch` for several --jobs values.
 
-    python3 bench/bench_batch.py [--program build/tracemorph] [--jobs 1 2] [--repeat 3] [IMAGE ...]
+    python3 bench/bench_batch.py [--program build/tracemorph] [--jobs 1 2] [--repeat 3]
+                                 [--reco CODE [--models DIR]] [IMAGE ...]
 
 Without IMAGE, the corpus pages (../shared/corpus/pages/*.bmp beside the repository). Each run
 works in a fresh scratch directory holding the repository's param.dat and links to the images,
 so the per-image files never land in the corpus. The runs must give identical files whatever the
 number of workers; the script checks it and says so. The CPU time (user + system, all processes)
 per image shows the workers' own cost when a busy machine hides the gain in wall time.
+
+--reco CODE runs the batch with recognition (Bool_reco = CODE) against the model graphs of DIR,
+by default made once with --make-models from the corpus symbols (../shared/corpus/symbols).
 """
 import argparse
 import glob
@@ -35,10 +39,24 @@ def empreintes(rep):
     return m
 
 
-def une_course(programme, images, jobs):
+def param_reco(chemin, code):
+    """Sets Bool_reco in a copy of param.dat (the value follows its #key# line)."""
+    with open(chemin, encoding="latin-1") as fh:
+        lignes = fh.read().split("\n")
+    for i, ligne in enumerate(lignes[:-1]):
+        if ligne.strip() == "#Bool_reco#":
+            lignes[i + 1] = "=%s#" % code
+    with open(chemin, "w", encoding="latin-1") as fh:
+        fh.write("\n".join(lignes))
+
+
+def une_course(programme, images, jobs, reco=None, modeles=None):
     rep = tempfile.mkdtemp(prefix="tracemorph-bench-")
     try:
         shutil.copy(os.path.join(REPO, "param.dat"), rep)
+        if reco is not None:
+            param_reco(os.path.join(rep, "param.dat"), reco)
+            os.symlink(os.path.abspath(modeles), os.path.join(rep, "models"))
         os.mkdir(os.path.join(rep, "img"))
         liens = []
         for i, image in enumerate(images):
@@ -65,6 +83,8 @@ def main():
     ap.add_argument("--program", default=os.path.join(REPO, "build", "tracemorph"))
     ap.add_argument("--jobs", type=int, nargs="+", default=[1, 2])
     ap.add_argument("--repeat", type=int, default=3, help="runs per --jobs value; the best is kept")
+    ap.add_argument("--reco", help="Bool_reco value: run with recognition")
+    ap.add_argument("--models", help="model graph directory (default: made from the corpus symbols)")
     ap.add_argument("images", nargs="*")
     a = ap.parse_args()
     images = a.images or sorted(glob.glob(os.path.join(REPO, "..", "shared", "corpus", "pages", "*.bmp")))
@@ -72,6 +92,14 @@ def main():
         sys.exit("no image given and no corpus pages found")
     if not os.access(a.program, os.X_OK):
         sys.exit("%s is not built (cmake --build build --target tracemorph cxconvert)" % a.program)
+    modeles = a.models
+    if a.reco is not None and modeles is None:
+        rep = tempfile.mkdtemp(prefix="tracemorph-bench-models-")
+        shutil.copy(os.path.join(REPO, "param.dat"), rep)
+        modeles = os.path.join(rep, "models")
+        symboles = os.path.join(REPO, "..", "shared", "corpus", "symbols")
+        subprocess.run([a.program, "--make-models", symboles, modeles], cwd=rep, check=True,
+                       stdout=subprocess.DEVNULL)
     print("%d images, %d CPU(s), load average %.1f, best of %d run(s)"
           % (len(images), os.cpu_count() or 1, os.getloadavg()[0], a.repeat))
     print("%6s %10s %12s %8s %12s" % ("jobs", "seconds", "images/s", "speedup", "CPU s/image"))
@@ -81,7 +109,7 @@ def main():
         meilleure = None
         cpu_meilleure = 0.0
         for _ in range(a.repeat):
-            duree, cpu, emp = une_course(a.program, images, jobs)
+            duree, cpu, emp = une_course(a.program, images, jobs, a.reco, modeles)
             if reference is None:
                 reference = emp
             elif emp != reference:

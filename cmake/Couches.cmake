@@ -11,6 +11,7 @@ set(TM_COUCHES port image vecto graph output reco spotting draw batch)
 # not make: every layer above it, and the front ends.
 function(tm_verifie_includes couche fichiers)
   list(FIND TM_COUCHES ${couche} rang)
+  list(FIND TM_COUCHES reco rang_reco)
   set(interdits app tools tests bench)
   foreach(autre IN LISTS TM_COUCHES)
     list(FIND TM_COUCHES ${autre} rang_autre)
@@ -22,6 +23,10 @@ function(tm_verifie_includes couche fichiers)
     file(STRINGS ${f} lignes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z]+/")
     foreach(l IN LISTS lignes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([a-z]+)/.*" "\\1" dossier "${l}")
+      # The matchers' library is a dependency of recognition and above.
+      if(l MATCHES "\"tools/matchers/" AND NOT rang LESS rang_reco)
+        continue()
+      endif()
       if(dossier IN_LIST interdits)
         file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR} ${f})
         message(FATAL_ERROR "${rel}: layer '${couche}' may not include from '${dossier}' (${l}): "
@@ -53,6 +58,9 @@ target_compile_definitions(tracemorph_port PUBLIC TRACEMORPH_VERSION="${PROJECT_
 # The graph builders work out relations on several threads.
 find_package(Threads REQUIRED)
 target_link_libraries(tracemorph_graph PUBLIC Threads::Threads)
+# Recognition compares with the matchers' own code (tools/matchers) when
+# simgraph/ holds this project's matchers.
+target_link_libraries(tracemorph_reco PUBLIC tracemorph_matchers)
 # PNG pictures of the headless drawings.
 find_package(ZLIB REQUIRED)
 target_link_libraries(tracemorph_draw PUBLIC ZLIB::ZLIB)

@@ -13,6 +13,7 @@
 #include "port/shell.h"
 #include "image/param.h"
 #include "image/planes.h"
+#include "image/programmes.h"
 
 extern char** environ;
 
@@ -43,12 +44,6 @@ bool Disposition_classique(const EnteteFichierBmp& f, const EnteteInfoBmp& i)
     if (i.largeur <= 0 || i.hauteur <= 0 || f.taille_fichier <= kOffsetClassique) return false;
     const uint64_t octets = uint64_t(f.taille_fichier - kOffsetClassique) / uint64_t(i.hauteur);
     return octets == uint64_t(Octets_rangee(i.largeur));
-}
-
-bool Existe(const std::string& chemin)
-{
-    struct stat st;
-    return ::stat(chemin.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace
@@ -140,19 +135,7 @@ int Lit_bmp(const std::string& chemin)
     return 1;
 }
 
-std::string Chemin_convertisseur()
-{
-    const std::string local = Rep_travail + "/cxconvert";
-    if (Existe(local)) return local;
-    char buf[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n > 0) {
-        std::string exe(buf, static_cast<size_t>(n));
-        const auto p = exe.find_last_of('/');
-        if (p != std::string::npos) return exe.substr(0, p) + "/cxconvert";
-    }
-    return local;
-}
+std::string Chemin_convertisseur() { return Chemin_programme("cxconvert"); }
 
 int Charge_Img(const std::string& chemin)
 {
@@ -165,6 +148,7 @@ int Charge_Img(const std::string& chemin)
     // loaded in place of this image.
     std::remove(sortie.c_str());
     const std::string prog = Chemin_convertisseur();
+    Programme_du_projet(prog, "cxconvert");  // names a converter that is not ours
     char* argv[] = {const_cast<char*>(prog.c_str()), const_cast<char*>(chemin.c_str()),
                     const_cast<char*>(sortie.c_str()), nullptr};
     pid_t pid;

@@ -15,8 +15,8 @@ int Lit_bmp(const std::string& chemin);
 // Lit_bmp, then the converter for anything that is not a 1-bit BMP.
 // 0 failure, 1 loaded, 3 refused because the path holds a space.
 int Charge_Img(const std::string& chemin);
-// Where the converter is run from: Rep_travail + "/cxconvert" when it
-// exists, else beside the running program.
+// Where the converter is run from: Chemin_programme("cxconvert"), beside
+// the running program first.
 std::string Chemin_convertisseur();
 // The Information command.
 void Information();

@@ -1,25 +1,13 @@
 #include "reco/apparieurs.h"
 
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
-#include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "port/installation.h"
 #include "port/shell.h"
-
-extern char** environ;
+#include "image/programmes.h"
 
 double Lit_nombre(int debut, std::string_view texte)
 {
@@ -35,13 +23,11 @@ double Lit_nombre(int debut, std::string_view texte)
     return v;
 }
 
-std::string Chemin_apparieur(const std::string& nom)
-{
-    const std::string local = Rep_travail + "/simgraph/" + nom;
-    if (::access(local.c_str(), F_OK) == 0) return local;
-    const std::string rep = Rep_programme();
-    return rep.empty() ? local : rep + "/simgraph/" + nom;
-}
+std::string Modele_compare;
+int Pannes_apparieurs = 0;
+bool Delai_apparieur_depasse = false;
+
+std::string Chemin_apparieur(const std::string& nom) { return Chemin_programme("simgraph/" + nom); }
 
 double Delai_apparieur()
 {
@@ -57,61 +43,44 @@ double Delai_apparieur()
 
 namespace {
 
-// Starts the program directly (no command interpreter, so any path works)
-// and waits for it to exit; past the time limit it is killed. A program
-// that cannot be started simply leaves no answer behind.
-void Lance(const std::string& programme, const std::vector<std::string>& arguments)
+Execution_programme Lance(const std::string& programme, const std::vector<std::string>& arguments)
 {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(programme.c_str()));
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid;
-    if (posix_spawn(&pid, programme.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return;
-
-    const auto limite = std::chrono::steady_clock::now() + std::chrono::duration<double>(Delai_apparieur());
-    bool fini = false;
-    // A pid file descriptor becomes readable when the process exits: the
-    // wait needs neither polling nor a signal handler.
-    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    for (;;) {
-        const auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(limite - std::chrono::steady_clock::now());
-        if (reste.count() <= 0) break;
-        if (fd >= 0) {
-            pollfd p{fd, POLLIN, 0};
-            const int r = ::poll(&p, 1, static_cast<int>(std::min<long long>(reste.count() + 1, INT_MAX)));
-            if (r > 0) {
-                fini = true;
-                break;
-            }
-            if (r < 0 && errno != EINTR) break;
-        } else {
-            // Kernels without pid descriptors: check the child every 10 ms.
-            int statut;
-            if (::waitpid(pid, &statut, WNOHANG) == pid) return;
-            ::usleep(10000);
-        }
-    }
-    if (fd >= 0) ::close(fd);
-    if (!fini) {
-        ::kill(pid, SIGKILL);
-        // Whatever the killed matcher had begun to write is not an answer.
-        int statut;
-        while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
-        }
-        std::remove("result.txt");
-        return;
-    }
-    int statut;
-    while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
-    }
+    Execution_programme r = Execute_programme(programme, arguments, Delai_apparieur());
+    // Whatever a matcher stopped or failed had begun to write is not an answer.
+    if (r.fin != Execution_programme::terminee || r.statut != 0) std::remove("result.txt");
+    Delai_apparieur_depasse = r.fin == Execution_programme::delai;
+    return r;
 }
 
-double Lit_reponse(const char* fichier)
+// Why a call gave no answer, for the line under "Ouverture impossible".
+std::string Panne(const std::string& programme, const Execution_programme& r)
+{
+    std::string s = "matcher " + programme;
+    if (!Modele_compare.empty()) s += ", model " + Modele_compare;
+    switch (r.fin) {
+    case Execution_programme::non_lance: return s + ": could not be started (" + r.raison + ")";
+    case Execution_programme::delai:
+    {
+        char t[32];
+        const auto fin = std::to_chars(t, t + sizeof t, Delai_apparieur()).ptr;
+        return s + ": no answer within " + std::string(t, fin) + " s (TRACEMORPH_MATCHER_TIMEOUT), stopped" +
+               (Modele_compare.empty() ? "" : "; the model is not compared again on this image");
+    }
+    case Execution_programme::terminee: break;
+    }
+    if (r.statut != 0) {
+        const std::string ligne = Derniere_ligne(r.erreurs);
+        return s + ": exited with status " + std::to_string(r.statut) + (ligne.empty() ? "" : ": " + ligne);
+    }
+    return s + ": exited without writing result.txt";
+}
+
+double Lit_reponse(const char* fichier, const std::string& programme, const Execution_programme& r)
 {
     std::FILE* f = std::fopen(fichier, "rb");
     if (!f) {
-        Message_boite("Ouverture impossible", "Erreur");
+        Pannes_apparieurs++;
+        Message_boite("Ouverture impossible\n" + Panne(programme, r), "Erreur");
         return -255;
     }
     char ligne[500] = "";
@@ -123,8 +92,9 @@ double Lit_reponse(const char* fichier)
 double Appel_simple(const char* nom)
 {
     std::remove("result.txt");
-    Lance(Chemin_apparieur(nom), {"G1.gxl", "G2.gxl"});
-    return Lit_reponse("result.txt");
+    const std::string programme = Chemin_apparieur(nom);
+    const Execution_programme r = Lance(programme, {"G1.gxl", "G2.gxl"});
+    return Lit_reponse("result.txt", programme, r);
 }
 
 }  // namespace
@@ -140,11 +110,16 @@ double Appel_simgraph()
     std::remove("result.txt");
     // A first direction that fails must not let an older answer stand in.
     std::remove("result1.txt");
-    Lance(programme, {"G1.gxl", "G2.gxl", proprietes});
+    const Execution_programme aller = Lance(programme, {"G1.gxl", "G2.gxl", proprietes});
     std::rename("result.txt", "result1.txt");
-    Lance(programme, {"G2.gxl", "G1.gxl", proprietes});
-    const double a = Lit_reponse("result1.txt");
-    const double b = Lit_reponse("result.txt");
+    if (aller.fin == Execution_programme::delai) {
+        // The other direction would only wait as long again.
+        std::remove("result1.txt");
+        return Lit_reponse("result1.txt", programme, aller);
+    }
+    const Execution_programme retour = Lance(programme, {"G2.gxl", "G1.gxl", proprietes});
+    const double a = Lit_reponse("result1.txt", programme, aller);
+    const double b = Lit_reponse("result.txt", programme, retour);
     if (a > b) {
         std::remove("result.txt");
         std::rename("result1.txt", "result.txt");

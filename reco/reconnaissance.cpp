@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -10,8 +11,18 @@
 #include "image/param.h"
 #include "output/ecriture.h"
 #include "reco/apparieurs.h"
+#include "reco/comparaison_interne.h"
+#include "tools/matchers/mesures.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The models whose matcher ran out of time on the current image: not
+// compared again until the next image.
+std::set<std::string> Modeles_sans_reponse;
+
+}  // namespace
 
 bool Nom_gxl(std::string_view nom)
 {
@@ -40,12 +51,33 @@ bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms)
     return true;
 }
 
+std::string Nom_xml(std::string_view nom)
+{
+    std::string s;
+    for (size_t i = 0; i < nom.size();) {
+        const char32_t c = Caractere_suivant(nom, i);
+        switch (c) {
+        case '&': s += "&amp;"; continue;
+        case '<': s += "&lt;"; continue;
+        case '>': s += "&gt;"; continue;
+        default: break;
+        }
+        // XML 1.0 allows no other control character, even as a reference.
+        if (c < 0x20 || c == 0x7F) s += '?';
+        else if (c < 0x80) s += static_cast<char>(c);
+        else s += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
+    }
+    return s;
+}
+
 std::string Ligne_decision(double meilleur, const std::string& nom, double seuil)
 {
     const std::string confiance = Fixe(meilleur, 6);
-    const std::string symbole = meilleur >= seuil ? nom.substr(0, nom.find('.')) : "Rejet(" + nom + ")";
+    const std::string symbole = meilleur >= seuil ? Nom_xml(nom.substr(0, nom.find('.'))) : "Rejet(" + Nom_xml(nom) + ")";
     return "<symbolname>" + symbole + "</symbolname><confidencerate>" + confiance + "</confidencerate>\n";
 }
+
+void Debut_reconnaissance_image() { Modeles_sans_reponse.clear(); }
 
 namespace {
 
@@ -92,6 +124,31 @@ bool Lit_appariement(std::string& appariement)
     return true;
 }
 
+// The best model of one test graph by the outside matcher programs, through
+// the exchange files in the current directory.
+void Compare_dehors(const std::string& modeles, const std::vector<std::string>& noms_modeles, int mode,
+                    double& meilleur, std::string& meilleur_nom, std::string& appariement, bool& illisible)
+{
+    for (const std::string& modele : noms_modeles) {
+        const std::string chemin = modeles + "/" + modele;
+        if (Modeles_sans_reponse.count(chemin)) continue;
+        Copie_echange(chemin, "G2.gxl");
+        Modele_compare = modele;
+        const double v = Appel(mode);
+        Modele_compare.clear();
+        if (Delai_apparieur_depasse) Modeles_sans_reponse.insert(chemin);
+        // Strictly greater: on equal similarity the model listed first stays.
+        if (v > meilleur) {
+            meilleur = v;
+            meilleur_nom = modele;
+            if (!Lit_appariement(appariement)) {
+                illisible = true;
+                return;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 int Reconnaissance(const std::string& modeles, const std::string& tests, int mode)
@@ -107,25 +164,50 @@ int Reconnaissance(const std::string& modeles, const std::string& tests, int mod
         Message_boite("Unable to open test directory", "Error");
         return 0;
     }
+    // Our own matcher is not started: its measure runs here, on model
+    // graphs read once per run.
+    const bool interne = !noms_tests.empty() && Apparieur_interne(mode);
+    std::vector<const ModeleLu*> lus;
+    const Proprietes* reglages = nullptr;
+    if (interne) {
+        lus = Modeles_comparables(modeles, noms_modeles);
+        reglages = &Reglages_interne(mode);
+    }
     for (const std::string& test : noms_tests) {
         double meilleur = 0;
         std::string meilleur_nom = "Inconnu", appariement;
-        Copie_echange(tests + "/" + test, "G1.gxl");
-        for (const std::string& modele : noms_modeles) {
-            Copie_echange(modeles + "/" + modele, "G2.gxl");
-            const double v = Appel(mode);
-            // Strictly greater: on equal similarity the model listed first stays.
-            if (v > meilleur) {
-                meilleur = v;
-                meilleur_nom = modele;
-                if (!Lit_appariement(appariement)) {
-                    Message_boite("Ouverture Result.txt impossible", "Erreur");
-                    return -255;
+        if (interne) {
+            GrapheG g;
+            std::string erreur = Lit_graphe_gxl(tests + "/" + test, g);
+            const bool lu = erreur.empty();
+            if (lu) erreur = Hors_limites(g);
+            if (!erreur.empty()) {
+                Message_erreur("Test graph " + test + " not compared: " + erreur);
+                // A graph too large to compare is the drawing's; one that
+                // cannot be read is a fault.
+                if (!lu) Pannes_apparieurs++;
+            } else {
+                for (const ModeleLu* m : lus) {
+                    std::string a;
+                    const double v = Compare_interne(mode, *reglages, g, m->graphe, a);
+                    if (v > meilleur) {
+                        meilleur = v;
+                        meilleur_nom = m->nom;
+                        appariement = std::move(a);
+                    }
                 }
+            }
+        } else {
+            Copie_echange(tests + "/" + test, "G1.gxl");
+            bool illisible = false;
+            Compare_dehors(modeles, noms_modeles, mode, meilleur, meilleur_nom, appariement, illisible);
+            if (illisible) {
+                Message_boite("Ouverture Result.txt impossible", "Erreur");
+                return -255;
             }
         }
         // No model compared: there is nothing to decide.
-        if (noms_modeles.empty()) {
+        if (interne ? lus.empty() : noms_modeles.empty()) {
             Ecrit_texte(1, "D=?");
             continue;
         }

@@ -12,6 +12,15 @@
 // of their names. A model directory without any graph gives "D=?" in the log
 // and no result file. Returns 1; 0 when a directory cannot be opened; -255
 // when the answer of the best model cannot be read again.
+// When the matcher program is this project's own, the comparison runs in
+// this process (comparaison_interne.h) with the same decisions, and the
+// exchange files are not written; models that cannot be compared are named
+// once and left out ("D=?" when none is left), and a test graph that cannot
+// be compared is named and gets "Inconnu". Otherwise the program runs once
+// per model; a model whose matcher ran out of time is not compared again
+// until Debut_reconnaissance_image.
+// Matcher faults (no answer, an unreadable test graph) count in
+// Pannes_apparieurs (apparieurs.h).
 int Reconnaissance(const std::string& modeles, const std::string& tests, int mode);
 // "&Processing" > "&Recognition" > SimGraph1, Gsignature, Greedy, Auction:
 // an Info box, then Reconnaissance on Rep_travail's models and tests.
@@ -27,5 +36,12 @@ bool Nom_gxl(std::string_view nom);
 bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms);
 // "<symbolname>NAME</symbolname><confidencerate>%f</confidencerate>\n":
 // NAME is the model's file name cut at its first '.', or "Rejet(" + the
-// full name + ")" when `meilleur` is below `seuil`.
+// full name + ")" when `meilleur` is below `seuil`, written by Nom_xml.
 std::string Ligne_decision(double meilleur, const std::string& nom, double seuil);
+// A file name as XML text that reads the same in UTF-8 and in Latin-1
+// (the symbol list is copied into both): &, < and > escaped, characters
+// beyond ASCII as character references (bytes that are not UTF-8 taken as
+// Latin-1), control characters as "?".
+std::string Nom_xml(std::string_view nom);
+// A new image: every model is compared again.
+void Debut_reconnaissance_image();

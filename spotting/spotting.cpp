@@ -89,14 +89,19 @@ std::string Sous_graphe(Region& r, int32_t lmax)
     return s;
 }
 
-// The first line of the recognition result (at most 189 characters, its
-// line break included); false when the file cannot be opened.
+// The first line of the recognition result, its line break included,
+// whatever its length (a long model name must not lose its closing tag);
+// false when the file cannot be opened.
 bool Lit_resultat_reco(const std::string& chemin, std::string& ligne)
 {
     std::FILE* f = std::fopen(chemin.c_str(), "rb");
     if (!f) return false;
-    char tampon[190];
-    ligne = std::fgets(tampon, sizeof tampon, f) ? tampon : "";
+    ligne.clear();
+    int c;
+    while ((c = std::fgetc(f)) != EOF) {
+        ligne += static_cast<char>(c);
+        if (c == '\n') break;
+    }
     std::fclose(f);
     return true;
 }
@@ -129,7 +134,10 @@ int Extraction(double seuil, int reco, bool sous_graphes)
     const std::string rep_tests = Rep_travail + "/tests";
     const std::string chemin_ssg = rep_tests + "/ssg.gxl";
     const std::string chemin_res = chemin_ssg + ".res";
-    if (reco != 0) Vide_repertoire(rep_tests);
+    if (reco != 0) {
+        Vide_repertoire(rep_tests);
+        Debut_reconnaissance_image();
+    }
     std::FILE* liste = Ouvre_resultat(chemin_liste);
     if (!liste) return 0;
     std::string s = "\n<symbolist>\n";

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "port/identite.h"
+
 namespace {
 
 int Echec(const char* quoi)
@@ -57,6 +59,10 @@ void Put32(std::vector<uint8_t>& b, size_t o, uint32_t v)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--identify") == 0) {
+        std::printf("%s\n", Identite_programme("cxconvert").c_str());
+        return 0;
+    }
     if (argc != 3) {
         std::fprintf(stderr, "usage: cxconvert SRC DEST\n");
         return 2;

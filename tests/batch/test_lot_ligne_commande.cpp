@@ -194,7 +194,9 @@ TEST_F(LotLigneCommande, AWorkerThatDiesFailsOnlyItsImage)
                       b = Image("bath_plan.bmp", "img/b.bmp");
     Ecrit_chaine(courant / (gif + ".xml"), tmtest::Liste_etrangere(true));
 
-    const Execution r = Lance({"--batch", "--jobs", "2", a, gif, b});
+    // The working directory's converter runs only when asked for.
+    const Execution r = tmtest::Lance_tracemorph(courant, {"--batch", "--jobs", "2", a, gif, b},
+                                                 {{"TMPDIR", tmp.string()}, {"TRACEMORPH_LOCAL_PROGRAMS", "1"}});
     EXPECT_EQ(r.statut, 1);
     EXPECT_NE(r.erreurs.find("img/drawing.gif: the worker was killed by signal 9"), std::string::npos) << r.erreurs;
     const std::string liste_b = Lit_texte(courant / (b + ".xml"));

@@ -12,6 +12,7 @@
 #include "tools/matchers/affectation.h"
 #include "tools/matchers/edition.h"
 #include "tools/matchers/inclusion.h"
+#include "tools/matchers/mesures.h"
 #include "tools/matchers/signature.h"
 
 namespace fs = std::filesystem;
@@ -135,6 +136,28 @@ TEST(Mesures, IdenticalGraphsGiveOneAndDifferentOnesLess)
         const GrapheG a = Graphe_aleatoire(rng, 3 + essai), b = Graphe_aleatoire(rng, 8 - essai % 5);
         EXPECT_NEAR(Auction(a, b), Auction(b, a), 1e-5);
         EXPECT_DOUBLE_EQ(Signature_(a, b), Signature_(b, a));
+    }
+}
+
+// A node's neighbourhood counts the edges at both of their ends: every edge
+// turned around leaves the same graph for every matcher.
+TEST(Mesures, EdgesTurnedAroundCompareAsTheSameGraph)
+{
+    using Fonction = double (*)(const GrapheG&, const GrapheG&);
+    const std::pair<const char*, Fonction> mesures[] = {
+        {"auction", Auction}, {"greedy", Greedy}, {"gsignature", Signature_}, {"simgraph", Simgraph}};
+    std::mt19937 rng(5);
+    const GrapheG graphes[] = {
+        Graphe({1.0, 0.5, 0.25}, {{0, 1, 90, 'L'}, {0, 2, 30, 'T'}}),  // a star: only one end has degree 2
+        Graphe({1.0, 0.5, 0.5, 0.2}, {{0, 1, 10, 'X'}, {1, 2, 80, 'P'}, {2, 2, 45, 'S'}, {3, 1, 60, 'T'}}),
+        Graphe_aleatoire(rng, 12), Graphe_aleatoire(rng, 40)};
+    for (const GrapheG& g : graphes) {
+        GrapheG inverse = g;
+        for (AreteG& a : inverse.aretes) std::swap(a.de, a.vers);
+        for (const auto& [nom, f] : mesures) {
+            EXPECT_NEAR(f(g, inverse), 1.0, 1e-6) << nom << " " << g.noeuds.size();
+            EXPECT_NEAR(f(inverse, g), 1.0, 1e-6) << nom << " " << g.noeuds.size();
+        }
     }
 }
 
@@ -265,6 +288,47 @@ TEST_F(Programmes, EachProgramWritesTheAnswerFileOrFailsWithoutOne)
     EXPECT_EQ(Lance("simgraph", {"G1.gxl", "G2.gxl", "absent.xml"}), 0);
     EXPECT_NE(erreurs.find("absent.xml"), std::string::npos);
     EXPECT_EQ(Lit_texte(dir / "result.txt"), "S = 1.000000\nM = n4>n4 n5>n5\n");
+}
+
+// Each program names itself as ours, and refuses a graph beyond the limits
+// (either of the two) with its own status and the reason.
+TEST_F(Programmes, ProgramsIdentifyThemselvesAndRefuseGraphsBeyondTheLimits)
+{
+    auto graphe = [](int noeuds, const std::vector<std::pair<int, int>>& aretes) {
+        std::string s = "<gxl><graph id=\"g\">";
+        for (int i = 0; i < noeuds; i++) s += "<node id=\"n" + std::to_string(i) + "\"/>";
+        for (const auto& [a, b] : aretes) s += "<edge from=\"n" + std::to_string(a) + "\" to=\"n" + std::to_string(b) + "\"/>";
+        return s + "</graph></gxl>";
+    };
+    std::vector<std::pair<int, int>> aretes;
+    for (int a = 0; a < 200 && aretes.size() < 10001; a++)
+        for (int b = a + 1; b < 200 && aretes.size() < 10001; b++) aretes.push_back({a, b});
+    Ecrit("aretes.gxl", graphe(200, aretes));
+    Ecrit("gros.gxl", graphe(1001, {}));
+    Ecrit("paralleles.gxl", graphe(2, std::vector<std::pair<int, int>>(17, {1, 0})));
+    Ecrit("seize.gxl", graphe(2, std::vector<std::pair<int, int>>(16, {1, 0})));
+    Ecrit("G.gxl", Deux_noeuds);
+    const std::pair<const char*, std::string> cas[] = {
+        {"gros.gxl", "gros.gxl: 1001 nodes, more than the 1000 a matcher compares"},
+        {"aretes.gxl", "aretes.gxl: 10001 edges, more than the 10000 a matcher compares"},
+        {"paralleles.gxl", "paralleles.gxl: more than 16 edges join nodes n0 and n1"},
+    };
+    for (const char* nom : {"auction", "greedy", "gsignature", "simgraph"}) {
+        const tmtest::Execution id = tmtest::Lance_programme(std::string(TM_BUILD_DIR) + "/simgraph/" + nom, dir, {"--identify"});
+        EXPECT_EQ(id.statut, 0);
+        EXPECT_EQ(id.sortie, Identite_programme(nom) + "\n");
+        for (const auto& [fichier, raison] : cas)
+            for (int cote = 0; cote < 2; cote++) {
+                fs::remove(dir / "result.txt");
+                EXPECT_EQ(Lance(nom, cote ? std::vector<std::string>{"G.gxl", fichier} : std::vector<std::string>{fichier, "G.gxl"}), 3)
+                    << nom << " " << fichier;
+                EXPECT_NE(erreurs.find(raison), std::string::npos) << erreurs;
+                EXPECT_FALSE(fs::exists(dir / "result.txt"));
+            }
+        EXPECT_EQ(Lance(nom, {"seize.gxl", "seize.gxl"}), 0) << nom << erreurs;
+    }
+    EXPECT_EQ(tmtest::Lance_programme(std::string(TM_BUILD_DIR) + "/cxconvert", dir, {"--identify"}).sortie,
+              Identite_programme("cxconvert") + "\n");
 }
 
 TEST_F(Programmes, SettingsFileDefaultsMatchTheBuiltInWeights)

@@ -1,5 +1,7 @@
 #include "tools/matchers/graphe_gxl.h"
 
+#include "tools/matchers/mesures.h"
+
 #include <pugixml.hpp>
 
 #include <algorithm>
@@ -142,6 +144,11 @@ std::vector<Voisinage> Voisinages(const GrapheG& g, const std::vector<char>& typ
 int Main_apparieur(int argc, char** argv, const char* usage, int nb_extra, Mesure mesure)
 {
     const char* nom = argc > 0 ? argv[0] : "matcher";
+    if (argc == 2 && std::string_view(argv[1]) == "--identify") {
+        const std::string_view u(usage);
+        std::printf("%s\n", Identite_programme(u.substr(0, u.find(' '))).c_str());
+        return 0;
+    }
     if (argc < 3 || argc > 3 + nb_extra) {
         std::fprintf(stderr, "usage: %s\n", usage);
         return 2;
@@ -152,6 +159,11 @@ int Main_apparieur(int argc, char** argv, const char* usage, int nb_extra, Mesur
         if (!erreur.empty()) {
             std::fprintf(stderr, "%s: %s\n", nom, erreur.c_str());
             return 1;
+        }
+        const std::string trop = Hors_limites(*g);
+        if (!trop.empty()) {
+            std::fprintf(stderr, "%s: %s: %s\n", nom, chemin, trop.c_str());
+            return 3;
         }
     }
     std::vector<std::string> extra(argv + 3, argv + argc);

@@ -51,7 +51,11 @@ std::vector<Voisinage> Voisinages(const GrapheG& g, const std::vector<char>& typ
 
 // Shared entry of the four programs: checks the command line, reads both
 // graphs, calls `mesure` and writes result.txt. Exit 0 when written, 2 for a
-// wrong command line, 1 for unreadable input or an unwritable answer.
+// wrong command line, 1 for unreadable input or an unwritable answer, 3 for a
+// graph beyond the limits of Hors_limites (mesures.h: nodes, edges, edges
+// between one pair of nodes). The only argument
+// --identify prints the program's Identite_programme line and exits 0; the
+// program's name is the first word of `usage`.
 using Mesure = double (*)(const GrapheG& g1, const GrapheG& g2, const std::vector<std::string>& extra,
                           std::vector<int>& image);
 int Main_apparieur(int argc, char** argv, const char* usage, int nb_extra, Mesure mesure);

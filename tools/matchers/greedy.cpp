@@ -1,22 +1,15 @@
 // greedy G1.gxl G2.gxl: the edit-distance matrix of auction, assigned greedily.
-#include "tools/matchers/edition.h"
-#include "tools/matchers/inclusion.h"
+#include "tools/matchers/mesures.h"
 
-static CoutsEdition couts;
+static Proprietes reglages;
 
-static double Mesure_greedy(const GrapheG& g1, const GrapheG& g2, const std::vector<std::string>&, std::vector<int>& image)
+static double Mesure_programme(const GrapheG& g1, const GrapheG& g2, const std::vector<std::string>&, std::vector<int>& image)
 {
-    const int n1 = static_cast<int>(g1.noeuds.size()), n2 = static_cast<int>(g2.noeuds.size());
-    const Matrice m = Matrice_edition(g1, g2, couts);
-    // Only the nodes of G1 choose: once they have, the nodes of G2 left over
-    // can only be inserted (letting an insertion row take a free zero column
-    // could leave a later row without any column).
-    image = Image_noeuds(Affectation_gloutonne(m, n1), n1, n2);
-    return Similarite_edition(m, n1, n2, image);
+    return Mesure_apparieur(Apparieur::greedy, g1, g2, reglages, image);
 }
 
 int main(int argc, char** argv)
 {
-    couts = Couts_programme(argc > 0 ? argv[0] : nullptr);
-    return Main_apparieur(argc, argv, "greedy G1.gxl G2.gxl", 0, Mesure_greedy);
+    reglages.couts = Couts_programme(argc > 0 ? argv[0] : nullptr);
+    return Main_apparieur(argc, argv, "greedy G1.gxl G2.gxl", 0, Mesure_programme);
 }

@@ -1,0 +1,42 @@
+// The outside programs the analysis runs (the image converter, the graph
+// matchers): where they are taken from, whether they are this project's
+// own, and how they are run.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Where the outside program `relatif` ("cxconvert", "simgraph/auction") is
+// taken from. The one installed beside the running program comes first, so
+// that a folder someone else prepared cannot put its own executable in its
+// place; Rep_travail + "/" + relatif is taken instead when
+// TRACEMORPH_LOCAL_PROGRAMS=1 is set and it exists there, or when none
+// exists beside the program (a bare build tree). When neither exists, the
+// path beside the program (Rep_travail's when that directory is unknown).
+std::string Chemin_programme(const std::string& relatif);
+
+// True when the program at `chemin` answers --identify with
+// Identite_programme(nom). Asked once per program per run (again when the
+// file changed); a program that is not the project's own is named once, in
+// an "Info" message, as the outside program used.
+bool Programme_du_projet(const std::string& chemin, std::string_view nom);
+
+// How a run of an outside program ended.
+struct Execution_programme {
+    enum Fin { terminee, delai, non_lance } fin = non_lance;
+    int statut = -1;      // exit status, or 128 + the signal that ended it
+    std::string sortie;   // standard output, when asked for (at most 64 KiB)
+    std::string erreurs;  // standard error (at most its last 64 KiB)
+    std::string raison;   // why it could not be started
+};
+// Runs the program directly (no command interpreter, so any path works) in a
+// process group of its own, standard input from /dev/null. Its standard
+// error is captured and passed on to this process's; with `sortie` (a
+// question put to the program) its standard output is captured too, and its
+// standard error is not passed on. Past `delai` seconds the
+// group is killed; the group is also ended when the program exits, so no
+// child it left behind outlives the run.
+Execution_programme Execute_programme(const std::string& programme, const std::vector<std::string>& arguments,
+                                      double delai, bool sortie = false);
+// The last non-empty line of a text, without its line break.
+std::string Derniere_ligne(std::string_view texte);
