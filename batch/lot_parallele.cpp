@@ -359,6 +359,7 @@ private:
             Ecrit_entree_sans_symboles(f, image);
             bon = false;
         }
+        if (!bon) Echecs_lot++;
         ecrits_++;
         Fin_image_lot(static_cast<int>(ecrits_), static_cast<int>(travaux_.size()), image);
         return bon;
@@ -382,6 +383,7 @@ int Lot_parallele(const std::vector<std::string>& images, int jobs)
         return OuvrirLot1Click();
     }
     const fs::path racine(modele);
+    Echecs_lot = 0;
     Lot lot(images, racine);
     const size_t nb = std::min(static_cast<size_t>(jobs), lot.distincts());
     for (size_t k = 0; k < nb; k++) {

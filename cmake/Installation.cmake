@@ -5,6 +5,7 @@
 #   share/tracemorph/param.dat     the default thresholds
 #   share/tracemorph/samples/      a sample drawing
 #   share/man/man1/tracemorph.1.gz, the desktop entry and its icon
+#   share/doc/tracemorph/          copyright, changelog.gz
 # The program looks for its helpers beside its own resolved path, as in the
 # build tree, so the same lookups serve both; bin/ holds only the link.
 set(TM_LIBEXEC lib/tracemorph)
@@ -30,6 +31,15 @@ endif()
 
 install(FILES ${CMAKE_SOURCE_DIR}/param.dat DESTINATION share/tracemorph)
 install(FILES ${CMAKE_SOURCE_DIR}/samples/bath_plan.bmp DESTINATION share/tracemorph/samples)
+
+# The package's documentation: its copyright and its changelog (a native
+# package's, compressed).
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/installation/changelog.gz
+  COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/packaging/changelog > ${CMAKE_BINARY_DIR}/installation/changelog.gz
+  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog VERBATIM)
+add_custom_target(changelog_paquet ALL DEPENDS ${CMAKE_BINARY_DIR}/installation/changelog.gz)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/installation/changelog.gz
+  DESTINATION share/doc/tracemorph)
 
 # Man pages are shipped compressed; -n keeps the archive free of a date.
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/installation/tracemorph.1.gz
