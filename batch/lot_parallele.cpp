@@ -351,6 +351,7 @@ private:
         Relaie(journal(t.origine, ".out"), stdout);
         Relaie(journal(t.origine, ".err"), stderr);
         bool bon;
+        Frontend_courant().batch_image_begin(image);  // its messages name it
         if (t.panne.empty()) {
             const bool symboles = Ecrit_entree_lot(f, image);
             bon = symboles && t.code == 0;

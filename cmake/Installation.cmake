@@ -62,14 +62,18 @@ set(CPACK_PACKAGE_NAME tracemorph)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "analyse scanned line drawings into vectors and a relation graph")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Tracemorph reads a bi-level scan of a plan, schematic or technical drawing, follows
-the contours of its strokes into straight vectors, pairs facing vectors into
-quadrilaterals and builds a graph of the spatial relations between them. It
-writes the results as text and GXL files, spots symbol candidates and can
-compare them with model graphs. It runs from the command line or in a window.")
+  "Tracemorph reads a bi-level scan of a plan, schematic or technical drawing,
+follows the contours of its strokes into straight vectors, pairs facing
+vectors into quadrilaterals and builds a graph of the spatial relations
+between them. It writes the results as text and GXL files, spots symbol
+candidates and can compare them with model graphs. It runs from the command
+line or in a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tracemorph maintainers <tracemorph@localhost>")
+# The address is a placeholder (a reserved domain) until the project has one.
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tracemorph maintainers <tracemorph@example.org>")
+# Installed programs carry no debugging symbols (the build tree's do).
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(TARGET tracemorph-window)

@@ -30,6 +30,7 @@ int Rassemble(const std::vector<std::string>& images, int& echecs, bool signale)
     bool tout_bon = true;
     for (const std::string& image : images) {
         const std::string copie = image + ".xml";
+        Frontend_courant().batch_image_begin(image);  // its messages name it
         bool bon;
         if (std::FILE* x = std::fopen(copie.c_str(), "rb")) {
             std::fclose(x);
@@ -44,6 +45,7 @@ int Rassemble(const std::vector<std::string>& images, int& echecs, bool signale)
         if (!bon) echecs++;
         tout_bon = bon && tout_bon;
     }
+    Frontend_courant().batch_image_begin({});
     return Ferme_resultats_lot(f, chemin) && tout_bon ? 0 : 1;
 }
 
