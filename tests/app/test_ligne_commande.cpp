@@ -355,9 +355,11 @@ TEST_F(LigneCommande, WrapperRunsTheBuiltProgramAtOnceAndSaysWhenItBuilds)
         tmtest::Ecrit_fichier(src / "build" / nom, std::vector<uint8_t>(programme.begin(), programme.end()));
         fs::permissions(src / "build" / nom, fs::perms::owner_all);
     }
+    // The sources the last build saw, dated by that build.
+    const std::string liste = (src / "app" / "x.cpp").string() + "\n" + (src / "app").string() + "/\n";
+    tmtest::Ecrit_fichier(src / "build" / "wrapper-sources.txt", std::vector<uint8_t>(liste.begin(), liste.end()));
+    fs::last_write_time(src / "build" / "wrapper-sources.txt", fs::file_time_type::clock::now() + std::chrono::hours(1));
     const auto plus_tard = fs::file_time_type::clock::now() + std::chrono::hours(1);
-    fs::last_write_time(src / "build" / "tracemorph", plus_tard);
-    fs::last_write_time(src / "build" / "cxconvert", plus_tard);
 
     const Execution pret = tmtest::Lance_programme("bash", courant, {(src / "tracemorph").string(), "--version"});
     EXPECT_EQ(pret.statut, 0);
