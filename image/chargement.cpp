@@ -186,7 +186,7 @@ int Charge_Img(const std::string& chemin)
     const std::string prog = Chemin_convertisseur();
     char* argv[] = {const_cast<char*>(prog.c_str()), const_cast<char*>(chemin.c_str()),
                     const_cast<char*>(sortie.c_str()), nullptr};
-    // Its messages are kept to say why it failed, and shown when it did.
+    // Its messages are kept: the last line says why it failed.
     int tube[2];
     if (::pipe2(tube, O_CLOEXEC) != 0) return Echec(std::string("not a BMP and the converter could not be started: ") +
                                                     std::strerror(errno));
@@ -215,6 +215,9 @@ int Charge_Img(const std::string& chemin)
         return Echec("not a BMP and the converter " + prog + " could not be started: " + std::strerror(lance));
     const int lu = Lit_bmp(sortie);
     if (lu == 1) {
+        // What a converter that succeeded still had to say reaches stderr,
+        // as when it wrote there itself.
+        if (!messages.empty()) std::fwrite(messages.data(), 1, messages.size(), stderr);
         Cause_chargement.clear();
         return 1;
     }
