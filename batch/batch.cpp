@@ -49,6 +49,7 @@ bool Ouvre_image_lot(const std::string& chemin)
     Efface_texte();
     Ecrit_texte(1, chemin);
     Pannes_apparieurs = 0;
+    Frontend_courant().batch_image_begin(chemin);
     Open(chemin);
     std::remove(Liste_symboles_courante().c_str());
     std::remove((chemin + ".xml").c_str());
@@ -84,8 +85,11 @@ void Fin_image_lot(int rang, int total, const std::string& chemin)
     Frontend_courant().batch_image_done(rang, total, chemin);
 }
 
+int Echecs_lot = 0;
+
 int OuvrirLot1Click()
 {
+    Echecs_lot = 0;
     const std::string chemin_resultats = Rep_travail + "/FINAL_RESULTS.GRE";
     std::FILE* f = Ouvre_resultats_lot(chemin_resultats);
     if (!f) return 1;
@@ -100,6 +104,7 @@ int OuvrirLot1Click()
             const bool ecrits = Ecrit_fichiers_image(chemin);
             const bool symboles = Ecrit_entree_lot(f, chemin);
             tout_bon = tout_bon && chargee && ecrits && symboles;
+            if (!(chargee && ecrits && symboles)) Echecs_lot++;
             Ferme_image();
             Fin_image_lot(i + 1, n, chemin);
         }

@@ -14,6 +14,8 @@ void CyclesB1Click();
 // .xml, and gathers the symbols. Returns 0 when every image loaded and all
 // its files were written, 1 otherwise.
 int OuvrirLot1Click();
+// Images that failed in the last batch run (this process's or the workers').
+extern int Echecs_lot;
 
 // The two halves of one image's batch analysis, around Complete_analysis(4)
 // (a batch worker runs the analysis itself in its own directory).

@@ -351,6 +351,7 @@ private:
         Relaie(journal(t.origine, ".out"), stdout);
         Relaie(journal(t.origine, ".err"), stderr);
         bool bon;
+        Frontend_courant().batch_image_begin(image);  // its messages name it
         if (t.panne.empty()) {
             const bool symboles = Ecrit_entree_lot(f, image);
             bon = symboles && t.code == 0;
@@ -359,6 +360,7 @@ private:
             Ecrit_entree_sans_symboles(f, image);
             bon = false;
         }
+        if (!bon) Echecs_lot++;
         ecrits_++;
         Fin_image_lot(static_cast<int>(ecrits_), static_cast<int>(travaux_.size()), image);
         return bon;
@@ -382,6 +384,7 @@ int Lot_parallele(const std::vector<std::string>& images, int jobs)
         return OuvrirLot1Click();
     }
     const fs::path racine(modele);
+    Echecs_lot = 0;
     Lot lot(images, racine);
     const size_t nb = std::min(static_cast<size_t>(jobs), lot.distincts());
     for (size_t k = 0; k < nb; k++) {

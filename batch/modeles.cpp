@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <vector>
 
-#include "port/frontends.h"
 #include "port/shell.h"
 #include "batch/batch.h"
 #include "vecto/arcs.h"
@@ -79,19 +78,4 @@ int Fabrique_modeles(const std::string& symboles, const std::string& modeles)
     Ecrit_texte(1, std::to_string(images.size() - static_cast<size_t>(echecs)) + " models made, " +
                        std::to_string(echecs) + " failed");
     return echecs == 0 ? 0 : 1;
-}
-
-int Main_modeles(int argc, char** argv)
-{
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: tracemorph --make-models SYMBOL_DIR MODEL_DIR\n");
-        return 2;
-    }
-    FrontendConsole console;
-    Installe_frontend(&console);
-    Capture_repertoires();
-    const int statut = Fabrique_modeles(argv[2], argv[3]);
-    console.flush();
-    Installe_frontend(nullptr);
-    return statut;
 }

@@ -9,6 +9,3 @@
 // Creates `modeles`. Returns 0 when every image gave its model, 1 otherwise
 // (or when there was no image at all).
 int Fabrique_modeles(const std::string& symboles, const std::string& modeles);
-// tracemorph --make-models SYMBOL_DIR MODEL_DIR, with the console front
-// end: Fabrique_modeles's status, or 2 with a usage line on stderr.
-int Main_modeles(int argc, char** argv);

@@ -36,14 +36,6 @@ constexpr Choix Choix_dessins[] = {
     {"colored-quads", Dessin::quads_couleur, 3}, {"colored-graph", Dessin::graphe_couleur, 3},
 };
 
-bool Finit_par_svg(std::string_view s)
-{
-    if (s.size() < 4) return false;
-    std::string fin(s.substr(s.size() - 4));
-    for (char& c : fin) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return fin == ".svg";
-}
-
 // The drawing itself, as the menu command draws it.
 void Dessine(Dessin quoi)
 {
@@ -74,10 +66,14 @@ int Dessine_fichier(const Choix& choix, const std::string& image, const std::str
     if (choix.etapes >= 2) Commande_graphe();
     if (choix.etapes >= 3) LiaisonsB1Click();
     Dessine(choix.quoi);
+    // The names and scores recognition gave, from the spotting's list.
+    std::vector<SymboleLu> symboles;
+    if (choix.quoi == Dessin::symboles) Lit_liste_symboles(Rep_travail + "/tmpsymb.gxl", symboles);
     std::string octets;
-    if (Finit_par_svg(sortie)) octets = Svg_dessin(choix.quoi, Plan1, "Tracemorph " + std::string(choix.nom) + ": " + Nom_fichier(image));
+    if (Format_dessin(sortie) == FormatDessin::svg)
+        octets = Svg_dessin(choix.quoi, Plan1, "Tracemorph " + std::string(choix.nom) + ": " + Nom_fichier(image), symboles);
     else if (choix.quoi == Dessin::quads_couleur || choix.quoi == Dessin::graphe_couleur) octets = Png_couleur_sur(Plan1);
-    else octets = Png_plan(Plan2);
+    else octets = Png_sur_fond(Plan2, Plan1, symboles);
     if (octets.empty() || !Ecrit_octets(sortie, octets)) {
         Message_erreur("Ouverture " + sortie + " impossible !");
         return 1;
@@ -88,21 +84,39 @@ int Dessine_fichier(const Choix& choix, const std::string& image, const std::str
 
 }  // namespace
 
-int Main_dessin(int argc, char** argv)
+bool Dessin_connu(std::string_view quoi)
+{
+    for (const Choix& c : Choix_dessins)
+        if (c.nom == quoi) return true;
+    return false;
+}
+
+std::string Noms_dessins()
+{
+    std::string o;
+    for (const Choix& c : Choix_dessins) o += (o.empty() ? "" : ", ") + std::string(c.nom);
+    return o;
+}
+
+FormatDessin Format_dessin(std::string_view sortie)
+{
+    const size_t point = sortie.find_last_of("./");
+    if (point == std::string_view::npos || sortie[point] != '.') return FormatDessin::inconnu;
+    std::string ext(sortie.substr(point));
+    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (ext == ".png") return FormatDessin::png;
+    if (ext == ".svg") return FormatDessin::svg;
+    return FormatDessin::inconnu;
+}
+
+int Dessine_ligne_commande(const std::string& quoi, const std::string& image, const std::string& sortie)
 {
     const Choix* choix = nullptr;
-    if (argc == 5)
-        for (const Choix& c : Choix_dessins)
-            if (c.nom == argv[2]) choix = &c;
-    if (!choix) {
+    for (const Choix& c : Choix_dessins)
+        if (c.nom == quoi) choix = &c;
+    if (!choix || Format_dessin(sortie) == FormatDessin::inconnu) {
         std::fputs(Usage_dessin, stderr);
         return 2;
     }
-    FrontendConsole console;
-    Installe_frontend(&console);
-    Capture_repertoires();
-    const int statut = Dessine_fichier(*choix, argv[3], argv[4]);
-    console.flush();
-    Installe_frontend(nullptr);
-    return statut;
+    return Dessine_fichier(*choix, image, sortie);
 }

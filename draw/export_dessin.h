@@ -6,15 +6,25 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
 #include "image/planes.h"
+#include "spotting/lecture_symboles.h"
 
 // PNG of a plane: 1-bit grey, black ink on white.
 std::string Png_plan(const PlanImage& p);
 // PNG of the colour picture laid over a faint grey copy of `fond`: white
 // pixels of the picture let the drawing show through.
 std::string Png_couleur_sur(const PlanImage& fond);
+// 8-bit grey PNG of the ink of `dessin` in black over the ink of `fond` in
+// light grey, with the symbols of `symboles` that recognition named
+// labelled above their boxes with their name and score.
+std::string Png_sur_fond(const PlanImage& dessin, const PlanImage& fond, const std::vector<SymboleLu>& symboles);
+// A symbol's label, "name 0.94"; empty when it was not named (no name,
+// NONE, a rejection).
+std::string Etiquette_symbole(const SymboleLu& s);
 // PNG bytes from rows of raw samples (no filter byte), 8-bit RGB (type 2)
-// or 1-bit grey (type 0); empty when the compression failed.
+// or grey (type 0, 1 or 8 bits); empty when the compression failed.
 std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleur, std::string_view lignes);
 std::string Base64(std::string_view octets);
 
@@ -22,7 +32,10 @@ std::string Base64(std::string_view octets);
 enum class Dessin { vecteurs, quads, cc, axes, graphe, symboles, quads_couleur, graphe_couleur };
 // The SVG document of a drawing of the current lists over `fond` (a hideable
 // layer <g id="drawing"> holding it as an embedded 1-bit PNG).
-std::string Svg_dessin(Dessin quoi, const PlanImage& fond, std::string_view titre);
+// The symbols drawing also labels the named ones of `symboles` (a text and a
+// box whose title is the label).
+std::string Svg_dessin(Dessin quoi, const PlanImage& fond, std::string_view titre,
+                       const std::vector<SymboleLu>& symboles = {});
 
 // Writes the whole content; false when the file could not be written.
 bool Ecrit_octets(const std::string& chemin, std::string_view octets);

@@ -124,7 +124,7 @@ void Quads(Svg& g, bool couleur)
 
 }  // namespace
 
-std::string Svg_dessin(Dessin quoi, const PlanImage& fond, std::string_view titre)
+std::string Svg_dessin(Dessin quoi, const PlanImage& fond, std::string_view titre, const std::vector<SymboleLu>& symboles)
 {
     const std::string w = std::to_string(fond.larg), h = std::to_string(fond.haut);
     Svg g;
@@ -171,6 +171,17 @@ std::string Svg_dessin(Dessin quoi, const PlanImage& fond, std::string_view titr
             for (int i = 0; i < n; i++) p[i] = {s->points[i][0], s->points[i][1]};
             g.Polygone(p, n);
             g.Fin(s->nom[0] ? std::string(s->nom, strnlen(s->nom, sizeof s->nom)) : std::string());
+        }
+        g.Fin_groupe();
+        g.Groupe("labels", "fill=\"none\" stroke=\"" + Hex(Rouge) + "\" stroke-width=\"1\" font-family=\"sans-serif\" font-size=\"12\"");
+        for (const SymboleLu& s : symboles) {
+            const std::string texte = Etiquette_symbole(s);
+            if (texte.empty()) continue;
+            const Point p[4] = {{s.xi, s.yi}, {s.xi, s.yf}, {s.xf, s.yf}, {s.xf, s.yi}};
+            g.Polygone(p, 4);
+            g.Fin(texte);
+            g.s += "<text x=\"" + C(s.xi) + "\" y=\"" + C(s.yi - 4) + "\" fill=\"" + Hex(Rouge) + "\" stroke=\"none\">" +
+                   Texte_xml(texte) + "</text>\n";
         }
         g.Fin_groupe();
         break;

@@ -1,5 +1,6 @@
 #include "image/chargement.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -20,6 +21,15 @@ extern char** environ;
 int32_t Resolution = 0;
 
 namespace {
+
+std::string Cause_chargement;
+
+// Records why the load failed; returns the failure code 0.
+int Echec(std::string cause)
+{
+    Cause_chargement = std::move(cause);
+    return 0;
+}
 
 // Larger pixel buffers are refused rather than allocated.
 constexpr uint64_t kMaxOctetsPixels = uint64_t(1) << 30;
@@ -50,17 +60,22 @@ bool Disposition_classique(const EnteteFichierBmp& f, const EnteteInfoBmp& i)
 
 int Lit_bmp(const std::string& chemin)
 {
+    Cause_chargement.clear();
+    struct stat st;
+    if (::stat(chemin.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Echec("is a directory");
     Fichier in{std::fopen(chemin.c_str(), "rb")};
-    if (!in.f) return 0;
+    if (!in.f) return Echec(std::strerror(errno));
     PlanImage p;
-    if (std::fread(&p.fichier, sizeof p.fichier, 1, in.f) != 1) return 0;
-    if (std::fread(&p.info, sizeof p.info, 1, in.f) != 1) return 0;
+    if (std::fread(&p.fichier, sizeof p.fichier, 1, in.f) != 1 || std::fread(&p.info, sizeof p.info, 1, in.f) != 1) {
+        const long n = ::fstat(::fileno(in.f), &st) == 0 ? long(st.st_size) : -1L;
+        return Echec("too short to be an image: " + std::to_string(n) + " bytes");
+    }
 
     if (Resolution < 50 || Resolution > 1000) Resolution = Lit_param_entier("Resolution");
 
     if (p.info.hauteur == 0) {
         Hauteur = 0;
-        return 0;
+        return Echec("the header gives a height of 0");
     }
     if (p.info.bits_par_pixel != 1 || !Disposition_classique(p.fichier, p.info)) {
         // Every other layout, 1-bit ones included, is read by the converter,
@@ -69,18 +84,19 @@ int Lit_bmp(const std::string& chemin)
         return 2;
     }
     const uint64_t taille = p.fichier.taille_fichier - p.fichier.offset_pixels;
-    if (taille > kMaxOctetsPixels) return 0;
+    if (taille > kMaxOctetsPixels) return Echec("too large: " + std::to_string(taille) + " bytes of pixels");
     // The pixels must be in the file before a buffer is made for them.
-    struct stat st;
-    if (::fstat(::fileno(in.f), &st) != 0 || uint64_t(st.st_size) < kOffsetClassique + taille) return 0;
+    if (::fstat(::fileno(in.f), &st) != 0 || uint64_t(st.st_size) < kOffsetClassique + taille)
+        return Echec("truncated: " + std::to_string(st.st_size) + " of " + std::to_string(kOffsetClassique + taille) +
+                     " bytes");
 
-    if (std::fread(p.table, sizeof p.table, 1, in.f) != 1) return 0;
+    if (std::fread(p.table, sizeof p.table, 1, in.f) != 1) return Echec("read error");
     try {
         p.pixels.resize(static_cast<size_t>(taille));
     } catch (const std::bad_alloc&) {
-        return 0;
+        return Echec("not enough memory for its pixels");
     }
-    if (std::fread(p.pixels.data(), 1, p.pixels.size(), in.f) != p.pixels.size()) return 0;
+    if (std::fread(p.pixels.data(), 1, p.pixels.size(), in.f) != p.pixels.size()) return Echec("read error");
 
     const int larg = p.info.largeur, haut = p.info.hauteur;
     const int oct = static_cast<int>(Octets_rangee(larg));
@@ -129,7 +145,7 @@ int Lit_bmp(const std::string& chemin)
     } catch (const std::bad_alloc&) {
         Libere_plan(Plan2);
         Libere_plan(Plan_zoom);
-        return 0;
+        return Echec("not enough memory for its planes");
     }
     Plan1 = std::move(p);
     return 1;
@@ -142,7 +158,10 @@ int Charge_Img(const std::string& chemin)
     int r = Lit_bmp(chemin);
     if (r == 1) return 1;
     if (r != 2) return 0;
-    if (chemin.find(' ') != std::string::npos) return 3;
+    if (chemin.find(' ') != std::string::npos) {
+        Cause_chargement = "not a BMP, and the converter is not run on a path with a space";
+        return 3;
+    }
     const std::string sortie = Rep_travail + "/tmp.bmp";
     // A converter that fails must not leave the previous conversion to be
     // loaded in place of this image.
@@ -151,14 +170,53 @@ int Charge_Img(const std::string& chemin)
     Programme_du_projet(prog, "cxconvert");  // names a converter that is not ours
     char* argv[] = {const_cast<char*>(prog.c_str()), const_cast<char*>(chemin.c_str()),
                     const_cast<char*>(sortie.c_str()), nullptr};
+    // Its messages are kept: the last line says why it failed.
+    int tube[2];
+    if (::pipe2(tube, O_CLOEXEC) != 0) return Echec(std::string("not a BMP and the converter could not be started: ") +
+                                                    std::strerror(errno));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, tube[1], STDERR_FILENO);
     pid_t pid;
-    if (posix_spawn(&pid, prog.c_str(), nullptr, nullptr, argv, environ) == 0) {
-        int statut;
+    const int lance = posix_spawn(&pid, prog.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(tube[1]);
+    std::string messages;
+    int statut = 0;
+    if (lance == 0) {
+        char tampon[4096];
+        ssize_t n;
+        while ((n = ::read(tube[0], tampon, sizeof tampon)) != 0) {
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) break;
+            if (messages.size() < 65536) messages.append(tampon, static_cast<size_t>(n));
+        }
         while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
         }
     }
-    return Lit_bmp(sortie) == 1 ? 1 : 0;
+    ::close(tube[0]);
+    if (lance != 0)
+        return Echec("not a BMP and the converter " + prog + " could not be started: " + std::strerror(lance));
+    const int lu = Lit_bmp(sortie);
+    if (lu == 1) {
+        // What a converter that succeeded still had to say reaches stderr,
+        // as when it wrote there itself.
+        if (!messages.empty()) std::fwrite(messages.data(), 1, messages.size(), stderr);
+        Cause_chargement.clear();
+        return 1;
+    }
+    // Its last line says why, else its status.
+    while (!messages.empty() && (messages.back() == '\n' || messages.back() == '\r')) messages.pop_back();
+    std::string derniere = messages.substr(messages.find_last_of('\n') == std::string::npos ? 0 : messages.find_last_of('\n') + 1);
+    if (derniere.empty()) {
+        if (WIFSIGNALED(statut)) derniere = "killed by signal " + std::to_string(WTERMSIG(statut));
+        else if (WIFEXITED(statut) && WEXITSTATUS(statut) != 0) derniere = "exit status " + std::to_string(WEXITSTATUS(statut));
+        else derniere = "its output could not be read (" + Cause_chargement + ")";
+    }
+    return Echec("not a BMP and the converter failed: " + derniere);
 }
+
+const std::string& Cause_echec_chargement() { return Cause_chargement; }
 
 void Information()
 {

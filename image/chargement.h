@@ -15,6 +15,11 @@ int Lit_bmp(const std::string& chemin);
 // Lit_bmp, then the converter for anything that is not a 1-bit BMP.
 // 0 failure, 1 loaded, 3 refused because the path holds a space.
 int Charge_Img(const std::string& chemin);
+// Why the last Lit_bmp or Charge_Img failed, in a few words for the user
+// ("No such file or directory", "is a directory", "truncated: 1024 of 167966
+// bytes", "not a BMP and the converter failed: <its last message line>");
+// empty after a success.
+const std::string& Cause_echec_chargement();
 // Where the converter is run from: Chemin_programme("cxconvert"), beside
 // the running program first.
 std::string Chemin_convertisseur();

@@ -11,7 +11,7 @@ void FrontendConsole::log_changed(bool cleared, std::string_view piece)
         std::fputc('\n', stdout);
         ligne_ouverte_ = false;
     }
-    if (piece.empty()) return;
+    if (piece.empty() || silencieux_) return;
     // Skip a leading line break when the console is already at a line start,
     // so a cleared log followed by a new-line write gives no empty line.
     if (!ligne_ouverte_ && piece.front() == '\n') piece.remove_prefix(1);
@@ -53,6 +53,24 @@ void FrontendConsole::message_box(std::string_view text, std::string_view captio
     std::fflush(stderr);
 }
 
+void FrontendConsole::load_failed(std::string_view path, std::string_view cause)
+{
+    if (cause.empty()) return;
+    std::fflush(stdout);
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(path.size()), path.data(), static_cast<int>(cause.size()),
+                 cause.data());
+    std::fflush(stderr);
+}
+
+void FrontendLot::message_box(std::string_view text, std::string_view caption)
+{
+    if (image_.empty()) return FrontendConsole::message_box(text, caption);
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %.*s: %.*s\n", image_.c_str(), static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    std::fflush(stderr);
+}
+
 bool FrontendLot::choose_images(std::vector<std::string>& files)
 {
     if (images_.empty()) return false;
@@ -62,6 +80,7 @@ bool FrontendLot::choose_images(std::vector<std::string>& files)
 
 void FrontendLot::batch_image_done(int done, int total, std::string_view image)
 {
+    image_.clear();
     if (!isatty(STDERR_FILENO)) return;
     // \r and the clearing spaces take the place of the percentage, if shown.
     std::fprintf(stderr, "\r      \r[%d/%d] %.*s\n", done, total, static_cast<int>(image.size()), image.data());

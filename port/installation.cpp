@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -37,7 +38,10 @@ bool Fournit_param_defaut()
     const std::string cible = Rep_travail + "/param.dat";
     std::error_code ec;
     if (fs::exists(fs::symlink_status(cible, ec))) return false;
-    const std::string source = Param_defaut_installe();
+    // The repository's wrapper names the source tree's default.
+    const char* wrapper = std::getenv("TRACEMORPH_DEFAULT_PARAM");
+    const std::string source = wrapper && *wrapper && fs::is_regular_file(wrapper, ec) ? std::string(wrapper)
+                                                                                        : Param_defaut_installe();
     if (source.empty()) return false;
     if (!fs::copy_file(source, cible, ec)) return false;
     std::fprintf(stderr, "tracemorph: no param.dat here, copied the default one from %s\n",

@@ -15,7 +15,9 @@ std::string Rep_programme();
 // exists, else empty (a build tree has none).
 std::string Param_defaut_installe();
 
-// When Rep_travail has no param.dat and an installed default exists, copies
+// When Rep_travail has no param.dat and a default exists
+// ($TRACEMORPH_DEFAULT_PARAM, set by the repository's wrapper, else the
+// installed one), copies
 // it there and says so on standard error, so that an installed tool started
 // in any directory works with the shipped thresholds. Returns true when a
 // copy was made. A failed copy is left to the lookups, which report it.

@@ -47,6 +47,11 @@ public:
     // The batch's file-open dialog (multiple selection): fills `files` in the
     // order chosen and returns true, or returns false when cancelled.
     virtual bool choose_images(std::vector<std::string>& files) { (void)files; return false; }
+    // Open could not load `path` (after its message box): why, in a few words.
+    virtual void load_failed(std::string_view path, std::string_view cause) { (void)path; (void)cause; }
+    // A batch starts on this image; what it says until the image is done
+    // concerns it.
+    virtual void batch_image_begin(std::string_view image) { (void)image; }
     // A batch finished its image number `done` (from 1) of `total`.
     virtual void batch_image_done(int done, int total, std::string_view image)
     { (void)done; (void)total; (void)image; }

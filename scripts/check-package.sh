@@ -29,7 +29,8 @@ root="$scratch/root"
 dpkg -x "$deb" "$root"
 prog="$root/usr/bin/tracemorph"
 for f in usr/lib/tracemorph/tracemorph usr/lib/tracemorph/cxconvert usr/share/tracemorph/param.dat \
-         usr/share/man/man1/tracemorph.1.gz usr/share/tracemorph/samples/bath_plan.bmp; do
+         usr/share/man/man1/tracemorph.1.gz usr/share/tracemorph/samples/bath_plan.bmp \
+         usr/share/doc/tracemorph/copyright usr/share/doc/tracemorph/changelog.gz; do
   [ -e "$root/$f" ] || { echo "missing $f" >&2; exit 1; }
 done
 "$prog" --help | grep -q '^Usage: tracemorph' || { echo "--help failed" >&2; exit 1; }
@@ -49,5 +50,10 @@ cp "$src/tests/data/drawing.gif" "$scratch/dessin.gif" 2>/dev/null || true
 if [ -e "$scratch/dessin.gif" ]; then
   (cd "$installe" && "$prog" "$scratch/dessin.gif" >/dev/null)
   grep -q "(Image dessin.gif)" "$installe/Rlignaxe.dat" || { echo "conversion through the installed cxconvert failed" >&2; exit 1; }
+fi
+# Debian's package checker, when installed: no error allowed.
+if command -v lintian >/dev/null 2>&1; then
+  lintian --fail-on error "$build/$deb" ||
+    { echo "lintian found errors in $deb" >&2; exit 1; }
 fi
 echo "package check passed"

@@ -10,9 +10,23 @@ manquants=()
 for p in "${paquets[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manquants+=("$p")
 done
+# Another package installation holds the package manager's lock: wait for it
+# rather than fail.
+attend_verrou() {
+  local dit=0
+  while pgrep -x 'apt|apt-get|aptitude|dpkg|unattended-upgr' >/dev/null 2>&1; do
+    if [ "$dit" = 0 ]; then
+      echo "Waiting for another package installation to finish..."
+      dit=1
+    fi
+    sleep 2
+  done
+}
 if [ ${#manquants[@]} -gt 0 ]; then
   echo "Installing: ${manquants[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${manquants[@]}" >/dev/null
+  attend_verrou
+  # A lock taken meanwhile is waited for by apt itself.
+  apt-get -o DPkg::Lock::Timeout=3600 update -qq
+  apt-get -o DPkg::Lock::Timeout=3600 install -y -qq --no-install-recommends "${manquants[@]}" >/dev/null
 fi

@@ -22,6 +22,7 @@ int Open(const std::string& chemin)
         fe.repaint();
     } else {
         Message_boite(r == 3 ? "Space are forbidden in image path !" : "Error in Image file !", "Error");
+        fe.load_failed(chemin, Cause_echec_chargement());
         Etat_affichage = 3;
         Plan_courant = nullptr;
     }

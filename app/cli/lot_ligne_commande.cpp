@@ -1,112 +1,130 @@
 #include "app/cli/lot_ligne_commande.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
-#include "port/frontends.h"
-#include "port/shell.h"
+#include "app/cli/options.h"
 #include "batch/batch.h"
+#include "batch/detections_json.h"
 #include "batch/lot_parallele.h"
 #include "batch/resultats_lot.h"
+#include "port/frontends.h"
+#include "port/shell.h"
 
 namespace {
 
-int Usage()
+// Writes FINAL_RESULTS.GRE from the images' .xml files; `echecs` counts the
+// images without one. `signale` says so on stderr for each.
+int Rassemble(const std::vector<std::string>& images, int& echecs, bool signale)
 {
-    std::fputs("Usage: tracemorph --batch [--jobs N] IMAGE...\n"
-               "       tracemorph --gather IMAGE...\n"
-               "       tracemorph [IMAGE]\n"
-               "Try 'tracemorph --help' for more information.\n",
-               stderr);
-    return 2;
-}
-
-// "--jobs N" or "--jobs=N" with N a whole number from 1 up; false otherwise.
-bool Lit_jobs(const char* texte, int& jobs)
-{
-    if (!texte || !*texte) return false;
-    errno = 0;
-    char* fin = nullptr;
-    const long n = std::strtol(texte, &fin, 10);
-    if (errno != 0 || *fin != '\0' || n < 1 || n > 1024) return false;
-    jobs = static_cast<int>(n);
-    return true;
-}
-
-// Options first, then the images; "--" ends the options so that an image
-// whose name starts with "-" can be given. False on a usage error.
-bool Lit_arguments(int argc, char** argv, bool avec_jobs, int& jobs, std::vector<std::string>& images)
-{
-    int i = 2;
-    for (; i < argc; i++) {
-        const char* a = argv[i];
-        if (std::strcmp(a, "--") == 0) {
-            i++;
-            break;
-        }
-        if (a[0] != '-' || a[1] == '\0') break;
-        if (avec_jobs && std::strcmp(a, "--jobs") == 0) {
-            if (!Lit_jobs(i + 1 < argc ? argv[i + 1] : nullptr, jobs)) return false;
-            i++;
-        } else if (avec_jobs && std::strncmp(a, "--jobs=", 7) == 0) {
-            if (!Lit_jobs(a + 7, jobs)) return false;
-        } else {
-            return false;
-        }
-    }
-    for (; i < argc; i++) images.emplace_back(argv[i]);
-    return true;
-}
-
-int Rassemble(const std::vector<std::string>& images)
-{
+    echecs = 0;
     const std::string chemin = Rep_travail + "/FINAL_RESULTS.GRE";
     std::FILE* f = Ouvre_resultats_lot(chemin);
     if (!f) return 1;
     bool tout_bon = true;
     for (const std::string& image : images) {
         const std::string copie = image + ".xml";
+        Frontend_courant().batch_image_begin(image);  // its messages name it
+        bool bon;
         if (std::FILE* x = std::fopen(copie.c_str(), "rb")) {
             std::fclose(x);
-            tout_bon = Ecrit_entree_lot(f, image) && tout_bon;
+            bon = Ecrit_entree_lot(f, image);
         } else {
-            std::fprintf(stderr, "tracemorph: cannot read %s (%s): the entry of %s has no symbols\n", copie.c_str(),
-                         std::strerror(errno), image.c_str());
+            if (signale)
+                std::fprintf(stderr, "tracemorph: cannot read %s (%s): the entry of %s has no symbols\n", copie.c_str(),
+                             std::strerror(errno), image.c_str());
             Ecrit_entree_sans_symboles(f, image);
-            tout_bon = false;
+            bon = false;
         }
+        if (!bon) echecs++;
+        tout_bon = bon && tout_bon;
     }
+    Frontend_courant().batch_image_begin({});
     return Ferme_resultats_lot(f, chemin) && tout_bon ? 0 : 1;
+}
+
+bool Plus_recent(const struct stat& a, const struct stat& b)
+{
+    return a.st_mtim.tv_sec > b.st_mtim.tv_sec ||
+           (a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec > b.st_mtim.tv_nsec);
+}
+
+// The image's three files exist and are newer than the image and param.dat.
+bool A_jour(const std::string& image, const struct stat* param)
+{
+    struct stat si;
+    if (::stat(image.c_str(), &si) != 0) return false;
+    for (const char* suffixe : {".dat", ".gxl", ".xml"}) {
+        struct stat sf;
+        if (::stat((image + suffixe).c_str(), &sf) != 0 || !S_ISREG(sf.st_mode)) return false;
+        if (!Plus_recent(sf, si) || (param && !Plus_recent(sf, *param))) return false;
+    }
+    return true;
 }
 
 }  // namespace
 
-int Main_lot_ligne_commande(int argc, char** argv)
+int Main_ouvrier(int argc, char** argv)
 {
-    const std::string option = argv[1];
-    int jobs = 1;
-    std::vector<std::string> images;
-    if (option == kOptionOuvrier) {
-        if (argc != 3) return Usage();
-    } else if (!Lit_arguments(argc, argv, option == "--batch", jobs, images)) {
-        return Usage();
-    }
-    FrontendLot console(option == "--batch" ? images : std::vector<std::string>{});
+    if (argc != 3) return 2;
+    FrontendLot console({});
     Installe_frontend(&console);
-    Capture_repertoires();
-    int statut;
-    if (option == kOptionOuvrier) {
-        statut = Ouvrier_lot(argv[2], console);
-    } else if (option == "--gather") {
-        statut = Rassemble(images);
-    } else if (jobs > 1 && !images.empty()) {
-        statut = Lot_parallele(images, jobs);
-    } else {
-        statut = OuvrirLot1Click();
-    }
+    const int statut = Ouvrier_lot(argv[2], console);
     console.flush();
     Installe_frontend(nullptr);
     return statut;
+}
+
+int Main_lot_ligne_commande(const Options& o)
+{
+    const bool lot = o.forme == Forme::lot;
+    const std::vector<std::string>& images = o.operandes;
+    // Resumed, only the images whose files are missing or stale are analysed.
+    std::vector<std::string> a_faire = images;
+    size_t repris = 0;
+    if (lot && o.reprise) {
+        struct stat sp;
+        const bool param = ::stat((Rep_travail + "/param.dat").c_str(), &sp) == 0;
+        a_faire.clear();
+        for (const std::string& image : images)
+            if (!A_jour(image, param ? &sp : nullptr)) a_faire.push_back(image);
+        repris = images.size() - a_faire.size();
+    }
+
+    FrontendLot console(lot ? a_faire : std::vector<std::string>{});
+    console.set_quiet(o.silencieux);
+    Installe_frontend(&console);
+    int statut = 0, echecs = 0;
+    if (!lot) {
+        statut = Rassemble(images, echecs, true);
+    } else {
+        if (!a_faire.empty() || !o.reprise)
+            statut = o.jobs > 1 && !a_faire.empty() ? Lot_parallele(a_faire, o.jobs) : OuvrirLot1Click();
+        echecs = Echecs_lot;
+        // The results file holds every image, in the order given: the ones
+        // not analysed again come from their .xml, as a gathering does.
+        if (o.reprise && repris > 0) {
+            int manquants = 0;
+            statut = std::max(statut, Rassemble(images, manquants, false));
+        }
+    }
+    const std::vector<SymbolesImage> symboles = Lit_symboles_lot(images);
+    bool json = true;
+    if (!o.json.empty()) json = Ecrit_detections_json(o.json, symboles);
+    console.flush();
+    Installe_frontend(nullptr);
+
+    std::string bilan = std::to_string(images.size()) + (images.size() == 1 ? " image (" : " images (") +
+                        std::to_string(echecs) + " failed";
+    if (lot && o.reprise) bilan += ", " + std::to_string(repris) + " up to date";
+    bilan += "), " + std::to_string(Nombre_symboles(symboles)) + " symbols -> FINAL_RESULTS.GRE";
+    if (!o.json.empty()) bilan += json ? ", " + o.json : " (" + o.json + " not written)";
+    std::fprintf(stderr, "%s\n", bilan.c_str());
+    return json ? statut : 1;
 }

@@ -1,9 +1,14 @@
-// Batch processing without a window: `--batch [--jobs N] IMAGE...`,
-// `--gather IMAGE...`, and the hidden worker a parallel batch starts.
+// Batch processing without a window: `--batch [--jobs N] [--resume]
+// [--json FILE] IMAGE...`, `--gather [--json FILE] IMAGE...`, and the hidden
+// worker a parallel batch starts.
 #pragma once
 
-// Entry for argv[1] being "--batch", "--gather" or the worker option, with
-// Rep_travail the current directory. Returns the process exit status: 0 when
-// every image loaded and all its files were written, 1 when one failed,
-// 2 for a usage error (a usage line on stderr).
-int Main_lot_ligne_commande(int argc, char** argv);
+struct Options;
+
+// --batch or --gather, with Rep_travail the current directory. Returns the
+// process exit status: 0 when every image loaded and all its files were
+// written, 1 when one failed. Ends with the summary line on stderr
+// ("N images (F failed), S symbols -> FINAL_RESULTS.GRE").
+int Main_lot_ligne_commande(const Options& o);
+// The worker: argv[1] the worker option, argv[2] its directory.
+int Main_ouvrier(int argc, char** argv);

@@ -64,13 +64,18 @@ void Prepare_tas()
 int main(int argc, char** argv)
 {
     Prepare_tas();
-    const bool aide = argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
-                                   std::strcmp(argv[1], "--version") == 0);
-    if (!aide) {
-        Capture_repertoires();
-        Fournit_param_defaut();
-    }
     if (argc > 1) return Main_ligne_commande(argc, argv);
+    // Without a display the window program could only abort.
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* plateforme = std::getenv("QT_QPA_PLATFORM");
+    if (!(x11 && *x11) && !(wayland && *wayland) && !(plateforme && *plateforme)) {
+        std::fprintf(stderr, "tracemorph: no display to open the window on (DISPLAY is not set); "
+                             "see tracemorph --help for the command-line forms\n");
+        return 1;
+    }
+    Capture_repertoires();
+    Fournit_param_defaut();
     const std::string fenetre = Rep_programme() + "/tracemorph-window";
     argv[0] = const_cast<char*>(fenetre.c_str());
     ::execv(fenetre.c_str(), argv);

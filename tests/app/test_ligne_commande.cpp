@@ -2,9 +2,11 @@
 // current directory holding its own param.dat.
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,12 @@ protected:
         EXPECT_TRUE(Finit_par(t, "\nFin"));
         EXPECT_TRUE(Xml_bien_forme(courant / "Rlignaxe.gxl"));
     }
+    // The summary line of a run whose image loaded.
+    static bool Bilan_charge(const std::string& erreurs, const std::string& image)
+    {
+        return std::regex_match(erreurs, std::regex(std::regex_replace(image, std::regex(R"([.+()\[\]])"), R"(\$&)") +
+                                                    R"(: \d+ vectors, \d+ quadrilaterals, \d+ arcs -> Rlignaxe\.dat, Rlignaxe\.gxl\n)"));
+    }
     std::string Texte_vide(const std::string& nom_image) const
     {
         return " - Resultats Vectorisation - \n - (Image " + nom_image + ") - \n -===================-\n\n\nFin";
@@ -78,7 +86,7 @@ TEST_F(LigneCommande, BitmapIsAnalysedIntoTheStartDirectory)
         EXPECT_EQ(r.statut, 0) << nom << "\n" << r.erreurs;
         EXPECT_TRUE(Finit_par(r.sortie, "\nResultats enregistrés\n") || r.sortie == "Resultats enregistrés\n")
             << r.sortie;
-        EXPECT_EQ(r.erreurs, "");
+        EXPECT_TRUE(Bilan_charge(r.erreurs, Image(nom).string())) << r.erreurs;
         Verifie_resultats(nom);
         EXPECT_FALSE(fs::exists(images / "Rlignaxe.dat"));
         EXPECT_FALSE(fs::exists(images / "Rlignaxe.gxl"));
@@ -88,31 +96,117 @@ TEST_F(LigneCommande, BitmapIsAnalysedIntoTheStartDirectory)
     EXPECT_NE(t.find("\nVecteur 0 : "), std::string::npos);
 }
 
-TEST_F(LigneCommande, SecondArgumentHasNoEffect)
+// A mistake on the command line is named on one line, then the usage; exit
+// status 2 and the current directory left as it was (no result file, no
+// param.dat copied).
+TEST_F(LigneCommande, UsageErrorsNameTheMistakeAndTouchNothing)
 {
-    const std::string image = Image("tiny_13x7.bmp").string();
-    const Execution seul = Lance({image});
-    const std::string t = Lit_texte(courant / "Rlignaxe.dat"), g = Lit_texte(courant / "Rlignaxe.gxl");
-    const Execution deux = Lance({image, "--version"});
-    EXPECT_EQ(deux.statut, seul.statut);
-    EXPECT_EQ(deux.sortie, seul.sortie);
-    EXPECT_EQ(Lit_texte(courant / "Rlignaxe.dat"), t);
-    EXPECT_EQ(Lit_texte(courant / "Rlignaxe.gxl"), g);
+    const std::string a = Image("tiny_13x7.bmp").string(), b = Image("tiny_13x7_blackfirst.bmp").string();
+    struct Cas {
+        std::vector<std::string> args;
+        std::string raison;
+    };
+    const std::vector<Cas> cas = {
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{a, "-x"}, "unknown option '-x'"},
+        {{"--jobs", "2", a}, "--jobs is only for --batch"},
+        {{a, b}, "one image at a time, got '" + b + "' too (--batch analyses several)"},
+        {{"-q"}, "no image given"},
+        {{"--batch", "--jobs", "abc", a}, "--jobs: expected a whole number from 1 to 256, got 'abc'"},
+        {{"--batch", "--jobs=257", a}, "--jobs: expected a whole number from 1 to 256, got '257'"},
+        {{"--batch", "--jobs"}, "--jobs: missing value (a whole number from 1 to 256)"},
+        {{"--batch", a, "--json"}, "--json: missing value (the file to write)"},
+        {{"--gather", "--resume", a}, "--resume is only for --batch"},
+        {{"--json", "d.json", a}, "--json is only for --batch and --gather"},
+        {{"--batch", "--gather", a}, "--batch and --gather cannot be combined"},
+        {{"--draw", "quads", a, "out.jpg"}, "--draw: OUT must end in .png or .svg, got 'out.jpg'"},
+        {{"--draw", "lines", a, "out.png"}, "--draw: unknown drawing 'lines' (vectors, quads, ccs, axes, graph, "
+                                            "symbols, colored-quads, colored-graph)"},
+        {{"--draw", "quads", a}, "--draw: expected WHAT IMAGE OUT, got 2 arguments"},
+        {{"--make-models", "symboles"}, "--make-models: expected SYMBOL_DIR MODEL_DIR, got 1 argument"},
+    };
+    fs::remove(courant / "param.dat");
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.args[0] + " " + c.raison);
+        const Execution r = Lance(c.args);
+        EXPECT_EQ(r.statut, 2);
+        EXPECT_EQ(r.sortie, "");
+        EXPECT_EQ(r.erreurs.rfind("tracemorph: " + c.raison + "\nUsage: tracemorph [-q] [IMAGE]\n", 0), 0u) << r.erreurs;
+        EXPECT_TRUE(fs::is_empty(courant));
+    }
+    // "--" ends the options: an image whose name starts with "-".
+    tmtest::Ecrit_param(courant, tmtest::Parametres_defaut());
+    fs::copy_file(a, courant / "-x.bmp");
+    const Execution r = Lance({"-q", "--", "-x.bmp"});
+    EXPECT_EQ(r.statut, 0) << r.erreurs;
+    EXPECT_TRUE(Bilan_charge(r.erreurs, "-x.bmp")) << r.erreurs;
 }
 
-TEST_F(LigneCommande, UnreadableImageStillWritesEmptyResultsAndFails)
+// An image that cannot be loaded: the specified message, then the path and
+// the cause, then the summary; the two files are written with no primitives.
+TEST_F(LigneCommande, UnreadableImageSaysWhyAndStillWritesEmptyResults)
 {
     tmtest::Ecrit_fichier(images / "texte.bmp", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
-    auto tronque = tmtest::Lit_fichier(fs::path(TM_TEST_DATA) / "tiny_13x7.bmp");
-    tronque.resize(40);
-    tmtest::Ecrit_fichier(images / "tronque.bmp", tronque);
-    for (const char* nom : {"absent.bmp", "texte.bmp", "tronque.bmp"}) {
-        const Execution r = Lance({(images / nom).string()});
-        EXPECT_NE(r.statut, 0) << nom;
-        EXPECT_NE(r.erreurs.find("Error: Error in Image file !\n"), std::string::npos) << nom << r.erreurs;
-        EXPECT_EQ(Lit_texte(courant / "Rlignaxe.dat"), Texte_vide(nom));
-        EXPECT_EQ(Lit_texte(courant / "Rlignaxe.gxl"), Gxl_vide(nom));
+    const auto plan = tmtest::Lit_fichier(fs::path(TM_TEST_DATA) / "bath_plan.bmp");
+    tmtest::Ecrit_fichier(images / "tronque.bmp", std::vector<uint8_t>(plan.begin(), plan.begin() + 1024));
+    // A BMP header announcing 8 bits per pixel over bytes no converter reads.
+    auto huit = std::vector<uint8_t>(plan.begin(), plan.begin() + 600);
+    huit[28] = 8;
+    tmtest::Ecrit_fichier(images / "huit.bmp", huit);
+    fs::create_directory(images / "dossier.bmp");
+    const struct {
+        const char* nom;
+        std::string cause;  // the start of the cause
+    } cas[] = {
+        {"absent.bmp", "No such file or directory"},
+        {"dossier.bmp", "is a directory"},
+        {"texte.bmp", "too short to be an image: 12 bytes"},
+        {"tronque.bmp", "truncated: 1024 of " + std::to_string(plan.size()) + " bytes"},
+        {"huit.bmp", "not a BMP and the converter failed: "},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.nom);
+        const std::string chemin = (images / c.nom).string();
+        const Execution r = Lance({chemin});
+        EXPECT_EQ(r.statut, 1);
+        const std::string attendu = "Error: Error in Image file !\n" + chemin + ": " + c.cause;
+        EXPECT_EQ(r.erreurs.rfind(attendu, 0), 0u) << r.erreurs;
+        const size_t fin_cause = r.erreurs.find('\n', attendu.size() - 1);
+        EXPECT_GT(fin_cause, attendu.size() - 1) << "a cause with its text";
+        EXPECT_EQ(r.erreurs.substr(fin_cause + 1),
+                  chemin + ": not loaded, empty results -> Rlignaxe.dat, Rlignaxe.gxl\n");
+        EXPECT_EQ(Lit_texte(courant / "Rlignaxe.dat"), Texte_vide(c.nom));
+        EXPECT_EQ(Lit_texte(courant / "Rlignaxe.gxl"), Gxl_vide(c.nom));
     }
+}
+
+// -q keeps the log off stdout and changes no result; the summary's counts
+// are those of the files; without a display the window is not attempted.
+TEST_F(LigneCommande, QuietRunSummaryAndNoDisplay)
+{
+    const std::string image = Image("bath_plan.bmp").string();
+    const Execution bavard = Lance({image});
+    const std::string dat = Lit_texte(courant / "Rlignaxe.dat"), gxl = Lit_texte(courant / "Rlignaxe.gxl");
+    const Execution calme = Lance({"--quiet", image});
+    EXPECT_EQ(calme.statut, 0);
+    EXPECT_NE(bavard.sortie, "");
+    EXPECT_EQ(calme.sortie, "");
+    EXPECT_EQ(calme.erreurs, bavard.erreurs);
+    EXPECT_EQ(Lit_texte(courant / "Rlignaxe.dat"), dat);
+    EXPECT_EQ(Lit_texte(courant / "Rlignaxe.gxl"), gxl);
+    auto compte = [&](const std::string& motif) {
+        size_t n = 0;
+        for (size_t p = dat.find(motif); p != std::string::npos; p = dat.find(motif, p + 1)) n++;
+        return n;
+    };
+    EXPECT_NE(compte("\nVecteur "), 0u);
+    EXPECT_EQ(calme.erreurs.rfind(image + ": " + std::to_string(compte("\nVecteur ")) + " vectors, ", 0), 0u)
+        << calme.erreurs;
+
+    const Execution sans = tmtest::Lance_tracemorph(courant, {}, {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}});
+    EXPECT_EQ(sans.statut, 1);
+    EXPECT_EQ(sans.erreurs, "tracemorph: no display to open the window on (DISPLAY is not set); see tracemorph "
+                            "--help for the command-line forms\n");
 }
 
 TEST_F(LigneCommande, ConvertedImageWithASpaceInItsPathIsRefused)
@@ -131,7 +225,7 @@ TEST_F(LigneCommande, OtherFormatsGoThroughTheConverter)
     for (const char* nom : {"drawing_gray8.png", "drawing_g4.tif", "drawing.gif"}) {
         const Execution r = Lance({Image(nom).string()});
         EXPECT_EQ(r.statut, 0) << nom << "\n" << r.erreurs;
-        EXPECT_EQ(r.erreurs, "") << nom;
+        EXPECT_TRUE(Bilan_charge(r.erreurs, Image(nom).string())) << r.erreurs;
         Verifie_resultats(nom);
         EXPECT_TRUE(fs::exists(courant / "tmp.bmp"));
     }
@@ -209,7 +303,8 @@ TEST_F(LigneCommande, DrawingsGiveTheStoredResults)
         tmtest::Ecrit_fichier(courant / "param.dat", std::vector<uint8_t>(param.begin(), param.end()));
         const Execution r = Lance({Image(std::string(c.dessin) + ".bmp").string()});
         ASSERT_EQ(r.statut, 0) << r.erreurs;
-        EXPECT_EQ(r.erreurs, "");  // every threshold found in the stored param.dat
+        // Every threshold found in the stored param.dat: the summary only.
+        EXPECT_TRUE(Bilan_charge(r.erreurs, Image(std::string(c.dessin) + ".bmp").string())) << r.erreurs;
         std::vector<std::pair<std::string, std::string>> fichiers = {{"Rlignaxe.gxl", "Rlignaxe.gxl"}};
         if (c.apparieur) fichiers[0].second = "Rlignaxe.matcher.gxl";
         else fichiers.push_back({"Rlignaxe.dat", "Rlignaxe.dat"});
@@ -226,12 +321,57 @@ TEST_F(LigneCommande, HelpAndVersionWriteNoFile)
 {
     const Execution aide = Lance({"--help"});
     EXPECT_EQ(aide.statut, 0);
-    EXPECT_EQ(aide.sortie.rfind("Usage: tracemorph", 0), 0u) << aide.sortie;
+    // The Usage block lists every form.
+    EXPECT_EQ(aide.sortie.rfind("Usage: tracemorph [-q] [IMAGE]\n"
+                                "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] IMAGE...\n"
+                                "       tracemorph [-q] --gather [--json FILE] IMAGE...\n"
+                                "       tracemorph [-q] --draw WHAT IMAGE OUT.png|OUT.svg\n"
+                                "       tracemorph [-q] --make-models SYMBOL_DIR MODEL_DIR\n"
+                                "       tracemorph --help | --version\n",
+                                0),
+              0u)
+        << aide.sortie;
     const Execution version = Lance({"--version"});
     EXPECT_EQ(version.statut, 0);
     EXPECT_NE(version.sortie.find(TRACEMORPH_VERSION), std::string::npos);
     EXPECT_FALSE(fs::exists(courant / "Rlignaxe.dat"));
     EXPECT_FALSE(fs::exists(courant / "Rlignaxe.gxl"));
+}
+
+// The repository's wrapper, on a copy of it beside a stand-in program: once
+// built it starts the program without building, naming the default
+// param.dat; a source newer than the program makes it say it builds, and a
+// failed build shows the build's log.
+TEST_F(LigneCommande, WrapperRunsTheBuiltProgramAtOnceAndSaysWhenItBuilds)
+{
+    const fs::path src = racine / "src";
+    fs::create_directories(src / "build");
+    fs::create_directories(src / "app");
+    fs::copy_file(fs::path(TM_SOURCE_DIR) / "tracemorph", src / "tracemorph");
+    tmtest::Ecrit_fichier(src / "app" / "x.cpp", {});
+    tmtest::Ecrit_fichier(src / "build" / "CMakeCache.txt", {});
+    const std::string programme = "#!/bin/sh\necho \"ran $* with $TRACEMORPH_DEFAULT_PARAM\"\n";
+    for (const char* nom : {"tracemorph", "cxconvert"}) {
+        tmtest::Ecrit_fichier(src / "build" / nom, std::vector<uint8_t>(programme.begin(), programme.end()));
+        fs::permissions(src / "build" / nom, fs::perms::owner_all);
+    }
+    // The sources the last build saw, dated by that build.
+    const std::string liste = (src / "app" / "x.cpp").string() + "\n" + (src / "app").string() + "/\n";
+    tmtest::Ecrit_fichier(src / "build" / "wrapper-sources.txt", std::vector<uint8_t>(liste.begin(), liste.end()));
+    fs::last_write_time(src / "build" / "wrapper-sources.txt", fs::file_time_type::clock::now() + std::chrono::hours(1));
+    const auto plus_tard = fs::file_time_type::clock::now() + std::chrono::hours(1);
+
+    const Execution pret = tmtest::Lance_programme("bash", courant, {(src / "tracemorph").string(), "--version"});
+    EXPECT_EQ(pret.statut, 0);
+    EXPECT_EQ(pret.sortie, "ran --version with " + (src / "param.dat").string() + "\n");
+    EXPECT_EQ(pret.erreurs, "");
+
+    fs::last_write_time(src / "app" / "x.cpp", plus_tard + std::chrono::hours(1));
+    const Execution construit = tmtest::Lance_programme("bash", courant, {(src / "tracemorph").string(), "--version"});
+    EXPECT_EQ(construit.statut, 1);
+    EXPECT_EQ(construit.sortie, "");
+    EXPECT_EQ(construit.erreurs.rfind("Building tracemorph (sources changed)...\n", 0), 0u) << construit.erreurs;
+    EXPECT_GT(construit.erreurs.size(), 42u);  // the build's own messages follow
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -23,7 +26,7 @@ using tmtest::Resultats;
 
 namespace {
 
-const std::string kUsage = "Usage: tracemorph --batch [--jobs N] IMAGE...\n";
+const std::string kUsage = "\nUsage: tracemorph [-q] [IMAGE]\n";
 
 class LotLigneCommande : public ::testing::Test {
 protected:
@@ -46,10 +49,18 @@ protected:
         return rel;
     }
     // The options, then the images.
-    Execution Lance(std::vector<std::string> args, const std::vector<std::string>& images = {})
+    Execution Lance(std::vector<std::string> args, const std::vector<std::string>& images = {},
+                    std::vector<std::pair<std::string, std::string>> env = {})
     {
         args.insert(args.end(), images.begin(), images.end());
-        return tmtest::Lance_tracemorph(courant, args, {{"TMPDIR", tmp.string()}});
+        env.emplace_back("TMPDIR", tmp.string());
+        return tmtest::Lance_tracemorph(courant, args, env);
+    }
+    // The last line of a run's stderr: its summary.
+    static std::string Bilan(const Execution& r)
+    {
+        const size_t p = r.erreurs.rfind('\n', r.erreurs.size() >= 2 ? r.erreurs.size() - 2 : 0);
+        return r.erreurs.substr(p == std::string::npos ? 0 : p + 1);
     }
     std::string Lot_resultats() { return Lit_texte(courant / "FINAL_RESULTS.GRE"); }
     // Every file the batch writes: the results file and all of img/.
@@ -81,20 +92,27 @@ TEST_F(LotLigneCommande, ExitStatusesAndUsageErrors)
         std::vector<std::string> args;
         int statut;
         std::string resultats;  // empty: no results file
+        std::string bilan;      // the summary line; for a usage error, the reason
     };
     const std::vector<Cas> cas = {
-        {{"--batch"}, 0, Resultats({})},
-        {{"--batch", a}, 0, Resultats({{"a", kListeVide}})},
+        {{"--batch"}, 0, Resultats({}), "0 images (0 failed), 0 symbols -> FINAL_RESULTS.GRE\n"},
+        {{"--batch", a}, 0, Resultats({{"a", kListeVide}}), "1 image (0 failed), 0 symbols -> FINAL_RESULTS.GRE\n"},
         {{"--batch", "--jobs", "2", "--", a, "img/absent.bmp", b}, 1,
-         Resultats({{"a", kListeVide}, {"absent", kListeVide}, {"b", kListeVide}})},
-        {{"--batch", "--jobs=3", b, a}, 0, Resultats({{"b", kListeVide}, {"a", kListeVide}})},
-        {{"--batch", "--jobs", "0", a}, 2, ""},
-        {{"--batch", "--jobs"}, 2, ""},
-        {{"--batch", "--jobs=2x", a}, 2, ""},
-        {{"--batch", "--verbose", a}, 2, ""},
-        {{"--gather", a, "img/jamais.bmp"}, 1, Resultats({{"a", kListeVide}, {"jamais", ""}})},
+         Resultats({{"a", kListeVide}, {"absent", kListeVide}, {"b", kListeVide}}),
+         "3 images (1 failed), 0 symbols -> FINAL_RESULTS.GRE\n"},
+        {{"--batch", "-q", "img/absent.bmp", "--jobs=1", a}, 1, Resultats({{"absent", kListeVide}, {"a", kListeVide}}),
+         "2 images (1 failed), 0 symbols -> FINAL_RESULTS.GRE\n"},
+        {{"--batch", "--jobs=3", b, a}, 0, Resultats({{"b", kListeVide}, {"a", kListeVide}}),
+         "2 images (0 failed), 0 symbols -> FINAL_RESULTS.GRE\n"},
+        {{"--batch", "--jobs", "0", a}, 2, "", "--jobs: expected a whole number from 1 to 256, got '0'"},
+        {{"--batch", "--jobs"}, 2, "", "--jobs: missing value (a whole number from 1 to 256)"},
+        {{"--batch", "--jobs=2x", a}, 2, "", "--jobs: expected a whole number from 1 to 256, got '2x'"},
+        {{"--batch", "--verbose", a}, 2, "", "unknown option '--verbose'"},
+        {{"--gather", a, "img/jamais.bmp"}, 1, Resultats({{"a", kListeVide}, {"jamais", ""}}),
+         "2 images (1 failed), 0 symbols -> FINAL_RESULTS.GRE\n"},
         // A list broken off inside a symbol is left out rather than spoil the file.
-        {{"--gather", "img/coupee.bmp", a}, 1, Resultats({{"coupee", ""}, {"a", kListeVide}})},
+        {{"--gather", "img/coupee.bmp", a}, 1, Resultats({{"coupee", ""}, {"a", kListeVide}}),
+         "2 images (1 failed), 0 symbols -> FINAL_RESULTS.GRE\n"},
     };
     Ecrit_chaine(courant / "img" / "coupee.bmp.xml", tmtest::Liste_etrangere(false));
     for (const Cas& c : cas) {
@@ -106,17 +124,23 @@ TEST_F(LotLigneCommande, ExitStatusesAndUsageErrors)
         EXPECT_EQ(r.statut, c.statut) << r.erreurs;
         EXPECT_EQ(r.erreurs.find("[1/"), std::string::npos);  // progress lines only on a terminal
         if (c.statut == 2) {
-            EXPECT_EQ(r.erreurs.rfind(kUsage, 0), 0u) << r.erreurs;
+            EXPECT_EQ(r.erreurs.rfind("tracemorph: " + c.bilan + kUsage, 0), 0u) << r.erreurs;
             EXPECT_FALSE(fs::exists(courant / "FINAL_RESULTS.GRE"));
         } else {
             EXPECT_EQ(Lot_resultats(), c.resultats);
+            EXPECT_EQ(Bilan(r), c.bilan) << r.erreurs;
+        }
+        // Every message about the absent image names it.
+        if (r.erreurs.find("Error in Image file !") != std::string::npos) {
+            EXPECT_NE(r.erreurs.find("img/absent.bmp: Error: Error in Image file !\nimg/absent.bmp: No such file or directory\n"),
+                      std::string::npos) << r.erreurs;
         }
     }
     const Execution aide = Lance({"--help"});
     EXPECT_EQ(aide.statut, 0);
-    for (const char* ligne : {"Usage: tracemorph [IMAGE]\n", "       tracemorph --batch [--jobs N] IMAGE...\n",
-                              "       tracemorph --gather IMAGE...\n", "Without IMAGE, opens the desktop window.\n",
-                              "  --version  the program's version\n"})
+    for (const char* ligne : {"Usage: tracemorph [-q] [IMAGE]\n", "       tracemorph [-q] --gather [--json FILE] IMAGE...\n",
+                              "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] IMAGE...\n",
+                              "Without IMAGE, opens the desktop window.\n", "  --version    the program's version\n"})
         EXPECT_NE(aide.sortie.find(ligne), std::string::npos) << ligne;
 }
 
@@ -230,6 +254,125 @@ TEST_F(LotLigneCommande, SharesRunByGnuParallelThenGatheredGiveTheWholeBatch)
     EXPECT_TRUE(fs::exists(courant / "part.share.01" / "param.dat"));
     EXPECT_EQ(Lance({"--gather"}, images).statut, 0);
     EXPECT_TRUE(Fichiers_ecrits() == attendus);
+}
+
+// A batch cut short (its third image's converter ends it by SIGTERM), then
+// resumed: the images already done are not analysed again, and every file
+// comes out as from the uninterrupted run. A changed image or param.dat makes
+// its images stale.
+TEST_F(LotLigneCommande, ResumedRunRestartsWhereItStopped)
+{
+    const std::vector<std::string> images = {Image("tiny_13x7.bmp", "img/a.bmp"), Image("bath_plan.bmp", "img/bath.bmp"),
+                                             Image("drawing.gif", "img/drawing.gif"), Image("relay_logic.bmp", "img/relay.bmp")};
+    ASSERT_EQ(Lance({"--batch"}, images).statut, 0);
+    const auto attendus = Fichiers_ecrits();
+    Efface_sorties();
+    Ecrit_chaine(courant / "cxconvert", "#!/bin/sh\nkill -TERM $PPID\nsleep 5\n");
+    fs::permissions(courant / "cxconvert", fs::perms::owner_all);
+    const Execution coupe = Lance({"--batch"}, images, {{"TRACEMORPH_LOCAL_PROGRAMS", "1"}});
+    fs::remove(courant / "cxconvert");
+    EXPECT_NE(coupe.statut, 0);
+    ASSERT_TRUE(fs::exists(courant / "img/bath.bmp.xml"));
+    ASSERT_FALSE(fs::exists(courant / "img/drawing.gif.xml"));
+
+    const auto heure = [&](const std::string& f) { return fs::last_write_time(courant / f); };
+    const struct {
+        const char* quoi;
+        std::vector<std::string> options;
+        std::vector<std::string> analysees;
+    } cas[] = {
+        {"after the interruption", {"--jobs", "2"}, {"img/drawing.gif", "img/relay.bmp"}},
+        {"nothing changed", {}, {}},
+        {"an image newer than its list", {"-q"}, {"img/bath.bmp"}},
+        {"param.dat changed", {}, images},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.quoi);
+        if (std::string(c.quoi) == "an image newer than its list")
+            fs::last_write_time(courant / "img/bath.bmp.xml", heure("img/bath.bmp") - std::chrono::hours(1));
+        if (std::string(c.quoi) == "param.dat changed")
+            fs::last_write_time(courant / "param.dat", fs::file_time_type::clock::now() + std::chrono::hours(1));
+        std::vector<std::string> args = {"--batch", "--resume"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Execution r = Lance(args, images);
+        EXPECT_EQ(r.statut, 0) << r.erreurs;
+        EXPECT_TRUE(Fichiers_ecrits() == attendus);
+        for (const std::string& image : images) {
+            const bool analysee = std::find(c.analysees.begin(), c.analysees.end(), image) != c.analysees.end();
+            // An analysed image's path opens its log (dropped by -q).
+            if (c.options != std::vector<std::string>{"-q"}) {
+                EXPECT_EQ(r.sortie.find(image + "\n") != std::string::npos, analysee) << image;
+            }
+        }
+        const std::string bilan = Bilan(r);
+        EXPECT_EQ(bilan.rfind("4 images (0 failed, " + std::to_string(4 - c.analysees.size()) + " up to date), ", 0), 0u)
+            << bilan;
+    }
+}
+
+// --json: the symbols as detections that an ordinary JSON reader takes, with
+// boxes from the top-left corner; scored against a corpus page's truth they
+// give what the spotting evaluation gives on the results file.
+TEST_F(LotLigneCommande, DetectionsInJsonScoreAsTheResultsFile)
+{
+    if (std::system("command -v python3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is missing";
+    const std::vector<std::string> images = {Image("page_1.bmp", "img/page_1.bmp"), Image("tiny_13x7.bmp", "img/a.bmp"),
+                                             "img/absent.bmp"};
+    const Execution r = Lance({"--batch", "--json", "det.json"}, images);
+    EXPECT_EQ(r.statut, 1);
+    const std::string fin = " -> FINAL_RESULTS.GRE, det.json\n", bilan = Bilan(r);
+    EXPECT_TRUE(bilan.size() > fin.size() && bilan.compare(bilan.size() - fin.size(), fin.size(), fin) == 0) << bilan;
+    fs::copy_file(fs::path(TM_TEST_DATA) / "page_1.json", courant / "page_1.json");
+    Ecrit_chaine(courant / "verifie.py", R"(import importlib.machinery, importlib.util, json, sys
+loader = importlib.machinery.SourceFileLoader("ev", sys.argv[1])
+spec = importlib.util.spec_from_loader("ev", loader)
+ev = importlib.util.module_from_spec(spec)
+loader.exec_module(ev)
+d = json.load(open("det.json", encoding="utf-8"))
+assert [(i["file_name"], i["width"], i["height"]) for i in d["images"]] == \
+    [("img/page_1.bmp", 2020, 1481), ("img/a.bmp", 13, 7), ("img/absent.bmp", 0, 0)], d["images"]
+names = {c["id"]: c["name"] for c in d["categories"]}
+page = [a for a in d["annotations"] if a["image_id"] == 1]
+assert page and len(page) == len(d["annotations"])
+for a in d["annotations"]:
+    x, y, w, h = a["bbox"]
+    assert w > 0 and h > 0 and x >= 0 and y >= 0 and x + w <= 2020 and y + h <= 1481, a
+    assert names[a["category_id"]] == a["category"] and a["area"] == w * h and 0 <= a["score"] <= 1, a
+truth = json.load(open("page_1.json"))["symbols"]
+def iou(a, b):
+    ix = min(a[0] + a[2], b[0] + b[2]) - max(a[0], b[0])
+    iy = min(a[1] + a[3], b[1] + b[3]) - max(a[1], b[1])
+    inter = max(ix, 0) * max(iy, 0)
+    return inter / (a[2] * a[3] + b[2] * b[3] - inter)
+pairs = sorted((-iou(a["bbox"], (t["xmin"], t["ymin"], t["xmax"] - t["xmin"] + 1, t["ymax"] - t["ymin"] + 1)), i, j)
+               for i, a in enumerate(page) for j, t in enumerate(truth))
+used_a, used_t = set(), set()
+for v, i, j in pairs:
+    if -v >= 0.5 and i not in used_a and j not in used_t:
+        used_a.add(i); used_t.add(j)
+results = ev.parse_results(open("FINAL_RESULTS.GRE", encoding="latin-1").read())
+rows = ev.evaluate(results, ".")
+assert rows[0]["image"] == "page_1" and rows[0]["detections"] == len(page), rows
+# Box for box, the overlap with the truth is the evaluation's on the results file.
+gt = [(t["xmin"], t["ymin"] + 1, t["xmax"], t["ymax"] + 1) for t in truth]
+for a, (_, box, _) in zip(page, results[0][1]):
+    for t, g in zip(truth, gt):
+        mine = iou(a["bbox"], (t["xmin"], t["ymin"], t["xmax"] - t["xmin"] + 1, t["ymax"] - t["ymin"] + 1))
+        assert abs(mine - ev.iou(box, g)) < 1e-9, (a, box, t)
+print(len(used_a), rows[0]["spotted"])
+)");
+    const Execution py = tmtest::Lance_programme("python3", courant, {"verifie.py", TM_SOURCE_DIR "/bench/evaluate_spotting"});
+    ASSERT_EQ(py.statut, 0) << py.erreurs;
+    int json = -1, resultats = -2;
+    ASSERT_EQ(std::sscanf(py.sortie.c_str(), "%d %d", &json, &resultats), 2) << py.sortie;
+    EXPECT_EQ(json, resultats);
+    EXPECT_GE(json, 3);  // the spotting finds most of the page's symbols
+
+    // Gathered, the same file.
+    const std::string attendu = Lit_texte(courant / "det.json");
+    fs::remove(courant / "det.json");
+    EXPECT_EQ(Lance({"--gather", "--json=det.json"}, images).statut, 0);  // the absent image got its empty list
+    EXPECT_EQ(Lit_texte(courant / "det.json"), attendu);
 }
 
 }  // namespace

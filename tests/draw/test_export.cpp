@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include "draw/export_dessin.h"
+#include "image/planes.h"
 #include "tests/support/support.h"
 
 namespace fs = std::filesystem;
@@ -59,6 +60,43 @@ Png Decode(const std::string& s)
 
 class Export : public tmtest::Environnement {};
 
+// Only the symbols recognition named are labelled, with name and score,
+// above their box (inside it at the top edge); the label stays in the picture.
+TEST_F(Export, NamedSymbolsAreLabelledOverTheGreyDrawing)
+{
+    PlanImage dessin, fond;
+    for (PlanImage* p : {&dessin, &fond}) {
+        p->larg = 200, p->haut = 60, p->octets = 28;
+        p->pixels.assign(size_t(p->octets) * p->haut, 0xFF);
+    }
+    Ecrit_pixel(5, 5, 1, fond);
+    Ecrit_pixel(6, 5, 1, dessin);
+    auto sym = [](const char* nom, double score, int xi, int yi) {
+        SymboleLu s;
+        s.nom = nom, s.score = score, s.xi = xi, s.yi = yi, s.xf = xi + 40, s.yf = yi + 20;
+        return s;
+    };
+    EXPECT_EQ(Etiquette_symbole(sym("opamp", 0.940478, 0, 0)), "opamp 0.94");
+    EXPECT_EQ(Etiquette_symbole(sym("opamp", -1, 0, 0)), "opamp");
+    for (const char* sans : {"", "NONE", "Rejet(Inconnu)"}) EXPECT_EQ(Etiquette_symbole(sym(sans, 0.5, 0, 0)), "") << sans;
+
+    // Black pixels in rows [y0, y1) of the picture.
+    auto noirs = [](const Png& p, uint32_t y0, uint32_t y1) {
+        size_t n = 0;
+        for (uint32_t y = y0; y < y1 && y < p.hauteur; y++)
+            for (char c : p.lignes[y]) n += c == '\0';
+        return n;
+    };
+    const Png nu = Decode(Png_sur_fond(dessin, fond, {sym("NONE", 1, 100, 30), sym("Rejet(Inconnu)", 0.2, 20, 40)}));
+    ASSERT_EQ(nu.hauteur, 60u);
+    EXPECT_EQ(nu.lignes[5][5], '\xcd');
+    EXPECT_EQ(nu.lignes[5][6], '\0');
+    EXPECT_EQ(noirs(nu, 0, 60), 1u);
+    const Png nomme = Decode(Png_sur_fond(dessin, fond, {sym("gate_xor", 0.5, 100, 30), sym("diode", 0.9, 20, 2)}));
+    EXPECT_GT(noirs(nomme, 30 - 13, 30), 20u);  // above the box at row 30
+    EXPECT_GT(noirs(nomme, 4, 15), 10u);        // inside the box touching the top
+}
+
 // Row y of the PNG is plane row y, bit 0 black; base64 pads to 4 characters.
 TEST_F(Export, PngRowsAreThePlane)
 {
@@ -82,7 +120,7 @@ TEST_F(Export, DrawCommandEndToEnd)
     const auto Lance = [&](const std::vector<std::string>& args) { return tmtest::Lance_tracemorph(dir, args); };
     const struct { const char* quoi; int type; const char* element; } dessins[] = {
         {"vectors", 0, "<line"}, {"quads", 0, "<polygon"}, {"ccs", 0, "<polygon"}, {"axes", 0, "<line"},
-        {"graph", 0, "<line"},   {"symbols", 0, "id=\"symbols\""}, {"colored-quads", 2, "<polygon"},
+        {"graph", 0, "<line"},   {"symbols", 0, "id=\"labels\""}, {"colored-quads", 2, "<polygon"},
         {"colored-graph", 2, "<line"},
     };
     for (const auto& d : dessins) {
@@ -94,7 +132,16 @@ TEST_F(Export, DrawCommandEndToEnd)
             EXPECT_NE(r.sortie.find("Vecto. Ok."), std::string::npos) << d.quoi;
         }
         const Png p = Decode(tmtest::Lit_texte(png));
-        EXPECT_EQ(std::vector<uint32_t>({p.largeur, p.hauteur, uint32_t(p.type)}), std::vector<uint32_t>({1032, 1272, uint32_t(d.type)}));
+        EXPECT_EQ(std::vector<uint32_t>({p.largeur, p.hauteur, uint32_t(p.type), uint32_t(p.profondeur)}),
+                  std::vector<uint32_t>({1032, 1272, uint32_t(d.type), 8}));
+        if (d.type == 0) {
+            // What the step found in black over the drawing in light grey.
+            size_t noirs = 0, gris = 0;
+            for (const std::string& l : p.lignes)
+                for (char c : l) noirs += c == '\0', gris += c == '\xcd';
+            EXPECT_GT(noirs, 0u) << d.quoi;
+            EXPECT_GT(gris, 0u) << d.quoi;
+        }
         EXPECT_TRUE(tmtest::Xml_bien_forme(svg)) << d.quoi;
         const std::string texte = tmtest::Lit_texte(svg);
         for (const std::string motif : {"<g id=\"drawing\"", "href=\"data:image/png;base64,iVBORw0KGgo", d.element})
@@ -103,11 +150,12 @@ TEST_F(Export, DrawCommandEndToEnd)
 
     const std::vector<std::vector<std::string>> mauvais = {
         {"--draw"}, {"--draw", "circles", image, "x.png"}, {"--draw", "quads", image},
-        {"--draw", "quads", image, "x.png", "y"}};
+        {"--draw", "quads", image, "x.png", "y"}, {"--draw", "quads", image, "x.jpg"}};
     for (const auto& args : mauvais) {
         const tmtest::Execution r = Lance(args);
-        EXPECT_TRUE(r.statut == 2 && r.erreurs.rfind("Usage: tracemorph --draw ", 0) == 0) << r.statut << r.erreurs;
+        EXPECT_TRUE(r.statut == 2 && r.erreurs.rfind("tracemorph: --draw: ", 0) == 0) << r.statut << r.erreurs;
     }
+    EXPECT_FALSE(fs::exists(dir / "x.jpg"));
     EXPECT_EQ(Lance({"--draw", "quads", (dir / "absent.bmp").string(), "x.png"}).statut, 1);
     EXPECT_FALSE(fs::exists(dir / "x.png"));
     const tmtest::Execution r = Lance({"--draw", "quads", image, "absent/x.png"});

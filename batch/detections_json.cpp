@@ -1,0 +1,115 @@
+#include "batch/detections_json.h"
+
+#include <cstdio>
+#include <map>
+
+#include "image/taille_image.h"
+#include "output/ecriture.h"
+#include "port/shell.h"
+
+namespace {
+
+// A JSON string: the text's characters (UTF-8, or Latin-1 bytes) in UTF-8,
+// quotes, backslashes and control characters escaped.
+std::string Chaine(std::string_view s)
+{
+    std::string o = "\"";
+    for (size_t i = 0; i < s.size();) {
+        const char32_t c = Caractere_suivant(s, i);
+        if (c == '"' || c == '\\') {
+            o += '\\';
+            o += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+            o += buf;
+        } else if (c < 0x80) {
+            o += static_cast<char>(c);
+        } else if (c < 0x800) {
+            o += static_cast<char>(0xC0 | (c >> 6));
+            o += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            o += static_cast<char>(0xE0 | (c >> 12));
+            o += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            o += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            o += static_cast<char>(0xF0 | (c >> 18));
+            o += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            o += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            o += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return o + "\"";
+}
+
+std::string Nombre(double v)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6g", v);
+    // The C locale's decimal point, whatever the user's.
+    for (char* p = buf; *p; p++)
+        if (*p == ',') *p = '.';
+    return buf;
+}
+
+}  // namespace
+
+std::vector<SymbolesImage> Lit_symboles_lot(const std::vector<std::string>& images)
+{
+    std::vector<SymbolesImage> lot;
+    for (const std::string& image : images) {
+        SymbolesImage s;
+        s.image = image;
+        s.lu = Lit_liste_symboles(image + ".xml", s.symboles);
+        lot.push_back(std::move(s));
+    }
+    return lot;
+}
+
+long Nombre_symboles(const std::vector<SymbolesImage>& lot)
+{
+    long n = 0;
+    for (const SymbolesImage& s : lot) n += static_cast<long>(s.symboles.size());
+    return n;
+}
+
+bool Ecrit_detections_json(const std::string& chemin, const std::vector<SymbolesImage>& lot)
+{
+    std::map<std::string, int> categories;
+    std::vector<const std::string*> ordre;
+    for (const SymbolesImage& s : lot)
+        for (const SymboleLu& sym : s.symboles)
+            if (categories.emplace(sym.nom, static_cast<int>(categories.size()) + 1).second)
+                ordre.push_back(&categories.find(sym.nom)->first);
+
+    std::string o = "{\n\"images\": [";
+    for (size_t i = 0; i < lot.size(); i++) {
+        int l = 0, h = 0;
+        if (!Taille_fichier_image(lot[i].image, l, h)) l = h = 0;
+        o += std::string(i ? "," : "") + "\n  {\"id\": " + std::to_string(i + 1) + ", \"file_name\": " +
+             Chaine(lot[i].image) + ", \"width\": " + std::to_string(l) + ", \"height\": " + std::to_string(h) + "}";
+    }
+    o += "\n],\n\"annotations\": [";
+    long id = 0;
+    for (size_t i = 0; i < lot.size(); i++)
+        for (const SymboleLu& s : lot[i].symboles) {
+            const long w = long(s.xf) - s.xi + 1, h = long(s.yf) - s.yi + 1;
+            o += id ? "," : "";
+            o += "\n  {\"id\": " + std::to_string(++id) + ", \"image_id\": " +
+                 std::to_string(i + 1) + ", \"category_id\": " + std::to_string(categories[s.nom]) +
+                 ", \"category\": " + Chaine(s.nom) + ", \"bbox\": [" + std::to_string(s.xi) + ", " +
+                 std::to_string(s.yi - 1) + ", " + std::to_string(w) + ", " + std::to_string(h) +
+                 "], \"area\": " + std::to_string(w * h) + ", \"score\": " + Nombre(s.score < 0 ? 1.0 : s.score) +
+                 ", \"iscrowd\": 0}";
+        }
+    o += "\n],\n\"categories\": [";
+    for (size_t k = 0; k < ordre.size(); k++)
+        o += std::string(k ? "," : "") + "\n  {\"id\": " + std::to_string(k + 1) + ", \"name\": " + Chaine(*ordre[k]) + "}";
+    o += "\n]\n}\n";
+
+    std::FILE* f = std::fopen(chemin.c_str(), "wb");
+    bool ok = f && std::fwrite(o.data(), 1, o.size(), f) == o.size();
+    if (f) ok = std::fclose(f) == 0 && ok;
+    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
+    return ok;
+}

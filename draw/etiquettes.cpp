@@ -1,0 +1,105 @@
+// Drawings as PNG over a light grey copy of the drawing, with the names
+// recognition gave to the symbols written beside their boxes in a small
+// built-in font.
+#include <cstdio>
+
+#include "draw/export_dessin.h"
+
+namespace {
+
+// 3 x 5 glyphs, rows from the top, '#' ink. Capitals are drawn as the small
+// letters; a character without a glyph is drawn as '?'.
+struct Glyphe {
+    char c;
+    const char* rangees[5];
+};
+constexpr Glyphe kGlyphes[] = {
+    {'0', {"###", "#.#", "#.#", "#.#", "###"}}, {'1', {".#.", "##.", ".#.", ".#.", "###"}},
+    {'2', {"##.", "..#", ".#.", "#..", "###"}}, {'3', {"##.", "..#", ".#.", "..#", "##."}},
+    {'4', {"#.#", "#.#", "###", "..#", "..#"}}, {'5', {"###", "#..", "##.", "..#", "##."}},
+    {'6', {".##", "#..", "###", "#.#", "###"}}, {'7', {"###", "..#", ".#.", ".#.", ".#."}},
+    {'8', {"###", "#.#", "###", "#.#", "###"}}, {'9', {"###", "#.#", "###", "..#", "##."}},
+    {'a', {".#.", "#.#", "###", "#.#", "#.#"}}, {'b', {"##.", "#.#", "##.", "#.#", "##."}},
+    {'c', {".##", "#..", "#..", "#..", ".##"}}, {'d', {"##.", "#.#", "#.#", "#.#", "##."}},
+    {'e', {"###", "#..", "##.", "#..", "###"}}, {'f', {"###", "#..", "##.", "#..", "#.."}},
+    {'g', {".##", "#..", "#.#", "#.#", ".##"}}, {'h', {"#.#", "#.#", "###", "#.#", "#.#"}},
+    {'i', {"###", ".#.", ".#.", ".#.", "###"}}, {'j', {"..#", "..#", "..#", "#.#", ".#."}},
+    {'k', {"#.#", "#.#", "##.", "#.#", "#.#"}}, {'l', {"#..", "#..", "#..", "#..", "###"}},
+    {'m', {"#.#", "###", "###", "#.#", "#.#"}}, {'n', {"##.", "#.#", "#.#", "#.#", "#.#"}},
+    {'o', {".#.", "#.#", "#.#", "#.#", ".#."}}, {'p', {"##.", "#.#", "##.", "#..", "#.."}},
+    {'q', {".#.", "#.#", "#.#", "##.", ".##"}}, {'r', {"##.", "#.#", "##.", "#.#", "#.#"}},
+    {'s', {".##", "#..", ".#.", "..#", "##."}}, {'t', {"###", ".#.", ".#.", ".#.", ".#."}},
+    {'u', {"#.#", "#.#", "#.#", "#.#", "###"}}, {'v', {"#.#", "#.#", "#.#", "#.#", ".#."}},
+    {'w', {"#.#", "#.#", "###", "###", "#.#"}}, {'x', {"#.#", "#.#", ".#.", "#.#", "#.#"}},
+    {'y', {"#.#", "#.#", ".#.", ".#.", ".#."}}, {'z', {"###", "..#", ".#.", "#..", "###"}},
+    {'.', {"...", "...", "...", "...", ".#."}}, {'_', {"...", "...", "...", "...", "###"}},
+    {'-', {"...", "...", "###", "...", "..."}}, {'(', {"..#", ".#.", ".#.", ".#.", "..#"}},
+    {')', {"#..", ".#.", ".#.", ".#.", "#.."}}, {' ', {"...", "...", "...", "...", "..."}},
+    {'?', {"##.", "..#", ".#.", "...", ".#."}},
+};
+
+const Glyphe& Glyphe_de(char c)
+{
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (const Glyphe& g : kGlyphes)
+        if (g.c == c) return g;
+    return kGlyphes[sizeof kGlyphes / sizeof kGlyphes[0] - 1];
+}
+
+constexpr int kEchelle = 2;                 // pixels per glyph dot
+constexpr int kAvance = 4 * kEchelle;       // glyph and space
+constexpr int kHauteurTexte = 5 * kEchelle;
+
+// Writes `texte` with its top-left corner at (x, y), on a white band that
+// keeps it readable over the strokes.
+void Ecrit(std::string& gris, int w, int h, int x, int y, const std::string& texte)
+{
+    auto met = [&](int px, int py, char v) {
+        if (px >= 0 && py >= 0 && px < w && py < h) gris[static_cast<size_t>(py) * w + px] = v;
+    };
+    const int largeur = static_cast<int>(texte.size()) * kAvance + kEchelle;
+    for (int py = y - 1; py <= y + kHauteurTexte; py++)
+        for (int px = x - kEchelle; px < x + largeur; px++) met(px, py, '\xff');
+    for (size_t k = 0; k < texte.size(); k++) {
+        const Glyphe& g = Glyphe_de(texte[k]);
+        for (int r = 0; r < 5; r++)
+            for (int c = 0; c < 3; c++)
+                if (g.rangees[r][c] == '#')
+                    for (int dy = 0; dy < kEchelle; dy++)
+                        for (int dx = 0; dx < kEchelle; dx++)
+                            met(x + static_cast<int>(k) * kAvance + c * kEchelle + dx, y + r * kEchelle + dy, '\0');
+    }
+}
+
+}  // namespace
+
+std::string Etiquette_symbole(const SymboleLu& s)
+{
+    if (s.nom.empty() || s.nom == "NONE" || s.nom.rfind("Rejet", 0) == 0) return {};
+    if (s.score < 0) return s.nom;
+    char score[32];
+    std::snprintf(score, sizeof score, " %.2f", s.score);
+    for (char* p = score; *p; p++)
+        if (*p == ',') *p = '.';
+    return s.nom + score;
+}
+
+std::string Png_sur_fond(const PlanImage& dessin, const PlanImage& fond, const std::vector<SymboleLu>& symboles)
+{
+    const int w = dessin.larg, h = dessin.haut;
+    std::string gris(static_cast<size_t>(w) * static_cast<size_t>(h), '\xff');
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            char& g = gris[static_cast<size_t>(y) * w + x];
+            if (Lit_pixel(x, y, dessin)) g = '\0';
+            else if (Lit_pixel(x, y, fond)) g = static_cast<char>(205);
+        }
+    for (const SymboleLu& s : symboles) {
+        const std::string texte = Etiquette_symbole(s);
+        if (texte.empty()) continue;
+        // Above the box, or inside it when the box touches the top.
+        const int y = s.yi - kHauteurTexte - 3 >= 1 ? s.yi - kHauteurTexte - 3 : s.yi + 2;
+        Ecrit(gris, w, h, s.xi, y, texte);
+    }
+    return Encode_png(w, h, 8, 0, gris);
+}
