@@ -32,7 +32,7 @@ int Analyse_ligne_commande(const std::string& image)
     // A file that could not be written was reported by its writer; saying
     // the results were saved would then be false.
     if (ecrits) Ecrit_texte(1, "Resultats enregistrés");
-    return chargee && ecrits ? 0 : 1;
+    return chargee && ecrits && Nb_defauts_param() == 0 ? 0 : 1;
 }
 
 int Main_ligne_commande(int argc, char** argv)
