@@ -9,6 +9,7 @@
 // results file is written here, in selection order, from the .xml copies the
 // workers leave beside the images.
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -98,7 +99,9 @@ int Ouvrier_lot(const std::string& repertoire, FrontendConsole& console)
     Protege_ecritures_ouvrier();
     // The programs this worker starts (converter, matchers) get /dev/null as
     // their input and neither pipe: one left running after its worker died
-    // would otherwise keep the batch waiting for an answer.
+    // would otherwise keep the batch waiting for an answer. What the batch's
+    // own caller let it inherit is not passed on either.
+    ::close_range(4, ~0U, CLOSE_RANGE_CLOEXEC);
     const int demandes = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 4);
     const int nul = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (demandes < 0 || nul < 0 || ::dup2(nul, STDIN_FILENO) != STDIN_FILENO ||
