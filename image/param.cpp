@@ -104,9 +104,8 @@ std::string Lieu(std::string_view nom, int ligne)
 std::set<std::string> g_signales;
 std::string g_contenu_signale;
 
-void Signale_une_fois(const std::string& texte, bool defaut)
+void Signale_une_fois(const std::string& texte)
 {
-    if (defaut) g_defauts++;
     if (g_signales.insert(texte).second) Message_erreur(texte);
 }
 
@@ -143,6 +142,7 @@ double Lit_param(std::string_view nom)
     double valeur = 0;
     std::string texte, detail;
     int ligne_valeur = 0;
+    bool suspect = false;  // counted once per lookup, whatever the reasons
     for (;;) {
         const int c = in.lit();
         if (c == EOF || c == '$') break;
@@ -174,10 +174,9 @@ double Lit_param(std::string_view nom)
         if (trouve) {
             // The first entry wins; a second one is most likely the one
             // the user meant to change.
-            const std::string autre = Texte_valeur(v);
             Signale_une_fois(Lieu(nom, ligne) + "given again (first at line " + std::to_string(ligne_valeur) +
-                                 ", whose value '" + texte + "' is used)",
-                             autre != texte);
+                             ", whose value '" + texte + "' is used)");
+            suspect = Texte_valeur(v) != texte;
             break;
         }
         size_t n = 0;
@@ -198,14 +197,19 @@ double Lit_param(std::string_view nom)
         }
     }
     if (trouve) {
-        if (texte.empty())
-            Signale_une_fois(Lieu(nom, ligne_valeur) + "empty value, read as 0", true);
-        else if (std::count(texte.begin(), texte.end(), '.') > 1)
+        if (texte.empty()) {
+            Signale_une_fois(Lieu(nom, ligne_valeur) + "empty value, read as 0");
+            suspect = true;
+        } else if (std::count(texte.begin(), texte.end(), '.') > 1) {
             Signale_une_fois(Lieu(nom, ligne_valeur) + "'" + texte + "' is not a number, read as " +
-                                 std::string(texte, 0, texte.find('.', texte.find('.') + 1)),
-                             true);
-        if (const char* signe = Defaut_de_signe(nom, valeur))
-            Signale_une_fois(Lieu(nom, ligne_valeur) + "'" + texte + "' " + signe, true);
+                             std::string(texte, 0, texte.find('.', texte.find('.') + 1)));
+            suspect = true;
+        }
+        if (const char* signe = Defaut_de_signe(nom, valeur)) {
+            Signale_une_fois(Lieu(nom, ligne_valeur) + "'" + texte + "' " + signe);
+            suspect = true;
+        }
+        if (suspect) g_defauts++;
         return valeur;
     }
     g_defauts++;

@@ -112,6 +112,7 @@ TEST_F(Param, BadValuesAreNamedAndCountAsFaults)
         "#Same#\n=3#\n"           // 26-27
         "#Open#\n=3\n"            // 28-29
         "#Seuil_LgQ#\n=0#\n"      // 30-31: 0 switches the removal off
+        "#distZI_Vect#\n=#\n"     // 32-33: two reasons, one fault
         "$\n");
     struct Cas {
         const char* cle;
@@ -134,6 +135,7 @@ TEST_F(Param, BadValuesAreNamedAndCountAsFaults)
         {"Twice", 0.72, "param.dat:25: Twice: given again (first at line 21, whose value '0.72' is used)", true},
         {"Same", 3, "param.dat:27: Same: given again (first at line 23, whose value '3' is used)", false},
         {"Seuil_LgQ", 0, "", false},
+        {"distZI_Vect", 0, "param.dat:33: distZI_Vect: '' must be at least 1", true},
     };
     for (const Cas& c : cas) {
         for (int fois = 0; fois < 2; fois++) {
