@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "port/shell.h"
+#include "batch/interruption.h"
 #include "batch/resultats_lot.h"
+#include "output/ecriture.h"
 #include "vecto/arcs.h"
 #include "graph/construction.h"
 #include "image/chargement.h"
@@ -68,9 +70,9 @@ bool Ecrit_fichiers_image(const std::string& chemin)
     // that did not load may not have reached the spotting at all, and must
     // still get its empty list rather than none.
     if (Nb_quads == 0 && !Existe(Liste_symboles_courante())) {
-        if (std::FILE* f = std::fopen(Liste_symboles_courante().c_str(), "wb")) {
+        if (std::FILE* f = Ouvre_temporaire(Liste_symboles_courante())) {
             std::fputs("\n<symbolist>\n\n</symbolist>\n\n", f);
-            std::fclose(f);
+            Ferme_resultat(f, true);
         }
     }
     Copie_symboles(chemin + ".xml");
@@ -97,15 +99,20 @@ int OuvrirLot1Click()
     std::vector<std::string> images;
     if (Frontend_courant().choose_images(images)) {
         const int n = static_cast<int>(images.size());
+        Garde_interruption garde(n);
         for (int i = 0; i < n; i++) {
             const std::string& chemin = images[static_cast<size_t>(i)];
+            const int defauts = Nb_defauts_param();
             const bool chargee = Ouvre_image_lot(chemin);
             Complete_analysis(4);
             const bool ecrits = Ecrit_fichiers_image(chemin);
             const bool symboles = Ecrit_entree_lot(f, chemin);
-            tout_bon = tout_bon && chargee && ecrits && symboles;
-            if (!(chargee && ecrits && symboles)) Echecs_lot++;
+            // Analysed with a threshold that could not be read: written, but failed.
+            const bool bonne = chargee && ecrits && symboles && Nb_defauts_param() == defauts;
+            tout_bon = tout_bon && bonne;
+            if (!bonne) Echecs_lot++;
             Ferme_image();
+            Garde_interruption::Note_images_faites(i + 1);
             Fin_image_lot(i + 1, n, chemin);
         }
     }

@@ -9,6 +9,7 @@
 // results file is written here, in selection order, from the .xml copies the
 // workers leave beside the images.
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -21,7 +22,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <map>
 #include <string>
 #include <system_error>
@@ -30,9 +30,11 @@
 #include "batch/lot_parallele.h"
 #include "port/shell.h"
 #include "batch/batch.h"
+#include "batch/interruption.h"
 #include "batch/resultats_lot.h"
 #include "graph/sources.h"
 #include "image/chargement.h"
+#include "image/param.h"
 #include "spotting/etat_analyse.h"
 
 extern char** environ;
@@ -43,13 +45,34 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// False, with errno set, when the file cannot be opened (a full $TMPDIR).
 bool Redirige(int fd, const std::string& fichier)
 {
     const int f = ::open(fichier.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (f < 0) return false;
     const bool ok = ::dup2(f, fd) == fd;
+    const int erreur = errno;
     ::close(f);
+    errno = erreur;
     return ok;
+}
+
+// The next NUL-ended text of the requests; false at their end.
+bool Lit_texte(int fd, std::string& tampon, std::string& texte)
+{
+    for (;;) {
+        const auto nul = tampon.find('\0');
+        if (nul != std::string::npos) {
+            texte.assign(tampon, 0, nul);
+            tampon.erase(0, nul + 1);
+            return true;
+        }
+        char bloc[4096];
+        const ssize_t n = ::read(fd, bloc, sizeof bloc);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        tampon.append(bloc, static_cast<size_t>(n));
+    }
 }
 
 // One image: opened from the start directory `depart`, analysed in
@@ -57,13 +80,14 @@ bool Redirige(int fd, const std::string& fichier)
 // its files written from `depart` again.
 int Analyse_image_ouvrier(const std::string& depart, const std::string& image)
 {
+    const int defauts = Nb_defauts_param();
     const bool chargee = Ouvre_image_lot(image);
     if (::chdir(Rep_travail.c_str()) != 0) return 3;
     Complete_analysis(4);
     if (::chdir(depart.c_str()) != 0) return 3;
     const bool ecrits = Ecrit_fichiers_image(image);
     Ferme_image();
-    return chargee && ecrits ? 0 : 1;
+    return chargee && ecrits && Nb_defauts_param() == defauts ? 0 : 1;
 }
 
 }  // namespace
@@ -72,19 +96,40 @@ int Ouvrier_lot(const std::string& repertoire, FrontendConsole& console)
 {
     const std::string depart = Rep_travail;
     Rep_travail = repertoire;
+    Protege_ecritures_ouvrier();
+    // The programs this worker starts (converter, matchers) get /dev/null as
+    // their input and neither pipe: one left running after its worker died
+    // would otherwise keep the batch waiting for an answer. What the batch's
+    // own caller let it inherit is not passed on either.
+    ::close_range(4, ~0U, CLOSE_RANGE_CLOEXEC);
+    const int demandes = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 4);
+    const int nul = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (demandes < 0 || nul < 0 || ::dup2(nul, STDIN_FILENO) != STDIN_FILENO ||
+        ::fcntl(3, F_SETFD, FD_CLOEXEC) != 0)
+        return 3;
+    ::close(nul);
     // The other workers keep the other cores busy.
     Graphe_fils = 1;
-    std::string journal, messages, image;
-    while (std::getline(std::cin, journal, '\0') && std::getline(std::cin, messages, '\0') &&
-           std::getline(std::cin, image, '\0')) {
+    std::string tampon, journal, messages, image;
+    while (Lit_texte(demandes, tampon, journal) && Lit_texte(demandes, tampon, messages) &&
+           Lit_texte(demandes, tampon, image)) {
         std::fflush(stdout);
         std::fflush(stderr);
-        Redirige(STDOUT_FILENO, journal);
-        Redirige(STDERR_FILENO, messages);
-        const int code = Analyse_image_ouvrier(depart, image);
-        console.flush();
-        std::fflush(stderr);
-        const std::string reponse = std::to_string(code) + "\n";
+        int code;
+        std::string reponse;
+        if (Redirige(STDOUT_FILENO, journal) && Redirige(STDERR_FILENO, messages)) {
+            code = Analyse_image_ouvrier(depart, image);
+            console.flush();
+            std::fflush(stderr);
+            reponse = std::to_string(code) + "\n";
+        } else {
+            // Not analysed: its messages would land in the previous image's
+            // log, or nowhere. The batch reports why.
+            code = 4;
+            reponse = "4 " + std::to_string(errno) + "\n";
+            Redirige(STDOUT_FILENO, "/dev/null");
+            Redirige(STDERR_FILENO, "/dev/null");
+        }
         if (::write(3, reponse.data(), reponse.size()) != static_cast<ssize_t>(reponse.size())) return 3;
         if (code == 3) return 3;
     }
@@ -247,6 +292,17 @@ public:
         distincts_ = premiers.size();
     }
     size_t distincts() const { return distincts_; }
+    size_t total() const { return travaux_.size(); }
+    // Images whose files are all written (an image given twice counts twice).
+    size_t faites() const
+    {
+        size_t n = 0;
+        for (const Travail& t : travaux_) {
+            const Travail& o = travaux_[t.origine];
+            if (o.etat == Etat::fini && o.panne.empty() && o.code == 0) n++;
+        }
+        return n;
+    }
     void ajoute_ouvrier(const std::string& repertoire)
     {
         ouvriers_.emplace_back();
@@ -329,9 +385,17 @@ private:
             if (n > 0) o.recu.append(tampon, static_cast<size_t>(n));
             const auto fin = o.recu.find('\n');
             if (fin != std::string::npos) {
-                t.code = std::atoi(o.recu.substr(0, fin).c_str());
+                const std::string ligne = o.recu.substr(0, fin);
+                t.code = std::atoi(ligne.c_str());
                 o.recu.erase(0, fin + 1);
-                if (t.code > 1) t.panne = "the worker could not work in its directory";
+                if (t.code == 4) {
+                    const auto espace = ligne.find(' ');
+                    const int erreur = espace == std::string::npos ? 0 : std::atoi(ligne.c_str() + espace + 1);
+                    t.panne = "the worker could not open its log in " + racine_.string() + " (" +
+                              std::strerror(erreur) + "); the image was not analysed";
+                } else if (t.code > 1) {
+                    t.panne = "the worker could not work in its directory";
+                }
             } else if (n > 0) {
                 continue;  // the rest of the answer is still to come
             } else {
@@ -416,7 +480,8 @@ int Lot_parallele(const std::vector<std::string>& images, int jobs)
         ::sigaction(SIGPIPE, &avant[0], nullptr);
         for (int k = 0; k < 3; k++) ::sigaction(signaux[k], &avant[k + 1], nullptr);
         if (g_interruption) {
-            std::fclose(f);  // left without its closing: the run did not end
+            Abandonne_resultats_lot(f);  // the previous results file stays
+            Message_interruption(static_cast<int>(lot.faites()), static_cast<int>(lot.total()));
         } else {
             statut = Ferme_resultats_lot(f, chemin_resultats) && tout_bon ? 0 : 1;
             Efface_texte();

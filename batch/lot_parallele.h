@@ -20,6 +20,9 @@ int Lot_parallele(const std::vector<std::string>& images, int jobs);
 // log, the file for its messages, the image (a path as the user gave it,
 // resolved from the current directory). Analyses the image, writes its .dat,
 // .gxl and .xml, then answers on descriptor 3 with a line holding 0 (loaded
-// and all three files written), 1 (failed) or 3 (could not work in
-// `repertoire`). Returns 0 at the end of the requests.
+// and all three files written), 1 (failed, or analysed with a param.dat key
+// that could not be read), 3 (could not work in `repertoire`) or "4 ERRNO"
+// (its log files could not be opened: the image is not analysed). The
+// programs it starts inherit neither the request nor the answer pipe.
+// Returns 0 at the end of the requests.
 int Ouvrier_lot(const std::string& repertoire, FrontendConsole& console);

@@ -10,6 +10,7 @@
 #include "batch/batch.h"
 #include "vecto/arcs.h"
 #include "image/chargement.h"
+#include "image/param.h"
 #include "spotting/etat_analyse.h"
 #include "image/planes.h"
 #include "output/resultats.h"
@@ -61,6 +62,7 @@ int Fabrique_modeles(const std::string& symboles, const std::string& modeles)
             echecs++;
             continue;
         }
+        const int defauts = Nb_defauts_param();
         Complete_analysis(2);
         if (!Ecrit_graphe_gxl(modele, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV,
                               Liste_arcs_QV, 1)) {
@@ -73,6 +75,11 @@ int Fabrique_modeles(const std::string& symboles, const std::string& modeles)
         Ecrit_texte(1, nom + " -> " + modele + " (" + std::to_string(noeuds) + " nodes)");
         if (const std::string trop = Modele_hors_limites(modele); !trop.empty())
             Message_boite(modele + ": " + trop + "; recognition will leave this model out", "Warning");
+        if (Nb_defauts_param() != defauts) {
+            // Written, but with a threshold that could not be read: not a model to trust.
+            Ecrit_texte(1, nom + ": made with a param.dat value that could not be read");
+            echecs++;
+        }
     }
     Ferme_image();
     Ecrit_texte(1, std::to_string(images.size() - static_cast<size_t>(echecs)) + " models made, " +

@@ -41,7 +41,7 @@ std::string Participant_lot()
 
 std::FILE* Ouvre_resultats_lot(const std::string& chemin)
 {
-    std::FILE* f = std::fopen(chemin.c_str(), "wbe");  // not inherited by batch workers
+    std::FILE* f = Ouvre_temporaire(chemin);  // not inherited by batch workers
     if (!f) {
         Message_erreur("Ouverture impossible de resultfinal!");
         return nullptr;
@@ -130,9 +130,9 @@ void Ecrit_entree_sans_symboles(std::FILE* f, const std::string& chemin_image)
 bool Ferme_resultats_lot(std::FILE* f, const std::string& chemin)
 {
     std::fputs("\n</testresult>\n", f);
-    bool ok = !std::ferror(f);
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
+    const bool ok = Ferme_resultat(f, true);
     if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
     return ok;
 }
+
+void Abandonne_resultats_lot(std::FILE* f) { Ferme_resultat(f, false); }

@@ -23,7 +23,9 @@ std::string Texte_latin1_xml(std::string_view texte);
 std::string Participant_lot();
 
 // Creates the results file and writes the two header pieces. Null after
-// "Ouverture impossible de resultfinal!" when it cannot be created.
+// "Ouverture impossible de resultfinal!" when it cannot be created. The file
+// is written under a temporary name and takes its name only when closed
+// complete (Ferme_resultat): until then the previous results stay.
 std::FILE* Ouvre_resultats_lot(const std::string& chemin);
 // Appends the entry of one image: its name, the symbol list copied verbatim
 // from chemin_image + ".xml", the closing. When that copy cannot be read,
@@ -38,3 +40,6 @@ void Ecrit_entree_sans_symboles(std::FILE* f, const std::string& chemin_image);
 // Writes the closing and closes the file. False, after "Ecriture %s
 // impossible !", when a byte could not be written.
 bool Ferme_resultats_lot(std::FILE* f, const std::string& chemin);
+// Closes the file of a batch that did not end: the previous results file, if
+// any, stays as it was.
+void Abandonne_resultats_lot(std::FILE* f);

@@ -12,6 +12,7 @@
 #include "vecto/arcs.h"
 #include "graph/construction.h"
 #include "image/chargement.h"
+#include "image/param.h"
 #include "spotting/etat_analyse.h"
 #include "image/planes.h"
 #include "spotting/spotting.h"
@@ -79,7 +80,7 @@ int Dessine_fichier(const Choix& choix, const std::string& image, const std::str
         return 1;
     }
     Ecrit_texte(1, "Dessin enregistré : " + sortie);
-    return 0;
+    return Nb_defauts_param() == 0 ? 0 : 1;  // drawn with a threshold that could not be read
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "draw/export_dessin.h"
 #include "draw/image_couleur.h"
+#include "output/ecriture.h"
 
 namespace {
 
@@ -108,8 +109,8 @@ std::string Base64(std::string_view octets)
 
 bool Ecrit_octets(const std::string& chemin, std::string_view octets)
 {
-    std::FILE* f = std::fopen(chemin.c_str(), "wb");
+    // Beside it first, renamed once whole: a failed write keeps the previous drawing.
+    std::FILE* f = Ouvre_temporaire(chemin);
     if (!f) return false;
-    const bool ok = std::fwrite(octets.data(), 1, octets.size(), f) == octets.size();
-    return std::fclose(f) == 0 && ok;
+    return Ferme_resultat(f, std::fwrite(octets.data(), 1, octets.size(), f) == octets.size());
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "port/shell.h"
@@ -21,14 +23,16 @@ namespace {
 struct Lecteur {
     std::string_view octets;
     size_t i = 0;
+    int ligne_courante = 1;  // line of the next character, from 1
     int lit()
     {
         if (i >= octets.size()) return EOF;
-        const int c = static_cast<unsigned char>(octets[i++]);
+        int c = static_cast<unsigned char>(octets[i++]);
         if (c == '\r' && i < octets.size() && octets[i] == '\n') {
             i++;
-            return '\n';
+            c = '\n';
         }
+        if (c == '\n') ligne_courante++;
         return c;
     }
     // Rest of the line, at most n - 1 characters, the line break included.
@@ -71,25 +75,80 @@ constexpr int kLongCle = 21;
 
 enum class Erreur { aucune, cle_trop_longue, lecture };
 
+// Thresholds that must be positive: a zero leaves the stage nothing to do
+// (no zone of influence, no thickness a quadrilateral may have) or makes it
+// cut every contour at every pixel (EpsV). The integer ones are truncated by
+// their callers, so they need at least 1. Every other key may be 0: it then
+// switches its removal or its tolerance off.
+const char* Defaut_de_signe(std::string_view nom, double v)
+{
+    if (nom == "EpsV") return v > 0 ? nullptr : "must be positive";
+    for (const char* cle : {"SeuilEpmax", "distZI", "distZI_Vect"})
+        if (nom == cle && v < 1) return "must be at least 1";
+    return nullptr;
+}
+
+int g_defauts = 0;
+
+// "param.dat:LINE: KEY: " (without the line when there is none).
+std::string Lieu(std::string_view nom, int ligne)
+{
+    std::string s = "param.dat";
+    if (ligne > 0) s += ":" + std::to_string(ligne);
+    return s + ": " + std::string(nom) + ": ";
+}
+
+// A value that is read but suspect is reported once for a given content of
+// the file, not at each of the tens of lookups of the same key; an edited
+// file is reported afresh.
+std::set<std::string> g_signales;
+std::string g_contenu_signale;
+
+void Signale_une_fois(const std::string& texte)
+{
+    if (g_signales.insert(texte).second) Message_erreur(texte);
+}
+
+// The value's text as written: up to its "#" or the end of its line.
+std::string Texte_valeur(const std::string& v) { return v.substr(0, v.find_first_of("#\r\n")); }
+
+bool Seulement_chiffres_points(std::string_view t)
+{
+    for (char c : t)
+        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.') return false;
+    return true;
+}
+
 }  // namespace
+
+int Nb_defauts_param() { return g_defauts; }
 
 double Lit_param(std::string_view nom)
 {
     const std::string chemin = Rep_travail + "/param.dat";
     std::string octets;
     if (!Lit_fichier(chemin, octets)) {
+        g_defauts++;
         Message_erreur("Ouverture " + chemin + " impossible !");
         return -255;
+    }
+    if (octets != g_contenu_signale) {
+        g_signales.clear();
+        g_contenu_signale = octets;
     }
     Lecteur in{octets};
     bool trouve = false;
     Erreur err = Erreur::aucune;
     double valeur = 0;
+    std::string texte, detail;
+    int ligne_valeur = 0;
+    bool suspect = false;  // counted once per lookup, whatever the reasons
     for (;;) {
         const int c = in.lit();
         if (c == EOF || c == '$') break;
         if (c != '#') continue;
         err = Erreur::aucune;
+        const int ligne_cle = in.ligne_courante;
         const std::string reste = in.ligne(kLongLigne);
         std::string cle;
         size_t i = 0;
@@ -105,12 +164,25 @@ double Lit_param(std::string_view nom)
         do d = in.lit();
         while (d != '=' && d != EOF);
         if (d == EOF) {
+            if (trouve) break;
             err = Erreur::lecture;
+            detail = Lieu(nom, ligne_cle) + "no '=' value follows the key";
             break;
         }
+        const int ligne = in.ligne_courante;
         const std::string v = in.ligne(kLongLigne);
+        if (trouve) {
+            // The first entry wins; a second one is most likely the one
+            // the user meant to change.
+            Signale_une_fois(Lieu(nom, ligne) + "given again (first at line " + std::to_string(ligne_valeur) +
+                             ", whose value '" + texte + "' is used)");
+            suspect = Texte_valeur(v) != texte;
+            break;
+        }
         size_t n = 0;
         while (n < v.size() && (std::isdigit(static_cast<unsigned char>(v[n])) || v[n] == '.')) n++;
+        texte = Texte_valeur(v);
+        ligne_valeur = ligne;
         if (n < v.size() && v[n] == '#') {
             // The longest decimal prefix ("1.2.3" is 1.2, "" is 0), whatever
             // decimal separator the user's locale has.
@@ -119,11 +191,32 @@ double Lit_param(std::string_view nom)
             trouve = true;
         } else {
             err = Erreur::lecture;
+            detail = Lieu(nom, ligne) + "'" + texte + "' " +
+                     (Seulement_chiffres_points(texte) ? "has no closing '#'" : "is not a number (digits and '.' only)");
+            break;
         }
-        break;
     }
-    if (trouve) return valeur;
-    Message_erreur(err == Erreur::lecture ? "PB de lecture !" : "Parametre inconnu !");
+    if (trouve) {
+        if (texte.empty()) {
+            Signale_une_fois(Lieu(nom, ligne_valeur) + "empty value, read as 0");
+            suspect = true;
+        } else if (std::count(texte.begin(), texte.end(), '.') > 1) {
+            Signale_une_fois(Lieu(nom, ligne_valeur) + "'" + texte + "' is not a number, read as " +
+                             std::string(texte, 0, texte.find('.', texte.find('.') + 1)));
+            suspect = true;
+        }
+        if (const char* signe = Defaut_de_signe(nom, valeur)) {
+            Signale_une_fois(Lieu(nom, ligne_valeur) + "'" + texte + "' " + signe);
+            suspect = true;
+        }
+        if (suspect) g_defauts++;
+        return valeur;
+    }
+    g_defauts++;
+    if (err == Erreur::lecture)
+        Message_erreur("PB de lecture !\n" + detail);
+    else
+        Message_erreur("Parametre inconnu !\n" + Lieu(nom, 0) + "no such key");
     return -255;
 }
 

@@ -3,7 +3,17 @@
 #include <string_view>
 
 // Value of the key, or -255 after a message box ("Ouverture ... impossible !",
-// "PB de lecture !" or "Parametre inconnu !", caption "Erreur").
+// "PB de lecture !" or "Parametre inconnu !", caption "Erreur"); the last two
+// go on with a line naming the key, the line and the text read, as in
+// "param.dat:86: Seuil_rejet: 'nan' is not a number (digits and '.' only)".
+// A value that is read but suspect keeps the value and is reported once per
+// content of the file: an empty one (0), one with two decimal points (its prefix), a zero
+// where the threshold must be positive (EpsV, SeuilEpmax, distZI,
+// distZI_Vect), a key given again (the first wins).
 double Lit_param(std::string_view nom);
+// Lookups so far that failed or read a suspect value (a key given again
+// counts only with another value): a run that used one must not end as
+// successful.
+int Nb_defauts_param();
 // Lit_param truncated toward zero (so -255 stays -255).
 int Lit_param_entier(std::string_view nom);

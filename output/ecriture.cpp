@@ -4,6 +4,12 @@
 #include <cstdarg>
 #include <new>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "port/shell.h"
 
 static std::FILE* Echec_ouverture(const std::string& chemin)
@@ -12,26 +18,107 @@ static std::FILE* Echec_ouverture(const std::string& chemin)
     return nullptr;
 }
 
+namespace {
+
+// The result files being written: each under a temporary name beside its
+// final one, renamed into place once complete. Fixed records, so that a
+// signal handler can remove the temporary files without allocating.
+struct En_cours {
+    std::FILE* volatile f = nullptr;
+    char temporaire[4096];
+    char final_[4096];
+};
+En_cours g_en_cours[8];
+
+bool Copie_chemin(char (&vers)[4096], const std::string& chemin)
+{
+    if (chemin.size() >= sizeof vers) return false;
+    std::memcpy(vers, chemin.c_str(), chemin.size() + 1);
+    return true;
+}
+
+En_cours* Trouve(std::FILE* f)
+{
+    for (En_cours& e : g_en_cours)
+        if (f && e.f == f) return &e;
+    return nullptr;
+}
+
+}  // namespace
+
+std::FILE* Ouvre_temporaire(const std::string& chemin)
+{
+    En_cours* libre = nullptr;
+    for (En_cours& e : g_en_cours)
+        if (!e.f) {
+            libre = &e;
+            break;
+        }
+    // The name shows whose file it is and by which process it is being
+    // written, so that two runs writing the same file never share one.
+    const auto barre = chemin.find_last_of('/');
+    const std::string dossier = barre == std::string::npos ? "" : chemin.substr(0, barre + 1);
+    const std::string temporaire = dossier + "." + chemin.substr(barre + 1) + "." + std::to_string(::getpid()) + ".tmp";
+    // Only a plain file is replaced: a device (/dev/null, /dev/full), a pipe
+    // or a symbolic link is written through, as it always was.
+    struct stat st;
+    const bool ordinaire = ::lstat(chemin.c_str(), &st) != 0 ? errno == ENOENT : S_ISREG(st.st_mode);
+    if (!ordinaire || !libre || !Copie_chemin(libre->temporaire, temporaire) || !Copie_chemin(libre->final_, chemin))
+        return std::fopen(chemin.c_str(), "wbe");
+    std::FILE* f = std::fopen(temporaire.c_str(), "wbe");
+    libre->f = f;
+    return f;
+}
+
+bool Ferme_resultat(std::FILE* f, bool complet)
+{
+    bool ok = complet && !std::ferror(f);
+    ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (En_cours* e = Trouve(f)) {
+        if (ok) ok = std::rename(e->temporaire, e->final_) == 0;
+        if (!ok) std::remove(e->temporaire);
+        e->f = nullptr;
+    }
+    return ok;
+}
+
+void Supprime_resultats_en_cours()
+{
+    for (En_cours& e : g_en_cours)
+        if (e.f) ::unlink(e.temporaire);
+}
+
+bool Copie_resultat(const std::string& source, const std::string& destination)
+{
+    std::FILE* de = std::fopen(source.c_str(), "rbe");
+    if (!de) return false;
+    std::FILE* vers = Ouvre_temporaire(destination);
+    if (!vers) {
+        std::fclose(de);
+        return false;
+    }
+    char tampon[8192];
+    size_t n;
+    bool ok = true;
+    while ((n = std::fread(tampon, 1, sizeof tampon, de)) > 0) ok = std::fwrite(tampon, 1, n, vers) == n && ok;
+    ok = !std::ferror(de) && ok;
+    std::fclose(de);
+    return Ferme_resultat(vers, ok);
+}
+
 std::FILE* Ouvre_resultat(const std::string& chemin)
 {
-    std::FILE* f = std::fopen(chemin.c_str(), "wb");
-    if (!f) return Echec_ouverture(chemin);
-    std::fclose(f);
-    f = std::fopen(chemin.c_str(), "ab");
+    std::FILE* f = Ouvre_temporaire(chemin);
     return f ? f : Echec_ouverture(chemin);
 }
 
-std::FILE* Cree_resultat(const std::string& chemin)
-{
-    std::FILE* f = std::fopen(chemin.c_str(), "wb");
-    return f ? f : Echec_ouverture(chemin);
-}
+std::FILE* Cree_resultat(const std::string& chemin) { return Ouvre_resultat(chemin); }
 
 bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string& contenu)
 {
-    bool ok = std::fwrite(contenu.data(), 1, contenu.size(), f) == contenu.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
+    const bool ecrit = std::fwrite(contenu.data(), 1, contenu.size(), f) == contenu.size();
+    const bool ok = Ferme_resultat(f, ecrit);
     if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
     return ok;
 }
@@ -48,7 +135,7 @@ Sortie_resultat::Sortie_resultat(std::FILE* f) : f_(f), tampon_(new (std::nothro
 
 Sortie_resultat::~Sortie_resultat()
 {
-    if (f_) std::fclose(f_);
+    if (f_) Ferme_resultat(f_, false);  // left unfinished: the previous file stays
     if (tampon_ != secours_) delete[] tampon_;
 }
 
@@ -77,8 +164,7 @@ void Sortie_resultat::Vide()
 bool Sortie_resultat::Termine(const std::string& chemin)
 {
     Vide();
-    bool ok = std::fflush(f_) == 0 && ok_;
-    ok = std::fclose(f_) == 0 && ok;
+    const bool ok = Ferme_resultat(f_, ok_);
     f_ = nullptr;
     if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
     return ok;

@@ -7,15 +7,31 @@
 #include <string>
 #include <string_view>
 
-// Creates the file empty, closes it and opens it again for appending, in
-// binary mode: "\n" is written as a single LF byte on every platform.
-// Returns null after "Ouverture %s impossible !" when either step fails.
+// A result file is written under a temporary name in its own directory
+// (".NAME.PID.tmp") and renamed to its name only once complete: a write that
+// fails or is interrupted leaves the previous file as it was, never a file
+// cut short under the final name. Binary mode: "\n" is a single LF byte.
+// Ouvre_temporaire opens it (close-on-exec), null when it cannot; up to 8
+// files at once, beyond which, or for a path past 4095 bytes, the file is
+// written in place; so is a path that names anything but a plain file (a
+// device, a pipe, a symbolic link).
+std::FILE* Ouvre_temporaire(const std::string& chemin);
+// Closes the file and, when `complet` and every byte reached the disk,
+// renames it into place; otherwise removes the temporary file. True when the
+// file now stands complete under its name.
+bool Ferme_resultat(std::FILE* f, bool complet);
+// Removes the temporary files of the writes in progress (async-signal-safe:
+// for a handler of SIGINT or SIGTERM that ends the process).
+void Supprime_resultats_en_cours();
+// Copies the file `source` to `destination` the same way. False when the
+// source cannot be read or the copy not be written (nothing reported).
+bool Copie_resultat(const std::string& source, const std::string& destination);
+// Ouvre_temporaire; null after "Ouverture %s impossible !".
 std::FILE* Ouvre_resultat(const std::string& chemin);
-// Opens the file for writing from scratch (binary); null after the same
-// message when it cannot be created.
 std::FILE* Cree_resultat(const std::string& chemin);
-// Writes the whole content and closes the file. False, after
-// "Ecriture %s impossible !", when any byte could not be written (full disk).
+// Writes the whole content and puts the file in place (Ferme_resultat).
+// False, after "Ecriture %s impossible !", when any byte could not be
+// written (full disk).
 bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string& contenu);
 
 // printf-style append. Only integer, character and text conversions: the
@@ -53,7 +69,8 @@ std::string Texte_xml(std::string_view texte);
 
 // A result file written through a fixed buffer: a file of any size costs the
 // buffer and no more, and no text is formatted twice. Opened with
-// Ouvre_resultat or Cree_resultat; Termine writes the rest and closes.
+// Ouvre_resultat or Cree_resultat; Termine writes the rest and puts the file
+// in place; destroyed before, it leaves the previous file.
 // Integers come out as %d does (no locale is involved).
 // The buffer is large because the system's cost of a write falls with its
 // length (the page cache takes the bytes in larger pieces); the appends are

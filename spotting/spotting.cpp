@@ -240,9 +240,7 @@ void LiaisonsB1Click()
 
 int Copie_symboles(const std::string& destination)
 {
-    std::error_code ec;
-    fs::copy_file(Rep_travail + "/tmpsymb.gxl", destination, fs::copy_options::overwrite_existing, ec);
-    return ec ? 0 : 1;
+    return Copie_resultat(Rep_travail + "/tmpsymb.gxl", destination) ? 1 : 0;
 }
 
 void Symboles1Click()

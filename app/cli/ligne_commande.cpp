@@ -56,7 +56,7 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
     if (dat || gxl) bilan += std::string(" -> ") + (dat ? "Rlignaxe.dat" : "") + (dat && gxl ? ", " : "") + (gxl ? "Rlignaxe.gxl" : "");
     if (!dat || !gxl) bilan += std::string(" (") + (!dat ? "Rlignaxe.dat" : "") + (!dat && !gxl ? " and " : "") +
                                (!gxl ? "Rlignaxe.gxl" : "") + " not written)";
-    return chargee && dat && gxl ? 0 : 1;
+    return chargee && dat && gxl && Nb_defauts_param() == 0 ? 0 : 1;
 }
 
 int Main_ligne_commande(int argc, char** argv)

@@ -116,7 +116,9 @@ TEST_F(Export, PngRowsAreThePlane)
 // a missing image and an unwritable file.
 TEST_F(Export, DrawCommandEndToEnd)
 {
-    const std::string image = TM_TEST_DATA "/bath_plan.bmp";
+    // A file name that XML must escape, in every drawing's title.
+    const std::string image = (dir / "p&1.bmp").string();
+    fs::copy_file(TM_TEST_DATA "/bath_plan.bmp", image);
     const auto Lance = [&](const std::vector<std::string>& args) { return tmtest::Lance_tracemorph(dir, args); };
     const struct { const char* quoi; int type; const char* element; } dessins[] = {
         {"vectors", 0, "<line"}, {"quads", 0, "<polygon"}, {"ccs", 0, "<polygon"}, {"axes", 0, "<line"},
@@ -144,7 +146,8 @@ TEST_F(Export, DrawCommandEndToEnd)
         }
         EXPECT_TRUE(tmtest::Xml_bien_forme(svg)) << d.quoi;
         const std::string texte = tmtest::Lit_texte(svg);
-        for (const std::string motif : {"<g id=\"drawing\"", "href=\"data:image/png;base64,iVBORw0KGgo", d.element})
+        const std::string titre = "<title>Tracemorph " + std::string(d.quoi) + ": p&amp;1.bmp</title>";
+        for (const std::string motif : {"<g id=\"drawing\"", "href=\"data:image/png;base64,iVBORw0KGgo", d.element, titre.c_str()})
             EXPECT_NE(texte.find(motif), std::string::npos) << d.quoi << " " << motif;
     }
 

@@ -179,6 +179,8 @@ std::string Contenu(const std::string& chemin)
     return s;
 }
 
+constexpr int kPrimitivesMax = 3000;
+
 // The command-line run with symbol spotting before the writers, now and
 // then step by step (the silent front end returns from pauses at once).
 // Returns the result files: text, graph, symbol list.
@@ -192,8 +194,16 @@ std::vector<std::string> Analyse(const std::string& image, bool pas_a_pas)
     Efface_texte();
     Mode_trace = pas_a_pas ? 1 : 0;
     Commande_vectorisation();
-    Commande_graphe();
-    LiaisonsB1Click();
+    // Degenerate thresholds can cut a small drawing into ten thousand
+    // primitives, whose graph takes a minute to build; that cost belongs to
+    // the benchmarks, and the target's time to exploring. The files are
+    // still written.
+    int primitives = Nb_quads;
+    for (const Vecteur* v = Liste_vecteurs; v && primitives <= kPrimitivesMax; v = v->suivant) primitives++;
+    if (primitives <= kPrimitivesMax) {
+        Commande_graphe();
+        LiaisonsB1Click();
+    }
     Mode_trace = 0;
     EXIGE(Ecrit_resultats_texte(dat, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV,
                                 Liste_arcs_QV));
@@ -267,14 +277,19 @@ int Cible_param(const uint8_t* donnees, size_t taille)
                           "#", "=", "$"})
         noms.emplace_back(n);
     for (const std::string& nom : noms) {
-        const int avant = s.fe.boites;
+        const int avant = s.fe.boites, defauts = Nb_defauts_param();
         const double v = Lit_param(nom);
         // A value is made of digits and points: -255 only when nothing was
-        // read, and then after exactly one message.
+        // read, and then after exactly one message; a value read may be
+        // reported as suspect, once for this file.
         EXIGE(v == -255 || v >= 0);
-        EXIGE((v == -255) == (s.fe.boites == avant + 1));
+        EXIGE(v == -255 ? s.fe.boites == avant + 1 : s.fe.boites <= avant + 1);
+        const int nouveaux = Nb_defauts_param() - defauts;
+        EXIGE(nouveaux <= 1 && (v != -255 || nouveaux == 1));
+        const int deja = s.fe.boites;
         const int e = Lit_param_entier(nom);
         EXIGE(e == -255 || e >= 0);
+        EXIGE(s.fe.boites == deja + (e == -255 ? 1 : 0));
     }
     return 0;
 }

@@ -25,7 +25,9 @@ int Cible_chargement(const uint8_t* donnees, size_t taille);
 // The bytes as param.dat, and lookups of present, absent and odd keys.
 int Cible_param(const uint8_t* donnees, size_t taille);
 // The bytes decoded into a small drawing and a value for every threshold,
-// then the command-line analysis with symbol spotting and both writers.
+// then the command-line analysis with symbol spotting and both writers (the
+// graph and the spotting only below 3000 primitives, so that no input costs
+// more than a few seconds).
 int Cible_analyse(const uint8_t* donnees, size_t taille);
 // The bytes as two GXL texts joined by a NUL, read by the graph matchers'
 // reader, then every matcher on the pair and on each graph with itself.

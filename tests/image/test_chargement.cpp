@@ -269,7 +269,7 @@ TEST_F(Chargement, ResolutionIsReadAgainWhileInvalid)
     ASSERT_EQ(Lit_bmp(TM_TEST_DATA "/tiny_13x7.bmp"), 1);  // the image still loads
     EXPECT_EQ(Resolution, -255);
     ASSERT_EQ(fe.boites.size(), 1u);
-    EXPECT_EQ(fe.boites[0].texte, "Parametre inconnu !");
+    EXPECT_EQ(fe.boites[0].texte, "Parametre inconnu !\nparam.dat: Resolution: no such key");
     Parametres({{"Resolution", "200"}});
     ASSERT_EQ(Lit_bmp(TM_TEST_DATA "/tiny_13x7.bmp"), 1);
     EXPECT_EQ(Resolution, 200);

@@ -42,12 +42,11 @@ TEST_F(Param, ValuesAreReadAsTheParserReadsThem)
                        {"Prefix", 1.2}, {"K12345678901234567890", 21}};
     for (const auto& c : cas) EXPECT_DOUBLE_EQ(Lit_param(c.cle), c.valeur) << c.cle;
     EXPECT_EQ(Lit_param_entier("Half"), 12);
-    EXPECT_TRUE(fe.boites.empty());
     // Not found: the space belongs to the key, a long key is cut, "$" ends the scan.
     for (const char* cle : {"Spaced", "K123456789012345678901", "After", "Missing"}) {
         fe.boites.clear();
         EXPECT_EQ(Lit_param(cle), -255) << cle;
-        EXPECT_EQ(Derniere_boite(), "Parametre inconnu !") << cle;
+        EXPECT_EQ(Derniere_boite(), "Parametre inconnu !\nparam.dat: " + std::string(cle) + ": no such key") << cle;
         EXPECT_EQ(fe.boites.back().titre, "Erreur");
     }
 }
@@ -85,8 +84,74 @@ TEST_F(Param, BadValuesAreReadProblems)
         Fichier(f);
         fe.boites.clear();
         EXPECT_EQ(Lit_param_entier("K"), -255) << f;
-        EXPECT_EQ(Derniere_boite(), "PB de lecture !") << f;
+        EXPECT_EQ(Derniere_boite().substr(0, 16), "PB de lecture !\n") << f;
     }
+}
+
+// Every value a careful user's bad day puts in the file: the value read stays
+// what the format gives, the message names the key, the line and the text
+// read, and the lookup counts as a fault (which fails a command-line run).
+// A suspect value that is still read is reported once per content of the
+// file; a failed lookup at each call.
+TEST_F(Param, BadValuesAreNamedAndCountAsFaults)
+{
+    Fichier(
+        "thresholds\n"           // 1
+        "#Nan#\n=nan#\n"          // 2-3
+        "#Inf#\n=inf#\n"          // 4-5
+        "#Big#\n=1e308#\n"        // 6-7
+        "#Neg#\n=-1#\n"           // 8-9
+        "#Dots#\n=1.2.3.4#\n"     // 10-11
+        "#Empty#\n=# none\n"      // 12-13
+        "#distZI#\n=0#\n"         // 14-15
+        "#EpsV#\n=0.0#\n"         // 16-17
+        "#SeuilEpmax#\n=0.5#\n"   // 18-19
+        "#Twice#\n=0.72#\n"       // 20-21
+        "#Same#\n=3#\n"           // 22-23
+        "#Twice#\n=0.5#\n"        // 24-25
+        "#Same#\n=3#\n"           // 26-27
+        "#Open#\n=3\n"            // 28-29
+        "#Seuil_LgQ#\n=0#\n"      // 30-31: 0 switches the removal off
+        "#distZI_Vect#\n=#\n"     // 32-33: two reasons, one fault
+        "$\n");
+    struct Cas {
+        const char* cle;
+        double valeur;
+        const char* message;  // "" when none
+        bool defaut;
+    };
+    const Cas cas[] = {
+        {"Nan", -255, "PB de lecture !\nparam.dat:3: Nan: 'nan' is not a number (digits and '.' only)", true},
+        {"Inf", -255, "PB de lecture !\nparam.dat:5: Inf: 'inf' is not a number (digits and '.' only)", true},
+        {"Big", -255, "PB de lecture !\nparam.dat:7: Big: '1e308' is not a number (digits and '.' only)", true},
+        {"Neg", -255, "PB de lecture !\nparam.dat:9: Neg: '-1' is not a number (digits and '.' only)", true},
+        {"Open", -255, "PB de lecture !\nparam.dat:29: Open: '3' has no closing '#'", true},
+        {"Missing", -255, "Parametre inconnu !\nparam.dat: Missing: no such key", true},
+        {"Dots", 1.2, "param.dat:11: Dots: '1.2.3.4' is not a number, read as 1.2", true},
+        {"Empty", 0, "param.dat:13: Empty: empty value, read as 0", true},
+        {"distZI", 0, "param.dat:15: distZI: '0' must be at least 1", true},
+        {"EpsV", 0, "param.dat:17: EpsV: '0.0' must be positive", true},
+        {"SeuilEpmax", 0.5, "param.dat:19: SeuilEpmax: '0.5' must be at least 1", true},
+        {"Twice", 0.72, "param.dat:25: Twice: given again (first at line 21, whose value '0.72' is used)", true},
+        {"Same", 3, "param.dat:27: Same: given again (first at line 23, whose value '3' is used)", false},
+        {"Seuil_LgQ", 0, "", false},
+        {"distZI_Vect", 0, "param.dat:33: distZI_Vect: '' must be at least 1", true},
+    };
+    for (const Cas& c : cas) {
+        for (int fois = 0; fois < 2; fois++) {
+            fe.boites.clear();
+            const int avant = Nb_defauts_param();
+            EXPECT_DOUBLE_EQ(Lit_param(c.cle), c.valeur) << c.cle;
+            EXPECT_EQ(Nb_defauts_param() - avant, c.defaut ? 1 : 0) << c.cle;
+            const bool repete = c.valeur == -255;  // a failed lookup is reported each time
+            EXPECT_EQ(Derniere_boite(), fois == 0 || repete ? c.message : "") << c.cle << " " << fois;
+        }
+    }
+    // Edited, the file is reported afresh.
+    Fichier("#Empty#\n=#\n$");
+    fe.boites.clear();
+    EXPECT_EQ(Lit_param("Empty"), 0);
+    EXPECT_EQ(Derniere_boite(), "param.dat:2: Empty: empty value, read as 0");
 }
 
 TEST_F(Param, EndOfFileWithoutDollarIsAnUnknownKey)
@@ -94,7 +159,7 @@ TEST_F(Param, EndOfFileWithoutDollarIsAnUnknownKey)
     Fichier("#A#\n=1#\n");
     EXPECT_EQ(Lit_param("A"), 1);
     EXPECT_EQ(Lit_param("B"), -255);
-    EXPECT_EQ(Derniere_boite(), "Parametre inconnu !");
+    EXPECT_EQ(Derniere_boite(), "Parametre inconnu !\nparam.dat: B: no such key");
 }
 
 TEST_F(Param, MissingFileNamesThePath)
@@ -153,8 +218,10 @@ TEST_F(Param, ShippedFileHoldsEveryKey)
 {
     fs::copy_file(fs::path(TM_SOURCE_DIR) / "param.dat", dir / "param.dat", fs::copy_options::overwrite_existing);
     // Values are tuned in the shipped file; the tests pin their own.
+    const int defauts = Nb_defauts_param();
     for (const auto& [cle, valeur] : Parametres_defaut()) {
         EXPECT_GE(Lit_param(cle), 0) << cle;
     }
-    EXPECT_TRUE(fe.boites.empty());
+    EXPECT_TRUE(fe.boites.empty()) << Derniere_boite();
+    EXPECT_EQ(Nb_defauts_param(), defauts);
 }

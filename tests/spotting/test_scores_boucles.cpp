@@ -47,6 +47,8 @@ TEST_F(Spotting, QuadScoresFromArcsDegreeAndLength)
         {199, {}, false, 0.25},     {200, {}, false, 0.0625},   {500, {}, false, 0.025},
         {50, {0.6}, false, (1.2 + 0.25 + 1.0) / 4},           // one arc: degree 0.25
         {50, {0.6, 0.3}, false, (0.9 + 1.0 + 1.0) / 4},       // 2 to 4 arcs: degree 1
+        {50, {0.6, 0.3, 0.9}, false, (1.2 + 1.0 + 1.0) / 4},
+        {50, {0.5, 0.5, 0.5, 0.5}, false, (1.0 + 1.0 + 1.0) / 4},  // the last with degree 1
         {50, {0.5, 0.5, 0.5, 0.5, 0.5}, false, (1.0 + 0.25 + 1.0) / 4},
         {50, {0.4}, true, (0.8 + 1.0 + 1.0) / 4},             // an arc to itself counts twice
         {0, {0.9}, false, 0.0},                               // length 0 gathers nothing
@@ -59,8 +61,8 @@ TEST_F(Spotting, QuadScoresFromArcsDegreeAndLength)
     Mode_trace = 1;
     EXPECT_EQ(Score_quads(Liste_quads, Liste_arcs_QQ), 1);
     for (size_t i = 0; i < q.size(); i++) EXPECT_DOUBLE_EQ(q[i]->score, cas[i].score) << i;
-    EXPECT_EQ(fe.pauses, 10);  // every quadrilateral of length 0
-    EXPECT_EQ(fe.bips_courts, 10);
+    EXPECT_EQ(fe.pauses, 17);  // every quadrilateral of length 0
+    EXPECT_EQ(fe.bips_courts, 17);
 }
 
 TEST_F(Spotting, SortByScoreTakesTheLastOfEqualScoresFirst)

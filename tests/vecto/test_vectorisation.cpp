@@ -78,7 +78,7 @@ TEST_F(Vectorisation, SeuilPenteTQ)
         EXPECT_EQ(Compte_liste(Liste_vecteurs), c.vecteurs) << c.nom;
         ASSERT_EQ(static_cast<int>(fe.boites.size()), c.boites) << c.nom;
         for (const auto& b : fe.boites) {
-            EXPECT_EQ(b.texte, "Parametre inconnu !") << c.nom;
+            EXPECT_EQ(b.texte, "Parametre inconnu !\nparam.dat: Seuil_penteTQ: no such key") << c.nom;
             EXPECT_EQ(b.titre, "Erreur") << c.nom;
         }
         EXPECT_TRUE(Finit_par(Texte_log(), "\nVecto. Ok.")) << c.nom;
