@@ -51,41 +51,53 @@ bool Existe(const std::string& chemin)
     return ::stat(chemin.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+int Echec(ImageChargee& im, std::string cause)
+{
+    im.cause = std::move(cause);
+    return 0;
+}
+
 }  // namespace
 
-int Lit_bmp(const std::string& chemin)
+int Lit_bmp_dans(const std::string& chemin, ImageChargee& im)
 {
     Fichier in{std::fopen(chemin.c_str(), "rb")};
-    if (!in.f) return 0;
+    if (!in.f) return Echec(im, std::strerror(errno));
+    struct stat st;
+    if (::fstat(::fileno(in.f), &st) != 0) return Echec(im, std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) return Echec(im, "is a directory");
     PlanImage p;
-    if (std::fread(&p.fichier, sizeof p.fichier, 1, in.f) != 1) return 0;
-    if (std::fread(&p.info, sizeof p.info, 1, in.f) != 1) return 0;
+    constexpr uint64_t kEntetes = sizeof p.fichier + sizeof p.info;
+    if (std::fread(&p.fichier, sizeof p.fichier, 1, in.f) != 1 || std::fread(&p.info, sizeof p.info, 1, in.f) != 1)
+        return Echec(im, "not an image: " + std::to_string(st.st_size) + " bytes, shorter than a BMP header ("
+                             + std::to_string(kEntetes) + ")");
 
     if (Resolution < 50 || Resolution > 1000) Resolution = Lit_param_entier("Resolution");
 
     if (p.info.hauteur == 0) {
-        Hauteur = 0;
-        return 0;
+        im.hauteur_vue = 0;
+        return Echec(im, "no picture (height 0)");
     }
     if (p.info.bits_par_pixel != 1 || !Disposition_classique(p.fichier, p.info)) {
         // Every other layout, 1-bit ones included, is read by the converter,
         // which follows the header fields this reader takes as fixed.
-        Hauteur = p.info.hauteur;
+        im.hauteur_vue = p.info.hauteur;
         return 2;
     }
     const uint64_t taille = p.fichier.taille_fichier - p.fichier.offset_pixels;
-    if (taille > kMaxOctetsPixels) return 0;
+    if (taille > kMaxOctetsPixels) return Echec(im, "too large: " + std::to_string(taille) + " bytes of pixels");
     // The pixels must be in the file before a buffer is made for them.
-    struct stat st;
-    if (::fstat(::fileno(in.f), &st) != 0 || uint64_t(st.st_size) < kOffsetClassique + taille) return 0;
+    if (uint64_t(st.st_size) < kOffsetClassique + taille)
+        return Echec(im, "truncated: " + std::to_string(st.st_size) + " of "
+                             + std::to_string(kOffsetClassique + taille) + " bytes");
 
-    if (std::fread(p.table, sizeof p.table, 1, in.f) != 1) return 0;
+    if (std::fread(p.table, sizeof p.table, 1, in.f) != 1) return Echec(im, "read error");
     try {
         p.pixels.resize(static_cast<size_t>(taille));
     } catch (const std::bad_alloc&) {
-        return 0;
+        return Echec(im, "not enough memory");
     }
-    if (std::fread(p.pixels.data(), 1, p.pixels.size(), in.f) != p.pixels.size()) return 0;
+    if (std::fread(p.pixels.data(), 1, p.pixels.size(), in.f) != p.pixels.size()) return Echec(im, "read error");
 
     const int larg = p.info.largeur, haut = p.info.hauteur;
     const int oct = static_cast<int>(Octets_rangee(larg));
@@ -112,9 +124,7 @@ int Lit_bmp(const std::string& chemin)
     p.larg = larg;
     p.haut = haut;
     p.octets = oct;
-    Hauteur = haut;
-    Largeur = larg;
-    Octets_ligne = oct;
+    im.hauteur_vue = haut;
 
     // Plan2 and Plan_zoom: white planes of the same header, each filled in
     // place (a white plane copied into the other would touch three buffers).
@@ -129,16 +139,48 @@ int Lit_bmp(const std::string& chemin)
         plan.pixels.assign(p.pixels.size(), 0xFF);
     };
     try {
-        blanc(Plan2);
-        blanc(Plan_zoom);
+        blanc(im.plan2);
+        blanc(im.zoom);
     } catch (const std::bad_alloc&) {
-        Libere_plan(Plan2);
-        Libere_plan(Plan_zoom);
-        return 0;
+        Libere_plan(im.plan2);
+        Libere_plan(im.zoom);
+        return Echec(im, "not enough memory");
     }
-    Plan1 = std::move(p);
+    im.plan1 = std::move(p);
+    im.cause.clear();
     return 1;
 }
+
+void Installe_image(ImageChargee& im)
+{
+    Hauteur = im.plan1.haut;
+    Largeur = im.plan1.larg;
+    Octets_ligne = im.plan1.octets;
+    Plan2 = std::move(im.plan2);
+    Plan_zoom = std::move(im.zoom);
+    Plan1 = std::move(im.plan1);
+}
+
+namespace {
+
+// The plain loads: the planes become the current ones at once; a failed
+// load leaves the header height it read in Hauteur.
+int Installe_ou_note(int r, ImageChargee& im)
+{
+    if (r == 1) Installe_image(im);
+    else if (im.hauteur_vue >= 0) Hauteur = im.hauteur_vue;
+    return r;
+}
+
+}  // namespace
+
+int Lit_bmp(const std::string& chemin)
+{
+    ImageChargee im;
+    return Installe_ou_note(Lit_bmp_dans(chemin, im), im);
+}
+
+
 
 std::string Chemin_convertisseur()
 {
@@ -154,12 +196,15 @@ std::string Chemin_convertisseur()
     return local;
 }
 
-int Charge_Img(const std::string& chemin)
+int Charge_Img_dans(const std::string& chemin, ImageChargee& im)
 {
-    int r = Lit_bmp(chemin);
+    int r = Lit_bmp_dans(chemin, im);
     if (r == 1) return 1;
     if (r != 2) return 0;
-    if (chemin.find(' ') != std::string::npos) return 3;
+    if (chemin.find(' ') != std::string::npos) {
+        im.cause = "the path holds a space";
+        return 3;
+    }
     const std::string sortie = Rep_travail + "/tmp.bmp";
     // A converter that fails must not leave the previous conversion to be
     // loaded in place of this image.
@@ -168,12 +213,29 @@ int Charge_Img(const std::string& chemin)
     char* argv[] = {const_cast<char*>(prog.c_str()), const_cast<char*>(chemin.c_str()),
                     const_cast<char*>(sortie.c_str()), nullptr};
     pid_t pid;
-    if (posix_spawn(&pid, prog.c_str(), nullptr, nullptr, argv, environ) == 0) {
-        int statut;
+    std::string converti = "the converter " + prog;
+    const int lance = posix_spawn(&pid, prog.c_str(), nullptr, nullptr, argv, environ);
+    if (lance == 0) {
+        int statut = 0;
         while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
         }
+        if (WIFEXITED(statut) && WEXITSTATUS(statut) != 0)
+            converti += " failed (exit status " + std::to_string(WEXITSTATUS(statut)) + ")";
+        else if (WIFSIGNALED(statut))
+            converti += " failed (signal " + std::to_string(WTERMSIG(statut)) + ")";
+        else
+            converti += " gave no readable 1-bit BMP";
+    } else {
+        converti += " could not be started: " + std::string(std::strerror(lance));
     }
-    return Lit_bmp(sortie) == 1 ? 1 : 0;
+    if (Lit_bmp_dans(sortie, im) == 1) return 1;
+    return Echec(im, "not a 1-bit BMP, and " + converti);
+}
+
+int Charge_Img(const std::string& chemin)
+{
+    ImageChargee im;
+    return Installe_ou_note(Charge_Img_dans(chemin, im), im);
 }
 
 void Information()

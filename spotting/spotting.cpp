@@ -113,6 +113,13 @@ struct IndexActif {
     ~IndexActif() { Incidence_courante = nullptr; }
 };
 
+int Candidats(double seuil)
+{
+    int n = 0;
+    for (const Quad* q = Liste_quads; q; q = q->suivant) n += q->score >= seuil && q->niveau == 0;
+    return n;
+}
+
 // With `sous_graphes` false the sub-graph file is not written: the threshold
 // search's attempts, whose last sub-graph the final extraction rewrites
 // anyway (it repeats the best attempt's regions). The arcs still take their
@@ -137,8 +144,13 @@ int Extraction(double seuil, int reco, bool sous_graphes)
     IndexActif index;
     Region region;
     int compte = 0;
+    // Recognition makes each candidate long: the bar counts the candidates
+    // (at most those above the threshold now), and Stop ends the list there.
+    if (reco != 0) Progression_init(0, Candidats(seuil));
     for (Quad* Q = Liste_quads; Q; Q = Q->suivant) {
         if (!(Q->score >= seuil) || Q->niveau != 0) continue;
+        if (reco != 0 && Arret_apres(compte)) break;
+        if (reco != 0) Progression_pas();
         Vide_region(region);
         Enfile_unique(Q, region);
         while (Croissance_region(region, seuil) != 0) {}
@@ -240,7 +252,7 @@ int Copie_symboles(const std::string& destination)
 void Symboles1Click()
 {
     std::string nom = "Result.spt";
-    Saisie(nom, "Nom du fichier ?");
+    if (!Saisie(nom, "Nom du fichier ?")) return;
     const std::string chemin = Rep_travail + "/tests" + "/" + nom;
     if (Copie_symboles(chemin) == 1) Message_boite(chemin, " - Symbols have been saved in - ");
     else Message_erreur("Ouverture " + chemin + " impossible !");
@@ -249,7 +261,7 @@ void Symboles1Click()
 void ReconnaitreClick()
 {
     std::string nom = "cc";
-    Saisie(nom, " Nom du fichier ? ");
+    if (!Saisie(nom, " Nom du fichier ? ")) return;
     const std::string chemin = Rep_courant + "/" + nom + ".dat";
     std::FILE* f = Ouvre_resultat(chemin);
     if (!f) return;
