@@ -113,10 +113,10 @@ struct IndexActif {
     ~IndexActif() { Incidence_courante = nullptr; }
 };
 
-int Candidats(double seuil)
+int Au_dessus(double seuil)
 {
     int n = 0;
-    for (const Quad* q = Liste_quads; q; q = q->suivant) n += q->score >= seuil && q->niveau == 0;
+    for (const Quad* q = Liste_quads; q; q = q->suivant) n += q->score >= seuil;
     return n;
 }
 
@@ -144,13 +144,15 @@ int Extraction(double seuil, int reco, bool sous_graphes)
     IndexActif index;
     Region region;
     int compte = 0;
-    // Recognition makes each candidate long: the bar counts the candidates
-    // (at most those above the threshold now), and Stop ends the list there.
-    if (reco != 0) Progression_init(0, Candidats(seuil));
+    // Recognition makes each candidate long: the bar counts the quadrilaterals
+    // above the threshold, a region's own ones passed over as they come, and
+    // Stop ends the list at the next candidate.
+    const int au_dessus = reco != 0 ? Au_dessus(seuil) : 0;
+    if (au_dessus > 0) Progression_init(0, au_dessus);
     for (Quad* Q = Liste_quads; Q; Q = Q->suivant) {
+        if (au_dessus > 0 && Q->score >= seuil) Progression_pas();
         if (!(Q->score >= seuil) || Q->niveau != 0) continue;
         if (reco != 0 && Arret_apres(compte)) break;
-        if (reco != 0) Progression_pas();
         Vide_region(region);
         Enfile_unique(Q, region);
         while (Croissance_region(region, seuil) != 0) {}

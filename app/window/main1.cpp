@@ -283,6 +283,8 @@ void TMain1::Construit_journal()
     // The system's fixed-width font, no smaller than 9 points: the counts of
     // successive lines stand in columns.
     QFont fl = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fl.setStyleHint(QFont::TypeWriter);
+    fl.setFixedPitch(true);
     if (fl.pointSizeF() > 0 && fl.pointSizeF() < 9) fl.setPointSizeF(9);
     if (fl.pixelSize() > 0 && fl.pixelSize() < 12) fl.setPixelSize(12);
     TextL3->setFont(fl);

@@ -70,7 +70,11 @@ void TMain1::Montre_couleur(bool modal)
     TFImgC& f = FImgC();
     f.Rafraichit();
     if (!modal) return;
-    if (!f.isVisible()) Centre_sur_fenetre(f);
+    // The first time over the main window; afterwards where the user left it.
+    if (!f.property("placee").toBool()) {
+        Centre_sur_fenetre(f);
+        f.setProperty("placee", true);
+    }
     interactions_->Execute_fimgc(f);
 }
 

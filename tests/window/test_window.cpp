@@ -233,6 +233,18 @@ private slots:
             {"&Version", "&Help"},
         };
         for (int i = 0; i < attendu.size(); i++) QCOMPARE(items[i], attendu[i]);
+        // The keys of the commands used most.
+        const std::pair<QAction*, const char*> touches[] = {
+            {w_->Ouvrir1, "Ctrl+O"}, {w_->SauverP21, "Ctrl+S"}, {w_->Quitter1, "Ctrl+Q"}, {w_->Aide1, "F1"},
+            {w_->ZoomIn1, "Ctrl++"}, {w_->ZoomOut1, "Ctrl+-"}, {w_->Ajuste1, "Ctrl+0"},
+        };
+        for (const auto& [a, touche] : touches) QCOMPARE(a->shortcut(), QKeySequence(touche));
+        // The log is in a fixed-width font, readable, and grows with the window.
+        QVERIFY(w_->TextL3->font().fixedPitch());
+        QVERIFY(QFontInfo(w_->TextL3->font()).pixelSize() >= 11);
+        const QSize journal = w_->TextL3->size();
+        w_->resize(w_->width() + 300, w_->height() + 200);
+        QTRY_VERIFY(w_->TextL3->width() >= journal.width() + 90 && w_->TextL3->height() >= journal.height() + 190);
     }
 
     void boites_d_information()
