@@ -96,11 +96,16 @@ int OuvrirLot1Click()
     std::FILE* f = Ouvre_resultats_lot(chemin_resultats);
     if (!f) return 1;
     bool tout_bon = true;
+    int arret = -1;  // images done when Stop ended the batch
     std::vector<std::string> images;
     if (Frontend_courant().choose_images(images)) {
         const int n = static_cast<int>(images.size());
         Garde_interruption garde(n);
         for (int i = 0; i < n; i++) {
+            if (Arret_demande()) {
+                arret = i;  // the images done keep their files and entries
+                break;
+            }
             const std::string& chemin = images[static_cast<size_t>(i)];
             const int defauts = Nb_defauts_param();
             const bool chargee = Ouvre_image_lot(chemin);
@@ -119,5 +124,6 @@ int OuvrirLot1Click()
     tout_bon = Ferme_resultats_lot(f, chemin_resultats) && tout_bon;
     Efface_texte();
     Ecrit_texte(1, "Batch done.");
+    if (arret >= 0) Journal_arret(arret);
     return tout_bon ? 0 : 1;
 }

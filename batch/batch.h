@@ -11,8 +11,9 @@ int Complete_analysis(int mode);
 void CyclesB1Click();
 // "&File" > "&Batch Processing": creates FINAL_RESULTS.GRE, asks the front
 // end for the images (choose_images), analyses each into IMAGE.dat, .gxl and
-// .xml, and gathers the symbols. Returns 0 when every image loaded and all
-// its files were written, 1 otherwise.
+// .xml, and gathers the symbols. Stop ends it before the next image, the
+// images done gathered. Returns 0 when every image loaded and all its files
+// were written, 1 otherwise.
 int OuvrirLot1Click();
 // Images that failed in the last batch run (this process's or the workers').
 extern int Echecs_lot;

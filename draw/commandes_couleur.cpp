@@ -20,7 +20,7 @@ void Commande_affiche_couleur() { Frontend_courant().show_colour_image(true); }
 void Commande_sauve_couleur()
 {
     std::string nom = "img.bmp";
-    Saisie(nom, "Quel Nom (.bmp) ?");
+    if (!Saisie(nom, "Quel Nom (.bmp) ?")) return;
     if (!Sauve_couleur(nom)) Message_erreur("Ouverture " + nom + " impossible !");
 }
 

@@ -7,8 +7,8 @@ void Commande_efface_couleur();
 // "Display": shows the colour window modally.
 void Commande_affiche_couleur();
 // "Save in file": asks "Quel Nom (.bmp) ?" proposing "img.bmp" and saves the
-// picture under the answer, relative to the current directory (Cancel keeps
-// the proposal). A file that cannot be written is reported.
+// picture under the answer, relative to the current directory; Cancel
+// saves nothing. A file that cannot be written is reported.
 void Commande_sauve_couleur();
 // "Colored Quad.": the quadrilaterals by score, then the window, modally.
 void Commande_quads_couleur();

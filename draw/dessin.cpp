@@ -209,11 +209,12 @@ int Dessin_quads_bornes(Quad* tete)
     Efface_texte();
     Ecrit_texte(0, " Borne des scores :");
     std::string reponse;
-    Saisie(reponse, "Borne inf ?");
+    // Cancel on either bound cancels the drawing.
+    if (!Saisie(reponse, "Borne inf ?")) return 0;
     const double inf = Lit_borne(reponse);
     Ecrit_texte(1, " * Inf = " + Scientifique(inf) + " ");
     reponse.clear();
-    Saisie(reponse, "Borne sup ?");
+    if (!Saisie(reponse, "Borne sup ?")) return 0;
     const double sup = Lit_borne(reponse);
     Ecrit_texte(1, " * Sup = " + Scientifique(sup) + " ");
     int n = 0;
@@ -290,7 +291,7 @@ int Dessin_arcs_selectif(ArcQQ* tete)
     Efface_texte();
     Ecrit_texte(0, " Dessin selectif des arcs ...");
     std::string reponse;
-    Saisie(reponse, "Quel Type (P,T,X,L,S) ?");
+    if (!Saisie(reponse, "Quel Type (P,T,X,L,S) ?")) return 0;
     const char voulu = static_cast<char>(std::toupper(static_cast<unsigned char>(reponse.empty() ? '\0' : reponse[0])));
     int n = 0;
     for (ArcQQ* a = tete; a; a = a->suivant, n++) {

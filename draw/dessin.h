@@ -13,6 +13,7 @@
 int Dessin_CC(CC* tete);
 int Dessin_vecteurs(Vecteur* tete);
 int Dessin_quads(Quad* tete);
+// Asks two bounds (and the relation type below); Cancel draws nothing.
 int Dessin_quads_bornes(Quad* tete);
 int Dessin_axes(Quad* tete);
 int Dessin_arcs_QQ(ArcQQ* tete);

@@ -22,15 +22,6 @@ int32_t Resolution = 0;
 
 namespace {
 
-std::string Cause_chargement;
-
-// Records why the load failed; returns the failure code 0.
-int Echec(std::string cause)
-{
-    Cause_chargement = std::move(cause);
-    return 0;
-}
-
 // Larger pixel buffers are refused rather than allocated.
 constexpr uint64_t kMaxOctetsPixels = uint64_t(1) << 30;
 
@@ -56,47 +47,55 @@ bool Disposition_classique(const EnteteFichierBmp& f, const EnteteInfoBmp& i)
     return octets == uint64_t(Octets_rangee(i.largeur));
 }
 
+// Records why the load failed; returns the failure code 0.
+int Echec(ImageChargee& im, std::string cause)
+{
+    im.cause = std::move(cause);
+    return 0;
+}
+
+// Why the last plain load (Lit_bmp, Charge_Img) failed.
+std::string Cause_chargement;
+
 }  // namespace
 
-int Lit_bmp(const std::string& chemin)
+int Lit_bmp_dans(const std::string& chemin, ImageChargee& im)
 {
-    Cause_chargement.clear();
-    struct stat st;
-    if (::stat(chemin.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Echec("is a directory");
     Fichier in{std::fopen(chemin.c_str(), "rb")};
-    if (!in.f) return Echec(std::strerror(errno));
+    if (!in.f) return Echec(im, std::strerror(errno));
+    struct stat st;
+    if (::fstat(::fileno(in.f), &st) != 0) return Echec(im, std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) return Echec(im, "is a directory");
     PlanImage p;
-    if (std::fread(&p.fichier, sizeof p.fichier, 1, in.f) != 1 || std::fread(&p.info, sizeof p.info, 1, in.f) != 1) {
-        const long n = ::fstat(::fileno(in.f), &st) == 0 ? long(st.st_size) : -1L;
-        return Echec("too short to be an image: " + std::to_string(n) + " bytes");
-    }
+    if (std::fread(&p.fichier, sizeof p.fichier, 1, in.f) != 1 || std::fread(&p.info, sizeof p.info, 1, in.f) != 1)
+        return Echec(im, "too short to be an image: " + std::to_string(st.st_size) + " bytes");
 
     if (Resolution < 50 || Resolution > 1000) Resolution = Lit_param_entier("Resolution");
 
     if (p.info.hauteur == 0) {
-        Hauteur = 0;
-        return Echec("the header gives a height of 0");
+        im.hauteur_vue = 0;
+        return Echec(im, "the header gives a height of 0");
     }
     if (p.info.bits_par_pixel != 1 || !Disposition_classique(p.fichier, p.info)) {
         // Every other layout, 1-bit ones included, is read by the converter,
         // which follows the header fields this reader takes as fixed.
-        Hauteur = p.info.hauteur;
+        im.hauteur_vue = p.info.hauteur;
         return 2;
     }
     const uint64_t taille = p.fichier.taille_fichier - p.fichier.offset_pixels;
-    if (taille > kMaxOctetsPixels) return Echec("too large: " + std::to_string(taille) + " bytes of pixels");
+    if (taille > kMaxOctetsPixels) return Echec(im, "too large: " + std::to_string(taille) + " bytes of pixels");
     // The pixels must be in the file before a buffer is made for them.
-    if (::fstat(::fileno(in.f), &st) != 0 || uint64_t(st.st_size) < kOffsetClassique + taille)
-        return Echec("truncated: " + std::to_string(st.st_size) + " of " + std::to_string(kOffsetClassique + taille) +
-                     " bytes");
+    if (uint64_t(st.st_size) < kOffsetClassique + taille)
+        return Echec(im, "truncated: " + std::to_string(st.st_size) + " of "
+                             + std::to_string(kOffsetClassique + taille) + " bytes");
 
-    if (std::fread(p.table, sizeof p.table, 1, in.f) != 1) return Echec("read error");
+    if (std::fread(p.table, sizeof p.table, 1, in.f) != 1) return Echec(im, "read error");
     try {
         p.pixels.resize(static_cast<size_t>(taille));
     } catch (const std::bad_alloc&) {
-        return Echec("not enough memory for its pixels");
+        return Echec(im, "not enough memory for its pixels");
     }
-    if (std::fread(p.pixels.data(), 1, p.pixels.size(), in.f) != p.pixels.size()) return Echec("read error");
+    if (std::fread(p.pixels.data(), 1, p.pixels.size(), in.f) != p.pixels.size()) return Echec(im, "read error");
 
     const int larg = p.info.largeur, haut = p.info.hauteur;
     const int oct = static_cast<int>(Octets_rangee(larg));
@@ -123,9 +122,7 @@ int Lit_bmp(const std::string& chemin)
     p.larg = larg;
     p.haut = haut;
     p.octets = oct;
-    Hauteur = haut;
-    Largeur = larg;
-    Octets_ligne = oct;
+    im.hauteur_vue = haut;
 
     // Plan2 and Plan_zoom: white planes of the same header, each filled in
     // place (a white plane copied into the other would touch three buffers).
@@ -140,26 +137,57 @@ int Lit_bmp(const std::string& chemin)
         plan.pixels.assign(p.pixels.size(), 0xFF);
     };
     try {
-        blanc(Plan2);
-        blanc(Plan_zoom);
+        blanc(im.plan2);
+        blanc(im.zoom);
     } catch (const std::bad_alloc&) {
-        Libere_plan(Plan2);
-        Libere_plan(Plan_zoom);
-        return Echec("not enough memory for its planes");
+        Libere_plan(im.plan2);
+        Libere_plan(im.zoom);
+        return Echec(im, "not enough memory for its planes");
     }
-    Plan1 = std::move(p);
+    im.plan1 = std::move(p);
+    im.cause.clear();
     return 1;
+}
+
+void Installe_image(ImageChargee& im)
+{
+    Hauteur = im.plan1.haut;
+    Largeur = im.plan1.larg;
+    Octets_ligne = im.plan1.octets;
+    Plan2 = std::move(im.plan2);
+    Plan_zoom = std::move(im.zoom);
+    Plan1 = std::move(im.plan1);
+}
+
+namespace {
+
+// The plain loads: the planes become the current ones at once; a failed
+// load leaves the header height it read in Hauteur.
+int Installe_ou_note(int r, ImageChargee& im)
+{
+    if (r == 1) Installe_image(im);
+    else if (im.hauteur_vue >= 0) Hauteur = im.hauteur_vue;
+    Cause_chargement = r == 1 ? std::string() : im.cause;
+    return r;
+}
+
+}  // namespace
+
+int Lit_bmp(const std::string& chemin)
+{
+    ImageChargee im;
+    return Installe_ou_note(Lit_bmp_dans(chemin, im), im);
 }
 
 std::string Chemin_convertisseur() { return Chemin_programme("cxconvert"); }
 
-int Charge_Img(const std::string& chemin)
+int Charge_Img_dans(const std::string& chemin, ImageChargee& im)
 {
-    int r = Lit_bmp(chemin);
+    int r = Lit_bmp_dans(chemin, im);
     if (r == 1) return 1;
     if (r != 2) return 0;
     if (chemin.find(' ') != std::string::npos) {
-        Cause_chargement = "not a BMP, and the converter is not run on a path with a space";
+        im.cause = "not a BMP, and the converter is not run on a path with a space";
         return 3;
     }
     const std::string sortie = Rep_travail + "/tmp.bmp";
@@ -172,8 +200,8 @@ int Charge_Img(const std::string& chemin)
                     const_cast<char*>(sortie.c_str()), nullptr};
     // Its messages are kept: the last line says why it failed.
     int tube[2];
-    if (::pipe2(tube, O_CLOEXEC) != 0) return Echec(std::string("not a BMP and the converter could not be started: ") +
-                                                    std::strerror(errno));
+    if (::pipe2(tube, O_CLOEXEC) != 0)
+        return Echec(im, std::string("not a BMP and the converter could not be started: ") + std::strerror(errno));
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, tube[1], STDERR_FILENO);
@@ -196,24 +224,28 @@ int Charge_Img(const std::string& chemin)
     }
     ::close(tube[0]);
     if (lance != 0)
-        return Echec("not a BMP and the converter " + prog + " could not be started: " + std::strerror(lance));
-    const int lu = Lit_bmp(sortie);
-    if (lu == 1) {
+        return Echec(im, "not a BMP and the converter " + prog + " could not be started: " + std::strerror(lance));
+    if (Lit_bmp_dans(sortie, im) == 1) {
         // What a converter that succeeded still had to say reaches stderr,
         // as when it wrote there itself.
         if (!messages.empty()) std::fwrite(messages.data(), 1, messages.size(), stderr);
-        Cause_chargement.clear();
         return 1;
     }
     // Its last line says why, else its status.
-    while (!messages.empty() && (messages.back() == '\n' || messages.back() == '\r')) messages.pop_back();
-    std::string derniere = messages.substr(messages.find_last_of('\n') == std::string::npos ? 0 : messages.find_last_of('\n') + 1);
+    std::string derniere = Derniere_ligne(messages);
     if (derniere.empty()) {
         if (WIFSIGNALED(statut)) derniere = "killed by signal " + std::to_string(WTERMSIG(statut));
-        else if (WIFEXITED(statut) && WEXITSTATUS(statut) != 0) derniere = "exit status " + std::to_string(WEXITSTATUS(statut));
-        else derniere = "its output could not be read (" + Cause_chargement + ")";
+        else if (WIFEXITED(statut) && WEXITSTATUS(statut) != 0)
+            derniere = "exit status " + std::to_string(WEXITSTATUS(statut));
+        else derniere = "its output could not be read (" + im.cause + ")";
     }
-    return Echec("not a BMP and the converter failed: " + derniere);
+    return Echec(im, "not a BMP and the converter failed: " + derniere);
+}
+
+int Charge_Img(const std::string& chemin)
+{
+    ImageChargee im;
+    return Installe_ou_note(Charge_Img_dans(chemin, im), im);
 }
 
 const std::string& Cause_echec_chargement() { return Cause_chargement; }

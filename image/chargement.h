@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "image/planes.h"
+
 extern int32_t Resolution;  // scanning resolution, only displayed
 
 // 1-bit BMP into Plan1, with a white Plan2 and Plan_zoom beside it.
@@ -15,6 +17,19 @@ int Lit_bmp(const std::string& chemin);
 // Lit_bmp, then the converter for anything that is not a 1-bit BMP.
 // 0 failure, 1 loaded, 3 refused because the path holds a space.
 int Charge_Img(const std::string& chemin);
+// An image read into planes of its own, before it replaces the current
+// one: an Open that fails then leaves the loaded image as it was.
+struct ImageChargee {
+    PlanImage plan1, plan2, zoom;
+    int32_t hauteur_vue = -1;  // height of the last header read, -1 none
+    std::string cause;         // why the load failed, for the user
+};
+// Lit_bmp and Charge_Img into `im`; the current planes stay untouched.
+int Lit_bmp_dans(const std::string& chemin, ImageChargee& im);
+int Charge_Img_dans(const std::string& chemin, ImageChargee& im);
+// The planes of `im` become Plan1, Plan2 and Plan_zoom, with Largeur,
+// Hauteur and Octets_ligne.
+void Installe_image(ImageChargee& im);
 // Why the last Lit_bmp or Charge_Img failed, in a few words for the user
 // ("No such file or directory", "is a directory", "truncated: 1024 of 167966
 // bytes", "not a BMP and the converter failed: <its last message line>");

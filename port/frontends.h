@@ -60,12 +60,14 @@ public:
     void wait_pause() override { pauses++; Pause_flag = 0; }
     void process_events() override { evenements++; }
     void show_plane2(int x, int y) override { affiche_p2.emplace_back(x, y); }
-    void input(std::string& buffer, std::string_view prompt) override
+    // Without a queued answer the proposal is accepted.
+    bool input(std::string& buffer, std::string_view prompt) override
     {
         invites.emplace_back(prompt);
-        if (reponses.empty()) return;
+        if (reponses.empty()) return true;
         auto [ok, texte] = reponses.front();
         reponses.pop_front();
         if (ok) buffer = texte;
+        return ok;
     }
 };

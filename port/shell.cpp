@@ -106,6 +106,31 @@ int Signal_pause()
 
 void Traite_evenements() { g_fe->process_events(); }
 
+namespace {
+bool g_arret = false;
+}
+
+void Demande_arret(bool oui) { g_arret = oui; }
+
+bool Arret_demande()
+{
+    g_fe->process_events();
+    return g_arret;
+}
+
+void Journal_arret(int faits)
+{
+    Ecrit_texte(1, "* Stop, faits : ");
+    Ecrit_nombre(0, faits);
+}
+
+bool Arret_apres(int faits)
+{
+    if (!Arret_demande()) return false;
+    Journal_arret(faits);
+    return true;
+}
+
 void Clic_stop_go()
 {
     Pause_flag = Pause_flag == 1 ? 0 : 1;
@@ -122,7 +147,7 @@ bool Touche_mode(char c)
 void Message_erreur(std::string_view texte) { g_fe->message_box(texte, "Erreur"); }
 void Message_boite(std::string_view texte, std::string_view titre) { g_fe->message_box(texte, titre); }
 
-void Saisie(std::string& texte, std::string_view invite) { g_fe->input(texte, invite); }
+bool Saisie(std::string& texte, std::string_view invite) { return g_fe->input(texte, invite); }
 
 int Ecrit_ligne(std::string_view texte, std::FILE* f)
 {

@@ -29,7 +29,8 @@ public:
     virtual void message_box(std::string_view text, std::string_view caption) { (void)text; (void)caption; }
     // One-line input; `buffer` holds the proposed value and receives the
     // answer on OK. Cancel leaves it as it is.
-    virtual void input(std::string& buffer, std::string_view prompt) { (void)buffer; (void)prompt; }
+    // Returns false when the user cancelled.
+    virtual bool input(std::string& buffer, std::string_view prompt) { (void)buffer; (void)prompt; return true; }
     // Long steps let the window process its pending events at fixed points.
     virtual void process_events() {}
     // Display hooks (Affiche_P2 after its state change, repaint, caption,
@@ -87,6 +88,16 @@ void Signal_fin();
 int Pause_go();
 int Signal_pause();
 void Traite_evenements();      // let the window process pending events
+// Stop clicked while a command runs outside a pause: the command ends at its
+// next candidate or image, keeping what is done. The window asks and clears.
+void Demande_arret(bool oui);
+// Lets the window handle its pending events (Stop among them), then tells
+// whether the running command was asked to stop.
+bool Arret_demande();
+// The log line of a command that stopped after `faits` candidates or images.
+void Journal_arret(int faits);
+// Arret_demande, and when it says so, the log line with `faits`.
+bool Arret_apres(int faits);
 extern int Pause_flag;         // 1 while a pause is in force
 extern int Mode_trace;         // step-by-step mode, 0 or 1
 void Clic_stop_go();           // the Stop/GO panel was clicked
@@ -98,8 +109,9 @@ void Boite_couleur(int xmin, int ymin, int xmax, int ymax);
 // ---- Message boxes, input, text lines -------------------------------------
 void Message_erreur(std::string_view texte);                       // caption "Erreur"
 void Message_boite(std::string_view texte, std::string_view titre);
-// Proposes `texte`, lets the user change it. Cancel keeps the proposal.
-void Saisie(std::string& texte, std::string_view invite);
+// Proposes `texte`, lets the user change it. Cancel keeps the proposal and
+// returns false, so that a command can give up instead of going on with it.
+bool Saisie(std::string& texte, std::string_view invite);
 // Writes "%s \n"; returns 1.
 int Ecrit_ligne(std::string_view texte, std::FILE* f);
 

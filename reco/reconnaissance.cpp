@@ -174,6 +174,8 @@ int Reconnaissance(const std::string& modeles, const std::string& tests, int mod
         reglages = &Reglages_interne(mode);
     }
     for (const std::string& test : noms_tests) {
+        // Stop ends the run between two test graphs, the first always compared.
+        if (&test != noms_tests.data() && Arret_apres(static_cast<int>(&test - noms_tests.data()))) break;
         double meilleur = 0;
         std::string meilleur_nom = "Inconnu", appariement;
         if (interne) {

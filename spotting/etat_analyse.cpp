@@ -29,6 +29,30 @@ int Open(const std::string& chemin)
     return 1;
 }
 
+int Ouvre_image(const std::string& chemin)
+{
+    ImageChargee im;
+    const int r = Charge_Img_dans(chemin, im);
+    if (r != 1) {
+        Message_boite(std::string(r == 3 ? "Space are forbidden in image path !" : "Error in Image file !") + "\n"
+                          + chemin + ": " + im.cause,
+                      "Error");
+        return 0;
+    }
+    // From here as Open with a file that loads, line for line.
+    if (Plan_courant) Ferme_image();
+    Frontend& fe = Frontend_courant();
+    fe.set_plane_label("Plan 1");
+    Plan_courant = &Plan1;
+    Niveau_zoom = 0;
+    Chemin_image = chemin;
+    Installe_image(im);
+    fe.set_caption("Tracemorph : " + Nom_fichier(chemin));
+    Etat_affichage = 1;
+    fe.repaint();
+    return 1;
+}
+
 void Vide_listes(bool journal)
 {
     if (!journal) {

@@ -5,7 +5,12 @@
 #include <string>
 
 // Closes the current image, loads the file and tells the window; always 1.
+// A file that cannot be loaded leaves no image.
 int Open(const std::string& chemin);
+// The window's Open: the file is read first, and only an image that loaded
+// replaces the current one (which is closed as by Open). A failure keeps the
+// current image and names the file and the cause. 1 loaded, 0 not.
+int Ouvre_image(const std::string& chemin);
 // The Close command: planes released, every list emptied with its log line.
 void Ferme_image();
 // Frees every list of the analysis (vectors, quadrilaterals, components, the

@@ -118,6 +118,13 @@ struct IndexActif {
     ~IndexActif() { Incidence_courante = nullptr; }
 };
 
+int Au_dessus(double seuil)
+{
+    int n = 0;
+    for (const Quad* q = Liste_quads; q; q = q->suivant) n += q->score >= seuil;
+    return n;
+}
+
 // With `sous_graphes` false the sub-graph file is not written: the threshold
 // search's attempts, whose last sub-graph the final extraction rewrites
 // anyway (it repeats the best attempt's regions). The arcs still take their
@@ -145,8 +152,15 @@ int Extraction(double seuil, int reco, bool sous_graphes)
     IndexActif index;
     Region region;
     int compte = 0;
+    // Recognition makes each candidate long: the bar counts the quadrilaterals
+    // above the threshold, a region's own ones passed over as they come, and
+    // Stop ends the list at the next candidate.
+    const int au_dessus = reco != 0 ? Au_dessus(seuil) : 0;
+    if (au_dessus > 0) Progression_init(0, au_dessus);
     for (Quad* Q = Liste_quads; Q; Q = Q->suivant) {
+        if (au_dessus > 0 && Q->score >= seuil) Progression_pas();
         if (!(Q->score >= seuil) || Q->niveau != 0) continue;
+        if (reco != 0 && Arret_apres(compte)) break;
         Vide_region(region);
         Enfile_unique(Q, region);
         while (Croissance_region(region, seuil) != 0) {}
@@ -246,7 +260,7 @@ int Copie_symboles(const std::string& destination)
 void Symboles1Click()
 {
     std::string nom = "Result.spt";
-    Saisie(nom, "Nom du fichier ?");
+    if (!Saisie(nom, "Nom du fichier ?")) return;
     const std::string chemin = Rep_travail + "/tests" + "/" + nom;
     if (Copie_symboles(chemin) == 1) Message_boite(chemin, " - Symbols have been saved in - ");
     else Message_erreur("Ouverture " + chemin + " impossible !");
@@ -255,7 +269,7 @@ void Symboles1Click()
 void ReconnaitreClick()
 {
     std::string nom = "cc";
-    Saisie(nom, " Nom du fichier ? ");
+    if (!Saisie(nom, " Nom du fichier ? ")) return;
     const std::string chemin = Rep_courant + "/" + nom + ".dat";
     std::FILE* f = Ouvre_resultat(chemin);
     if (!f) return;

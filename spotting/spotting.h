@@ -19,6 +19,6 @@ int Extraction_symboles(double seuil, int reco);
 int Copie_symboles(const std::string& destination);
 // "&Save" > "&Symbols": the symbol list copied into tests/ under the name
 // asked for. "&Save" > "&Connected components": the components listed in
-// Rep_courant/NAME.dat.
+// Rep_courant/NAME.dat. Cancel writes nothing.
 void Symboles1Click();
 void ReconnaitreClick();

@@ -6,6 +6,8 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -43,7 +45,8 @@ void ImageW1::Mise_en_page()
         return;
     }
     const int W = width(), H = height();
-    const int pw = Plan_courant->info.largeur, ph = Plan_courant->info.hauteur;
+    const QSize affichee = Taille_affichee();
+    const int pw = affichee.width(), ph = affichee.height();
     const int Hs = HorzScrollBar->sizeHint().height(), Wv = VertScrollBar->sizeHint().width();
     bool h = W < pw, v = H < ph;
     if (h && !v) v = H - Hs < ph;
@@ -87,8 +90,13 @@ void ImageW1::Raz_barres()
 
 void ImageW1::Montre_P2(int x, int y)
 {
-    if (Plan2.info.largeur - x < width()) x = Plan2.info.largeur - width();
-    if (Plan2.info.hauteur - y < height()) y = Plan2.info.hauteur - height();
+    // In displayed pixels, as the bars count.
+    const QPoint d = Point_ecran({x, y}) + QPoint(Origine_x(), Origine_y());
+    x = d.x();
+    y = d.y();
+    const QSize affichee = Taille_affichee();
+    if (affichee.width() - x < width()) x = affichee.width() - width();
+    if (affichee.height() - y < height()) y = affichee.height() - height();
     Mise_en_page();
     // QScrollBar clamps to its range: a negative value ends at 0.
     if (v_visible_) VertScrollBar->setValue(y);
@@ -101,14 +109,57 @@ int ImageW1::Origine_y() const { return v_visible_ ? VertScrollBar->value() : 0;
 
 QPoint ImageW1::Point_plan(QPoint c) const
 {
-    const int f = Plan_courant == &Plan_zoom ? std::abs(Niveau_zoom) + 1 : 1;
-    return {(c.x() + Origine_x()) * f, (c.y() + Origine_y()) * f};
+    const int f = Reduction(), m = Agrandissement();
+    const auto plan = [f, m](int v) { return v >= 0 ? v * f / m : -((-v * f + m - 1) / m); };
+    return {plan(c.x() + Origine_x()), plan(c.y() + Origine_y())};
 }
 
-const PlanImage* ImageW1::Plan_source()
+QPoint ImageW1::Point_ecran(QPoint p) const
 {
-    if (Plan_courant != &Plan_zoom) return Plan_courant;
-    return Etat_affichage == 2 ? &Plan2 : &Plan1;
+    const int f = Reduction(), m = Agrandissement();
+    // Rounded up when reduced: the displayed pixel i shows plane pixel f * i.
+    const auto ecran = [f, m](int v) { return v >= 0 ? (v * m + f - 1) / f : v * m / f; };
+    return {ecran(p.x()) - Origine_x(), ecran(p.y()) - Origine_y()};
+}
+
+void ImageW1::Place(QPoint p, QPoint c)
+{
+    Mise_en_page();
+    const QPoint d = Point_ecran(p) + QPoint(Origine_x(), Origine_y()) - c;
+    if (h_visible_) HorzScrollBar->setValue(d.x());
+    if (v_visible_) VertScrollBar->setValue(d.y());
+    update();
+}
+
+const PlanImage* ImageW1::Plan_source() { return Plan_courant; }
+
+int ImageW1::Reduction() { return Niveau_zoom > 0 ? Niveau_zoom + 1 : 1; }
+int ImageW1::Agrandissement() { return Niveau_zoom < 0 ? 1 - Niveau_zoom : 1; }
+
+QSize ImageW1::Taille_affichee()
+{
+    if (!Plan_courant) return {0, 0};
+    const int f = Reduction(), m = Agrandissement();
+    const int64_t pw = Plan_courant->info.largeur, ph = Plan_courant->info.hauteur;
+    const auto taille = [f, m](int64_t v) {
+        return static_cast<int>(std::min<int64_t>(INT32_MAX / 2, f > 1 ? (v + f - 1) / f : v * m));
+    };
+    return {taille(pw), taille(ph)};
+}
+
+int ImageW1::Niveau_ajuste() const
+{
+    if (!Plan_courant) return 0;
+    const int64_t pw = std::max(1, Plan_courant->info.largeur), ph = std::max(1, Plan_courant->info.hauteur);
+    const int64_t W = std::max(1, width()), H = std::max(1, height());
+    if (pw <= W && ph <= H) {
+        int m = 1;
+        while (m < 6 && pw * (m + 1) <= W && ph * (m + 1) <= H) m++;
+        return 1 - m;
+    }
+    int64_t f = std::max((pw + W - 1) / W, (ph + H - 1) / H);
+    while ((pw + f - 1) / f > W || (ph + f - 1) / f > H) f++;
+    return static_cast<int>(f - 1);
 }
 
 void ImageW1::paintEvent(QPaintEvent*)
@@ -118,6 +169,8 @@ void ImageW1::paintEvent(QPaintEvent*)
     if (!Plan_affichable()) return;
     const PlanImage& pl = *Plan_courant;
     const int ox = Origine_x(), oy = Origine_y();
+    if (Reduction() > 1) return Peint_reduit(p, pl, ox, oy);
+    if (Agrandissement() > 1) return Peint_agrandi(p, pl, ox, oy);
     // Only the visible part is converted: columns c0..c1, rows t0..t1
     // counted from the top of the picture.
     const int c0 = std::max(0, ox), c1 = std::min(pl.larg, ox + width());
@@ -132,6 +185,58 @@ void ImageW1::paintEvent(QPaintEvent*)
     for (int t = t0; t < t1; t++)
         std::memcpy(bande_.scanLine(t - t0), pl.pixels.data() + static_cast<size_t>(pl.haut - 1 - t) * pl.octets + b0, nb);
     p.drawImage(QPoint(b0 * 8 - ox, t0 - oy), bande_, QRect(0, 0, c1 - b0 * 8, nl));
+}
+
+namespace {
+
+// The stored bit of plane pixel (x, t), t the row from the top of the
+// picture: 0 selects the table's first colour.
+inline int Bit(const PlanImage& pl, int x, int t)
+{
+    const uint8_t octet = pl.pixels[static_cast<size_t>(pl.haut - 1 - t) * pl.octets + (x >> 3)];
+    return (octet >> (7 - (x & 7))) & 1;
+}
+
+}  // namespace
+
+void ImageW1::Peint_reduit(QPainter& p, const PlanImage& pl, int ox, int oy)
+{
+    // Displayed pixel (i, j) is plane pixel (f i, f j): one in f kept.
+    const int f = Reduction();
+    const QSize affichee = Taille_affichee();
+    const int i0 = std::max(0, ox), i1 = std::min(affichee.width(), ox + width());
+    const int j0 = std::max(0, oy), j1 = std::min(affichee.height(), oy + height());
+    if (i0 >= i1 || j0 >= j1) return;
+    QImage image(i1 - i0, j1 - j0, QImage::Format_Mono);
+    image.setColorTable({qRgb(pl.table[0].rouge, pl.table[0].vert, pl.table[0].bleu),
+                         qRgb(pl.table[1].rouge, pl.table[1].vert, pl.table[1].bleu)});
+    for (int j = j0; j < j1; j++) {
+        uchar* ligne = image.scanLine(j - j0);
+        std::memset(ligne, 0, static_cast<size_t>(image.bytesPerLine()));
+        const int t = f * j;
+        for (int i = i0; i < i1; i++)
+            if (Bit(pl, f * i, t)) ligne[(i - i0) >> 3] |= static_cast<uchar>(0x80u >> ((i - i0) & 7));
+    }
+    p.drawImage(QPoint(i0 - ox, j0 - oy), image);
+}
+
+void ImageW1::Peint_agrandi(QPainter& p, const PlanImage& pl, int ox, int oy)
+{
+    // Plane columns c0..c1 and rows t0..t1 in view, each pixel drawn as an
+    // m x m square (no smoothing: the pixels are repeated).
+    const int m = Agrandissement();
+    const int c0 = std::max(0, ox / m), c1 = std::min(pl.larg, (ox + width()) / m + 1);
+    const int t0 = std::max(0, oy / m), t1 = std::min(pl.haut, (oy + height()) / m + 1);
+    if (c0 >= c1 || t0 >= t1) return;
+    const int b0 = c0 / 8, b1 = std::min(pl.octets, (c1 + 7) / 8);
+    const int nb = b1 - b0, nl = t1 - t0;
+    if (bande_.width() != nb * 8 || bande_.height() != nl) bande_ = QImage(nb * 8, nl, QImage::Format_Mono);
+    bande_.setColorTable({qRgb(pl.table[0].rouge, pl.table[0].vert, pl.table[0].bleu),
+                          qRgb(pl.table[1].rouge, pl.table[1].vert, pl.table[1].bleu)});
+    for (int t = t0; t < t1; t++)
+        std::memcpy(bande_.scanLine(t - t0), pl.pixels.data() + static_cast<size_t>(pl.haut - 1 - t) * pl.octets + b0, nb);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    p.drawImage(QRect(c0 * m - ox, t0 * m - oy, (c1 - c0) * m, nl * m), bande_, QRect(c0 - b0 * 8, 0, c1 - c0, nl));
 }
 
 void ImageW1::resizeEvent(QResizeEvent*) { Rafraichit(); }

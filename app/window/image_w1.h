@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QWidget>
 
+class QPainter;
 class QScrollBar;
 struct PlanImage;
 
@@ -21,17 +22,30 @@ public:
     void Rafraichit();
     // Both bars back to position 0 (Close, zoom commands).
     void Raz_barres();
-    // Brings Plan2 around (x, y), keeping the area filled near the edges.
+    // Brings Plan2 around plane point (x, y), keeping the area filled near
+    // the edges.
     void Montre_P2(int x, int y);
-    // Origin of the painted plane, in its own pixels.
+    // Origin of the painted picture, in displayed pixels (the bar positions).
     int Origine_x() const;
     int Origine_y() const;
-    // Point of the full-size plane under a client point: the reduced
-    // picture counts for f source pixels per pixel.
+    // Point of the plane under a client point, at the displayed scale.
     QPoint Point_plan(QPoint client) const;
-    // The full-size plane the display stands for (the source of the
-    // reduced picture while zoomed).
+    // Client point where plane point p is painted (its top-left corner).
+    QPoint Point_ecran(QPoint p) const;
+    // Shows plane point p at client point c as far as the bars allow.
+    void Place(QPoint p, QPoint c);
+    // The plane the display shows (Plan_courant).
     static const PlanImage* Plan_source();
+    // The displayed scale from Niveau_zoom: a positive level keeps one pixel
+    // in level + 1 of each direction, a negative one repeats each pixel
+    // |level| + 1 times; 1 and 1 at level 0.
+    static int Reduction();
+    static int Agrandissement();
+    // Size of the whole plane at the displayed scale.
+    static QSize Taille_affichee();
+    // The zoom level at which the whole plane fits the area, as large as
+    // possible (magnified at most 6 times).
+    int Niveau_ajuste() const;
 
 signals:
     void Souris_bougee(QPoint client);
@@ -45,6 +59,8 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
 
 private:
+    void Peint_reduit(QPainter& p, const PlanImage& pl, int ox, int oy);
+    void Peint_agrandi(QPainter& p, const PlanImage& pl, int ox, int oy);
     bool h_visible_ = false, v_visible_ = false;
     QImage bande_;  // the visible rows of the plane, reused between paints
 };

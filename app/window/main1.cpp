@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontDatabase>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -51,7 +52,7 @@ void FrontendFenetre::message_box(std::string_view text, std::string_view captio
 {
     w_.Dialogues().Boite_message(&w_, Texte(text), Texte(caption));
 }
-void FrontendFenetre::input(std::string& buffer, std::string_view prompt) { w_.Saisie_form1(buffer, prompt); }
+bool FrontendFenetre::input(std::string& buffer, std::string_view prompt) { return w_.Saisie_form1(buffer, prompt); }
 void FrontendFenetre::process_events() { QCoreApplication::processEvents(); }
 void FrontendFenetre::show_plane2(int x, int y)
 {
@@ -280,9 +281,13 @@ void TMain1::Construit_journal()
     pt.setColor(QPalette::Base, pt.color(QPalette::Button));
     pt.setColor(QPalette::Text, Qt::black);
     TextL3->setPalette(pt);
-    QFont fl("Serif");
-    fl.setStyleHint(QFont::Serif);
-    fl.setPixelSize(10);
+    // The system's fixed-width font, no smaller than 9 points: the counts of
+    // successive lines stand in columns.
+    QFont fl = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fl.setStyleHint(QFont::TypeWriter);
+    fl.setFixedPitch(true);
+    if (fl.pointSizeF() > 0 && fl.pointSizeF() < 9) fl.setPointSizeF(9);
+    if (fl.pixelSize() > 0 && fl.pixelSize() < 12) fl.setPixelSize(12);
     TextL3->setFont(fl);
     TextL3->document()->setDocumentMargin(2);
     // However small the window, a few lines of the log stay readable.
@@ -345,11 +350,15 @@ void TMain1::Grise_commandes()
 
 void TMain1::Commande_longue(const std::function<void()>& commande)
 {
+    // A Stop asked for the previous command does not end this one.
+    if (commandes_en_cours_ == 0) Demande_arret(false);
     commandes_en_cours_++;
     Grise_commandes();
     commande();
     commandes_en_cours_--;
+    if (commandes_en_cours_ == 0) Demande_arret(false);
     Grise_commandes();
+    Affiche_stop_go();
 }
 
 void TMain1::Commande_repeinte(const std::function<void()>& commande)
@@ -365,7 +374,7 @@ void TMain1::Affiche_stop_go()
     StopP1->setFrameStyle(QFrame::Panel | (go ? QFrame::Sunken : QFrame::Raised));
 }
 
-void TMain1::Saisie_form1(std::string& texte, std::string_view invite)
+bool TMain1::Saisie_form1(std::string& texte, std::string_view invite)
 {
     if (!form1_) {
         form1_propre_ = std::make_unique<TForm1>();
@@ -373,7 +382,17 @@ void TMain1::Saisie_form1(std::string& texte, std::string_view invite)
     }
     form1_->Edit1->setText(Texte(texte));
     form1_->Label1->setText("- " + Texte(invite));
-    if (interactions_->Execute_form1(*form1_) == QDialog::Accepted) texte = form1_->Edit1->text().toStdString();
+    Centre_sur_fenetre(*form1_);
+    if (interactions_->Execute_form1(*form1_) != QDialog::Accepted) return false;
+    texte = form1_->Edit1->text().toStdString();
+    return true;
+}
+
+void TMain1::Centre_sur_fenetre(QWidget& dialogue) const
+{
+    QRect r = dialogue.frameGeometry();
+    r.moveCenter(frameGeometry().center());
+    dialogue.move(r.topLeft());
 }
 
 // ---- Window events -------------------------------------------------------------
@@ -434,6 +453,21 @@ void TMain1::Souris_relachee(QPoint client)
 
 void TMain1::StopP1Click()
 {
+    // While a command runs outside a pause, Stop ends it at its next
+    // candidate or image; the panel stays down until it has.
+    if (commandes_en_cours_ > 0 && Pause_flag == 0 && Mode_trace == 0) {
+        Demande_arret(true);
+        StopP1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        return;
+    }
     Clic_stop_go();
     Affiche_stop_go();
+}
+
+void TMain1::resizeEvent(QResizeEvent* e)
+{
+    // The right column, and the log in it, take a third of the width gained
+    // over the first size.
+    BoutonsP1->setFixedWidth(std::max(145, 145 + (width() - 610) / 3));
+    QMainWindow::resizeEvent(e);
 }

@@ -47,7 +47,7 @@ public:
     void beep_end() override;
     void wait_pause() override;
     void message_box(std::string_view text, std::string_view caption) override;
-    void input(std::string& buffer, std::string_view prompt) override;
+    bool input(std::string& buffer, std::string_view prompt) override;
     void process_events() override;
     void show_plane2(int x, int y) override;
     void repaint() override;
@@ -97,7 +97,7 @@ public:
     QToolButton* Plan2_1;
     // Menu items, menu by menu.
     QAction *Ouvrir1, *Fermer1, *SauverP21, *OuvrirLot1, *Information1, *Quitter1;
-    QAction *ZoomIn1, *ZoomOut1, *EffacerP21, *CopieP2P11, *AfficheCouleur1, *EffaceCouleur1, *SauveCouleur1;
+    QAction *ZoomIn1, *ZoomOut1, *Ajuste1, *EffacerP21, *CopieP2P11, *AfficheCouleur1, *EffaceCouleur1, *SauveCouleur1;
     QAction *AxeMedian1, *Pretraitement1, *Contours1, *NettoyageCC1;
     QAction *Caractres1, *Auction1, *Gsignature1, *Greedy1;
     QAction *Vecteurs2, *Quadrilatres2, *CompConnexes2, *Squelette1, *Graphe1, *GrapheCouleur1, *Grapheslectif1,
@@ -111,13 +111,15 @@ public:
     void Affiche_progression(int minimum, int maximum, int position, bool visible);
     void Attend_fin_pause();
     void Pause_changee(bool en_pause);
-    void Saisie_form1(std::string& texte, std::string_view invite);
+    bool Saisie_form1(std::string& texte, std::string_view invite);
     void Affiche_stop_go();
     bool Choisit_images(std::vector<std::string>& fichiers);
     void Image_lot_faite(int faites, int total);
     void Montre_couleur(bool modal);
     // Repaints the image area; with no image the plane label says so.
     void Repeint();
+    // Moves a dialog so that it stands centred on the main window.
+    void Centre_sur_fenetre(QWidget& dialogue) const;
 
 public slots:
     // "&File"
@@ -129,6 +131,7 @@ public slots:
     // "&Images"
     void ZoomIn1Click();
     void ZoomOut1Click();
+    void Ajuste1Click();
     void EffacerP21Click();
     void CopieP2P11Click();
     void AfficheCouleur1Click();
@@ -175,13 +178,16 @@ public slots:
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
     void Construit_menus();
     void Construit_fenetre();
     void Construit_journal();
-    void Zoom_depuis_source(int facteur);
+    // The displayed plane at zoom level `niveau`, the point at the centre of
+    // the view kept there.
+    void Zoom_vers(int niveau);
     void Souris_bougee(QPoint client);
     void Souris_relachee(QPoint client);
     // Runs a command with the freeing commands greyed: its steps let the

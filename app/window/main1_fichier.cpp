@@ -1,12 +1,18 @@
 // "&File": open, close, save Plan2, batch processing, information.
 #include <QDir>
+
+#include <cerrno>
+#include <cstring>
+
 #include <QFileInfo>
 #include <QLabel>
 
+#include "app/window/fimgc.h"
 #include "app/window/image_w1.h"
 #include "app/window/main1.h"
 #include "app/window/main1_outils.h"
 #include "batch/batch.h"
+#include "draw/image_couleur.h"
 #include "image/chargement.h"
 #include "spotting/etat_analyse.h"
 #include "image/planes.h"
@@ -32,7 +38,12 @@ void TMain1::Ouvrir1Click()
     if (choix.isEmpty()) return;
     // The next dialog opens where this one was left.
     ouverture_.repertoire = QFileInfo(choix.front()).absolutePath();
-    Open(Chemin_local(choix.front()));
+    if (Ouvre_image(Chemin_local(choix.front()))) {
+        // The colour picture belongs to the image: white, at the new size.
+        Image_couleur = {};
+        Efface_couleur();
+        FImgC().Rafraichit();
+    }
     Repeint();
 }
 
@@ -47,7 +58,11 @@ void TMain1::SauverP21Click()
 {
     const QString chemin = interactions_->Fichier_a_enregistrer(this, "plan2", kFiltreBmp);
     if (chemin.isEmpty() || !Plan_courant) return;
-    Sauve_P2(Chemin_local(chemin));
+    if (!Sauve_P2(Chemin_local(chemin))) {
+        const int e = errno;
+        Message_erreur("Ouverture " + Chemin_local(chemin) + " impossible !" + (e ? "\n" + std::string(std::strerror(e)) : ""));
+        return;
+    }
     Signal_fin();
 }
 

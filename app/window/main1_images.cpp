@@ -1,5 +1,6 @@
 // "&Images": zoom, Plan2, the colour window; and the "Plan1/2" button.
 #include <QLabel>
+#include <QScrollBar>
 
 #include <cstdlib>
 
@@ -9,21 +10,27 @@
 #include "app/window/main1_outils.h"
 #include "draw/commandes_couleur.h"
 #include "image/planes.h"
-#include "image/zoom.h"
 
-void TMain1::Zoom_depuis_source(int facteur)
+// The view is painted from Plan1 or Plan2 at the scale of the zoom level, so
+// what a command draws shows at once, zoomed.
+void TMain1::Zoom_vers(int niveau)
 {
-    Construit_zoom(Etat_affichage == 2 ? Plan2 : Plan1, facteur);
-    Plan_courant = &Plan_zoom;
+    const QPoint centre(ImageW1_->width() / 2, ImageW1_->height() / 2);
+    const QPoint point = ImageW1_->Point_plan(centre);
+    Niveau_zoom = niveau;
+    Plan_courant = Etat_affichage == 2 ? &Plan2 : &Plan1;
+    ImageW1_->Place(point, centre);
 }
 
 void TMain1::ZoomOut1Click()
 {
     if (!Plan_courant || Etat_affichage == 3) return;
-    Niveau_zoom++;
-    if (Niveau_zoom != 0) Zoom_depuis_source(std::abs(Niveau_zoom) + 1);
-    else Plan_courant = Etat_affichage == 2 ? &Plan2 : &Plan1;
-    ImageW1_->Raz_barres();
+    // Past the level where the whole plane is one pixel, nothing is left to reduce.
+    if (ImageW1::Taille_affichee() == QSize(1, 1) && Niveau_zoom > 0) {
+        Signal_fin();
+        return;
+    }
+    Zoom_vers(Niveau_zoom + 1);
 }
 
 void TMain1::ZoomIn1Click()
@@ -33,8 +40,17 @@ void TMain1::ZoomIn1Click()
         Signal_fin();
         return;
     }
-    Niveau_zoom--;
-    Zoom_depuis_source(std::abs(Niveau_zoom) + 1);
+    Zoom_vers(Niveau_zoom - 1);
+}
+
+void TMain1::Ajuste1Click()
+{
+    if (!Plan_courant || Etat_affichage == 3) return;
+    // The bars go when the plane fits: the level is for the whole area.
+    ImageW1_->HorzScrollBar->hide();
+    ImageW1_->VertScrollBar->hide();
+    Niveau_zoom = ImageW1_->Niveau_ajuste();
+    Plan_courant = Etat_affichage == 2 ? &Plan2 : &Plan1;
     ImageW1_->Raz_barres();
 }
 
@@ -53,7 +69,13 @@ void TMain1::Montre_couleur(bool modal)
 {
     TFImgC& f = FImgC();
     f.Rafraichit();
-    if (modal) interactions_->Execute_fimgc(f);
+    if (!modal) return;
+    // The first time over the main window; afterwards where the user left it.
+    if (!f.property("placee").toBool()) {
+        Centre_sur_fenetre(f);
+        f.setProperty("placee", true);
+    }
+    interactions_->Execute_fimgc(f);
 }
 
 void TMain1::AfficheCouleur1Click() { Commande_affiche_couleur(); }
@@ -64,11 +86,8 @@ void TMain1::Plan2_1Click()
 {
     if (!Plan_courant || (Etat_affichage != 1 && Etat_affichage != 2)) return;
     Etat_affichage = Etat_affichage == 1 ? 2 : 1;
+    // The zoom level stays; the view shows the other plane at it.
     Plan_courant = Etat_affichage == 1 ? &Plan1 : &Plan2;
-    if (Niveau_zoom != 0) {
-        Construit_zoom(*Plan_courant, std::abs(Niveau_zoom) + 1);
-        Plan_courant = &Plan_zoom;
-    }
     Label1->setText(Etat_affichage == 1 ? "Plan 1" : "Plan 2");
     Repeint();
 }

@@ -1,5 +1,6 @@
 // The menu bar of the main window, menu by menu in the order shown.
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -8,6 +9,8 @@
 
 void TMain1::Construit_menus()
 {
+    // Each menu of the bar has its own Alt key: File, Images, Processing,
+    // pRimitives, Symbols, sAve, seTtings, Help.
     QMenuBar* mb = menuBar();
     auto menu = [](QMenu* parent_menu, QMenuBar* barre, const char* nom, const char* texte) {
         QMenu* m = parent_menu ? parent_menu->addMenu(texte) : barre->addMenu(texte);
@@ -28,13 +31,21 @@ void TMain1::Construit_menus()
     OuvrirLot1 = item(fichier, "OuvrirLot1", "&Batch Processing", &TMain1::OuvrirLot1Click);
     Information1 = item(fichier, "Information1", "&Information", &TMain1::Information1Click);
     fichier->addSeparator();
+    Ouvrir1->setShortcut(QKeySequence::Open);
+    SauverP21->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Quitter1 = fichier->addAction("&Exit");
+    Quitter1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     Quitter1->setObjectName("Quitter1");
     connect(Quitter1, &QAction::triggered, this, &QWidget::close);
 
     QMenu* images = menu(nullptr, mb, "Images1", "&Images");
     ZoomIn1 = item(images, "ZoomIn1", "Zoom &In", &TMain1::ZoomIn1Click);
     ZoomOut1 = item(images, "ZoomOut1", "Zoom &Out", &TMain1::ZoomOut1Click);
+    Ajuste1 = item(images, "Ajuste1", "&Fit to window", &TMain1::Ajuste1Click);
+    // Ctrl+= too: on most keyboards "+" needs Shift.
+    ZoomIn1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    ZoomOut1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    Ajuste1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     EffacerP21 = item(images, "EffacerP21", "&Delete Plan 2", &TMain1::EffacerP21Click);
     CopieP2P11 = item(images, "CopieP2P11", "&Copy P2 -> P1", &TMain1::CopieP2P11Click);
     QMenu* couleur = menu(images, nullptr, "ImageCouleur1", "Color Image");
@@ -53,7 +64,7 @@ void TMain1::Construit_menus()
     Gsignature1 = item(reco, "Gsignature1", "Gsignature", &TMain1::Gsignature1Click);
     Greedy1 = item(reco, "Greedy1", "Greedy", &TMain1::Greedy1Click);
 
-    QMenu* primitives = menu(nullptr, mb, "Primitives1", "&Primitives");
+    QMenu* primitives = menu(nullptr, mb, "Primitives1", "P&rimitives");
     Vecteurs2 = item(primitives, "Vecteurs2", "&Vectors", &TMain1::Vecteurs2Click);
     Quadrilatres2 = item(primitives, "Quadrilatres2", "&Quadrilaterals", &TMain1::Quadrilatres2Click);
     CompConnexes2 = item(primitives, "CompConnexes2", "&Connected Components", &TMain1::CompConnexes2Click);
@@ -67,20 +78,21 @@ void TMain1::Construit_menus()
     Caractres2 = item(symboles, "Caractres2", "Bounding boxes", &TMain1::Caractres2Click);
     QuadsCouleur1 = item(symboles, "QuadsCouleur1", "Colored Quad.", &TMain1::QuadsCouleur1Click);
 
-    QMenu* sauver = menu(nullptr, mb, "Sauver1", "&Save");
+    QMenu* sauver = menu(nullptr, mb, "Sauver1", "S&ave");
     Reconnaitre1 = item(sauver, "Reconnaitre1", "&Connected components", &TMain1::ReconnaitreClick);
     Vectorisation2 = item(sauver, "Vectorisation2", "&Vectors and Quads", &TMain1::Vectorisation2Click);
     Graphe2 = item(sauver, "Graphe2", "&Graph (GXL + TXT)", &TMain1::Graphe2Click);
     Symboles1 = item(sauver, "Symboles1", "&Symbols", &TMain1::Symboles1Click);
     GraphforSimgraph1 = item(sauver, "GraphforSimgraph1", "Graph for Simgraph", &TMain1::GraphforSimgraph1Click);
 
-    QMenu* reglages = menu(nullptr, mb, "Reglages1", "Settings");
+    QMenu* reglages = menu(nullptr, mb, "Reglages1", "Se&ttings");
     ReglageVecto1 = item(reglages, "ReglageVecto1", "Vectorisation", &TMain1::A_faire);
     ReglageGraphe1 = item(reglages, "ReglageGraphe1", "Graph", &TMain1::A_faire);
 
     QMenu* aide = menu(nullptr, mb, "Aide2", "&Help");
     Version1 = item(aide, "Version1", "&Version", &TMain1::Version1Click);
     Aide1 = item(aide, "Aide1", "&Help", &TMain1::Aide1Click);
+    Aide1->setShortcut(QKeySequence(Qt::Key_F1));
 
     // What a running or paused command still uses must not be freed, rebuilt,
     // reordered or renumbered under it: the image and its lists (Open, Close,

@@ -12,9 +12,10 @@ void TMain1::ReconnaitreClick() { ::ReconnaitreClick(); }
 
 void TMain1::Vectorisation2Click()
 {
-    // A cancelled dialog keeps the last confirmed name.
+    // A cancelled dialog writes nothing; the next one proposes the last name.
     const QString chemin = interactions_->Fichier_a_enregistrer(this, nom_resultats_, Texte(kFiltreResultats));
-    if (!chemin.isEmpty()) nom_resultats_ = chemin;
+    if (chemin.isEmpty()) return;
+    nom_resultats_ = chemin;
     Sauve_vecto_quads(Chemin_local(nom_resultats_));
 }
 

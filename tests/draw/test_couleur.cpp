@@ -141,11 +141,15 @@ TEST_F(ImageCouleurs, ColourWindowCommands)
     char ancien[4096];
     ASSERT_NE(::getcwd(ancien, sizeof ancien), nullptr);
     ASSERT_EQ(::chdir(dir.c_str()), 0);
-    fenetre.reponses = {{false, "ignored.bmp"}, {true, "absent/x.bmp"}};
+    // Cancel saves nothing; OK with the proposal saves img.bmp.
+    fenetre.reponses = {{false, "ignored.bmp"}, {true, "absent/x.bmp"}, {true, "img.bmp"}};
+    Commande_sauve_couleur();
+    const bool annule_ecrit = std::filesystem::exists(dir / "img.bmp") || std::filesystem::exists(dir / "ignored.bmp");
     Commande_sauve_couleur();
     Commande_sauve_couleur();
     ASSERT_EQ(::chdir(ancien), 0);
-    EXPECT_EQ(fenetre.invites, std::vector<std::string>(2, "Quel Nom (.bmp) ?"));
+    EXPECT_FALSE(annule_ecrit);
+    EXPECT_EQ(fenetre.invites, std::vector<std::string>(3, "Quel Nom (.bmp) ?"));
     EXPECT_EQ(tmtest::Lit_fichier(dir / "img.bmp").size(), 54u + 20 * 60);
     ASSERT_EQ(fenetre.boites.size(), 1u);
     EXPECT_EQ(fenetre.boites[0].texte, "Ouverture absent/x.bmp impossible !");

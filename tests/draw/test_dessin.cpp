@@ -177,7 +177,9 @@ TEST_F(Dessins, QuadrilateralsBetweenScoreBounds)
     const struct { std::vector<std::pair<bool, std::string>> reponses; std::string dessines, log; } cas[] = {
         {{{true, "0.2"}, {true, "0.5"}}, "12", " * Inf = 2.000000e-01 \n * Sup = 5.000000e-01 \n* Nb de Quadrilateres :  2 "},
         {{{true, ""}, {true, ""}}, "0", " * Inf = 0.000000e+00 \n * Sup = 0.000000e+00 \n* Nb de Quadrilateres :  1 "},
-        {{{false, ""}, {false, ""}}, "0", " * Inf = 0.000000e+00 \n * Sup = 0.000000e+00 \n* Nb de Quadrilateres :  1 "},
+        // Cancel on the first bound draws nothing and asks no second one.
+        {{{false, ""}, {true, "1"}}, "", ""},
+        {{{true, "0.2"}, {false, "0.5"}}, "", " * Inf = 2.000000e-01 "},
         {{{true, " +0.19x"}, {true, "abc"}}, "", " * Inf = 1.900000e-01 \n * Sup = 0.000000e+00 \n* Nb de Quadrilateres :  0 "},
         {{{true, "1e-1"}, {true, "0.51"}}, "1234", " * Inf = 1.000000e-01 \n * Sup = 5.100000e-01 \n* Nb de Quadrilateres :  4 "},
     };
@@ -190,8 +192,11 @@ TEST_F(Dessins, QuadrilateralsBetweenScoreBounds)
         fe.invites.clear();
         fe.reponses.assign(c.reponses.begin(), c.reponses.end());
         Dessin_quads_bornes(q);
-        EXPECT_EQ(fe.invites, (std::vector<std::string>{"Borne inf ?", "Borne sup ?"}));
-        EXPECT_EQ(Texte_log(), " Borne des scores :\n" + c.log);
+        const bool annule = !c.reponses[0].first;
+        const std::vector<std::string> invites = annule ? std::vector<std::string>{"Borne inf ?"}
+                                                        : std::vector<std::string>{"Borne inf ?", "Borne sup ?"};
+        EXPECT_EQ(fe.invites, invites);
+        EXPECT_EQ(Texte_log(), " Borne des scores :" + (c.log.empty() ? "" : "\n" + c.log));
         for (int i = 0; i < 5; i++)
             EXPECT_EQ(Lit_pixel(8 + 12 * i, 10, Plan2), c.dessines.find(char('0' + i)) != std::string::npos) << c.log << i;
     }

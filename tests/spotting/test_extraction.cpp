@@ -164,9 +164,13 @@ TEST_F(Commande, SaveSymbolsAndComponents)
 {
     Ecrit_fichier(dir / "tmpsymb.gxl", {'a', 'b'});
     fs::create_directories(dir / "tests");
-    fe.reponses.push_back({false, ""});  // Cancel keeps "Result.spt"
+    fe.reponses.push_back({false, ""});  // Cancel copies nothing
     Symboles1Click();
     const std::string chemin = (dir / "tests" / "Result.spt").string();
+    EXPECT_FALSE(fs::exists(chemin));
+    EXPECT_TRUE(fe.boites.empty());
+    fe.reponses.push_back({true, "Result.spt"});
+    Symboles1Click();
     EXPECT_EQ(Lit_texte(chemin), "ab");
     ASSERT_EQ(fe.boites.size(), 1u);
     EXPECT_TRUE(fe.boites[0].texte == chemin && fe.boites[0].titre == " - Symbols have been saved in - ");
@@ -184,5 +188,11 @@ TEST_F(Commande, SaveSymbolsAndComponents)
                              + ".\n\nCC 1 : \\(1,2\\),\\(30,40\\)\n \nCC 2 : \\(5,6\\),\\(7,8\\)\n \n-{44} \nNb CC = 2 \n \n");
     EXPECT_TRUE(std::regex_match(Lit_texte(dat), attendu)) << Lit_texte(dat);
     EXPECT_EQ(Texte_log(), "\n\nCC sauvés");
-    EXPECT_EQ(fe.invites, (std::vector<std::string>{"Nom du fichier ?", "Nom du fichier ?", " Nom du fichier ? "}));
+    // Cancel lists nothing.
+    fs::remove(dat);
+    fe.reponses.push_back({false, "composantes"});
+    ReconnaitreClick();
+    EXPECT_FALSE(fs::exists(dat));
+    EXPECT_EQ(fe.invites, (std::vector<std::string>{"Nom du fichier ?", "Nom du fichier ?", "Nom du fichier ?",
+                                                    " Nom du fichier ? ", " Nom du fichier ? "}));
 }

@@ -52,6 +52,7 @@ void Remise_a_zero()
     Chemin_image.clear();
     Mode_trace = 0;
     Pause_flag = 0;
+    Demande_arret(false);
     Efface_texte();
     Progression_init(0, 100);
 }

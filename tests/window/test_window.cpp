@@ -21,6 +21,7 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <stdexcept>
@@ -169,6 +170,7 @@ private slots:
         delete w_;
         w_ = nullptr;
         tmtest::Remise_a_zero();
+        Image_couleur = {};
     }
 
     // A fatal error at start is shown, and the exit status says it failed.
@@ -214,11 +216,12 @@ private slots:
             menus << a->text();
             items << Textes(a->menu());
         }
-        QCOMPARE(menus, QStringList({"&File", "&Images", "&Processing", "&Primitives", "&Symbols", "&Save", "Settings",
+        // One Alt key for each menu of the bar.
+        QCOMPARE(menus, QStringList({"&File", "&Images", "&Processing", "P&rimitives", "&Symbols", "S&ave", "Se&ttings",
                                      "&Help"}));
         const QList<QStringList> attendu = {
             {"&Open...", "&Close", "&Save P2", "&Batch Processing", "&Information", "-", "&Exit"},
-            {"Zoom &In", "Zoom &Out", "&Delete Plan 2", "&Copy P2 -> P1", "Color Image > Display",
+            {"Zoom &In", "Zoom &Out", "&Fit to window", "&Delete Plan 2", "&Copy P2 -> P1", "Color Image > Display",
              "Color Image > Erase", "Color Image > Save in file"},
             {"&Median axis", "Preprocessing", "Contours vect. + CC", "CC cleaning", "&Recognition > SimGraph1",
              "&Recognition > Auction", "&Recognition > Gsignature", "&Recognition > Greedy"},
@@ -230,6 +233,18 @@ private slots:
             {"&Version", "&Help"},
         };
         for (int i = 0; i < attendu.size(); i++) QCOMPARE(items[i], attendu[i]);
+        // The keys of the commands used most.
+        const std::pair<QAction*, const char*> touches[] = {
+            {w_->Ouvrir1, "Ctrl+O"}, {w_->SauverP21, "Ctrl+S"}, {w_->Quitter1, "Ctrl+Q"}, {w_->Aide1, "F1"},
+            {w_->ZoomIn1, "Ctrl++"}, {w_->ZoomOut1, "Ctrl+-"}, {w_->Ajuste1, "Ctrl+0"},
+        };
+        for (const auto& [a, touche] : touches) QCOMPARE(a->shortcut(), QKeySequence(touche));
+        // The log is in a fixed-width font, readable, and grows with the window.
+        QVERIFY(w_->TextL3->font().fixedPitch());
+        QVERIFY(QFontInfo(w_->TextL3->font()).pixelSize() >= 11);
+        const QSize journal = w_->TextL3->size();
+        w_->resize(w_->width() + 300, w_->height() + 200);
+        QTRY_VERIFY(w_->TextL3->width() >= journal.width() + 90 && w_->TextL3->height() >= journal.height() + 190);
     }
 
     void boites_d_information()
@@ -403,48 +418,78 @@ private slots:
         QVERIFY(w_->Fermer1->isEnabled() && w_->Vectorisation1->isEnabled());
     }
 
-    void zoom_in_jusqu_a_moins_cinq()
+    // A positive zoom level keeps one pixel in level + 1, a negative one
+    // repeats each pixel |level| + 1 times, down to -5. The bars, the
+    // read-out, the clicks and Affiche_P2 go by the displayed scale, and the
+    // view shows what a command draws at once.
+    void zoom_a_l_echelle_affichee()
     {
-        Charge(120, 90);
-        tmtest::Rectangle_noir(Plan1, 12, 18, 30, 30);
-        // Level -5 is the floor: from there each Zoom In only beeps.
-        for (int i = 1; i <= 6; i++) {
-            w_->ZoomIn1->trigger();
-            QCOMPARE(Niveau_zoom, std::max(-i, -5));
-            QCOMPARE(it_->bips_fin, i == 6 ? 1 : 0);
+        Charge(300, 200);  // the image area is 465 x 450
+        tmtest::Rectangle_noir(Plan1, 40, 30, 41, 31);  // picture rows 29 and 30
+        ImageW1* vue = w_->ImageW1_;
+        QScrollBar* h = vue->HorzScrollBar;
+        const auto noir = [&](int x, int y) { return vue->grab().toImage().pixelColor(x, y) == QColor(Qt::black); };
+        const struct { int niveau; QSize affichee; bool barre_h; QPoint client; QString etiquette; QPoint encre, blanc; } cas[] = {
+            {1, {150, 100}, false, {20, 15}, "Plan 1 (40,30):1", {20, 15}, {21, 15}},
+            {0, {300, 200}, false, {40, 30}, "Plan 1 (40,30):1", {40, 29}, {42, 29}},
+            {-1, {600, 400}, true, {81, 61}, "Plan 1 (40,30):1", {80, 58}, {84, 58}},
+            {-1, {600, 400}, true, {79, 61}, "Plan 1 (39,30):0", {83, 61}, {83, 62}},
+            {-5, {1800, 1200}, true, {245, 185}, "Plan 1 (40,30):1", {240, 174}, {252, 174}},
+        };
+        for (const auto& c : cas) {
+            while (Niveau_zoom < c.niveau) w_->ZoomOut1->trigger();
+            while (Niveau_zoom > c.niveau) w_->ZoomIn1->trigger();
+            QCOMPARE(ImageW1::Taille_affichee(), c.affichee);
+            QVERIFY(Plan_courant == &Plan1);
+            QCOMPARE(h->isVisible(), c.barre_h);
+            // The bar's range is the displayed picture less what is in view.
+            const int en_vue = vue->width() - (vue->VertScrollBar->isVisible() ? vue->VertScrollBar->width() : 0);
+            if (c.barre_h) QCOMPARE(h->maximum(), c.affichee.width() - en_vue);
+            h->setValue(0);
+            vue->VertScrollBar->setValue(0);
+            Souris(QEvent::MouseMove, c.client);
+            QCOMPARE(w_->Label1->text(), c.etiquette);
+            QVERIFY(noir(c.encre.x(), c.encre.y()));
+            QVERIFY(!noir(c.blanc.x(), c.blanc.y()));
         }
-        QVERIFY(Plan_courant == &Plan_zoom);
-        // Factor 6: pixel (i, j) of the reduced picture is (6i, 6j) of Plan1,
-        // the rest of the plane black.
-        for (int j = 1; j < 89; j++)
-            for (int i = 1; i < 119; i++) {
-                const int attendu = i < 20 && j < 15 ? Lit_pixel(6 * i, 6 * j, Plan1) : 1;
-                QCOMPARE(Lit_pixel(i, j, Plan_zoom), attendu);
-            }
-        QCOMPARE(Lit_pixel(3, 4, Plan_zoom), 1);
-        QCOMPARE(Lit_pixel(2, 4, Plan_zoom), 1);
-        QCOMPARE(Lit_pixel(1, 1, Plan_zoom), 0);
+        // -5 is the floor: Zoom In only beeps there.
         w_->ZoomIn1->trigger();
         QCOMPARE(Niveau_zoom, -5);
-        QCOMPARE(it_->bips_fin, 2);
-    }
+        QCOMPARE(it_->bips_fin, 1);
+        // Scrolled by 30 displayed pixels at factor 6: 5 plane pixels.
+        h->setValue(30);
+        Souris(QEvent::MouseMove, {215, 185});
+        QCOMPARE(w_->Label1->text(), QString("Plan 1 (40,30):1"));
 
-    void zoom_out_puis_in_donne_la_copie()
-    {
-        Charge(64, 48);
-        tmtest::Rectangle_noir(Plan1, 5, 5, 9, 20);
-        w_->ZoomOut1->trigger();
-        QCOMPARE(Niveau_zoom, 1);
-        QVERIFY(Plan_courant == &Plan_zoom);
-        QCOMPARE(Lit_pixel(3, 3, Plan_zoom), 1);
-        w_->ZoomIn1->trigger();
-        QCOMPARE(Niveau_zoom, 0);
-        QVERIFY(Plan_courant == &Plan_zoom);
-        QCOMPARE(tmtest::Plan_en_texte(Plan_zoom), tmtest::Plan_en_texte(Plan1));
-        // Back to level 0 by Zoom Out shows the source itself.
-        w_->ZoomIn1->trigger();
-        w_->ZoomOut1->trigger();
+        // At level -2 a click blackens the Plan2 pixel under it; Affiche_P2
+        // puts its point at the top-left corner; drawing shows at that scale.
+        while (Niveau_zoom < -2) w_->ZoomOut1->trigger();
+        h->setValue(0);
+        vue->VertScrollBar->setValue(0);
+        Souris(QEvent::MouseButtonRelease, {151, 92});
+        QCOMPARE(Lit_pixel(50, 30, Plan2), 1);
+        Affiche_P2(60, 40);
+        QCOMPARE(vue->Point_plan({0, 0}), QPoint(60, 40));
+        QCOMPARE(vue->Point_ecran({61, 42}), QPoint(3, 6));
+        Liste_vecteurs = tmtest::Nouveau_vecteur(70, 50, 120, 50);
+        w_->Vecteurs2->trigger();
+        QVERIFY(Plan_courant == &Plan2);
+        QCOMPARE(Lit_pixel(90, 50, Plan2), 1);
+        QVERIFY(noir(3 * (90 - 60), 3 * (49 - 40)));
+        QVERIFY(!noir(3 * (90 - 60), 3 * (49 - 40) - 4));
+        // The plane toggle keeps the level.
+        w_->Plan2_1->click();
+        QCOMPARE(Niveau_zoom, -2);
         QVERIFY(Plan_courant == &Plan1);
+
+        // Fit to window: the largest scale at which the whole plane is in view.
+        const struct { int l, h, niveau; } ajuste[] = {{300, 200, 0}, {100, 80, -3}, {1000, 700, 2}, {20, 10, -5}, {465, 451, 1}};
+        for (const auto& c : ajuste) {
+            Charge(c.l, c.h);
+            w_->Ajuste1->trigger();
+            QCOMPARE(Niveau_zoom, c.niveau);
+            QVERIFY(!h->isVisible() && !vue->VertScrollBar->isVisible());
+        }
     }
 
     void etiquette_du_plan_sous_la_souris()
@@ -476,7 +521,8 @@ private slots:
         w_->Ouvrir1->trigger();
         QVERIFY(!Plan_courant);
         QCOMPARE(w_->Label1->text(), QString("Plan Image"));
-        QCOMPARE(it_->boites.back().texte, QString("Error in Image file !"));
+        QCOMPARE(it_->boites.back().texte,
+                 "Error in Image file !\n" + rep_.filePath("absent.bmp") + ": No such file or directory");
     }
 
     void clic_noircit_plan2()
@@ -609,21 +655,165 @@ private slots:
         QCOMPARE(it_->bips_fin, 1);
     }
 
-    // The listing goes on with the last confirmed name after a cancel.
+    // The listing's dialog proposes the last name saved.
     void sauve_vecteurs_et_quads()
     {
         const QString f = rep_.filePath("r.laf");
-        it_->reponses = {"", f, ""};
+        it_->reponses = {f};
         w_->Vectorisation2->trigger();
-        QCOMPARE(QString::fromStdString(Texte_log()), QString("\nErreur"));
         QCOMPARE(it_->dialogues.back().filtre, QString::fromUtf8("résultats (*.laf)"));
-        w_->Vectorisation2->trigger();
         QVERIFY(QFile::exists(f));
         QVERIFY(QString::fromStdString(Texte_log()).endsWith(QString::fromUtf8("\nVecto Sauvée")));
-        QFile::remove(f);
         w_->Vectorisation2->trigger();
         QCOMPARE(it_->dialogues.back().nom, f);
-        QVERIFY(QFile::exists(f));
+    }
+
+    // Escape in a dialog that names a file writes nothing and asks nothing
+    // more; a save that fails says so with its path.
+    void annuler_n_ecrit_rien()
+    {
+        const QDir rep(rep_.path());
+        Charge(40, 30);
+        w_->EffaceCouleur1->trigger();
+        QVERIFY(rep.mkpath("tests"));
+        QFile symboles(rep.filePath("tmpsymb.gxl"));
+        QVERIFY(symboles.open(QIODevice::WriteOnly) && symboles.write("<symbolist/>") > 0);
+        symboles.close();
+        const QString laf = rep.filePath("r.laf");
+        it_->reponses = {laf};
+        w_->Vectorisation2->trigger();  // a name confirmed once ...
+        QVERIFY(QFile::remove(laf));
+        int questions = 0;
+        it_->form = [&](TForm1&) { questions++; return int(QDialog::Rejected); };
+        const auto fichiers = [&] { return rep.entryList(QDir::Files) + QDir(rep.filePath("tests")).entryList(QDir::Files); };
+        const QStringList avant = fichiers();
+        const struct { QAction* commande; int questions; } cas[] = {
+            {w_->Vectorisation2, 0},  // ... is not reused by a cancelled dialog
+            {w_->Reconnaitre1, 1}, {w_->Symboles1, 1}, {w_->SauveCouleur1, 1}, {w_->Quadslctifs1, 1},
+            {w_->Grapheslectif1, 1},
+        };
+        Nb_quads = 1;  // the selective drawing asks only when there are quadrilaterals
+        for (const auto& c : cas) {
+            questions = 0;
+            it_->reponses = {""};
+            c.commande->trigger();
+            QVERIFY2(fichiers() == avant, qPrintable(c.commande->objectName() + ": " + fichiers().join(' ')));
+            QCOMPARE(questions, c.questions);
+            QVERIFY(it_->boites.empty());
+        }
+        QVERIFY(!QString::fromStdString(Texte_log()).contains("Inf ="));
+
+        const QString interdit = rep.filePath("absent/p2.bmp");
+        it_->reponses = {interdit};
+        const int bips = it_->bips_fin;
+        w_->SauverP21->trigger();
+        QCOMPARE(it_->boites.size(), size_t(1));
+        QCOMPARE(it_->boites.back().texte, "Ouverture " + interdit + " impossible !\nNo such file or directory");
+        QCOMPARE(it_->bips_fin, bips);
+    }
+
+    // Open replaces the image only once the new one has loaded: the colour
+    // picture starts white at its size; a file that does not load leaves the
+    // image, its lists and the log as they were, and says which file and why.
+    void ouvrir_remplace_ou_garde_l_image()
+    {
+        const QDir rep(rep_.path());
+        const auto ecrit = [&](const QString& nom, const std::vector<uint8_t>& octets) {
+            tmtest::Ecrit_fichier(rep.filePath(nom).toStdString(), octets);
+            return rep.filePath(nom);
+        };
+        const std::vector<uint8_t> b = tmtest::Bmp_1bit(64, 48, true, {"", "", "", "....####"});
+        const QString a_bmp = ecrit("a.bmp", tmtest::Bmp_1bit(40, 30, true));
+        const QString b_bmp = ecrit("b.bmp", b);
+        it_->reponses = {a_bmp};
+        w_->Ouvrir1->trigger();
+        w_->EffaceCouleur1->trigger();
+        Image_couleur.pixels[5 * 40 + 7] = Rgb(255, 0, 0);
+        it_->reponses = {b_bmp};
+        w_->Ouvrir1->trigger();
+        QCOMPARE(Largeur, 64);
+        QCOMPARE(Image_couleur.largeur, 64);
+        QCOMPARE(Image_couleur.hauteur, 48);
+        QVERIFY(std::all_of(Image_couleur.pixels.begin(), Image_couleur.pixels.end(), [](uint32_t p) { return p == Blanc; }));
+        QCOMPARE(w_->FImgC().ImgC->pixmap().size(), QSize(64, 48));
+
+        const std::string plan = tmtest::Plan_en_texte(Plan1);
+        Liste_vecteurs = tmtest::Nouveau_vecteur(5, 5, 20, 5);
+        Ecrit_texte(1, "avant");
+        QVERIFY(rep.mkdir("d.bmp"));
+        const std::vector<uint8_t> tronque(b.begin(), b.begin() + 100);
+        const struct { QString chemin, cause; } cas[] = {
+            {rep.filePath("absent.bmp"), "No such file or directory"},
+            {rep.filePath("d.bmp"), "is a directory"},
+            {ecrit("court.bmp", {'B', 'M', 1, 2}), "too short to be an image: 4 bytes"},
+            {ecrit("tronque.bmp", tronque), QString("truncated: 100 of %1 bytes").arg(b.size())},
+        };
+        for (const auto& c : cas) {
+            it_->reponses = {c.chemin};
+            w_->Ouvrir1->trigger();
+            QCOMPARE(it_->boites.back().texte, "Error in Image file !\n" + c.chemin + ": " + c.cause);
+            QCOMPARE(it_->boites.back().titre, QString("Error"));
+            QVERIFY(Plan_courant == &Plan1);
+            QCOMPARE(Etat_affichage, 1);
+            QCOMPARE(tmtest::Plan_en_texte(Plan1), plan);
+            QCOMPARE(Hauteur, 48);
+            QCOMPARE(w_->windowTitle(), QString("Tracemorph : b.bmp"));
+            QCOMPARE(Compte(Liste_vecteurs), size_t(1));
+            QVERIFY(QString::fromStdString(Texte_log()).endsWith("\navant"));
+        }
+    }
+
+    // Stop, clicked while a long command runs, ends it at the next image or
+    // test graph: what is done stays, and the log says how much.
+    void stop_pendant_une_commande_longue()
+    {
+        const QDir rep(rep_.path());
+        QStringList images;
+        for (const char* nom : {"s1.bmp", "s2.bmp", "s3.bmp"}) {
+            tmtest::Ecrit_fichier(rep.filePath(nom).toStdString(), tmtest::Bmp_1bit(60, 40, true, {"", "", "..####"}));
+            images << rep.filePath(nom);
+        }
+        // Stop is clicked as soon as the condition holds, from the events the
+        // command lets the window handle.
+        std::function<bool()> quand;
+        QList<int> barre;
+        QTimer guet;
+        connect(&guet, &QTimer::timeout, this, [&] {
+            if (!quand || !quand()) return;
+            quand = nullptr;
+            barre << w_->ProgressBar1->value();
+            QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        });
+        guet.start(0);
+        quand = [&] { return QFile::exists(images[0] + ".xml"); };
+        it_->reponses = {images.join('\n')};
+        w_->OuvrirLot1->trigger();
+        QCOMPARE(barre, QList<int>({1}));  // the bar counted the first image
+        QVERIFY(!QFile::exists(images[1] + ".xml") && !QFile::exists(images[2] + ".xml"));
+        QVERIFY(QString::fromStdString(Texte_log()).endsWith("\nBatch done.\n* Stop, faits :  1 "));
+        QCOMPARE(w_->StopP1->text(), QString("Stop"));
+        QCOMPARE(w_->StopP1->frameShadow(), QFrame::Raised);
+
+        // Recognition: three test graphs, fake matchers; Stop after the first.
+        QDir(rep.filePath("tests")).removeRecursively();
+        QVERIFY(rep.mkpath("models") && rep.mkpath("tests") && rep.mkpath("simgraph"));
+        const auto texte = [&](const QString& nom, const QByteArray& contenu) {
+            QFile f(rep.filePath(nom));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size());
+        };
+        texte("models/m.gxl", "S = 0.9\nM = m\n");
+        for (const char* t : {"t1.gxl", "t2.gxl", "t3.gxl"}) texte(QString("tests/") + t, "g");
+        texte("simgraph/greedy", "#!/bin/sh\n[ -s \"$2\" ] && cat \"$2\" > result.txt\nexit 0\n");
+        QFile::setPermissions(rep.filePath("simgraph/greedy"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        quand = [&] { return QFile::exists(rep.filePath("tests/t1.gxl.res")); };
+        w_->Greedy1->trigger();
+        QVERIFY(!quand);
+        QVERIFY(!QFile::exists(rep.filePath("tests/t2.gxl.res")) && !QFile::exists(rep.filePath("tests/t3.gxl.res")));
+        QCOMPARE(QString::fromStdString(Texte_log()), QString("\n\nReco(Ulvane)...\n* Stop, faits :  1 \nDone."));
+        // The next command runs whole.
+        w_->Greedy1->trigger();
+        QVERIFY(QFile::exists(rep.filePath("tests/t3.gxl.res")));
+        for (const char* d : {"models", "tests", "simgraph"}) QDir(rep.filePath(d)).removeRecursively();
     }
 
     void sauve_graphe()
@@ -765,11 +955,11 @@ private slots:
             QCOMPARE(vue.pixelColor(3, 2), QColor(255, 0, 0));
             QCOMPARE(vue.pixelColor(0, 0), QColor(255, 255, 255));
         }
-        // Cancel in "Save in file" saves under the proposed name.
+        // OK in "Save in file" with the proposed name.
+        it_->form = [](TForm1&) { return int(QDialog::Accepted); };
         w_->SauveCouleur1->trigger();
         QCOMPARE(QFileInfo("img.bmp").size(), qint64(54 + 120 * 30));
         QFile::remove("img.bmp");
-        Image_couleur = {};
     }
 
     // Every menu item and button, with no image and then on top of a paused
@@ -792,7 +982,7 @@ private slots:
             for (QAction* a : actions) a->trigger();
             for (QAbstractButton* b : boutons) b->click();
         };
-        QCOMPARE(actions.size(), size_t(39));  // all but Exit
+        QCOMPARE(actions.size(), size_t(40));  // all but Exit
         tout_cliquer();
         QVERIFY(!Plan_courant);
 
