@@ -1,0 +1,205 @@
+#include "spotting/spotting_groupes.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <unordered_map>
+
+#include "app/core/shell.h"
+#include "image/param.h"
+#include "output/ecriture.h"
+#include "reco/comparaison_memoire.h"
+#include "reco/reconnaissance.h"
+#include "spotting/boucles.h"
+#include "spotting/groupes.h"
+#include "spotting/regions.h"
+#include "spotting/symboles.h"
+#include "vecto/geometrie.h"
+
+namespace {
+
+// Models tried for a candidate: node counts within this ratio of its own.
+constexpr double Rapport_noeuds = 3.0;
+// Two kept symbols may share at most this part of the smaller box.
+constexpr double Recouvrement_max = 0.3;
+// Without models: a symbol has at least this many strokes, and its smaller
+// side spans this many stroke thicknesses (letters stay below).
+constexpr size_t Traits_min = 3;
+constexpr double Cote_min = 9.0;
+
+bool Cle_presente(std::string_view cle)
+{
+    std::ifstream f(Rep_travail + "/param.dat", std::ios::binary);
+    if (!f) return false;
+    std::stringstream s;
+    s << f.rdbuf();
+    const std::string texte = "\n" + s.str();
+    return texte.find("\n#" + std::string(cle) + "#") != std::string::npos;
+}
+
+// The candidate's graph as the matchers read it: its members as nodes with
+// their length relative to the longest, the arcs between them as edges.
+GrapheG Graphe_candidat(const Candidat& c, const std::unordered_map<const Quad*, std::vector<ArcQQ*>>& arcs_de)
+{
+    GrapheG g;
+    std::unordered_map<const Quad*, int> rang;
+    int32_t lmax = 0;
+    for (const Quad* q : c.membres) lmax = std::max(lmax, q->length);
+    for (const Quad* q : c.membres) {
+        rang.emplace(q, static_cast<int>(g.noeuds.size()));
+        NoeudG n;
+        n.id = "n" + std::to_string(g.noeuds.size());
+        n.rellen = lmax == 0 ? 0.0 : static_cast<double>(q->length) / static_cast<double>(lmax);
+        g.noeuds.push_back(std::move(n));
+    }
+    for (const Quad* q : c.membres) {
+        const auto it = arcs_de.find(q);
+        if (it == arcs_de.end()) continue;
+        for (const ArcQQ* a : it->second) {
+            if (a->Q1 != q) continue;  // each arc once, from its first end
+            const auto r2 = rang.find(a->Q2);
+            if (r2 == rang.end()) continue;
+            char type = a->type;
+            Normalise_type(type);
+            if (type >= 'a' && type <= 'z') type = static_cast<char>(type - 'a' + 'A');
+            g.aretes.push_back({rang[q], r2->second, static_cast<double>(Angle_arc(a->Q1->angle1, a->Q2->angle1)), type});
+        }
+    }
+    return g;
+}
+
+// Without models: a group of several strokes, not as small as a letter.
+double Forme_symbole(const Candidat& c, double epaisseur)
+{
+    if (!(c.niveaux & (1u << Groupe_proche)) || c.membres.size() < Traits_min) return 0;
+    const int cote = std::min(c.xmax - c.xmin, c.ymax - c.ymin);
+    return cote >= Cote_min * epaisseur ? 1.0 : 0.0;
+}
+
+Boite Boite_candidat(const Candidat& c)
+{
+    Boite b;
+    b.xmin = c.xmin, b.ymin = c.ymin, b.xmax = c.xmax, b.ymax = c.ymax;
+    b.x = (b.xmax + b.xmin) / 2;
+    b.y = (b.ymax + b.ymin) / 2;
+    return b;
+}
+
+void Trace_candidat(const Candidat& c)
+{
+    Trace_ligne(c.xmin, c.ymin, c.xmin, c.ymax, 1);
+    Trace_ligne(c.xmin, c.ymax, c.xmax, c.ymax, 1);
+    Trace_ligne(c.xmin, c.ymin, c.xmax, c.ymin, 1);
+    Trace_ligne(c.xmax, c.ymin, c.xmax, c.ymax, 1);
+}
+
+}  // namespace
+
+int Methode_spotting()
+{
+    static bool signale = false;
+    if (!Cle_presente("Methode_spotting")) return 0;
+    const int m = Lit_param_entier("Methode_spotting");
+    if (m == 0 || m == 1) return m;
+    if (m != -255 && !signale) {
+        signale = true;
+        Message_erreur("Methode_spotting = " + std::to_string(m) + " unknown, spotting by score regions");
+    }
+    return 0;
+}
+
+int Spotting_groupes(int reco)
+{
+    const std::string chemin_liste = Rep_travail + "/tmpsymb.gxl";
+    if (Nb_quads == 0) {
+        if (std::FILE* f = Ouvre_resultat(chemin_liste)) Termine_resultat(f, chemin_liste, "\n<symbolist>\n\n</symbolist>\n\n");
+        return 0;
+    }
+    Ecrit_texte(2, " Groups + models ...");
+    Supprime_doublons_arcs();
+    Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ);
+
+    const Modeles_memoire* ms = nullptr;
+    if (reco != 0) {
+        ms = &Modeles_en_memoire(Rep_travail + "/models", reco);
+        if (ms->liste.empty()) ms = nullptr;
+    }
+    std::unordered_map<const Quad*, std::vector<ArcQQ*>> arcs_de;
+    if (ms)
+        for (ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant)
+            if (a->Q1 && a->Q2) arcs_de[a->Q1].push_back(a), arcs_de[a->Q2].push_back(a);
+    const double seuil = ms ? Lit_param("Seuil_rejet") : 0.5;
+    for (Candidat& c : p.candidats) {
+        if (Mode_trace == 1) Trace_candidat(c);
+        if (ms) {
+            const Choix_modele choix = Meilleur_modele(Graphe_candidat(c, arcs_de), *ms, Rapport_noeuds);
+            c.modele = choix.modele;
+            c.score = choix.similarite;
+        } else {
+            c.score = Forme_symbole(c, p.epaisseur);
+        }
+    }
+
+    // The best explanation without overlaps: by decreasing score, a candidate
+    // is kept unless it shares much of its box with one kept before.
+    std::vector<size_t> ordre(p.candidats.size());
+    for (size_t i = 0; i < ordre.size(); i++) ordre[i] = i;
+    std::stable_sort(ordre.begin(), ordre.end(),
+                     [&](size_t a, size_t b) { return p.candidats[a].score > p.candidats[b].score; });
+    std::vector<size_t> gardes;
+    for (size_t i : ordre) {
+        const Candidat& c = p.candidats[i];
+        if (c.score < seuil || (ms && c.modele < 0)) continue;
+        const bool libre = std::none_of(gardes.begin(), gardes.end(), [&](size_t g) {
+            return Recouvrement(c, p.candidats[g]) > Recouvrement_max;
+        });
+        if (libre) gardes.push_back(i);
+    }
+    // Top to bottom, then left to right.
+    std::sort(gardes.begin(), gardes.end(), [&](size_t a, size_t b) {
+        const Candidat &x = p.candidats[a], &y = p.candidats[b];
+        return x.ymin != y.ymin ? x.ymin < y.ymin : x.xmin < y.xmin;
+    });
+
+    std::FILE* liste = Ouvre_resultat(chemin_liste);
+    if (!liste) return 0;
+    std::string s = "\n<symbolist>\n";
+    for (size_t i : gardes) {
+        const Candidat& c = p.candidats[i];
+        const Boite b = Boite_candidat(c);
+        s += "\n<symbol>\n<location x=\"";
+        Ajoute_entier(s, b.x);
+        s += "\" y=\"";
+        Ajoute_entier(s, b.y);
+        s += "\" />\n<scalefactor>1</scalefactor>\n<boundingbox xi=\"";
+        Ajoute_entier(s, b.xmin);
+        s += "\" yi=\"";
+        Ajoute_entier(s, b.ymin);
+        s += "\" xf=\"";
+        Ajoute_entier(s, b.xmax);
+        s += "\" yf=\"";
+        Ajoute_entier(s, b.ymax);
+        s += "\" />\n";
+        std::string nom;
+        if (ms) {
+            nom = ms->liste[static_cast<size_t>(c.modele)].nom;
+            s += Ligne_decision(c.score, nom, seuil);
+        } else {
+            s += "<symbolname>NONE</symbolname>";
+        }
+        s += "\n</symbol>\n";
+        if (Ajoute_symbole(b) == 1 && !nom.empty()) {
+            Symbole* dernier = Dernier(Liste_symboles);
+            std::strncpy(dernier->nom, nom.c_str(), sizeof dernier->nom - 1);
+        }
+        if (Mode_trace == 1) Trace_boite(b);
+    }
+    s += "\n</symbolist>\n\n";
+    Termine_resultat(liste, chemin_liste, s);
+    Ecrit_nombre(1, static_cast<int>(gardes.size()));
+    return static_cast<int>(gardes.size());
+}
