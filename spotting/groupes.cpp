@@ -214,6 +214,43 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs)
         contacts[v].push_back({i1->second, t, a->type});
     }
 
+    // Ends facing across a gap short beside both strokes (a corner whose
+    // tip was not taken as a quadrilateral, a stroke broken by noise).
+    {
+        const double cellule = 64;
+        std::unordered_map<long long, std::vector<std::pair<int, int>>> grille;  // cell -> (stroke, end)
+        auto cle = [&](double x, double y) {
+            return (static_cast<long long>(std::floor(x / cellule)) << 32) ^ (static_cast<long long>(std::floor(y / cellule)) & 0xffffffffLL);
+        };
+        auto bout = [&](size_t i, int e) { return e == 0 ? std::pair{geo[i].ax, geo[i].ay} : std::pair{geo[i].bx, geo[i].by}; };
+        for (size_t i = 0; i < n; i++)
+            if (p.roles[i] != Trait_mur)
+                for (int e = 0; e < 2; e++) {
+                    const auto [x, y] = bout(i, e);
+                    grille[cle(x, y)].emplace_back(static_cast<int>(i), e);
+                }
+        for (size_t i = 0; i < n; i++) {
+            if (p.roles[i] == Trait_mur) continue;
+            for (int e = 0; e < 2; e++) {
+                const auto [x, y] = bout(i, e);
+                for (int dx = -1; dx <= 1; dx++)
+                    for (int dy = -1; dy <= 1; dy++) {
+                        const auto it = grille.find(cle(x + dx * cellule, y + dy * cellule));
+                        if (it == grille.end()) continue;
+                        for (const auto& [j, f] : it->second) {
+                            const auto uj = static_cast<size_t>(j);
+                            if (uj <= i) continue;
+                            const auto [xj, yj] = bout(uj, f);
+                            const double ecart = 2 * ep + 0.25 * std::min(geo[i].l, geo[uj].l);
+                            if (std::hypot(xj - x, yj - y) > std::min(ecart, cellule)) continue;
+                            contacts[i].push_back({j, e == 0 ? 0.0 : 1.0, 'e'});
+                            contacts[uj].push_back({static_cast<int>(i), f == 0 ? 0.0 : 1.0, 'e'});
+                        }
+                    }
+            }
+        }
+    }
+
     // Wires: long strokes touched only at their ends (crossings aside); then
     // also those touched along them only by the ends of such strokes (a wire
     // branching off another).
