@@ -296,6 +296,21 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs)
         bool change = false;
         for (size_t i = 0; i < n; i++) {
             if (p.roles[i] != Trait_fil) continue;
+            // Touching nothing, inside an outline: a bar of that symbol.
+            if (std::all_of(contacts[i].begin(), contacts[i].end(), [](const Contact& c) { return c.type == 'X'; })) {
+                const Geo& g = geo[i];
+                for (const auto& [racine, b] : boite_racine) {
+                    const double cote = std::min(b.xmax - b.xmin, b.ymax - b.ymin);
+                    if (std::min(g.ax, g.bx) > b.xmin && std::max(g.ax, g.bx) < b.xmax && std::min(g.ay, g.by) > b.ymin &&
+                        std::max(g.ay, g.by) < b.ymax && g.l < cote) {
+                        p.roles[i] = Trait_symbole;
+                        uf.Unit(static_cast<int>(i), racine);
+                        change = true;
+                        break;
+                    }
+                }
+                continue;
+            }
             for (const Contact& c : contacts[i]) {
                 const auto o = static_cast<size_t>(c.autre);
                 if (c.type == 'X' || p.roles[o] != Trait_symbole) continue;
