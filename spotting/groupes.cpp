@@ -279,76 +279,11 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs)
     for (size_t i = 0; i < n; i++)
         if (candidat[i] && !Sur_une_boucle(i, geo, contacts, p.roles, marge(i))) p.roles[i] = Trait_fil;
 
-    // Level 0: symbol strokes in contact (crossings included).
-    Union_find uf(n);
-    for (size_t i = 0; i < n; i++) {
-        if (p.roles[i] != Trait_symbole) continue;
-        for (const Contact& c : contacts[i])
-            if (p.roles[static_cast<size_t>(c.autre)] == Trait_symbole) uf.Unit(static_cast<int>(i), c.autre);
-    }
-    // A stroke taken for a wire whose far end lies inside the box of the
-    // group it touches joins nothing else: it is part of that group (a
-    // circle's flat, a gate's curve). Repeated while groups grow.
-    for (int passe = 0; passe < 3; passe++) {
-        std::unordered_map<int, Boite_g> boite_racine;
-        for (size_t i = 0; i < n; i++)
-            if (p.roles[i] == Trait_symbole) boite_racine[uf.Racine(static_cast<int>(i))].Etend(p.traits[i]);
-        bool change = false;
-        for (size_t i = 0; i < n; i++) {
-            if (p.roles[i] != Trait_fil) continue;
-            // Touching nothing, inside an outline: a bar of that symbol.
-            if (std::all_of(contacts[i].begin(), contacts[i].end(), [](const Contact& c) { return c.type == 'X'; })) {
-                const Geo& g = geo[i];
-                for (const auto& [racine, b] : boite_racine) {
-                    const double cote = std::min(b.xmax - b.xmin, b.ymax - b.ymin);
-                    if (std::min(g.ax, g.bx) > b.xmin && std::max(g.ax, g.bx) < b.xmax && std::min(g.ay, g.by) > b.ymin &&
-                        std::max(g.ay, g.by) < b.ymax && g.l < cote) {
-                        p.roles[i] = Trait_symbole;
-                        uf.Unit(static_cast<int>(i), racine);
-                        change = true;
-                        break;
-                    }
-                }
-                continue;
-            }
-            for (const Contact& c : contacts[i]) {
-                const auto o = static_cast<size_t>(c.autre);
-                if (c.type == 'X' || p.roles[o] != Trait_symbole) continue;
-                const Boite_g& b = boite_racine[uf.Racine(c.autre)];
-                const double m = marge(i);
-                const double fx = c.t < 0.5 ? geo[i].bx : geo[i].ax, fy = c.t < 0.5 ? geo[i].by : geo[i].ay;
-                if (fx >= b.xmin - m && fx <= b.xmax + m && fy >= b.ymin - m && fy <= b.ymax + m) {
-                    p.roles[i] = Trait_symbole;
-                    uf.Unit(static_cast<int>(i), c.autre);
-                    change = true;
-                    break;
-                }
-            }
-        }
-        if (!change) break;
-        for (size_t i = 0; i < n; i++) {
-            if (p.roles[i] != Trait_symbole) continue;
-            for (const Contact& c : contacts[i])
-                if (p.roles[static_cast<size_t>(c.autre)] == Trait_symbole) uf.Unit(static_cast<int>(i), c.autre);
-        }
-    }
-    std::map<int, int> numero_groupe;
-    std::vector<std::vector<int>> groupes;
-    std::vector<Boite_g> boites;
-    for (size_t i = 0; i < n; i++) {
-        if (p.roles[i] != Trait_symbole) continue;
-        const auto [it, neuf] = numero_groupe.emplace(uf.Racine(static_cast<int>(i)), static_cast<int>(groupes.size()));
-        if (neuf) groupes.emplace_back(), boites.emplace_back();
-        groupes[static_cast<size_t>(it->second)].push_back(static_cast<int>(i));
-        boites[static_cast<size_t>(it->second)].Etend(p.traits[i]);
-    }
-    const size_t ng = groupes.size();
-
-    // Candidates: sets of level-0 groups, each set once.
+    // Candidates, each set of strokes once.
     std::map<std::vector<int>, size_t> vus;
-    auto ajoute = [&](std::vector<int> ens, int niveau) {
-        std::sort(ens.begin(), ens.end());
-        const auto [it, neuf] = vus.emplace(ens, p.candidats.size());
+    auto ajoute = [&](std::vector<int> traits, int niveau) {
+        std::sort(traits.begin(), traits.end());
+        const auto [it, neuf] = vus.emplace(traits, p.candidats.size());
         if (!neuf) {
             p.candidats[it->second].niveaux |= 1u << niveau;
             return;
@@ -357,31 +292,109 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs)
         c.niveau = niveau;
         c.niveaux = 1u << niveau;
         Boite_g b;
-        for (int g : ens) {
-            b.Etend(boites[static_cast<size_t>(g)]);
-            for (int i : groupes[static_cast<size_t>(g)]) c.membres.push_back(p.traits[static_cast<size_t>(i)]);
+        for (int i : traits) {
+            b.Etend(p.traits[static_cast<size_t>(i)]);
+            c.membres.push_back(p.traits[static_cast<size_t>(i)]);
         }
-        std::sort(c.membres.begin(), c.membres.end(), [&](const Quad* a, const Quad* b2) { return index[a] < index[b2]; });
         c.xmin = b.xmin, c.ymin = b.ymin, c.xmax = b.xmax, c.ymax = b.ymax;
         p.candidats.push_back(std::move(c));
     };
-    for (size_t g = 0; g < ng; g++) ajoute({static_cast<int>(g)}, Groupe_contact);
-    if (ng > Groupes_max) return p;
-
-    // Upper levels: single linkage of the level-0 groups whose boxes are close
-    // beside the smaller one's size, or one inside the other.
-    for (const auto& [niveau, facteur] : {std::pair{Groupe_proche, Ecart_proche}, std::pair{Groupe_large, Ecart_large}}) {
-        Union_find u2(ng);
-        for (size_t a = 0; a < ng; a++)
-            for (size_t b = a + 1; b < ng; b++) {
-                const Boite_g &ba = boites[a], &bb = boites[b];
-                const double d = Ecart(ba, bb);
-                if (d <= facteur * std::min(ba.Diagonale(), bb.Diagonale()) || Contient(ba, bb) || Contient(bb, ba))
-                    u2.Unit(static_cast<int>(a), static_cast<int>(b));
+    auto groupe = [&](std::vector<int>& r) {
+        // Level 0: symbol strokes in contact (crossings included).
+        Union_find uf(n);
+        for (size_t i = 0; i < n; i++) {
+            if (r[i] != Trait_symbole) continue;
+            for (const Contact& c : contacts[i])
+                if (r[static_cast<size_t>(c.autre)] == Trait_symbole) uf.Unit(static_cast<int>(i), c.autre);
+        }
+        // A stroke taken for a wire whose far end lies inside the box of the
+        // group it touches joins nothing else: it is part of that group (a
+        // circle's flat, a gate's curve). Repeated while groups grow.
+        for (int passe = 0; passe < 3; passe++) {
+            std::unordered_map<int, Boite_g> boite_racine;
+            for (size_t i = 0; i < n; i++)
+                if (r[i] == Trait_symbole) boite_racine[uf.Racine(static_cast<int>(i))].Etend(p.traits[i]);
+            bool change = false;
+            for (size_t i = 0; i < n; i++) {
+                if (r[i] != Trait_fil) continue;
+                // Touching nothing, inside an outline: a bar of that symbol.
+                if (std::all_of(contacts[i].begin(), contacts[i].end(), [](const Contact& c) { return c.type == 'X'; })) {
+                    const Geo& g = geo[i];
+                    for (const auto& [racine, b] : boite_racine) {
+                        const double cote = std::min(b.xmax - b.xmin, b.ymax - b.ymin);
+                        if (std::min(g.ax, g.bx) > b.xmin && std::max(g.ax, g.bx) < b.xmax && std::min(g.ay, g.by) > b.ymin &&
+                            std::max(g.ay, g.by) < b.ymax && g.l < cote) {
+                            r[i] = Trait_symbole;
+                            uf.Unit(static_cast<int>(i), racine);
+                            change = true;
+                            break;
+                        }
+                    }
+                    continue;
+                }
+                for (const Contact& c : contacts[i]) {
+                    const auto o = static_cast<size_t>(c.autre);
+                    if (c.type == 'X' || r[o] != Trait_symbole) continue;
+                    const Boite_g& b = boite_racine[uf.Racine(c.autre)];
+                    const double m = marge(i);
+                    const double fx = c.t < 0.5 ? geo[i].bx : geo[i].ax, fy = c.t < 0.5 ? geo[i].by : geo[i].ay;
+                    if (fx >= b.xmin - m && fx <= b.xmax + m && fy >= b.ymin - m && fy <= b.ymax + m) {
+                        r[i] = Trait_symbole;
+                        uf.Unit(static_cast<int>(i), c.autre);
+                        change = true;
+                        break;
+                    }
+                }
             }
-        std::map<int, std::vector<int>> ens;
-        for (size_t g = 0; g < ng; g++) ens[u2.Racine(static_cast<int>(g))].push_back(static_cast<int>(g));
-        for (auto& [r, e] : ens) ajoute(e, niveau);
-    }
+            if (!change) break;
+            for (size_t i = 0; i < n; i++) {
+                if (r[i] != Trait_symbole) continue;
+                for (const Contact& c : contacts[i])
+                    if (r[static_cast<size_t>(c.autre)] == Trait_symbole) uf.Unit(static_cast<int>(i), c.autre);
+            }
+        }
+        std::map<int, int> numero_groupe;
+        std::vector<std::vector<int>> groupes;
+        std::vector<Boite_g> boites;
+        for (size_t i = 0; i < n; i++) {
+            if (r[i] != Trait_symbole) continue;
+            const auto [it, neuf] = numero_groupe.emplace(uf.Racine(static_cast<int>(i)), static_cast<int>(groupes.size()));
+            if (neuf) groupes.emplace_back(), boites.emplace_back();
+            groupes[static_cast<size_t>(it->second)].push_back(static_cast<int>(i));
+            boites[static_cast<size_t>(it->second)].Etend(p.traits[i]);
+        }
+        const size_t ng = groupes.size();
+
+        for (size_t g = 0; g < ng; g++) ajoute(groupes[g], Groupe_contact);
+        if (ng > Groupes_max) return;
+
+        // Upper levels: single linkage of the level-0 groups whose boxes are close
+        // beside the smaller one's size, or one inside the other.
+        for (const auto& [niveau, facteur] : {std::pair{Groupe_proche, Ecart_proche}, std::pair{Groupe_large, Ecart_large}}) {
+            Union_find u2(ng);
+            for (size_t a = 0; a < ng; a++)
+                for (size_t b = a + 1; b < ng; b++) {
+                    const Boite_g &ba = boites[a], &bb = boites[b];
+                    const double d = Ecart(ba, bb);
+                    if (d <= facteur * std::min(ba.Diagonale(), bb.Diagonale()) || Contient(ba, bb) || Contient(bb, ba))
+                        u2.Unit(static_cast<int>(a), static_cast<int>(b));
+                }
+            std::map<int, std::vector<int>> ens;
+            for (size_t g = 0; g < ng; g++) ens[u2.Racine(static_cast<int>(g))].push_back(static_cast<int>(g));
+            for (auto& [racine, e] : ens) {
+                std::vector<int> traits;
+                for (int g : e) traits.insert(traits.end(), groupes[static_cast<size_t>(g)].begin(), groupes[static_cast<size_t>(g)].end());
+                ajoute(traits, niveau);
+            }
+        }
+    };
+    groupe(p.roles);
+    // A second reading where every long stroke touched only at its ends is a
+    // wire, outlines included: it parts symbols that wires join into loops
+    // (a circuit), at the price of their outlines; the models choose.
+    std::vector<int> sans_traits_longs = p.roles;
+    for (size_t i = 0; i < n; i++)
+        if (candidat[i]) sans_traits_longs[i] = Trait_fil;
+    groupe(sans_traits_longs);
     return p;
 }
