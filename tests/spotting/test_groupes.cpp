@@ -40,8 +40,8 @@ Carre Dessine_carre(int x, int y)
 
 class Groupes : public tmtest::Environnement {};
 
-// Square A and square B joined by a wire that touches both; square C drawn
-// as two open halves 8 pixels apart, with no arc between them.
+// Square A and square B joined by a wire that touches both; symbol C in two
+// parts that do not touch: a square outline and an L inside it.
 TEST_F(Groupes, Fil_coupe_et_symbole_en_deux_parties_reuni)
 {
     const Carre a = Dessine_carre(100, 100);
@@ -49,10 +49,10 @@ TEST_F(Groupes, Fil_coupe_et_symbole_en_deux_parties_reuni)
     Quad* fil = Trait(160, 130, 400, 130);
     Arc(fil, a.cotes[1], 'T');
     Arc(fil, b.cotes[3], 'T');
-    Quad* haut[3] = {Trait(100, 400, 160, 400), Trait(100, 400, 100, 426), Trait(160, 400, 160, 426)};
-    Quad* bas[3] = {Trait(100, 460, 160, 460), Trait(100, 434, 100, 460), Trait(160, 434, 160, 460)};
-    Arc(haut[0], haut[1], 'L'), Arc(haut[0], haut[2], 'L');
-    Arc(bas[0], bas[1], 'L'), Arc(bas[0], bas[2], 'L');
+    const Carre c = Dessine_carre(100, 400);
+    Quad* haut[1] = {c.cotes[0]};
+    Quad* bas[2] = {Trait(115, 415, 145, 415), Trait(115, 415, 115, 445)};
+    Arc(bas[0], bas[1], 'L');
 
     const Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ);
     for (size_t i = 0; i < p.traits.size(); i++)
