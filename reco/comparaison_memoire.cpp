@@ -87,14 +87,31 @@ double Similarite_memoire(const GrapheG& candidat, const Modele_memoire& m, cons
     }
 }
 
-Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport)
+Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais)
 {
     Choix_modele choix;
     const double n = static_cast<double>(candidat.noeuds.size());
     if (n == 0) return choix;
+    std::vector<size_t> retenus;
     for (size_t i = 0; i < ms.liste.size(); i++) {
         const double nm = static_cast<double>(ms.liste[i].graphe.noeuds.size());
         if (rapport > 0 && (nm > rapport * n || nm * rapport < n)) continue;
+        retenus.push_back(i);
+    }
+    // The signatures, compared at almost no cost, choose which models the
+    // measure is run on.
+    if (essais > 0 && retenus.size() > static_cast<size_t>(essais) && ms.mode != 2) {
+        const Signature sc = Signature_graphe(candidat);
+        std::vector<std::pair<double, size_t>> proches;
+        for (size_t i : retenus) proches.emplace_back(-Similarite_signatures(sc, ms.liste[i].signature), i);
+        std::stable_sort(proches.begin(), proches.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        proches.resize(static_cast<size_t>(essais));
+        retenus.clear();
+        for (const auto& pr : proches) retenus.push_back(pr.second);
+        std::sort(retenus.begin(), retenus.end());
+    }
+    for (size_t i : retenus) {
         const double s = Similarite_memoire(candidat, ms.liste[i], ms);
         if (choix.modele < 0 || s > choix.similarite) {
             choix.modele = static_cast<int>(i);

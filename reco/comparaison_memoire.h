@@ -43,9 +43,11 @@ double Similarite_memoire(const GrapheG& candidat, const Modele_memoire& m, cons
 // The best model for a candidate: its index (-1 when no model can be
 // compared) and similarity. Models whose node count is beyond `rapport`
 // times the candidate's, or below it divided by `rapport`, are not tried
-// (0: all are). On equal similarity the model listed first stays.
+// (0: all are). With `essais` above 0, the measure is run only on that many
+// models, those whose graph signatures are nearest the candidate's. On equal
+// similarity the model listed first stays.
 struct Choix_modele {
     int modele = -1;
     double similarite = 0;
 };
-Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport);
+Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais = 0);

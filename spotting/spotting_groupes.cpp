@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <unordered_map>
@@ -24,6 +25,10 @@ namespace {
 
 // Models tried for a candidate: node counts within this ratio of its own.
 constexpr double Rapport_noeuds = 3.0;
+// Continuations within this angle, in degrees, are pieces of one stroke.
+constexpr int Pente_morceaux = 10;
+// Models compared with each candidate by the measure: the nearest by signature.
+constexpr int Modeles_essayes = 3;
 // Two kept symbols may share at most this part of the smaller box.
 constexpr double Recouvrement_max = 0.3;
 // Without models: a symbol has at least this many strokes, and its smaller
@@ -43,30 +48,61 @@ bool Cle_presente(std::string_view cle)
 
 // The candidate's graph as the matchers read it: its members as nodes with
 // their length relative to the longest, the arcs between them as edges.
-GrapheG Graphe_candidat(const Candidat& c, const std::unordered_map<const Quad*, std::vector<ArcQQ*>>& arcs_de)
+GrapheG Graphe_candidat(const Candidat& c, const std::unordered_map<const Quad*, std::vector<ArcQQ*>>& arcs_de,
+                        bool reunit)
 {
+    // Pieces of one stroke (continuations at the same slope), broken by noise,
+    // are one node when `reunit`: their lengths add up.
+    std::unordered_map<const Quad*, int> membre;
+    for (const Quad* q : c.membres) membre.emplace(q, static_cast<int>(membre.size()));
+    std::vector<int> chef(c.membres.size());
+    for (size_t i = 0; i < chef.size(); i++) chef[i] = static_cast<int>(i);
+    auto racine = [&](int x) {
+        while (chef[static_cast<size_t>(x)] != x) x = chef[static_cast<size_t>(x)] = chef[static_cast<size_t>(chef[static_cast<size_t>(x)])];
+        return x;
+    };
+    if (reunit)
+        for (const Quad* q : c.membres) {
+            const auto it = arcs_de.find(q);
+            if (it == arcs_de.end()) continue;
+            for (const ArcQQ* a : it->second) {
+                if (a->Q1 != q || a->type != '~') continue;
+                const auto m2 = membre.find(a->Q2);
+                if (m2 == membre.end() || Angle_arc(a->Q1->angle1, a->Q2->angle1) > Pente_morceaux) continue;
+                const int r1 = racine(membre[q]), r2 = racine(m2->second);
+                if (r1 != r2) chef[static_cast<size_t>(std::max(r1, r2))] = std::min(r1, r2);
+            }
+        }
+    std::vector<int> noeud(c.membres.size(), -1);
+    std::vector<double> longueur;
+    for (size_t i = 0; i < c.membres.size(); i++) {
+        const auto r = static_cast<size_t>(racine(static_cast<int>(i)));
+        if (noeud[r] < 0) noeud[r] = static_cast<int>(longueur.size()), longueur.push_back(0);
+        noeud[i] = noeud[r];
+        longueur[static_cast<size_t>(noeud[i])] += c.membres[i]->length;
+    }
     GrapheG g;
-    std::unordered_map<const Quad*, int> rang;
-    int32_t lmax = 0;
-    for (const Quad* q : c.membres) lmax = std::max(lmax, q->length);
-    for (const Quad* q : c.membres) {
-        rang.emplace(q, static_cast<int>(g.noeuds.size()));
+    const double lmax = longueur.empty() ? 0 : *std::max_element(longueur.begin(), longueur.end());
+    for (double l : longueur) {
         NoeudG n;
         n.id = "n" + std::to_string(g.noeuds.size());
-        n.rellen = lmax == 0 ? 0.0 : static_cast<double>(q->length) / static_cast<double>(lmax);
+        n.rellen = lmax == 0 ? 0.0 : l / lmax;
         g.noeuds.push_back(std::move(n));
     }
+    std::set<std::pair<int, int>> vues;
     for (const Quad* q : c.membres) {
         const auto it = arcs_de.find(q);
         if (it == arcs_de.end()) continue;
         for (const ArcQQ* a : it->second) {
             if (a->Q1 != q) continue;  // each arc once, from its first end
-            const auto r2 = rang.find(a->Q2);
-            if (r2 == rang.end()) continue;
+            const auto m2 = membre.find(a->Q2);
+            if (m2 == membre.end()) continue;
+            const int n1 = noeud[static_cast<size_t>(membre[q])], n2 = noeud[static_cast<size_t>(m2->second)];
+            if (reunit && (n1 == n2 || !vues.emplace(std::min(n1, n2), std::max(n1, n2)).second)) continue;
             char type = a->type;
             Normalise_type(type);
             if (type >= 'a' && type <= 'z') type = static_cast<char>(type - 'a' + 'A');
-            g.aretes.push_back({rang[q], r2->second, static_cast<double>(Angle_arc(a->Q1->angle1, a->Q2->angle1)), type});
+            g.aretes.push_back({n1, n2, static_cast<double>(Angle_arc(a->Q1->angle1, a->Q2->angle1)), type});
         }
     }
     return g;
@@ -136,7 +172,13 @@ int Spotting_groupes(int reco)
     for (Candidat& c : p.candidats) {
         if (Mode_trace == 1) Trace_candidat(c);
         if (ms) {
-            const Choix_modele choix = Meilleur_modele(Graphe_candidat(c, arcs_de), *ms, Rapport_noeuds);
+            const GrapheG brut = Graphe_candidat(c, arcs_de, false);
+            Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes);
+            const GrapheG reuni = Graphe_candidat(c, arcs_de, true);
+            if (reuni.noeuds.size() != brut.noeuds.size()) {
+                const Choix_modele autre = Meilleur_modele(reuni, *ms, Rapport_noeuds, Modeles_essayes);
+                if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) choix = autre;
+            }
             c.modele = choix.modele;
             c.score = choix.similarite;
         } else {
