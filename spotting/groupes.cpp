@@ -389,6 +389,11 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs)
         }
     };
     groupe(p.roles);
+    p.attache.assign(n, false);
+    for (size_t i = 0; i < n; i++)
+        if (p.roles[i] == Trait_symbole)
+            for (const Contact& c : contacts[i])
+                if (c.type != 'X' && p.roles[static_cast<size_t>(c.autre)] == Trait_fil) p.attache[i] = true;
     // A second reading where every long stroke touched only at its ends is a
     // wire, outlines included: it parts symbols that wires join into loops
     // (a circuit), at the price of their outlines; the models choose.

@@ -29,6 +29,7 @@ struct Propositions {
     std::vector<Quad*> traits;        // the quadrilaterals of length > 0
     std::vector<int> roles;           // Role_trait of each of `traits`
     double epaisseur = 0;             // the typical stroke thickness
+    std::vector<bool> attache;        // a symbol stroke touching a wire (a terminal)
 };
 
 // Candidates of the quadrilaterals `quads` and their arcs `arcs`.

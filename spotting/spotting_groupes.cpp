@@ -169,16 +169,27 @@ int Spotting_groupes(int reco)
         for (ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant)
             if (a->Q1 && a->Q2) arcs_de[a->Q1].push_back(a), arcs_de[a->Q2].push_back(a);
     const double seuil = ms ? Lit_param("Seuil_rejet") : 0.5;
+    std::set<const Quad*> attaches;
+    for (size_t i = 0; i < p.traits.size(); i++)
+        if (p.attache[i]) attaches.insert(p.traits[i]);
     for (Candidat& c : p.candidats) {
         if (Mode_trace == 1) Trace_candidat(c);
         if (ms) {
             const GrapheG brut = Graphe_candidat(c, arcs_de, false);
             Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes);
-            const GrapheG reuni = Graphe_candidat(c, arcs_de, true);
-            if (reuni.noeuds.size() != brut.noeuds.size()) {
-                const Choix_modele autre = Meilleur_modele(reuni, *ms, Rapport_noeuds, Modeles_essayes);
+            auto essaie = [&](const GrapheG& g) {
+                const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes);
                 if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) choix = autre;
-            }
+            };
+            const GrapheG reuni = Graphe_candidat(c, arcs_de, true);
+            if (reuni.noeuds.size() != brut.noeuds.size()) essaie(reuni);
+            // Without the strokes where wires end (terminals drawn on into it).
+            Candidat sans_bornes = c;
+            sans_bornes.membres.clear();
+            for (Quad* q : c.membres)
+                if (!attaches.count(q)) sans_bornes.membres.push_back(q);
+            if (sans_bornes.membres.size() != c.membres.size() && sans_bornes.membres.size() >= 2)
+                essaie(Graphe_candidat(sans_bornes, arcs_de, false));
             c.modele = choix.modele;
             c.score = choix.similarite;
         } else {
