@@ -252,8 +252,8 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs)
     }
 
     // Wires: long strokes touched only at their ends (crossings aside); then
-    // also those touched along them only by the ends of such strokes (a wire
-    // branching off another).
+    // also those touched along them only by the ends of other long strokes
+    // (wires branching off a bus) or by tiny pieces (a junction dot).
     auto marge = [&](size_t i) { return std::max(1.5 * geo[i].ep + 3, 0.12 * geo[i].l); };
     std::vector<bool> long_libre(n, false);
     for (size_t i = 0; i < n; i++) {
@@ -268,7 +268,9 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs)
         candidat[i] = std::all_of(contacts[i].begin(), contacts[i].end(), [&](const Contact& c) {
             const auto o = static_cast<size_t>(c.autre);
             if (c.type == 'X' || Au_bout(c, geo[i], marge(i)) || p.roles[o] == Trait_mur) return true;
-            if (!long_libre[o]) return false;
+            // A junction dot's pieces are short; branches are long.
+            if (geo[o].l < 2 * ep + 2) return true;
+            if (geo[o].l < std::max(20.0, Longueur_fil * ep)) return false;
             for (const Contact& r : contacts[o])
                 if (static_cast<size_t>(r.autre) == i) return Au_bout(r, geo[o], marge(o));
             return false;
