@@ -31,10 +31,11 @@ constexpr int Pente_morceaux = 10;
 constexpr int Modeles_essayes = 3;
 // Two kept symbols may share at most this part of the smaller box.
 constexpr double Recouvrement_max = 0.3;
-// Without models: a symbol has at least this many strokes, and its smaller
-// side spans this many stroke thicknesses (letters stay below).
-constexpr size_t Traits_min = 3;
+// Without models: a symbol has at least this many strokes, and its larger
+// side spans this many stroke thicknesses.
+constexpr size_t Traits_min = 2;
 constexpr double Cote_min = 9.0;
+constexpr double Hauteur_texte = 12.0;
 
 bool Cle_presente(std::string_view cle)
 {
@@ -112,8 +113,31 @@ GrapheG Graphe_candidat(const Candidat& c, const std::unordered_map<const Quad*,
 double Forme_symbole(const Candidat& c, double epaisseur)
 {
     if (!(c.niveaux & (1u << Groupe_proche)) || c.membres.size() < Traits_min) return 0;
-    const int cote = std::min(c.xmax - c.xmin, c.ymax - c.ymin);
+    const int cote = std::max(c.xmax - c.xmin, c.ymax - c.ymin);
     return cote >= Cote_min * epaisseur ? 1.0 : 0.0;
+}
+
+// Letters and words: groups no taller than Hauteur_texte thicknesses that
+// stand in a row with another of about their height (overlapping rows, a
+// gap under their height). Their shape score drops to 0.
+void Ecarte_texte(std::vector<Candidat>& cs, double epaisseur)
+{
+    std::vector<size_t> petits;
+    for (size_t i = 0; i < cs.size(); i++)
+        if ((cs[i].niveaux & (1u << Groupe_proche)) && cs[i].ymax - cs[i].ymin <= Hauteur_texte * epaisseur) petits.push_back(i);
+    std::vector<bool> texte(cs.size(), false);
+    for (size_t a = 0; a < petits.size(); a++)
+        for (size_t b = a + 1; b < petits.size(); b++) {
+            const Candidat &x = cs[petits[a]], &y = cs[petits[b]];
+            const double hx = x.ymax - x.ymin + 1.0, hy = y.ymax - y.ymin + 1.0;
+            if (std::max(hx, hy) > 1.6 * std::min(hx, hy)) continue;
+            const double recouvre = std::min(x.ymax, y.ymax) - std::max(x.ymin, y.ymin) + 1.0;
+            const double ecart = std::max(x.xmin, y.xmin) - std::min(x.xmax, y.xmax) - 1.0;
+            if (recouvre >= 0.5 * std::min(hx, hy) && ecart <= std::max(hx, hy))
+                texte[petits[a]] = texte[petits[b]] = true;
+        }
+    for (size_t i = 0; i < cs.size(); i++)
+        if (texte[i]) cs[i].score = 0;
 }
 
 Boite Boite_candidat(const Candidat& c)
@@ -197,6 +221,7 @@ int Spotting_groupes(int reco)
         }
     }
 
+    if (!ms) Ecarte_texte(p.candidats, p.epaisseur);
     // The best explanation without overlaps: by decreasing score, a candidate
     // is kept unless it shares much of its box with one kept before.
     std::vector<size_t> ordre(p.candidats.size());
