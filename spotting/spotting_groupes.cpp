@@ -36,6 +36,9 @@ constexpr double Recouvrement_max = 0.3;
 constexpr size_t Traits_min = 2;
 constexpr double Cote_min = 9.0;
 constexpr double Hauteur_texte = 12.0;
+// A component may widen a symbol's box when its own box is at most this many
+// times the symbol's.
+constexpr double Aire_composante = 4.0;
 
 bool Cle_presente(std::string_view cle)
 {
@@ -157,6 +160,32 @@ void Trace_candidat(const Candidat& c)
     Trace_ligne(c.xmax, c.ymin, c.xmax, c.ymax, 1);
 }
 
+// The ink box of a kept symbol: its box grown by the connected components
+// it meets that are no wider than a few times the symbol (their box area at
+// most Aire_composante times its own) and hold no wire or wall: the parts of
+// the symbol that made no quadrilateral (a curve, the teeth of a ground).
+void Ajuste_boite(Candidat& c, const Propositions& p, const std::vector<const CC*>& composantes)
+{
+    auto aire = [](double x0, double y0, double x1, double y1) { return (x1 - x0 + 1) * (y1 - y0 + 1); };
+    const double a = aire(c.xmin, c.ymin, c.xmax, c.ymax);
+    int x0 = c.xmin, y0 = c.ymin, x1 = c.xmax, y1 = c.ymax;
+    for (const CC* k : composantes) {
+        if (k->xf < c.xmin || k->xi > c.xmax || k->yf < c.ymin || k->yi > c.ymax) continue;
+        if (aire(k->xi, k->yi, k->xf, k->yf) > Aire_composante * a) continue;
+        bool fil = false;
+        for (size_t i = 0; i < p.traits.size() && !fil; i++) {
+            if (p.roles[i] == Trait_symbole) continue;
+            const Quad* q = p.traits[i];
+            const int mx = (q->x1i + q->x1f + q->x2i + q->x2f) / 4, my = (q->y1i + q->y1f + q->y2i + q->y2f) / 4;
+            fil = mx >= k->xi && mx <= k->xf && my >= k->yi && my <= k->yf;
+        }
+        if (fil) continue;
+        x0 = std::min(x0, static_cast<int>(k->xi)), y0 = std::min(y0, static_cast<int>(k->yi));
+        x1 = std::max(x1, static_cast<int>(k->xf)), y1 = std::max(y1, static_cast<int>(k->yf));
+    }
+    c.xmin = x0, c.ymin = y0, c.xmax = x1, c.ymax = y1;
+}
+
 }  // namespace
 
 int Methode_spotting()
@@ -237,6 +266,9 @@ int Spotting_groupes(int reco)
         });
         if (libre) gardes.push_back(i);
     }
+    std::vector<const CC*> composantes;
+    for (const CC* k = Liste_CC; k; k = k->suivant) composantes.push_back(k);
+    for (size_t i : gardes) Ajuste_boite(p.candidats[i], p, composantes);
     // Top to bottom, then left to right.
     std::sort(gardes.begin(), gardes.end(), [&](size_t a, size_t b) {
         const Candidat &x = p.candidats[a], &y = p.candidats[b];
