@@ -167,7 +167,7 @@ double Recouvrement(const Candidat& a, const Candidat& b)
     return ix * iy / std::min(sa, sb);
 }
 
-Propositions Propose_candidats(Quad* quads, ArcQQ* arcs)
+Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
 {
     Propositions p;
     std::unordered_map<const Quad*, int> index;
@@ -391,6 +391,17 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs)
         }
     };
     groupe(p.roles);
+    for (const CC* k = composantes; k; k = k->suivant) {
+        std::vector<int> dedans;
+        bool fil = false;
+        for (size_t i = 0; i < n && !fil; i++) {
+            const double mx = (geo[i].ax + geo[i].bx) / 2, my = (geo[i].ay + geo[i].by) / 2;
+            if (mx < k->xi || mx > k->xf || my < k->yi || my > k->yf) continue;
+            if (p.roles[i] != Trait_symbole) fil = true;
+            else dedans.push_back(static_cast<int>(i));
+        }
+        if (!fil && !dedans.empty()) ajoute(dedans, Groupe_composante);
+    }
     p.attache.assign(n, false);
     for (size_t i = 0; i < n; i++)
         if (p.roles[i] == Trait_symbole)

@@ -10,7 +10,8 @@
 
 // Grouping levels: strokes in contact; then groups whose gap is small beside
 // their own size; then a wider gap.
-enum Niveau_groupe { Groupe_contact = 0, Groupe_proche = 1, Groupe_large = 2 };
+// Besides, the symbol strokes inside one connected component free of wires.
+enum Niveau_groupe { Groupe_contact = 0, Groupe_proche = 1, Groupe_large = 2, Groupe_composante = 3 };
 
 struct Candidat {
     std::vector<Quad*> membres;  // in the order of Liste_quads
@@ -39,7 +40,9 @@ struct Propositions {
 //    strokes touched at their ends, the wires between them are paths.
 //  - Groups of the rest: by contact, then by gap relative to the groups'
 //    sizes (two steps).
-Propositions Propose_candidats(Quad* quads, ArcQQ* arcs);
+//  - Each connected component of `composantes` that holds no wire or wall
+//    gives the symbol strokes inside its box.
+Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes = nullptr);
 
 // Box helpers shared with the choice of candidates.
 double Recouvrement(const Candidat& a, const Candidat& b);  // intersection / smaller area

@@ -160,11 +160,30 @@ void Trace_candidat(const Candidat& c)
     Trace_ligne(c.xmax, c.ymin, c.xmax, c.ymax, 1);
 }
 
-// The ink box of a kept symbol: its box grown by the connected components
-// it meets that are no wider than a few times the symbol (their box area at
-// most Aire_composante times its own) and hold no wire or wall: the parts of
-// the symbol that made no quadrilateral (a curve, the teeth of a ground).
-void Ajuste_boite(Candidat& c, const Propositions& p, const std::vector<const CC*>& composantes)
+// Connected components that hold no wire or wall, by box.
+std::vector<const CC*> Composantes_sans_fil(const Propositions& p)
+{
+    std::vector<std::pair<int, int>> milieux;
+    for (size_t i = 0; i < p.traits.size(); i++) {
+        if (p.roles[i] == Trait_symbole) continue;
+        const Quad* q = p.traits[i];
+        milieux.emplace_back((q->x1i + q->x1f + q->x2i + q->x2f) / 4, (q->y1i + q->y1f + q->y2i + q->y2f) / 4);
+    }
+    std::vector<const CC*> composantes;
+    for (const CC* k = Liste_CC; k; k = k->suivant) {
+        const bool fil = std::any_of(milieux.begin(), milieux.end(), [k](const std::pair<int, int>& m) {
+            return m.first >= k->xi && m.first <= k->xf && m.second >= k->yi && m.second <= k->yf;
+        });
+        if (!fil) composantes.push_back(k);
+    }
+    return composantes;
+}
+
+// The ink box of a symbol: its box grown by the connected components it
+// meets that hold no wire and are no wider than a few times the symbol
+// (their box area at most Aire_composante times its own): the parts of the
+// symbol that made no quadrilateral (a curve, the teeth of a ground).
+void Ajuste_boite(Candidat& c, const std::vector<const CC*>& composantes)
 {
     auto aire = [](double x0, double y0, double x1, double y1) { return (x1 - x0 + 1) * (y1 - y0 + 1); };
     const double a = aire(c.xmin, c.ymin, c.xmax, c.ymax);
@@ -172,14 +191,6 @@ void Ajuste_boite(Candidat& c, const Propositions& p, const std::vector<const CC
     for (const CC* k : composantes) {
         if (k->xf < c.xmin || k->xi > c.xmax || k->yf < c.ymin || k->yi > c.ymax) continue;
         if (aire(k->xi, k->yi, k->xf, k->yf) > Aire_composante * a) continue;
-        bool fil = false;
-        for (size_t i = 0; i < p.traits.size() && !fil; i++) {
-            if (p.roles[i] == Trait_symbole) continue;
-            const Quad* q = p.traits[i];
-            const int mx = (q->x1i + q->x1f + q->x2i + q->x2f) / 4, my = (q->y1i + q->y1f + q->y2i + q->y2f) / 4;
-            fil = mx >= k->xi && mx <= k->xf && my >= k->yi && my <= k->yf;
-        }
-        if (fil) continue;
         x0 = std::min(x0, static_cast<int>(k->xi)), y0 = std::min(y0, static_cast<int>(k->yi));
         x1 = std::max(x1, static_cast<int>(k->xf)), y1 = std::max(y1, static_cast<int>(k->yf));
     }
@@ -210,7 +221,7 @@ int Spotting_groupes(int reco)
     }
     Ecrit_texte(2, " Groups + models ...");
     Supprime_doublons_arcs();
-    Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ);
+    Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ, Liste_CC);
 
     const Modeles_memoire* ms = nullptr;
     if (reco != 0) {
@@ -251,6 +262,8 @@ int Spotting_groupes(int reco)
     }
 
     if (!ms) Ecarte_texte(p.candidats, p.epaisseur);
+    const std::vector<const CC*> composantes = Composantes_sans_fil(p);
+    for (Candidat& c : p.candidats) Ajuste_boite(c, composantes);
     // The best explanation without overlaps: by decreasing score, a candidate
     // is kept unless it shares much of its box with one kept before.
     std::vector<size_t> ordre(p.candidats.size());
@@ -266,9 +279,6 @@ int Spotting_groupes(int reco)
         });
         if (libre) gardes.push_back(i);
     }
-    std::vector<const CC*> composantes;
-    for (const CC* k = Liste_CC; k; k = k->suivant) composantes.push_back(k);
-    for (size_t i : gardes) Ajuste_boite(p.candidats[i], p, composantes);
     // Top to bottom, then left to right.
     std::sort(gardes.begin(), gardes.end(), [&](size_t a, size_t b) {
         const Candidat &x = p.candidats[a], &y = p.candidats[b];
