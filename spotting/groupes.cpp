@@ -416,3 +416,19 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
     groupe(sans_traits_longs);
     return p;
 }
+
+bool Morceaux_alignes(const Quad* a, const Quad* b, double epaisseur)
+{
+    const Geo ga = Geometrie(a), gb = Geometrie(b);
+    if (ga.l <= 0 || gb.l <= 0) return false;
+    const double ux = (ga.bx - ga.ax) / ga.l, uy = (ga.by - ga.ay) / ga.l;
+    const double vx = (gb.bx - gb.ax) / gb.l, vy = (gb.by - gb.ay) / gb.l;
+    if (std::fabs(ux * vy - uy * vx) > std::sin(10.0 * 3.14159265358979 / 180)) return false;
+    double ecart = 1e300;
+    for (const auto& [px, py] : {std::pair{ga.ax, ga.ay}, std::pair{ga.bx, ga.by}})
+        for (const auto& [qx, qy] : {std::pair{gb.ax, gb.ay}, std::pair{gb.bx, gb.by}}) ecart = std::min(ecart, std::hypot(px - qx, py - qy));
+    if (ecart > 2 * epaisseur + 0.25 * std::min(ga.l, gb.l)) return false;
+    // In line: b's middle lies near a's line.
+    const double mx = (gb.ax + gb.bx) / 2 - ga.ax, my = (gb.ay + gb.by) / 2 - ga.ay;
+    return std::fabs(mx * uy - my * ux) <= 2 * epaisseur;
+}

@@ -46,3 +46,8 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes =
 
 // Box helpers shared with the choice of candidates.
 double Recouvrement(const Candidat& a, const Candidat& b);  // intersection / smaller area
+
+// Whether a and b are pieces of one straight stroke: about the same slope,
+// one's end near the other's start (within twice `epaisseur` plus a quarter
+// of the shorter piece), and in line.
+bool Morceaux_alignes(const Quad* a, const Quad* b, double epaisseur);

@@ -27,6 +27,8 @@ namespace {
 constexpr double Rapport_noeuds = 3.0;
 // Continuations within this angle, in degrees, are pieces of one stroke.
 constexpr int Pente_morceaux = 10;
+// Candidates of more strokes are not searched pairwise for aligned pieces.
+constexpr size_t Membres_max_reunion = 150;
 // Models compared with each candidate by the measure: the nearest by signature.
 constexpr int Modeles_essayes = 3;
 // Two kept symbols may share at most this part of the smaller box.
@@ -53,7 +55,7 @@ bool Cle_presente(std::string_view cle)
 // The candidate's graph as the matchers read it: its members as nodes with
 // their length relative to the longest, the arcs between them as edges.
 GrapheG Graphe_candidat(const Candidat& c, const std::unordered_map<const Quad*, std::vector<ArcQQ*>>& arcs_de,
-                        bool reunit)
+                        bool reunit, double epaisseur = 0)
 {
     // Pieces of one stroke (continuations at the same slope), broken by noise,
     // are one node when `reunit`: their lengths add up.
@@ -65,6 +67,13 @@ GrapheG Graphe_candidat(const Candidat& c, const std::unordered_map<const Quad*,
         while (chef[static_cast<size_t>(x)] != x) x = chef[static_cast<size_t>(x)] = chef[static_cast<size_t>(chef[static_cast<size_t>(x)])];
         return x;
     };
+    if (reunit && c.membres.size() <= Membres_max_reunion)
+        for (size_t i = 0; i < c.membres.size(); i++)
+            for (size_t j = i + 1; j < c.membres.size(); j++)
+                if (Morceaux_alignes(c.membres[i], c.membres[j], epaisseur)) {
+                    const int r1 = racine(static_cast<int>(i)), r2 = racine(static_cast<int>(j));
+                    if (r1 != r2) chef[static_cast<size_t>(std::max(r1, r2))] = std::min(r1, r2);
+                }
     if (reunit)
         for (const Quad* q : c.membres) {
             const auto it = arcs_de.find(q);
@@ -245,7 +254,7 @@ int Spotting_groupes(int reco)
                 const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes);
                 if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) choix = autre;
             };
-            const GrapheG reuni = Graphe_candidat(c, arcs_de, true);
+            const GrapheG reuni = Graphe_candidat(c, arcs_de, true, p.epaisseur);
             if (reuni.noeuds.size() != brut.noeuds.size()) essaie(reuni);
             // Without the strokes where wires end (terminals drawn on into it).
             Candidat sans_bornes = c;
