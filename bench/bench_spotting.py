@@ -33,12 +33,16 @@ def param(texte, cle, valeur):
     return texte.replace("\n$", "\n#" + cle + "#\n=" + str(valeur) + "#\n$")
 
 
-def course(programme, rep, images, jobs, methode, reco):
+def ecrit_param(rep, methode, reco):
     with open(os.path.join(REPO, "param.dat"), encoding="latin-1") as f:
         texte = f.read()
     texte = param(param(texte, "Methode_spotting", methode), "Bool_reco", reco)
     with open(os.path.join(rep, "param.dat"), "w", encoding="latin-1") as f:
         f.write(texte)
+
+
+def course(programme, rep, images, jobs, methode, reco):
+    ecrit_param(rep, methode, reco)
     debut = time.monotonic()
     subprocess.run([programme, "--batch", "--jobs", str(jobs)] + images, cwd=rep,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -58,6 +62,7 @@ def main():
     programme = os.path.abspath(a.program)
     rep = tempfile.mkdtemp(prefix="tracemorph-spotting-")
     try:
+        ecrit_param(rep, 0, 0)  # the models are made with the shipped thresholds
         subprocess.run([programme, "--make-models", os.path.join(CORPUS, "symbols"), os.path.join(rep, "models")],
                        cwd=rep, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
         os.symlink(os.path.join(os.path.dirname(programme), "simgraph"), os.path.join(rep, "simgraph"))

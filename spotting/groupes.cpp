@@ -42,8 +42,8 @@ Geo Geometrie(const Quad* q)
     return g;
 }
 
-// Closest points of segments PQ and RS: returns the distance, with the
-// parameters s on PQ and t on RS in [0, 1].
+// Closest points of the axes of a and b: returns the distance, with the
+// parameters s along a and t along b in [0, 1].
 double Plus_proches(const Geo& a, const Geo& b, double& s, double& t)
 {
     const double ux = a.bx - a.ax, uy = a.by - a.ay, vx = b.bx - b.ax, vy = b.by - b.ay;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -31,6 +32,9 @@ constexpr int Pente_morceaux = 10;
 constexpr size_t Membres_max_reunion = 150;
 // Models compared with each candidate by the measure: the nearest by signature.
 constexpr int Modeles_essayes = 3;
+// A candidate's longest stroke is also left out when it is this many times
+// the next one.
+constexpr double Rapport_plus_long = 1.3;
 // Two kept symbols may share at most this part of the smaller box.
 constexpr double Recouvrement_max = 0.3;
 // Without models: a symbol has at least this many strokes, and its larger
@@ -263,6 +267,21 @@ int Spotting_groupes(int reco)
                 if (!attaches.count(q)) sans_bornes.membres.push_back(q);
             if (sans_bornes.membres.size() != c.membres.size() && sans_bornes.membres.size() >= 2)
                 essaie(Graphe_candidat(sans_bornes, arcs_de, false));
+            // Without a stroke much longer than all others (a piece of wire
+            // left on it), which would shrink every relative length.
+            if (c.membres.size() >= 3) {
+                std::vector<int32_t> l;
+                for (const Quad* q : c.membres) l.push_back(q->length);
+                std::nth_element(l.begin(), l.begin() + 1, l.end(), std::greater<>());
+                const int32_t plus_long = std::max(l[0], l[1]), second = std::min(l[0], l[1]);
+                if (plus_long > Rapport_plus_long * second) {
+                    Candidat sans_long = c;
+                    sans_long.membres.clear();
+                    for (Quad* q : c.membres)
+                        if (q->length != plus_long) sans_long.membres.push_back(q);
+                    essaie(Graphe_candidat(sans_long, arcs_de, false));
+                }
+            }
             c.modele = choix.modele;
             c.score = choix.similarite;
         } else {
