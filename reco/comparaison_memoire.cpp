@@ -34,7 +34,9 @@ double Edition(const GrapheG& g1, const GrapheG& g2, const CoutsEdition& k, bool
 {
     const int n1 = static_cast<int>(g1.noeuds.size()), n2 = static_cast<int>(g2.noeuds.size());
     const Matrice m = Matrice_edition(g1, g2, k);
-    const std::vector<int> colonnes = glouton ? Affectation_gloutonne(m, n1) : Affectation_auction(m);
+    // The optimum the auction finds, reached by the Hungarian method, which
+    // takes a fraction of its time on these matrices.
+    const std::vector<int> colonnes = glouton ? Affectation_gloutonne(m, n1) : Affectation_hongroise(m);
     return Similarite_edition(m, n1, n2, Image_noeuds(colonnes, n1, n2));
 }
 
@@ -108,7 +110,8 @@ Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms,
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         proches.resize(static_cast<size_t>(essais));
         retenus.clear();
-        for (const auto& pr : proches) retenus.push_back(pr.second);
+        for (const auto& pr : proches)
+            if (-pr.first >= Signature_min) retenus.push_back(pr.second);
         std::sort(retenus.begin(), retenus.end());
     }
     for (size_t i : retenus) {

@@ -44,8 +44,10 @@ double Similarite_memoire(const GrapheG& candidat, const Modele_memoire& m, cons
 // compared) and similarity. Models whose node count is beyond `rapport`
 // times the candidate's, or below it divided by `rapport`, are not tried
 // (0: all are). With `essais` above 0, the measure is run only on that many
-// models, those whose graph signatures are nearest the candidate's. On equal
+// models, those whose graph signatures are nearest the candidate's, and only
+// on those whose signature similarity reaches Signature_min. On equal
 // similarity the model listed first stays.
+constexpr double Signature_min = 0.7;
 struct Choix_modele {
     int modele = -1;
     double similarite = 0;

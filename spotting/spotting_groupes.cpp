@@ -25,7 +25,7 @@
 namespace {
 
 // Models tried for a candidate: node counts within this ratio of its own.
-constexpr double Rapport_noeuds = 3.0;
+constexpr double Rapport_noeuds = 2.0;
 // Continuations within this angle, in degrees, are pieces of one stroke.
 constexpr int Pente_morceaux = 10;
 // Candidates of more strokes are not searched pairwise for aligned pieces.
@@ -254,7 +254,10 @@ int Spotting_groupes(int reco)
         if (ms) {
             const GrapheG brut = Graphe_candidat(c, arcs_de, false);
             Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes);
+            // The variants below only matter for a candidate the raw graph
+            // leaves under the threshold.
             auto essaie = [&](const GrapheG& g) {
+                if (choix.modele >= 0 && choix.similarite >= seuil) return;
                 const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes);
                 if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) choix = autre;
             };
