@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "app/core/shell.h"
 #include "reco/comparaison_memoire.h"
@@ -141,6 +142,46 @@ TEST_F(Groupes, Modeles_en_memoire)
         GrapheG seul;
         seul.noeuds.push_back({"n0", 1.0});
         EXPECT_EQ(Meilleur_modele(seul, ms, 2.0).modele, -1) << "no model of a comparable size";
+    }
+    Oublie_modeles();
+}
+
+// The in-memory measure gives what the matcher programs write, for each
+// matcher (simgraph the larger of both directions, as its caller takes).
+TEST_F(Groupes, Mesure_en_memoire_comme_les_programmes)
+{
+    fs::create_directory_symlink(fs::path(TM_BUILD_DIR) / "simgraph", dir / "simgraph");
+    const fs::path rep = dir / "modeles";
+    fs::create_directories(rep);
+    auto graphe = [](const std::vector<double>& longueurs, const std::vector<std::tuple<int, int, int, char>>& aretes) {
+        std::string s = "<gxl><graph id=\"g\">";
+        for (size_t i = 0; i < longueurs.size(); i++)
+            s += "<node id=\"n" + std::to_string(i) + "\"><attr name=\"RelLen\"><string>" + std::to_string(longueurs[i]) +
+                 "</string></attr></node>";
+        for (const auto& [a, b, angle, type] : aretes)
+            s += "<edge from=\"n" + std::to_string(a) + "\" to=\"n" + std::to_string(b) + "\"><attr name=\"relA\"><string>" +
+                 std::to_string(angle) + "</string></attr><attr name=\"Type\"><string>" + type + "</string></attr></edge>";
+        return s + "</graph></gxl>";
+    };
+    std::ofstream(rep / "modele.gxl") << graphe({1, 0.5, 0.5, 0.25, 0.8}, {{0, 1, 90, 'L'}, {1, 2, 0, 'P'}, {2, 3, 45, 'T'}, {3, 4, 90, 'X'}, {0, 4, 30, 'L'}});
+    std::ofstream(dir / "candidat.gxl") << graphe({0.9, 1, 0.4, 0.3}, {{0, 1, 80, 'L'}, {1, 2, 10, 'P'}, {2, 3, 45, 'L'}});
+    GrapheG candidat;
+    ASSERT_EQ(Lit_graphe_gxl((dir / "candidat.gxl").string(), candidat), "");
+    auto programme = [&](const std::string& nom, const std::string& g1, const std::string& g2) {
+        std::vector<std::string> args = {g1, g2};
+        if (nom == "simgraph") args.push_back((dir / "simgraph" / "properties.xml").string());
+        const tmtest::Execution e = tmtest::Lance_programme((dir / "simgraph" / nom).string(), dir, args);
+        EXPECT_EQ(e.statut, 0) << nom << e.erreurs;
+        return std::stod(tmtest::Lit_texte(dir / "result.txt").substr(4));
+    };
+    const std::string c = (dir / "candidat.gxl").string(), m = (rep / "modele.gxl").string();
+    for (const auto& [mode, nom] : {std::pair{1, "simgraph"}, {2, "gsignature"}, {3, "greedy"}, {11, "auction"}}) {
+        Oublie_modeles();
+        const Modeles_memoire& ms = Modeles_en_memoire(rep.string(), mode);
+        ASSERT_EQ(ms.liste.size(), 1u);
+        double attendu = programme(nom, c, m);
+        if (mode == 1) attendu = std::max(attendu, programme(nom, m, c));
+        EXPECT_NEAR(Similarite_memoire(candidat, ms.liste[0], ms), attendu, 2e-6) << nom;
     }
     Oublie_modeles();
 }
