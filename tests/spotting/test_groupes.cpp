@@ -45,6 +45,7 @@ class Groupes : public tmtest::Environnement {};
 // parts that do not touch: a square outline and an L inside it.
 TEST_F(Groupes, Fil_coupe_et_symbole_en_deux_parties_reuni)
 {
+    tmtest::Image_blanche(600, 600);
     const Carre a = Dessine_carre(100, 100);
     const Carre b = Dessine_carre(400, 100);
     Quad* fil = Trait(160, 130, 400, 130);
@@ -73,8 +74,15 @@ TEST_F(Groupes, Fil_coupe_et_symbole_en_deux_parties_reuni)
     }
     EXPECT_TRUE(c_entier) << "the two halves of C are one candidate";
 
-    // Without models, one box per symbol: A, B and C, top to bottom, left to right.
+    // Without models, one box per symbol: A, B and C, top to bottom, left to
+    // right. In trace mode the candidates considered (the L inside C alone)
+    // and the symbols kept are drawn on Plan2.
+    Mode_trace = 1;
     ASSERT_EQ(Spotting_groupes(0), 3);
+    Mode_trace = 0;
+    EXPECT_EQ(Lit_pixel(98, 130, Plan2), 1);
+    EXPECT_EQ(Lit_pixel(113, 430, Plan2), 1);
+    EXPECT_EQ(Lit_pixel(300, 300, Plan2), 0);
     const int attendues[3][4] = {{98, 98, 162, 162}, {398, 98, 462, 162}, {98, 398, 162, 462}};
     int k = 0;
     for (const Symbole* s = Liste_symboles; s && k < 3; s = s->suivant, k++) {
