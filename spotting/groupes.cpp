@@ -89,7 +89,7 @@ bool Au_bout(const Contact& c, const Geo& g, double marge)
 // Whether the ends of stroke i are joined by a path of other strokes in
 // contact (walls aside) of at most Pas_boucle steps, all within the stroke's
 // box widened by twice its length.
-constexpr int Pas_boucle = 16;
+constexpr int Pas_boucle = 8;
 bool Sur_une_boucle(size_t i, const std::vector<Geo>& geo, const std::vector<std::vector<Contact>>& contacts,
                     const std::vector<int>& roles, double marge)
 {
