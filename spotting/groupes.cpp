@@ -8,7 +8,7 @@
 namespace {
 
 // A wire is at least this many typical thicknesses long.
-constexpr double Longueur_fil = 20.0;
+constexpr double Longueur_fil = 22.0;
 // A wall is this many times thicker than the typical stroke.
 constexpr double Epaisseur_mur = 2.2;
 // Gaps, relative to the smaller group's diagonal, merged at the two upper levels.
