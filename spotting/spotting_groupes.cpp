@@ -31,7 +31,7 @@ constexpr int Pente_morceaux = 10;
 // Candidates of more strokes are not searched pairwise for aligned pieces.
 constexpr size_t Membres_max_reunion = 150;
 // Models compared with each candidate by the measure: the nearest by signature.
-constexpr int Modeles_essayes = 3;
+constexpr int Modeles_essayes = 2;
 // A candidate's longest stroke is also left out when it is this many times
 // the next one.
 constexpr double Rapport_plus_long = 1.3;
