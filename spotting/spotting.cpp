@@ -14,6 +14,7 @@
 #include "spotting/incidence.h"
 #include "spotting/regions.h"
 #include "spotting/scores.h"
+#include "spotting/spotting_groupes.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 
@@ -219,6 +220,12 @@ void LiaisonsB1Click()
     int reco = Lit_param_entier("Bool_reco");
     // A missing parameter must not start the matchers (and empty tests/).
     if (reco == -255) reco = 0;
+    if (Methode_spotting() == 1) {
+        const int n = Spotting_groupes(reco);
+        Ecrit_texte(1, "Nb = " + std::to_string(n));
+        Signal_fin();
+        return;
+    }
     Raz_scores_arcs(Liste_arcs_VV);
     Raz_scores_arcs(Liste_arcs_QV);
     Score_arcs(Liste_arcs_QQ);

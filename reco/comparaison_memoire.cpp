@@ -1,0 +1,125 @@
+#include "reco/comparaison_memoire.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "port/shell.h"
+#include "reco/apparieurs.h"
+#include "reco/reconnaissance.h"
+#include "tools/matchers/edition.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+Modeles_memoire Modeles_lus;
+bool Modeles_charges = false;
+
+// The reasons a model file is left out, or empty when it is usable.
+std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
+{
+    std::error_code ec;
+    const auto taille = fs::file_size(chemin, ec);
+    if (!ec && taille > static_cast<std::uintmax_t>(Octets_max_modele)) return chemin + ": model too large, skipped";
+    std::string erreur = Lit_graphe_gxl(chemin, m.graphe);
+    if (!erreur.empty()) return erreur + ", model skipped";
+    if (m.graphe.noeuds.empty()) return chemin + ": model without any node, skipped";
+    if (m.graphe.noeuds.size() > static_cast<size_t>(Noeuds_max_modele))
+        return chemin + ": model of " + std::to_string(m.graphe.noeuds.size()) + " nodes, skipped";
+    m.signature = Signature_graphe(m.graphe);
+    return {};
+}
+
+double Edition(const GrapheG& g1, const GrapheG& g2, const CoutsEdition& k, bool glouton)
+{
+    const int n1 = static_cast<int>(g1.noeuds.size()), n2 = static_cast<int>(g2.noeuds.size());
+    const Matrice m = Matrice_edition(g1, g2, k);
+    // The optimum the auction finds, reached by the Hungarian method, which
+    // takes a fraction of its time on these matrices.
+    const std::vector<int> colonnes = glouton ? Affectation_gloutonne(m, n1) : Affectation_hongroise(m);
+    return Similarite_edition(m, n1, n2, Image_noeuds(colonnes, n1, n2));
+}
+
+}  // namespace
+
+const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mode)
+{
+    if (Modeles_charges && Modeles_lus.repertoire == repertoire && Modeles_lus.mode == mode) return Modeles_lus;
+    Modeles_lus = Modeles_memoire{};
+    Modeles_lus.repertoire = repertoire;
+    Modeles_lus.mode = mode;
+    Modeles_charges = true;
+    std::vector<std::string> avertissements;
+    Modeles_lus.proprietes = Lit_proprietes(Chemin_apparieur("properties.xml"), avertissements);
+    for (const std::string& a : avertissements) Ecrit_texte(1, "properties.xml: " + a);
+    std::vector<std::string> noms;
+    if (!Liste_gxl(repertoire, noms)) {
+        Message_erreur("Unable to open model directory " + repertoire);
+        return Modeles_lus;
+    }
+    for (const std::string& nom : noms) {
+        Modele_memoire m;
+        m.nom = nom.substr(0, nom.find('.'));
+        const std::string erreur = Lit_modele(repertoire + "/" + nom, m);
+        if (!erreur.empty()) {
+            Message_erreur(erreur);
+            continue;
+        }
+        Modeles_lus.liste.push_back(std::move(m));
+    }
+    return Modeles_lus;
+}
+
+void Oublie_modeles()
+{
+    Modeles_lus = Modeles_memoire{};
+    Modeles_charges = false;
+}
+
+double Similarite_memoire(const GrapheG& candidat, const Modele_memoire& m, const Modeles_memoire& ms)
+{
+    std::vector<int> image;
+    switch (ms.mode) {
+    case 1:
+        return std::max(Similarite_inclusion(candidat, m.graphe, ms.proprietes, image),
+                        Similarite_inclusion(m.graphe, candidat, ms.proprietes, image));
+    case 2: return Similarite_signatures(Signature_graphe(candidat), m.signature);
+    case 3: return Edition(candidat, m.graphe, ms.proprietes.couts, true);
+    default: return Edition(candidat, m.graphe, ms.proprietes.couts, false);
+    }
+}
+
+Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais)
+{
+    Choix_modele choix;
+    const double n = static_cast<double>(candidat.noeuds.size());
+    if (n == 0) return choix;
+    std::vector<size_t> retenus;
+    for (size_t i = 0; i < ms.liste.size(); i++) {
+        const double nm = static_cast<double>(ms.liste[i].graphe.noeuds.size());
+        if (rapport > 0 && (nm > rapport * n || nm * rapport < n)) continue;
+        retenus.push_back(i);
+    }
+    // The signatures, compared at almost no cost, choose which models the
+    // measure is run on.
+    if (essais > 0 && retenus.size() > static_cast<size_t>(essais) && ms.mode != 2) {
+        const Signature sc = Signature_graphe(candidat);
+        std::vector<std::pair<double, size_t>> proches;
+        for (size_t i : retenus) proches.emplace_back(-Similarite_signatures(sc, ms.liste[i].signature), i);
+        std::stable_sort(proches.begin(), proches.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        proches.resize(static_cast<size_t>(essais));
+        retenus.clear();
+        for (const auto& pr : proches)
+            if (-pr.first >= Signature_min) retenus.push_back(pr.second);
+        std::sort(retenus.begin(), retenus.end());
+    }
+    for (size_t i : retenus) {
+        const double s = Similarite_memoire(candidat, ms.liste[i], ms);
+        if (choix.modele < 0 || s > choix.similarite) {
+            choix.modele = static_cast<int>(i);
+            choix.similarite = s;
+        }
+    }
+    return choix;
+}

@@ -1,0 +1,224 @@
+// Spotting by groups checked against models: the wires and the grouping on
+// small made graphs, the choice of method in param.dat, the models compared
+// in memory, and the method through the batch with workers.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+#include "port/shell.h"
+#include "reco/comparaison_memoire.h"
+#include "spotting/groupes.h"
+#include "spotting/spotting_groupes.h"
+#include "spotting/symboles.h"
+#include "tests/spotting/graphe_test.h"
+#include "tests/support/support.h"
+
+namespace fs = std::filesystem;
+using tmtest::Arc;
+using tmtest::Trait;
+
+namespace {
+
+struct Carre {
+    Quad* cotes[4];
+};
+
+// A closed square outline of side 60 from (x, y), its corners joined by L arcs.
+Carre Dessine_carre(int x, int y)
+{
+    Carre c{};
+    c.cotes[0] = Trait(x, y, x + 60, y);
+    c.cotes[1] = Trait(x + 60, y, x + 60, y + 60);
+    c.cotes[2] = Trait(x + 60, y + 60, x, y + 60);
+    c.cotes[3] = Trait(x, y + 60, x, y);
+    for (int k = 0; k < 4; k++) Arc(c.cotes[k], c.cotes[(k + 1) % 4], 'L');
+    return c;
+}
+
+class Groupes : public tmtest::Environnement {};
+
+// Square A and square B joined by a wire that touches both; symbol C in two
+// parts that do not touch: a square outline and an L inside it.
+TEST_F(Groupes, Fil_coupe_et_symbole_en_deux_parties_reuni)
+{
+    tmtest::Image_blanche(600, 600);
+    const Carre a = Dessine_carre(100, 100);
+    const Carre b = Dessine_carre(400, 100);
+    Quad* fil = Trait(160, 130, 400, 130);
+    Arc(fil, a.cotes[1], 'T');
+    Arc(fil, b.cotes[3], 'T');
+    const Carre c = Dessine_carre(100, 400);
+    Quad* haut[1] = {c.cotes[0]};
+    Quad* bas[2] = {Trait(115, 415, 145, 415), Trait(115, 415, 115, 445)};
+    Arc(bas[0], bas[1], 'L');
+
+    const Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ);
+    for (size_t i = 0; i < p.traits.size(); i++)
+        EXPECT_EQ(p.roles[i], p.traits[i] == fil ? Trait_fil : Trait_symbole) << "stroke " << i;
+    auto contient = [](const Candidat& c, const Quad* q) {
+        return std::find(c.membres.begin(), c.membres.end(), q) != c.membres.end();
+    };
+    bool c_entier = false;
+    for (const Candidat& c : p.candidats) {
+        EXPECT_FALSE(contient(c, fil)) << "the wire is no part of a symbol";
+        EXPECT_FALSE(contient(c, a.cotes[0]) && contient(c, b.cotes[0])) << "wired neighbours stay apart";
+        if (c.niveau == Groupe_contact) {
+            EXPECT_FALSE(contient(c, haut[0]) && contient(c, bas[0]));
+        }
+        c_entier = c_entier || ((c.niveaux & (1u << Groupe_proche)) && contient(c, haut[0]) && contient(c, bas[0]) &&
+                                c.membres.size() == 6);
+    }
+    EXPECT_TRUE(c_entier) << "the two halves of C are one candidate";
+
+    // Without models, one box per symbol: A, B and C, top to bottom, left to
+    // right. In trace mode the candidates considered (the L inside C alone)
+    // and the symbols kept are drawn on Plan2.
+    Mode_trace = 1;
+    ASSERT_EQ(Spotting_groupes(0), 3);
+    Mode_trace = 0;
+    EXPECT_EQ(Lit_pixel(98, 130, Plan2), 1);
+    EXPECT_EQ(Lit_pixel(113, 430, Plan2), 1);
+    EXPECT_EQ(Lit_pixel(300, 300, Plan2), 0);
+    const int attendues[3][4] = {{98, 98, 162, 162}, {398, 98, 462, 162}, {98, 398, 162, 462}};
+    int k = 0;
+    for (const Symbole* s = Liste_symboles; s && k < 3; s = s->suivant, k++) {
+        EXPECT_EQ(s->points[0][0], attendues[k][0]);
+        EXPECT_EQ(s->points[0][1], attendues[k][1]);
+        EXPECT_EQ(s->points[2][0], attendues[k][2]);
+        EXPECT_EQ(s->points[2][1], attendues[k][3]);
+    }
+    const std::string liste = tmtest::Lit_texte(dir / "tmpsymb.gxl");
+    EXPECT_NE(liste.find("<boundingbox xi=\"398\" yi=\"98\" xf=\"462\" yf=\"162\" />\n<symbolname>NONE</symbolname>"),
+              std::string::npos)
+        << liste;
+}
+
+// The method key: absent, 0 and 1 are taken silently; another value is
+// reported once per run and gives the region growing.
+TEST_F(Groupes, Choix_de_la_methode)
+{
+    struct Cas {
+        const char* valeur;  // null: no key
+        int methode;
+        size_t messages;
+    };
+    for (const Cas& c : {Cas{nullptr, 0, 0}, Cas{"0", 0, 0}, Cas{"1", 1, 0}, Cas{"7", 0, 1}}) {
+        if (c.valeur) Parametres({{"Methode_spotting", c.valeur}});
+        else Sans_parametre("Methode_spotting");
+        fe.boites.clear();
+        EXPECT_EQ(Methode_spotting(), c.methode) << (c.valeur ? c.valeur : "absent");
+        EXPECT_EQ(Methode_spotting(), c.methode);
+        EXPECT_EQ(fe.boites.size(), c.messages) << (c.valeur ? c.valeur : "absent");
+    }
+}
+
+// Models read once: a broken and an empty file are reported by name and left
+// out; a graph is its own best model under every measure.
+TEST_F(Groupes, Modeles_en_memoire)
+{
+    const fs::path rep = dir / "modeles";
+    fs::create_directories(rep);
+    const std::string bon =
+        "<gxl><graph id=\"g\">"
+        "<node id=\"n0\"><attr name=\"RelLen\"><string>1</string></attr></node>"
+        "<node id=\"n1\"><attr name=\"RelLen\"><string>0.5</string></attr></node>"
+        "<node id=\"n2\"><attr name=\"RelLen\"><string>0.25</string></attr></node>"
+        "<edge from=\"n0\" to=\"n1\"><attr name=\"relA\"><string>90</string></attr><attr name=\"Type\"><string>L</string></attr></edge>"
+        "<edge from=\"n1\" to=\"n2\"><attr name=\"relA\"><string>45</string></attr><attr name=\"Type\"><string>T</string></attr></edge>"
+        "</graph></gxl>";
+    std::ofstream(rep / "a_bon.gxl") << bon;
+    std::ofstream(rep / "b_casse.gxl") << "<gxl><graph id=\"g\"><node id=";
+    std::ofstream(rep / "c_vide.gxl") << "<gxl><graph id=\"g\"></graph></gxl>";
+    for (int mode : {1, 2, 3, 11}) {
+        Oublie_modeles();
+        fe.boites.clear();
+        const Modeles_memoire& ms = Modeles_en_memoire(rep.string(), mode);
+        ASSERT_EQ(ms.liste.size(), 1u);
+        EXPECT_EQ(ms.liste[0].nom, "a_bon");
+        ASSERT_EQ(fe.boites.size(), 2u);
+        EXPECT_NE(fe.boites[0].texte.find("b_casse.gxl"), std::string::npos);
+        EXPECT_NE(fe.boites[1].texte.find("c_vide.gxl"), std::string::npos);
+        Modeles_en_memoire(rep.string(), mode);
+        EXPECT_EQ(fe.boites.size(), 2u) << "read once per run";
+        const Choix_modele c = Meilleur_modele(ms.liste[0].graphe, ms, 3.0);
+        EXPECT_EQ(c.modele, 0);
+        EXPECT_NEAR(c.similarite, 1.0, 1e-6) << "mode " << mode;
+        GrapheG seul;
+        seul.noeuds.push_back({"n0", 1.0});
+        EXPECT_EQ(Meilleur_modele(seul, ms, 2.0).modele, -1) << "no model of a comparable size";
+    }
+    Oublie_modeles();
+}
+
+// The in-memory measure gives what the matcher programs write, for each
+// matcher (simgraph the larger of both directions, as its caller takes).
+TEST_F(Groupes, Mesure_en_memoire_comme_les_programmes)
+{
+    fs::create_directory_symlink(fs::path(TM_BUILD_DIR) / "simgraph", dir / "simgraph");
+    const fs::path rep = dir / "modeles";
+    fs::create_directories(rep);
+    auto graphe = [](const std::vector<double>& longueurs, const std::vector<std::tuple<int, int, int, char>>& aretes) {
+        std::string s = "<gxl><graph id=\"g\">";
+        for (size_t i = 0; i < longueurs.size(); i++)
+            s += "<node id=\"n" + std::to_string(i) + "\"><attr name=\"RelLen\"><string>" + std::to_string(longueurs[i]) +
+                 "</string></attr></node>";
+        for (const auto& [a, b, angle, type] : aretes)
+            s += "<edge from=\"n" + std::to_string(a) + "\" to=\"n" + std::to_string(b) + "\"><attr name=\"relA\"><string>" +
+                 std::to_string(angle) + "</string></attr><attr name=\"Type\"><string>" + type + "</string></attr></edge>";
+        return s + "</graph></gxl>";
+    };
+    std::ofstream(rep / "modele.gxl") << graphe({1, 0.5, 0.5, 0.25, 0.8}, {{0, 1, 90, 'L'}, {1, 2, 0, 'P'}, {2, 3, 45, 'T'}, {3, 4, 90, 'X'}, {0, 4, 30, 'L'}});
+    std::ofstream(dir / "candidat.gxl") << graphe({0.9, 1, 0.4, 0.3}, {{0, 1, 80, 'L'}, {1, 2, 10, 'P'}, {2, 3, 45, 'L'}});
+    GrapheG candidat;
+    ASSERT_EQ(Lit_graphe_gxl((dir / "candidat.gxl").string(), candidat), "");
+    auto programme = [&](const std::string& nom, const std::string& g1, const std::string& g2) {
+        std::vector<std::string> args = {g1, g2};
+        if (nom == "simgraph") args.push_back((dir / "simgraph" / "properties.xml").string());
+        const tmtest::Execution e = tmtest::Lance_programme((dir / "simgraph" / nom).string(), dir, args);
+        EXPECT_EQ(e.statut, 0) << nom << e.erreurs;
+        return std::stod(tmtest::Lit_texte(dir / "result.txt").substr(4));
+    };
+    const std::string c = (dir / "candidat.gxl").string(), m = (rep / "modele.gxl").string();
+    for (const auto& [mode, nom] : {std::pair{1, "simgraph"}, {2, "gsignature"}, {3, "greedy"}, {11, "auction"}}) {
+        Oublie_modeles();
+        const Modeles_memoire& ms = Modeles_en_memoire(rep.string(), mode);
+        ASSERT_EQ(ms.liste.size(), 1u);
+        double attendu = programme(nom, c, m);
+        if (mode == 1) attendu = std::max(attendu, programme(nom, m, c));
+        EXPECT_NEAR(Similarite_memoire(candidat, ms.liste[0], ms), attendu, 2e-6) << nom;
+    }
+    Oublie_modeles();
+}
+
+// Both methods through the batch: one worker or two give the same files.
+TEST(Groupes_lot, Les_deux_methodes_avec_deux_workers)
+{
+    const fs::path racine = fs::temp_directory_path() / ("tracemorph-groupes-" + std::to_string(::getpid()));
+    fs::remove_all(racine);
+    for (const char* methode : {"0", "1"}) {
+        std::string resultats[2];
+        for (int j = 0; j < 2; j++) {
+            const fs::path courant = racine / (std::string(methode) + "-" + std::to_string(j + 1));
+            fs::create_directories(courant);
+            auto valeurs = tmtest::Parametres_defaut();
+            valeurs["Methode_spotting"] = methode;
+            tmtest::Ecrit_param(courant, valeurs);
+            for (const char* image : {"relay_logic.bmp", "bath_plan.bmp"})
+                fs::copy_file(fs::path(TM_SOURCE_DIR) / "tests" / "data" / image, courant / image);
+            const tmtest::Execution e = tmtest::Lance_tracemorph(
+                courant, {"--batch", "--jobs", j == 0 ? "1" : "2", "relay_logic.bmp", "bath_plan.bmp"},
+                {{"TMPDIR", racine.string()}});
+            EXPECT_EQ(e.statut, 0) << e.erreurs;
+            resultats[j] = tmtest::Lit_texte(courant / "FINAL_RESULTS.GRE");
+        }
+        EXPECT_EQ(resultats[0], resultats[1]) << "method " << methode;
+        EXPECT_NE(resultats[0].find("<symbol>"), std::string::npos) << "method " << methode;
+    }
+    fs::remove_all(racine);
+}
+
+}  // namespace
