@@ -212,8 +212,11 @@ void Ajuste_boite(Candidat& c, const std::vector<const CC*>& composantes)
 
 }  // namespace
 
+int Methode_spotting_choisie = -1;
+
 int Methode_spotting()
 {
+    if (Methode_spotting_choisie == 0 || Methode_spotting_choisie == 1) return Methode_spotting_choisie;
     static bool signale = false;
     if (!Cle_presente("Methode_spotting")) return 0;
     const int m = Lit_param_entier("Methode_spotting");

@@ -6,6 +6,9 @@
 // checked against the models; 0 when the key is 0 or absent. Any other value
 // is reported once per run and gives 0.
 int Methode_spotting();
+// The method the window's Symbols menu imposes: 0 or 1, or -1 (the
+// default) to follow param.dat.
+extern int Methode_spotting_choisie;
 
 // Proposes candidates (groups of symbol strokes, wires and walls left out),
 // compares each with the models of Rep_travail/models by the measure of

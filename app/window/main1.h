@@ -103,6 +103,7 @@ public:
     QAction *Vecteurs2, *Quadrilatres2, *CompConnexes2, *Squelette1, *Graphe1, *GrapheCouleur1, *Grapheslectif1,
         *Quadslctifs1;
     QAction *Caractres2, *QuadsCouleur1;
+    QAction *MethodeParam1, *MethodeRegions1, *MethodeGroupes1;  // spotting method, one checked
     QAction *Reconnaitre1, *Vectorisation2, *Graphe2, *Symboles1, *GraphforSimgraph1;
     QAction *ReglageVecto1, *ReglageGraphe1, *Version1, *Aide1;
 

@@ -1,11 +1,13 @@
 // The menu bar of the main window, menu by menu in the order shown.
 #include <QAction>
+#include <QActionGroup>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 
 #include "app/window/main1.h"
+#include "spotting/spotting_groupes.h"
 
 void TMain1::Construit_menus()
 {
@@ -77,6 +79,25 @@ void TMain1::Construit_menus()
     QMenu* symboles = menu(nullptr, mb, "Symboles2", "&Symbols");
     Caractres2 = item(symboles, "Caractres2", "Bounding boxes", &TMain1::Caractres2Click);
     QuadsCouleur1 = item(symboles, "QuadsCouleur1", "Colored Quad.", &TMain1::QuadsCouleur1Click);
+    // The spotting method of Symbol spotting and Complete analysis, one
+    // checked at a time; param.dat's Methode_spotting until one is chosen.
+    symboles->addSeparator();
+    QActionGroup* methodes = new QActionGroup(this);
+    const struct { QAction** a; const char* nom; const char* texte; int methode; } choix[] = {
+        {&MethodeParam1, "MethodeParam1", "Method of param.dat", -1},
+        {&MethodeRegions1, "MethodeRegions1", "Method 0: score regions", 0},
+        {&MethodeGroupes1, "MethodeGroupes1", "Method 1: stroke groups and models", 1},
+    };
+    for (const auto& c : choix) {
+        QAction* a = symboles->addAction(c.texte);
+        a->setObjectName(c.nom);
+        a->setCheckable(true);
+        a->setChecked(Methode_spotting_choisie == c.methode);
+        methodes->addAction(a);
+        const int m = c.methode;
+        connect(a, &QAction::triggered, this, [m] { Methode_spotting_choisie = m; });
+        *c.a = a;
+    }
 
     QMenu* sauver = menu(nullptr, mb, "Sauver1", "S&ave");
     Reconnaitre1 = item(sauver, "Reconnaitre1", "&Connected components", &TMain1::ReconnaitreClick);

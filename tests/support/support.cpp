@@ -13,6 +13,7 @@
 #include "vecto/arcs.h"
 #include "image/chargement.h"
 #include "spotting/etat_analyse.h"
+#include "spotting/spotting_groupes.h"
 #include "spotting/symboles.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
@@ -51,6 +52,7 @@ void Remise_a_zero()
     Niveau_zoom = 0;
     Chemin_image.clear();
     Mode_trace = 0;
+    Methode_spotting_choisie = -1;
     Pause_flag = 0;
     Demande_arret(false);
     Efface_texte();

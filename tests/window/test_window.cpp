@@ -36,6 +36,7 @@
 #include "app/window/interactions.h"
 #include "app/window/main1.h"
 #include "draw/image_couleur.h"
+#include "spotting/spotting_groupes.h"
 #include "vecto/arcs.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
@@ -227,7 +228,8 @@ private slots:
              "&Recognition > Auction", "&Recognition > Gsignature", "&Recognition > Greedy"},
             {"&Vectors", "&Quadrilaterals", "&Connected Components", "&Squeleton", "Complete &Graph ",
              "Graph with colors (quad)", "Selective Graph", "Selective Quad. "},
-            {"Bounding boxes", "Colored Quad."},
+            {"Bounding boxes", "Colored Quad.", "-", "Method of param.dat", "Method 0: score regions",
+             "Method 1: stroke groups and models"},
             {"&Connected components", "&Vectors and Quads", "&Graph (GXL + TXT)", "&Symbols", "Graph for Simgraph"},
             {"Vectorisation", "Graph"},
             {"&Version", "&Help"},
@@ -245,6 +247,27 @@ private slots:
         const QSize journal = w_->TextL3->size();
         w_->resize(w_->width() + 300, w_->height() + 200);
         QTRY_VERIFY(w_->TextL3->width() >= journal.width() + 90 && w_->TextL3->height() >= journal.height() + 190);
+    }
+
+    // The Symbols menu's method overrides param.dat's, one checked at a time.
+    void methode_de_spotting()
+    {
+        tmtest::Ecrit_param(rep_.path().toStdString(), [] {
+            auto p = tmtest::Parametres_defaut();
+            p["Methode_spotting"] = "1";
+            return p;
+        }());
+        QVERIFY(w_->MethodeParam1->isChecked());
+        QCOMPARE(Methode_spotting(), 1);
+        w_->MethodeRegions1->trigger();
+        QVERIFY(w_->MethodeRegions1->isChecked() && !w_->MethodeParam1->isChecked());
+        QCOMPARE(Methode_spotting(), 0);
+        w_->MethodeGroupes1->trigger();
+        QCOMPARE(Methode_spotting(), 1);
+        w_->MethodeParam1->trigger();
+        QCOMPARE(Methode_spotting(), 1);
+        tmtest::Ecrit_param(rep_.path().toStdString(), tmtest::Parametres_defaut());
+        QCOMPARE(Methode_spotting(), 0);
     }
 
     void boites_d_information()
@@ -982,7 +1005,7 @@ private slots:
             for (QAction* a : actions) a->trigger();
             for (QAbstractButton* b : boutons) b->click();
         };
-        QCOMPARE(actions.size(), size_t(40));  // all but Exit
+        QCOMPARE(actions.size(), size_t(43));  // all but Exit
         tout_cliquer();
         QVERIFY(!Plan_courant);
 
