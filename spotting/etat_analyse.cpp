@@ -7,22 +7,41 @@
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 
-int Open(const std::string& chemin)
+namespace {
+
+// What opening does before the planes are filled: the previous image closed,
+// Plan 1 the plane shown.
+void Prepare_ouverture(const std::string& chemin)
 {
     if (Plan_courant) Ferme_image();
-    Frontend& fe = Frontend_courant();
-    fe.set_plane_label("Plan 1");
+    Frontend_courant().set_plane_label("Plan 1");
     Plan_courant = &Plan1;
     Niveau_zoom = 0;
     Chemin_image = chemin;
+}
+
+// The loaded image is shown under its name.
+void Montre_image_ouverte(const std::string& chemin)
+{
+    Frontend& fe = Frontend_courant();
+    fe.set_caption("Tracemorph : " + Nom_fichier(chemin));
+    Etat_affichage = 1;
+    fe.repaint();
+}
+
+const char* Texte_echec(int r) { return r == 3 ? "Space are forbidden in image path !" : "Error in Image file !"; }
+
+}  // namespace
+
+int Open(const std::string& chemin)
+{
+    Prepare_ouverture(chemin);
     const int r = Charge_Img(chemin);
     if (r == 1) {
-        fe.set_caption("Tracemorph : " + Nom_fichier(chemin));
-        Etat_affichage = 1;
-        fe.repaint();
+        Montre_image_ouverte(chemin);
     } else {
-        Message_boite(r == 3 ? "Space are forbidden in image path !" : "Error in Image file !", "Error");
-        fe.load_failed(chemin, Cause_echec_chargement());
+        Message_boite(Texte_echec(r), "Error");
+        Frontend_courant().load_failed(chemin, Cause_echec_chargement());
         Etat_affichage = 3;
         Plan_courant = nullptr;
     }
@@ -34,22 +53,12 @@ int Ouvre_image(const std::string& chemin)
     ImageChargee im;
     const int r = Charge_Img_dans(chemin, im);
     if (r != 1) {
-        Message_boite(std::string(r == 3 ? "Space are forbidden in image path !" : "Error in Image file !") + "\n"
-                          + chemin + ": " + im.cause,
-                      "Error");
+        Message_boite(std::string(Texte_echec(r)) + "\n" + chemin + ": " + im.cause, "Error");
         return 0;
     }
-    // From here as Open with a file that loads, line for line.
-    if (Plan_courant) Ferme_image();
-    Frontend& fe = Frontend_courant();
-    fe.set_plane_label("Plan 1");
-    Plan_courant = &Plan1;
-    Niveau_zoom = 0;
-    Chemin_image = chemin;
+    Prepare_ouverture(chemin);
     Installe_image(im);
-    fe.set_caption("Tracemorph : " + Nom_fichier(chemin));
-    Etat_affichage = 1;
-    fe.repaint();
+    Montre_image_ouverte(chemin);
     return 1;
 }
 

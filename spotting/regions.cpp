@@ -4,6 +4,7 @@
 #include <iterator>
 #include <new>
 
+#include "output/ecriture.h"
 #include "port/shell.h"
 #include "spotting/incidence.h"
 #include "spotting/symboles.h"
@@ -148,4 +149,21 @@ void Trace_boite(const Boite& b)
                              {b.xmax, b.ymin, b.xmax, b.ymax}};  // right
     for (const auto& c : cotes) Trace_ligne(c[0], c[1], c[2], c[3], 1);
     Boite_couleur(b.xmin, b.ymin, b.xmax, b.ymax);
+}
+
+void Ajoute_debut_symbole(std::string& s, const Boite& b)
+{
+    s += "\n<symbol>\n<location x=\"";
+    Ajoute_entier(s, b.x);
+    s += "\" y=\"";
+    Ajoute_entier(s, b.y);
+    s += "\" />\n<scalefactor>1</scalefactor>\n<boundingbox xi=\"";
+    Ajoute_entier(s, b.xmin);
+    s += "\" yi=\"";
+    Ajoute_entier(s, b.ymin);
+    s += "\" xf=\"";
+    Ajoute_entier(s, b.xmax);
+    s += "\" yf=\"";
+    Ajoute_entier(s, b.ymax);
+    s += "\" />\n";
 }

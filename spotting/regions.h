@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "vecto/arcs.h"
 #include "vecto/records.h"
@@ -123,3 +124,6 @@ Boite Boite_region(const Region& r, int k);
 int Ajoute_symbole(const Boite& b);
 // The box on Plan2 and in the colour picture: left, bottom, top, right side.
 void Trace_boite(const Boite& b);
+// A symbol's opening in the symbol list: "<symbol>", its location, scale
+// factor and bounding box, each on its line; the name and "</symbol>" follow.
+void Ajoute_debut_symbole(std::string& s, const Boite& b);

@@ -172,19 +172,7 @@ int Extraction(double seuil, int reco, bool sous_graphes)
                 if (region.arcs[k]->Q1 && region.arcs[k]->Q2) Normalise_type(region.arcs[k]->type);
         }
         std::FILE* ssg = sous_graphes ? Ouvre_sous_graphe(rep_tests, chemin_ssg) : nullptr;
-        s += "\n<symbol>\n<location x=\"";
-        Ajoute_entier(s, b.x);
-        s += "\" y=\"";
-        Ajoute_entier(s, b.y);
-        s += "\" />\n<scalefactor>1</scalefactor>\n<boundingbox xi=\"";
-        Ajoute_entier(s, b.xmin);
-        s += "\" yi=\"";
-        Ajoute_entier(s, b.ymin);
-        s += "\" xf=\"";
-        Ajoute_entier(s, b.xmax);
-        s += "\" yf=\"";
-        Ajoute_entier(s, b.ymax);
-        s += "\" />\n";
+        Ajoute_debut_symbole(s, b);
         const bool ecrit = ssg && Termine_resultat(ssg, chemin_ssg, Sous_graphe(region, b.lmax));
         if (reco != 0 && ecrit) {
             // A result left by the previous symbol must not pass for this one's.

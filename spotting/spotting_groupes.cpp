@@ -325,19 +325,7 @@ int Spotting_groupes(int reco)
     for (size_t i : gardes) {
         const Candidat& c = p.candidats[i];
         const Boite b = Boite_candidat(c);
-        s += "\n<symbol>\n<location x=\"";
-        Ajoute_entier(s, b.x);
-        s += "\" y=\"";
-        Ajoute_entier(s, b.y);
-        s += "\" />\n<scalefactor>1</scalefactor>\n<boundingbox xi=\"";
-        Ajoute_entier(s, b.xmin);
-        s += "\" yi=\"";
-        Ajoute_entier(s, b.ymin);
-        s += "\" xf=\"";
-        Ajoute_entier(s, b.xmax);
-        s += "\" yf=\"";
-        Ajoute_entier(s, b.ymax);
-        s += "\" />\n";
+        Ajoute_debut_symbole(s, b);
         std::string nom;
         if (ms) {
             nom = ms->liste[static_cast<size_t>(c.modele)].nom;

@@ -176,15 +176,8 @@ void ImageW1::paintEvent(QPaintEvent*)
     const int c0 = std::max(0, ox), c1 = std::min(pl.larg, ox + width());
     const int t0 = std::max(0, oy), t1 = std::min(pl.haut, oy + height());
     if (c0 >= c1 || t0 >= t1) return;
-    const int b0 = c0 / 8, b1 = std::min(pl.octets, (c1 + 7) / 8);
-    const int nb = b1 - b0, nl = t1 - t0;
-    if (bande_.width() != nb * 8 || bande_.height() != nl) bande_ = QImage(nb * 8, nl, QImage::Format_Mono);
-    bande_.setColorTable({qRgb(pl.table[0].rouge, pl.table[0].vert, pl.table[0].bleu),
-                          qRgb(pl.table[1].rouge, pl.table[1].vert, pl.table[1].bleu)});
-    // The buffer holds the bottom row first.
-    for (int t = t0; t < t1; t++)
-        std::memcpy(bande_.scanLine(t - t0), pl.pixels.data() + static_cast<size_t>(pl.haut - 1 - t) * pl.octets + b0, nb);
-    p.drawImage(QPoint(b0 * 8 - ox, t0 - oy), bande_, QRect(0, 0, c1 - b0 * 8, nl));
+    const int b0 = Remplit_bande(pl, c0, c1, t0, t1);
+    p.drawImage(QPoint(b0 * 8 - ox, t0 - oy), bande_, QRect(0, 0, c1 - b0 * 8, t1 - t0));
 }
 
 namespace {
@@ -198,6 +191,19 @@ inline int Bit(const PlanImage& pl, int x, int t)
 }
 
 }  // namespace
+
+int ImageW1::Remplit_bande(const PlanImage& pl, int c0, int c1, int t0, int t1)
+{
+    const int b0 = c0 / 8, b1 = std::min(pl.octets, (c1 + 7) / 8);
+    const int nb = b1 - b0, nl = t1 - t0;
+    if (bande_.width() != nb * 8 || bande_.height() != nl) bande_ = QImage(nb * 8, nl, QImage::Format_Mono);
+    bande_.setColorTable({qRgb(pl.table[0].rouge, pl.table[0].vert, pl.table[0].bleu),
+                          qRgb(pl.table[1].rouge, pl.table[1].vert, pl.table[1].bleu)});
+    // The buffer holds the bottom row first.
+    for (int t = t0; t < t1; t++)
+        std::memcpy(bande_.scanLine(t - t0), pl.pixels.data() + static_cast<size_t>(pl.haut - 1 - t) * pl.octets + b0, nb);
+    return b0;
+}
 
 void ImageW1::Peint_reduit(QPainter& p, const PlanImage& pl, int ox, int oy)
 {
@@ -228,13 +234,8 @@ void ImageW1::Peint_agrandi(QPainter& p, const PlanImage& pl, int ox, int oy)
     const int c0 = std::max(0, ox / m), c1 = std::min(pl.larg, (ox + width()) / m + 1);
     const int t0 = std::max(0, oy / m), t1 = std::min(pl.haut, (oy + height()) / m + 1);
     if (c0 >= c1 || t0 >= t1) return;
-    const int b0 = c0 / 8, b1 = std::min(pl.octets, (c1 + 7) / 8);
-    const int nb = b1 - b0, nl = t1 - t0;
-    if (bande_.width() != nb * 8 || bande_.height() != nl) bande_ = QImage(nb * 8, nl, QImage::Format_Mono);
-    bande_.setColorTable({qRgb(pl.table[0].rouge, pl.table[0].vert, pl.table[0].bleu),
-                          qRgb(pl.table[1].rouge, pl.table[1].vert, pl.table[1].bleu)});
-    for (int t = t0; t < t1; t++)
-        std::memcpy(bande_.scanLine(t - t0), pl.pixels.data() + static_cast<size_t>(pl.haut - 1 - t) * pl.octets + b0, nb);
+    const int b0 = Remplit_bande(pl, c0, c1, t0, t1);
+    const int nl = t1 - t0;
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(QRect(c0 * m - ox, t0 * m - oy, (c1 - c0) * m, nl * m), bande_, QRect(c0 - b0 * 8, 0, c1 - c0, nl));
 }

@@ -59,6 +59,9 @@ protected:
     void wheelEvent(QWheelEvent* e) override;
 
 private:
+    // Plane columns c0..c1, rows t0..t1 (from the top) into bande_, whole
+    // bytes from column 8 b0; returns b0.
+    int Remplit_bande(const PlanImage& pl, int c0, int c1, int t0, int t1);
     void Peint_reduit(QPainter& p, const PlanImage& pl, int ox, int oy);
     void Peint_agrandi(QPainter& p, const PlanImage& pl, int ox, int oy);
     bool h_visible_ = false, v_visible_ = false;
