@@ -72,10 +72,12 @@ std::FILE* Ouvre_temporaire(const std::string& chemin)
 
 bool Ferme_resultat(std::FILE* f, bool complet)
 {
+    // Looked up before closing: the stream's address means nothing after.
+    En_cours* e = Trouve(f);
     bool ok = complet && !std::ferror(f);
     ok = std::fflush(f) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;
-    if (En_cours* e = Trouve(f)) {
+    if (e) {
         if (ok) ok = std::rename(e->temporaire, e->final_) == 0;
         if (!ok) std::remove(e->temporaire);
         e->f = nullptr;
