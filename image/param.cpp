@@ -13,6 +13,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "port/shell.h"
 
@@ -104,9 +105,13 @@ std::string Lieu(std::string_view nom, int ligne)
 std::set<std::string> g_signales;
 std::string g_contenu_signale;
 
-void Signale_une_fois(const std::string& texte)
+// One message at most per lookup, holding the reasons not yet shown.
+void Signale_une_fois(const std::vector<std::string>& raisons)
 {
-    if (g_signales.insert(texte).second) Message_erreur(texte);
+    std::string texte;
+    for (const std::string& r : raisons)
+        if (g_signales.insert(r).second) texte += (texte.empty() ? "" : "\n") + r;
+    if (!texte.empty()) Message_erreur(texte);
 }
 
 // The value's text as written: up to its "#" or the end of its line.
@@ -143,6 +148,7 @@ double Lit_param(std::string_view nom)
     std::string texte, detail;
     int ligne_valeur = 0;
     bool suspect = false;  // counted once per lookup, whatever the reasons
+    std::vector<std::string> raisons;
     for (;;) {
         const int c = in.lit();
         if (c == EOF || c == '$') break;
@@ -174,8 +180,8 @@ double Lit_param(std::string_view nom)
         if (trouve) {
             // The first entry wins; a second one is most likely the one
             // the user meant to change.
-            Signale_une_fois(Lieu(nom, ligne) + "given again (first at line " + std::to_string(ligne_valeur) +
-                             ", whose value '" + texte + "' is used)");
+            raisons.push_back(Lieu(nom, ligne) + "given again (first at line " + std::to_string(ligne_valeur) +
+                              ", whose value '" + texte + "' is used)");
             suspect = Texte_valeur(v) != texte;
             break;
         }
@@ -198,17 +204,18 @@ double Lit_param(std::string_view nom)
     }
     if (trouve) {
         if (texte.empty()) {
-            Signale_une_fois(Lieu(nom, ligne_valeur) + "empty value, read as 0");
+            raisons.push_back(Lieu(nom, ligne_valeur) + "empty value, read as 0");
             suspect = true;
         } else if (std::count(texte.begin(), texte.end(), '.') > 1) {
-            Signale_une_fois(Lieu(nom, ligne_valeur) + "'" + texte + "' is not a number, read as " +
-                             std::string(texte, 0, texte.find('.', texte.find('.') + 1)));
+            raisons.push_back(Lieu(nom, ligne_valeur) + "'" + texte + "' is not a number, read as " +
+                              std::string(texte, 0, texte.find('.', texte.find('.') + 1)));
             suspect = true;
         }
         if (const char* signe = Defaut_de_signe(nom, valeur)) {
-            Signale_une_fois(Lieu(nom, ligne_valeur) + "'" + texte + "' " + signe);
+            raisons.push_back(Lieu(nom, ligne_valeur) + "'" + texte + "' " + signe);
             suspect = true;
         }
+        Signale_une_fois(raisons);
         if (suspect) g_defauts++;
         return valeur;
     }

@@ -135,7 +135,8 @@ TEST_F(Param, BadValuesAreNamedAndCountAsFaults)
         {"Twice", 0.72, "param.dat:25: Twice: given again (first at line 21, whose value '0.72' is used)", true},
         {"Same", 3, "param.dat:27: Same: given again (first at line 23, whose value '3' is used)", false},
         {"Seuil_LgQ", 0, "", false},
-        {"distZI_Vect", 0, "param.dat:33: distZI_Vect: '' must be at least 1", true},
+        {"distZI_Vect", 0, "param.dat:33: distZI_Vect: empty value, read as 0\nparam.dat:33: distZI_Vect: '' must be at least 1",
+         true},
     };
     for (const Cas& c : cas) {
         for (int fois = 0; fois < 2; fois++) {
@@ -145,6 +146,7 @@ TEST_F(Param, BadValuesAreNamedAndCountAsFaults)
             EXPECT_EQ(Nb_defauts_param() - avant, c.defaut ? 1 : 0) << c.cle;
             const bool repete = c.valeur == -255;  // a failed lookup is reported each time
             EXPECT_EQ(Derniere_boite(), fois == 0 || repete ? c.message : "") << c.cle << " " << fois;
+            EXPECT_LE(fe.boites.size(), 1u) << c.cle;  // one message a lookup, whatever the reasons
         }
     }
     // Edited, the file is reported afresh.
