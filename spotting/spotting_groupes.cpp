@@ -17,6 +17,7 @@
 #include "reco/comparaison_memoire.h"
 #include "reco/reconnaissance.h"
 #include "spotting/boucles.h"
+#include "spotting/graphe_lisse.h"
 #include "spotting/groupes.h"
 #include "spotting/regions.h"
 #include "spotting/symboles.h"
@@ -35,6 +36,10 @@ constexpr int Modeles_essayes = 2;
 // A candidate's longest stroke is also left out when it is this many times
 // the next one.
 constexpr double Rapport_plus_long = 1.3;
+// Smoothed graphs (Graphe_lisse): bends of at most this many degrees joined,
+// strokes under this part of the longest left out.
+constexpr double Angle_lisse = 15.0;
+constexpr double Part_lisse = 0.08;
 // Two kept symbols may share at most this part of the smaller box.
 constexpr double Recouvrement_max = 0.3;
 // Without models: a symbol has at least this many strokes, and its larger
@@ -249,6 +254,16 @@ int Spotting_groupes(int reco)
         for (ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant)
             if (a->Q1 && a->Q2) arcs_de[a->Q1].push_back(a), arcs_de[a->Q2].push_back(a);
     const double seuil = ms ? Lit_param("Seuil_rejet") : 0.5;
+    // The models smoothed the same way, in the same order (one index names a
+    // model in both); a few microseconds per image.
+    Modeles_memoire lisses;
+    if (ms) {
+        lisses = *ms;
+        for (Modele_memoire& m : lisses.liste) {
+            m.graphe = Graphe_lisse(m.graphe, Angle_lisse, Part_lisse);
+            m.signature = Signature_graphe(m.graphe);
+        }
+    }
     std::set<const Quad*> attaches;
     for (size_t i = 0; i < p.traits.size(); i++)
         if (p.attache[i]) attaches.insert(p.traits[i]);
@@ -287,6 +302,12 @@ int Spotting_groupes(int reco)
                         if (q->length != plus_long) sans_long.membres.push_back(q);
                     essaie(Graphe_candidat(sans_long, arcs_de, false));
                 }
+            }
+            // Last, the smoothed graph against the smoothed models: curves cut
+            // into other pieces at another size, specks of a noisy scan.
+            if (choix.modele < 0 || choix.similarite < seuil) {
+                const Choix_modele l = Meilleur_modele(Graphe_lisse(brut, Angle_lisse, Part_lisse), lisses, Rapport_noeuds, Modeles_essayes);
+                if (l.modele >= 0 && (choix.modele < 0 || l.similarite > choix.similarite)) choix = l;
             }
             c.modele = choix.modele;
             c.score = choix.similarite;
