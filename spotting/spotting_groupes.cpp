@@ -161,6 +161,17 @@ void Ecarte_texte(std::vector<Candidat>& cs, double epaisseur)
         if (texte[i]) cs[i].score = 0;
 }
 
+// The box of `membres` given to `c` (none: unchanged).
+void Boite_membres(Candidat& c, const std::vector<Quad*>& membres)
+{
+    if (membres.empty()) return;
+    c.xmin = c.ymin = 1 << 30, c.xmax = c.ymax = -(1 << 30);
+    for (const Quad* q : membres) {
+        for (int x : {q->x1i, q->x2i, q->x1f, q->x2f}) c.xmin = std::min(c.xmin, x), c.xmax = std::max(c.xmax, x);
+        for (int y : {q->y1i, q->y2i, q->y1f, q->y2f}) c.ymin = std::min(c.ymin, y), c.ymax = std::max(c.ymax, y);
+    }
+}
+
 Boite Boite_candidat(const Candidat& c)
 {
     Boite b;
@@ -274,10 +285,16 @@ int Spotting_groupes(int reco)
             Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes);
             // The variants below only matter for a candidate the raw graph
             // leaves under the threshold.
-            auto essaie = [&](const GrapheG& g) {
+            // The members of the winning variant, when it left out a piece of
+            // wire: the box is theirs.
+            std::vector<Quad*> restants;
+            auto essaie = [&](const GrapheG& g, const std::vector<Quad*>* membres = nullptr) {
                 if (choix.modele >= 0 && choix.similarite >= seuil) return;
                 const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes);
-                if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) choix = autre;
+                if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) {
+                    choix = autre;
+                    restants = membres ? *membres : std::vector<Quad*>{};
+                }
             };
             const GrapheG reuni = Graphe_candidat(c, arcs_de, true, p.epaisseur);
             if (reuni.noeuds.size() != brut.noeuds.size()) essaie(reuni);
@@ -300,15 +317,16 @@ int Spotting_groupes(int reco)
                     sans_long.membres.clear();
                     for (Quad* q : c.membres)
                         if (q->length != plus_long) sans_long.membres.push_back(q);
-                    essaie(Graphe_candidat(sans_long, arcs_de, false));
+                    essaie(Graphe_candidat(sans_long, arcs_de, false), &sans_long.membres);
                 }
             }
             // Last, the smoothed graph against the smoothed models: curves cut
             // into other pieces at another size, specks of a noisy scan.
             if (choix.modele < 0 || choix.similarite < seuil) {
                 const Choix_modele l = Meilleur_modele(Graphe_lisse(brut, Angle_lisse, Part_lisse), lisses, Rapport_noeuds, Modeles_essayes);
-                if (l.modele >= 0 && (choix.modele < 0 || l.similarite > choix.similarite)) choix = l;
+                if (l.modele >= 0 && (choix.modele < 0 || l.similarite > choix.similarite)) choix = l, restants.clear();
             }
+            Boite_membres(c, restants);
             c.modele = choix.modele;
             c.score = choix.similarite;
         } else {
