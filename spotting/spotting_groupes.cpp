@@ -317,7 +317,15 @@ int Spotting_groupes(int reco)
                     sans_long.membres.clear();
                     for (Quad* q : c.membres)
                         if (q->length != plus_long) sans_long.membres.push_back(q);
-                    essaie(Graphe_candidat(sans_long, arcs_de, false), &sans_long.membres);
+                    // Named already, and that stroke touches a wire: named as
+                    // well without it, the symbol is taken without it.
+                    const auto long_ = std::find_if(c.membres.begin(), c.membres.end(), [&](const Quad* q) { return q->length == plus_long; });
+                    if (choix.modele >= 0 && choix.similarite >= seuil && attaches.count(*long_)) {
+                        const Choix_modele autre = Meilleur_modele(Graphe_candidat(sans_long, arcs_de, false), *ms, Rapport_noeuds, Modeles_essayes);
+                        if (autre.modele >= 0 && autre.similarite >= choix.similarite) choix = autre, restants = sans_long.membres;
+                    } else {
+                        essaie(Graphe_candidat(sans_long, arcs_de, false), &sans_long.membres);
+                    }
                 }
             }
             // Last, the smoothed graph against the smoothed models: curves cut
