@@ -329,9 +329,11 @@ int Spotting_groupes(int reco)
                 }
             }
             // Last, the smoothed graph against the smoothed models: curves cut
-            // into other pieces at another size, specks of a noisy scan.
-            if (choix.modele < 0 || choix.similarite < seuil) {
-                const Choix_modele l = Meilleur_modele(Graphe_lisse(brut, Angle_lisse, Part_lisse), lisses, Rapport_noeuds, Modeles_essayes);
+            // into other pieces at another size, specks of a noisy scan (when
+            // smoothing changes the candidate at all).
+            const GrapheG lisse = Graphe_lisse(brut, Angle_lisse, Part_lisse);
+            if ((choix.modele < 0 || choix.similarite < seuil) && lisse.noeuds.size() < brut.noeuds.size()) {
+                const Choix_modele l = Meilleur_modele(lisse, lisses, Rapport_noeuds, Modeles_essayes);
                 if (l.modele >= 0 && (choix.modele < 0 || l.similarite > choix.similarite)) choix = l, restants.clear();
             }
             Boite_membres(c, restants);
