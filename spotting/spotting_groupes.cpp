@@ -40,6 +40,8 @@ constexpr double Rapport_plus_long = 1.3;
 // strokes under this part of the longest left out.
 constexpr double Angle_lisse = 15.0;
 constexpr double Part_lisse = 0.08;
+// A smoothed graph of fewer strokes matches too many models to be compared.
+constexpr size_t Noeuds_lisse = 4;
 // Two kept symbols may share at most this part of the smaller box.
 constexpr double Recouvrement_max = 0.3;
 // Without models: a symbol has at least this many strokes, and its larger
@@ -330,9 +332,9 @@ int Spotting_groupes(int reco)
             }
             // Last, the smoothed graph against the smoothed models: curves cut
             // into other pieces at another size, specks of a noisy scan (when
-            // smoothing changes the candidate at all).
+            // smoothing changes the candidate and leaves a few strokes).
             const GrapheG lisse = Graphe_lisse(brut, Angle_lisse, Part_lisse);
-            if ((choix.modele < 0 || choix.similarite < seuil) && lisse.noeuds.size() < brut.noeuds.size()) {
+            if ((choix.modele < 0 || choix.similarite < seuil) && lisse.noeuds.size() < brut.noeuds.size() && lisse.noeuds.size() >= Noeuds_lisse) {
                 const Choix_modele l = Meilleur_modele(lisse, lisses, Rapport_noeuds, Modeles_essayes);
                 if (l.modele >= 0 && (choix.modele < 0 || l.similarite > choix.similarite)) choix = l, restants.clear();
             }
