@@ -39,7 +39,7 @@ constexpr double Rapport_plus_long = 1.3;
 // Smoothed graphs (Graphe_lisse): bends of at most this many degrees joined,
 // strokes under this part of the longest left out.
 constexpr double Angle_lisse = 15.0;
-constexpr double Part_lisse = 0.08;
+constexpr double Part_lisse = 0.06;
 // A smoothed graph of fewer strokes matches too many models to be compared.
 constexpr size_t Noeuds_lisse = 4;
 // Two kept symbols may share at most this part of the smaller box.
