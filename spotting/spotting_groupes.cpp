@@ -17,6 +17,7 @@
 #include "reco/comparaison_memoire.h"
 #include "reco/reconnaissance.h"
 #include "spotting/boucles.h"
+#include "spotting/graphe_lisse.h"
 #include "spotting/groupes.h"
 #include "spotting/regions.h"
 #include "spotting/symboles.h"
@@ -35,6 +36,12 @@ constexpr int Modeles_essayes = 2;
 // A candidate's longest stroke is also left out when it is this many times
 // the next one.
 constexpr double Rapport_plus_long = 1.3;
+// Smoothed graphs (Graphe_lisse): bends of at most this many degrees joined,
+// strokes under this part of the longest left out.
+constexpr double Angle_lisse = 15.0;
+constexpr double Part_lisse = 0.06;
+// A smoothed graph of fewer strokes matches too many models to be compared.
+constexpr size_t Noeuds_lisse = 4;
 // Two kept symbols may share at most this part of the smaller box.
 constexpr double Recouvrement_max = 0.3;
 // Without models: a symbol has at least this many strokes, and its larger
@@ -156,6 +163,17 @@ void Ecarte_texte(std::vector<Candidat>& cs, double epaisseur)
         if (texte[i]) cs[i].score = 0;
 }
 
+// The box of `membres` given to `c` (none: unchanged).
+void Boite_membres(Candidat& c, const std::vector<Quad*>& membres)
+{
+    if (membres.empty()) return;
+    c.xmin = c.ymin = 1 << 30, c.xmax = c.ymax = -(1 << 30);
+    for (const Quad* q : membres) {
+        for (int x : {q->x1i, q->x2i, q->x1f, q->x2f}) c.xmin = std::min(c.xmin, x), c.xmax = std::max(c.xmax, x);
+        for (int y : {q->y1i, q->y2i, q->y1f, q->y2f}) c.ymin = std::min(c.ymin, y), c.ymax = std::max(c.ymax, y);
+    }
+}
+
 Boite Boite_candidat(const Candidat& c)
 {
     Boite b;
@@ -249,6 +267,16 @@ int Spotting_groupes(int reco)
         for (ArcQQ* a = Liste_arcs_QQ; a; a = a->suivant)
             if (a->Q1 && a->Q2) arcs_de[a->Q1].push_back(a), arcs_de[a->Q2].push_back(a);
     const double seuil = ms ? Lit_param("Seuil_rejet") : 0.5;
+    // The models smoothed the same way, in the same order (one index names a
+    // model in both); a few microseconds per image.
+    Modeles_memoire lisses;
+    if (ms) {
+        lisses = *ms;
+        for (Modele_memoire& m : lisses.liste) {
+            m.graphe = Graphe_lisse(m.graphe, Angle_lisse, Part_lisse);
+            m.signature = Signature_graphe(m.graphe);
+        }
+    }
     std::set<const Quad*> attaches;
     for (size_t i = 0; i < p.traits.size(); i++)
         if (p.attache[i]) attaches.insert(p.traits[i]);
@@ -259,10 +287,16 @@ int Spotting_groupes(int reco)
             Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes);
             // The variants below only matter for a candidate the raw graph
             // leaves under the threshold.
-            auto essaie = [&](const GrapheG& g) {
+            // The members of the winning variant, when it left out a piece of
+            // wire: the box is theirs.
+            std::vector<Quad*> restants;
+            auto essaie = [&](const GrapheG& g, const std::vector<Quad*>* membres = nullptr) {
                 if (choix.modele >= 0 && choix.similarite >= seuil) return;
                 const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes);
-                if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) choix = autre;
+                if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) {
+                    choix = autre;
+                    restants = membres ? *membres : std::vector<Quad*>{};
+                }
             };
             const GrapheG reuni = Graphe_candidat(c, arcs_de, true, p.epaisseur);
             if (reuni.noeuds.size() != brut.noeuds.size()) essaie(reuni);
@@ -285,9 +319,26 @@ int Spotting_groupes(int reco)
                     sans_long.membres.clear();
                     for (Quad* q : c.membres)
                         if (q->length != plus_long) sans_long.membres.push_back(q);
-                    essaie(Graphe_candidat(sans_long, arcs_de, false));
+                    // Named already, and that stroke touches a wire: named as
+                    // well without it, the symbol is taken without it.
+                    const auto long_ = std::find_if(c.membres.begin(), c.membres.end(), [&](const Quad* q) { return q->length == plus_long; });
+                    if (choix.modele >= 0 && choix.similarite >= seuil && attaches.count(*long_)) {
+                        const Choix_modele autre = Meilleur_modele(Graphe_candidat(sans_long, arcs_de, false), *ms, Rapport_noeuds, Modeles_essayes);
+                        if (autre.modele >= 0 && autre.similarite >= choix.similarite) choix = autre, restants = sans_long.membres;
+                    } else {
+                        essaie(Graphe_candidat(sans_long, arcs_de, false), &sans_long.membres);
+                    }
                 }
             }
+            // Last, the smoothed graph against the smoothed models: curves cut
+            // into other pieces at another size, specks of a noisy scan (when
+            // smoothing changes the candidate and leaves a few strokes).
+            const GrapheG lisse = Graphe_lisse(brut, Angle_lisse, Part_lisse);
+            if ((choix.modele < 0 || choix.similarite < seuil) && lisse.noeuds.size() < brut.noeuds.size() && lisse.noeuds.size() >= Noeuds_lisse) {
+                const Choix_modele l = Meilleur_modele(lisse, lisses, Rapport_noeuds, Modeles_essayes);
+                if (l.modele >= 0 && (choix.modele < 0 || l.similarite > choix.similarite)) choix = l, restants.clear();
+            }
+            Boite_membres(c, restants);
             c.modele = choix.modele;
             c.score = choix.similarite;
         } else {

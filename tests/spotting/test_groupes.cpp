@@ -11,6 +11,7 @@
 
 #include "port/shell.h"
 #include "reco/comparaison_memoire.h"
+#include "spotting/graphe_lisse.h"
 #include "spotting/groupes.h"
 #include "spotting/spotting_groupes.h"
 #include "spotting/symboles.h"
@@ -192,6 +193,43 @@ TEST_F(Groupes, Mesure_en_memoire_comme_les_programmes)
         EXPECT_NEAR(Similarite_memoire(candidat, ms.liste[0], ms), attendu, 2e-6) << nom;
     }
     Oublie_modeles();
+}
+
+// Smoothing: a curve cut into pieces becomes one node whatever the number of
+// pieces; a sharp corner, parallel strokes and a crossing stay apart; a speck
+// goes with its edges; lengths are relative to the longest node again.
+TEST(Groupes_lisse, Courbes_reunies_et_points_ecartes)
+{
+    struct Cas {
+        const char* nom;
+        std::vector<double> longueurs;
+        std::vector<std::tuple<int, int, int, char>> aretes;
+        std::vector<double> attendues;                    // node lengths after
+        std::vector<std::tuple<int, int, char>> restent;  // edges after
+    };
+    const Cas cas[] = {
+        {"an arc in three pieces, then a bar at a right angle",
+         {1, 1, 1, 1.5}, {{0, 1, 12, 'S'}, {1, 2, 15, 'L'}, {2, 3, 90, 'L'}, {0, 3, 88, 'T'}}, {1, 0.5}, {{0, 1, 'L'}}},
+        {"the same arc in two pieces gives the same graph",
+         {1, 0.5, 0.75}, {{0, 1, 10, 'L'}, {1, 2, 90, 'L'}}, {1, 0.5}, {{0, 1, 'L'}}},
+        {"a bend past the limit, parallel sides and a crossing stay apart",
+         {1, 1, 1, 1}, {{0, 1, 16, 'L'}, {1, 2, 0, 'P'}, {2, 3, 5, 'X'}}, {1, 1, 1, 1}, {{0, 1, 'L'}, {1, 2, 'P'}, {2, 3, 'X'}}},
+        {"a speck on a stroke goes, with its edges",
+         {1, 0.05, 0.6}, {{0, 1, 60, 'T'}, {1, 2, 60, 'T'}, {0, 2, 90, 'L'}}, {1, 0.6}, {{0, 1, 'L'}}},
+    };
+    for (const Cas& c : cas) {
+        GrapheG g;
+        for (size_t i = 0; i < c.longueurs.size(); i++) g.noeuds.push_back({"n" + std::to_string(i), c.longueurs[i]});
+        for (const auto& [a, b, angle, type] : c.aretes) g.aretes.push_back({a, b, static_cast<double>(angle), type});
+        const GrapheG h = Graphe_lisse(g, 15, 0.08);
+        ASSERT_EQ(h.noeuds.size(), c.attendues.size()) << c.nom;
+        for (size_t i = 0; i < h.noeuds.size(); i++) EXPECT_NEAR(h.noeuds[i].rellen, c.attendues[i], 1e-9) << c.nom;
+        ASSERT_EQ(h.aretes.size(), c.restent.size()) << c.nom;
+        for (size_t i = 0; i < h.aretes.size(); i++) {
+            const auto& [a, b, type] = c.restent[i];
+            EXPECT_EQ(std::tuple(h.aretes[i].de, h.aretes[i].vers, h.aretes[i].type), std::tuple(a, b, type)) << c.nom;
+        }
+    }
 }
 
 // Both methods through the batch: one worker or two give the same files.
