@@ -142,7 +142,7 @@ TEST_F(LigneCommande, UsageErrorsNameTheMistakeAndTouchNothing)
     EXPECT_TRUE(Bilan_charge(r.erreurs, "-x.bmp")) << r.erreurs;
 }
 
-// An image that cannot be loaded: the specified message, then the path and
+// An image that cannot be loaded: the usual message, then the path and
 // the cause, then the summary; the two files are written with no primitives.
 TEST_F(LigneCommande, UnreadableImageSaysWhyAndStillWritesEmptyResults)
 {
