@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "port/shell.h"
@@ -25,6 +26,9 @@ namespace {
 // signal handler can remove the temporary files without allocating.
 struct En_cours {
     std::FILE* volatile f = nullptr;
+    // Set before the temporary file is created and cleared once it is gone:
+    // a signal between its creation and `f` being set still removes it.
+    volatile sig_atomic_t actif = 0;
     char temporaire[4096];
     char final_[4096];
 };
@@ -50,7 +54,7 @@ std::FILE* Ouvre_temporaire(const std::string& chemin)
 {
     En_cours* libre = nullptr;
     for (En_cours& e : g_en_cours)
-        if (!e.f) {
+        if (!e.f && !e.actif) {
             libre = &e;
             break;
         }
@@ -65,8 +69,10 @@ std::FILE* Ouvre_temporaire(const std::string& chemin)
     const bool ordinaire = ::lstat(chemin.c_str(), &st) != 0 ? errno == ENOENT : S_ISREG(st.st_mode);
     if (!ordinaire || !libre || !Copie_chemin(libre->temporaire, temporaire) || !Copie_chemin(libre->final_, chemin))
         return std::fopen(chemin.c_str(), "wbe");
+    libre->actif = 1;
     std::FILE* f = std::fopen(temporaire.c_str(), "wbe");
     libre->f = f;
+    if (!f) libre->actif = 0;
     return f;
 }
 
@@ -81,6 +87,7 @@ bool Ferme_resultat(std::FILE* f, bool complet)
         if (ok) ok = std::rename(e->temporaire, e->final_) == 0;
         if (!ok) std::remove(e->temporaire);
         e->f = nullptr;
+        e->actif = 0;
     }
     return ok;
 }
@@ -88,7 +95,7 @@ bool Ferme_resultat(std::FILE* f, bool complet)
 void Supprime_resultats_en_cours()
 {
     for (En_cours& e : g_en_cours)
-        if (e.f) ::unlink(e.temporaire);
+        if (e.actif) ::unlink(e.temporaire);
 }
 
 bool Copie_resultat(const std::string& source, const std::string& destination)
