@@ -323,10 +323,10 @@ TEST_F(LotLigneCommande, DetectionsInJsonScoreAsTheResultsFile)
     const std::string fin = " -> FINAL_RESULTS.GRE, det.json\n", bilan = Bilan(r);
     EXPECT_TRUE(bilan.size() > fin.size() && bilan.compare(bilan.size() - fin.size(), fin.size(), fin) == 0) << bilan;
     fs::copy_file(fs::path(TM_TEST_DATA) / "page_1.json", courant / "page_1.json");
-    Ecrit_chaine(courant / "verifie.py", R"(import importlib.machinery, importlib.util, json, sys
+    Ecrit_chaine(courant / "verifie.py", R"(import importlib.machinery, json, sys, types
 loader = importlib.machinery.SourceFileLoader("ev", sys.argv[1])
-spec = importlib.util.spec_from_loader("ev", loader)
-ev = importlib.util.module_from_spec(spec)
+ev = types.ModuleType("ev")
+ev.__file__ = sys.argv[1]
 loader.exec_module(ev)
 d = json.load(open("det.json", encoding="utf-8"))
 assert [(i["file_name"], i["width"], i["height"]) for i in d["images"]] == \
