@@ -276,6 +276,8 @@ void Relaie(const fs::path& fichier, std::FILE* vers)
 
 // The signal that interrupted the batch, 0 while none did.
 volatile sig_atomic_t g_interruption = 0;
+// Whether the workers' logs go to standard output (not in a quiet run).
+bool g_journal_relaye = true;
 void Note_interruption(int sig) { g_interruption = sig; }
 
 class Lot {
@@ -412,7 +414,7 @@ private:
     {
         const Travail& t = travaux_[travaux_[ecrits_].origine];
         const std::string& image = travaux_[ecrits_].image;
-        Relaie(journal(t.origine, ".out"), stdout);
+        if (g_journal_relaye) Relaie(journal(t.origine, ".out"), stdout);
         Relaie(journal(t.origine, ".err"), stderr);
         bool bon;
         Frontend_courant().batch_image_begin(image);  // its messages name it
@@ -438,8 +440,9 @@ private:
 
 }  // namespace
 
-int Lot_parallele(const std::vector<std::string>& images, int jobs)
+int Lot_parallele(const std::vector<std::string>& images, int jobs, bool journal)
 {
+    g_journal_relaye = journal;
     const char* tmp = std::getenv("TMPDIR");
     std::string modele = std::string(tmp && *tmp ? tmp : "/tmp") + "/tracemorph-batch-XXXXXX";
     if (!::mkdtemp(modele.data())) {

@@ -12,8 +12,9 @@ inline constexpr const char* kOptionOuvrier = "--batch-worker";
 // worker processes; FINAL_RESULTS.GRE and every per-image file come out
 // byte for byte as from the run in this process. Returns the process exit
 // status: 0 when every image loaded and all its files were written, 1 when
-// one failed.
-int Lot_parallele(const std::vector<std::string>& images, int jobs);
+// one failed. Without `journal`, the workers' logs are not relayed to
+// standard output (a quiet run); their messages still reach stderr.
+int Lot_parallele(const std::vector<std::string>& images, int jobs, bool journal = true);
 
 // A worker of Lot_parallele, with `repertoire` as its working directory.
 // Reads requests from stdin, each three NUL-ended texts: the file for its

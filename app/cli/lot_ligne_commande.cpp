@@ -105,7 +105,7 @@ int Main_lot_ligne_commande(const Options& o)
         statut = Rassemble(images, echecs, true);
     } else {
         if (!a_faire.empty() || !o.reprise)
-            statut = o.jobs > 1 && !a_faire.empty() ? Lot_parallele(a_faire, o.jobs) : OuvrirLot1Click();
+            statut = o.jobs > 1 && !a_faire.empty() ? Lot_parallele(a_faire, o.jobs, !o.silencieux) : OuvrirLot1Click();
         echecs = Echecs_lot;
         // The results file holds every image, in the order given: the ones
         // not analysed again come from their .xml, as a gathering does.

@@ -192,6 +192,12 @@ TEST_F(LigneCommande, QuietRunSummaryAndNoDisplay)
     EXPECT_NE(bavard.sortie, "");
     EXPECT_EQ(calme.sortie, "");
     EXPECT_EQ(calme.erreurs, bavard.erreurs);
+    // Batches too, also when the workers' logs would be relayed.
+    for (const char* jobs : {"1", "2"}) {
+        const Execution lot = Lance({"-q", "--batch", "--jobs", jobs, image, Image("relay_logic.bmp").string()});
+        EXPECT_EQ(lot.statut, 0) << jobs << lot.erreurs;
+        EXPECT_EQ(lot.sortie, "") << jobs;
+    }
     EXPECT_EQ(Lit_texte(courant / "Rlignaxe.dat"), dat);
     EXPECT_EQ(Lit_texte(courant / "Rlignaxe.gxl"), gxl);
     auto compte = [&](const std::string& motif) {
