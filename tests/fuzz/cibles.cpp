@@ -19,6 +19,7 @@
 #include "image/planes.h"
 #include "output/resultats.h"
 #include "spotting/spotting.h"
+#include "spotting/spotting_groupes.h"
 #include "spotting/incidence.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
@@ -76,6 +77,7 @@ struct Seance {
         Libere_plan(Plan2);
         Libere_plan(Plan_zoom);
         Plan_courant = nullptr;
+        Methode_spotting_choisie = -1;
         Mode_trace = 0;
         Pause_flag = 0;
         Resolution = 0;
@@ -340,7 +342,10 @@ int Cible_analyse(const uint8_t* donnees, size_t taille)
     const std::string image = Rep_travail + "/dessin.bmp";
     const auto bmp = Bmp(d, options & 0x20);
     Ecrit_fuzz(image, bmp.data(), bmp.size());
-    const bool trace = (options & 7) == 0;
+    // Bit 2 runs the spotting by groups checked against the models (none
+    // here: the symbol-like groups are kept) instead of the region growing.
+    Methode_spotting_choisie = options & 0x04 ? 1 : 0;
+    const bool trace = (options & 3) == 0;
     const std::vector<std::string> indexe = Analyse(image, trace);
     if (options & 0x08) {
         // The indexes of the graph and of the spotting must give what the
