@@ -1,13 +1,9 @@
 #include "image/chargement.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -16,11 +12,13 @@
 #include "image/planes.h"
 #include "image/programmes.h"
 
-extern char** environ;
-
 int32_t Resolution = 0;
 
 namespace {
+
+// A converter still running after this long is taken to hang: a sheet of
+// any size converts in seconds.
+constexpr double kDelaiConvertisseur = 600.0;
 
 // Larger pixel buffers are refused rather than allocated.
 constexpr uint64_t kMaxOctetsPixels = uint64_t(1) << 30;
@@ -196,35 +194,15 @@ int Charge_Img_dans(const std::string& chemin, ImageChargee& im)
     std::remove(sortie.c_str());
     const std::string prog = Chemin_convertisseur();
     Programme_du_projet(prog, "cxconvert");  // names a converter that is not ours
-    char* argv[] = {const_cast<char*>(prog.c_str()), const_cast<char*>(chemin.c_str()),
-                    const_cast<char*>(sortie.c_str()), nullptr};
     // Its messages are kept: the last line says why it failed.
-    int tube[2];
-    if (::pipe2(tube, O_CLOEXEC) != 0)
-        return Echec(im, std::string("not a BMP and the converter could not be started: ") + std::strerror(errno));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, tube[1], STDERR_FILENO);
-    pid_t pid;
-    const int lance = posix_spawn(&pid, prog.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(tube[1]);
-    std::string messages;
-    int statut = 0;
-    if (lance == 0) {
-        char tampon[4096];
-        ssize_t n;
-        while ((n = ::read(tube[0], tampon, sizeof tampon)) != 0) {
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) break;
-            if (messages.size() < 65536) messages.append(tampon, static_cast<size_t>(n));
-        }
-        while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
-        }
-    }
-    ::close(tube[0]);
-    if (lance != 0)
-        return Echec(im, "not a BMP and the converter " + prog + " could not be started: " + std::strerror(lance));
+    const Execution_programme conv =
+        Execute_programme(prog, {chemin, sortie}, kDelaiConvertisseur, Flux_programme::erreurs_gardees);
+    const std::string& messages = conv.erreurs;
+    if (conv.fin == Execution_programme::non_lance)
+        return Echec(im, "not a BMP and the converter " + prog + " could not be started: " + conv.raison);
+    if (conv.fin == Execution_programme::delai)
+        return Echec(im, "not a BMP and the converter did not finish within "
+                             + std::to_string(static_cast<int>(kDelaiConvertisseur)) + " s (stopped)");
     if (Lit_bmp_dans(sortie, im) == 1) {
         // What a converter that succeeded still had to say reaches stderr,
         // as when it wrote there itself.
@@ -234,9 +212,8 @@ int Charge_Img_dans(const std::string& chemin, ImageChargee& im)
     // Its last line says why, else its status.
     std::string derniere = Derniere_ligne(messages);
     if (derniere.empty()) {
-        if (WIFSIGNALED(statut)) derniere = "killed by signal " + std::to_string(WTERMSIG(statut));
-        else if (WIFEXITED(statut) && WEXITSTATUS(statut) != 0)
-            derniere = "exit status " + std::to_string(WEXITSTATUS(statut));
+        if (conv.statut > 128) derniere = "killed by signal " + std::to_string(conv.statut - 128);
+        else if (conv.statut != 0) derniere = "exit status " + std::to_string(conv.statut);
         else derniere = "its output could not be read (" + im.cause + ")";
     }
     return Echec(im, "not a BMP and the converter failed: " + derniere);

@@ -82,7 +82,7 @@ bool Programme_du_projet(const std::string& chemin, std::string_view nom)
     const auto it = connus.find(cle);
     if (it != connus.end()) return it->second;
     // Our programs answer at once; another one is given a few seconds.
-    const Execution_programme r = Execute_programme(chemin, {"--identify"}, 5.0, true);
+    const Execution_programme r = Execute_programme(chemin, {"--identify"}, 5.0, Flux_programme::sortie_capturee);
     const bool notre = r.fin == Execution_programme::terminee && r.statut == 0 &&
                        r.sortie.substr(0, r.sortie.find('\n')) == Identite_programme(nom);
     connus[cle] = notre;
@@ -92,8 +92,9 @@ bool Programme_du_projet(const std::string& chemin, std::string_view nom)
 }
 
 Execution_programme Execute_programme(const std::string& programme, const std::vector<std::string>& arguments,
-                                      double delai, bool sortie)
+                                      double delai, Flux_programme flux)
 {
+    const bool sortie = flux == Flux_programme::sortie_capturee;
     Execution_programme r;
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(programme.c_str()));
@@ -184,7 +185,7 @@ Execution_programme Execute_programme(const std::string& programme, const std::v
         }
         ::close(fd);
     }
-    if (!sortie && !r.erreurs.empty()) {
+    if (flux == Flux_programme::erreurs_relayees && !r.erreurs.empty()) {
         const ssize_t ecrit = ::write(STDERR_FILENO, r.erreurs.data(), r.erreurs.size());
         (void)ecrit;
     }

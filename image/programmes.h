@@ -29,14 +29,18 @@ struct Execution_programme {
     std::string erreurs;  // standard error (at most its last 64 KiB)
     std::string raison;   // why it could not be started
 };
+// What becomes of an outside program's standard streams.
+enum class Flux_programme {
+    erreurs_relayees,  // standard error captured and passed on to this process's
+    erreurs_gardees,   // standard error captured only (the caller tells what it meant)
+    sortie_capturee,   // a question put to the program: standard output captured too
+};
 // Runs the program directly (no command interpreter, so any path works) in a
-// process group of its own, standard input from /dev/null. Its standard
-// error is captured and passed on to this process's; with `sortie` (a
-// question put to the program) its standard output is captured too, and its
-// standard error is not passed on. Past `delai` seconds the
+// process group of its own, standard input from /dev/null, its standard error
+// captured (and standard output as `flux` says). Past `delai` seconds the
 // group is killed; the group is also ended when the program exits, so no
 // child it left behind outlives the run.
 Execution_programme Execute_programme(const std::string& programme, const std::vector<std::string>& arguments,
-                                      double delai, bool sortie = false);
+                                      double delai, Flux_programme flux = Flux_programme::erreurs_relayees);
 // The last non-empty line of a text, without its line break.
 std::string Derniere_ligne(std::string_view texte);
