@@ -284,7 +284,7 @@ int Spotting_groupes(int reco)
         if (Mode_trace == 1) Trace_candidat(c);
         if (ms) {
             const GrapheG brut = Graphe_candidat(c, arcs_de, false);
-            Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes);
+            Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes, seuil);
             // The variants below only matter for a candidate the raw graph
             // leaves under the threshold.
             // The members of the winning variant, when it left out a piece of
@@ -292,7 +292,7 @@ int Spotting_groupes(int reco)
             std::vector<Quad*> restants;
             auto essaie = [&](const GrapheG& g, const std::vector<Quad*>* membres = nullptr) {
                 if (choix.modele >= 0 && choix.similarite >= seuil) return;
-                const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes);
+                const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes, seuil);
                 if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) {
                     choix = autre;
                     restants = membres ? *membres : std::vector<Quad*>{};
@@ -323,7 +323,7 @@ int Spotting_groupes(int reco)
                     // well without it, the symbol is taken without it.
                     const auto long_ = std::find_if(c.membres.begin(), c.membres.end(), [&](const Quad* q) { return q->length == plus_long; });
                     if (choix.modele >= 0 && choix.similarite >= seuil && attaches.count(*long_)) {
-                        const Choix_modele autre = Meilleur_modele(Graphe_candidat(sans_long, arcs_de, false), *ms, Rapport_noeuds, Modeles_essayes);
+                        const Choix_modele autre = Meilleur_modele(Graphe_candidat(sans_long, arcs_de, false), *ms, Rapport_noeuds, Modeles_essayes, choix.similarite);
                         if (autre.modele >= 0 && autre.similarite >= choix.similarite) choix = autre, restants = sans_long.membres;
                     } else {
                         essaie(Graphe_candidat(sans_long, arcs_de, false), &sans_long.membres);
@@ -335,7 +335,7 @@ int Spotting_groupes(int reco)
             // smoothing changes the candidate and leaves a few strokes).
             const GrapheG lisse = Graphe_lisse(brut, Angle_lisse, Part_lisse);
             if ((choix.modele < 0 || choix.similarite < seuil) && lisse.noeuds.size() < brut.noeuds.size() && lisse.noeuds.size() >= Noeuds_lisse) {
-                const Choix_modele l = Meilleur_modele(lisse, lisses, Rapport_noeuds, Modeles_essayes);
+                const Choix_modele l = Meilleur_modele(lisse, lisses, Rapport_noeuds, Modeles_essayes, seuil);
                 if (l.modele >= 0 && (choix.modele < 0 || l.similarite > choix.similarite)) choix = l, restants.clear();
             }
             Boite_membres(c, restants);
