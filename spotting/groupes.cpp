@@ -88,14 +88,16 @@ bool Au_bout(const Contact& c, const Geo& g, double marge)
 
 // Whether the ends of stroke i are joined by a path of other strokes in
 // contact (walls aside) of at most Pas_boucle steps, all within the stroke's
-// box widened by twice its length.
+// box widened by Boite_boucle times its length (the side of an outline
+// twice as long as it, and a little more, stays inside).
 constexpr int Pas_boucle = 8;
+constexpr double Boite_boucle = 2.5;
 bool Sur_une_boucle(size_t i, const std::vector<Geo>& geo, const std::vector<std::vector<Contact>>& contacts,
                     const std::vector<int>& roles, double marge)
 {
     const Geo& g = geo[i];
-    const double x0 = std::min(g.ax, g.bx) - 2 * g.l, x1 = std::max(g.ax, g.bx) + 2 * g.l;
-    const double y0 = std::min(g.ay, g.by) - 2 * g.l, y1 = std::max(g.ay, g.by) + 2 * g.l;
+    const double x0 = std::min(g.ax, g.bx) - Boite_boucle * g.l, x1 = std::max(g.ax, g.bx) + Boite_boucle * g.l;
+    const double y0 = std::min(g.ay, g.by) - Boite_boucle * g.l, y1 = std::max(g.ay, g.by) + Boite_boucle * g.l;
     auto dedans = [&](const Geo& o) {
         return std::min(o.ax, o.bx) >= x0 && std::max(o.ax, o.bx) <= x1 && std::min(o.ay, o.by) >= y0 &&
                std::max(o.ay, o.by) <= y1;
@@ -126,6 +128,108 @@ bool Sur_une_boucle(size_t i, const std::vector<Geo>& geo, const std::vector<std
         }
     }
     return false;
+}
+
+
+double Marge(const Geo& g) { return std::max(1.5 * g.ep + 3, 0.12 * g.l); }
+
+// Wires among `geo`: long strokes touched only at their ends (crossings
+// aside); then also those touched along them only by the ends of other long
+// strokes (wires branching off a bus) or by tiny pieces (a junction dot).
+// A stroke whose two ends are joined again by a short way round, near it,
+// lies on an outline (a triangle's side, a box's edge): not a wire. Marks the
+// wires in `roles`; returns the long strokes touched only at their ends
+// (outlines included).
+std::vector<bool> Fils(const std::vector<Geo>& geo, const std::vector<std::vector<Contact>>& contacts,
+                       std::vector<int>& roles, double ep)
+{
+    const size_t n = geo.size();
+    std::vector<bool> long_libre(n, false);
+    for (size_t i = 0; i < n; i++) {
+        if (roles[i] != Trait_symbole || geo[i].l < std::max(20.0, Longueur_fil * ep)) continue;
+        long_libre[i] = std::all_of(contacts[i].begin(), contacts[i].end(), [&](const Contact& c) {
+            return c.type == 'X' || Au_bout(c, geo[i], Marge(geo[i])) || roles[static_cast<size_t>(c.autre)] == Trait_mur;
+        });
+    }
+    std::vector<bool> candidat = long_libre;
+    for (size_t i = 0; i < n; i++) {
+        if (long_libre[i] || roles[i] != Trait_symbole || geo[i].l < std::max(20.0, Longueur_fil * ep)) continue;
+        candidat[i] = std::all_of(contacts[i].begin(), contacts[i].end(), [&](const Contact& c) {
+            const auto o = static_cast<size_t>(c.autre);
+            if (c.type == 'X' || Au_bout(c, geo[i], Marge(geo[i])) || roles[o] == Trait_mur) return true;
+            // A junction dot's pieces are short; branches are long.
+            if (geo[o].l < 2 * ep + 2) return true;
+            if (geo[o].l < std::max(20.0, Longueur_fil * ep)) return false;
+            for (const Contact& r : contacts[o])
+                if (static_cast<size_t>(r.autre) == i) return Au_bout(r, geo[o], Marge(geo[o]));
+            return false;
+        });
+    }
+    for (size_t i = 0; i < n; i++)
+        if (candidat[i] && !Sur_une_boucle(i, geo, contacts, roles, Marge(geo[i]))) roles[i] = Trait_fil;
+    return candidat;
+}
+
+// Whether b carries a on in line: about the same slope, b's near end beyond
+// a's end by a gap short beside them (twice the thickness and a quarter of
+// the longer piece), and b's axis on a's line (side by side strokes, as
+// the double lines of a wall, overlap along it and are not pieces).
+bool Prolonge(const Geo& a, const Geo& b, double ep)
+{
+    if (a.l <= 0 || b.l <= 0) return false;
+    const double ux = (a.bx - a.ax) / a.l, uy = (a.by - a.ay) / a.l;
+    const double vx = (b.bx - b.ax) / b.l, vy = (b.by - b.ay) / b.l;
+    if (std::fabs(ux * vy - uy * vx) > std::sin(10.0 * 3.14159265358979 / 180)) return false;
+    const double ecart_max = 2 * ep + 0.25 * std::max(a.l, b.l);
+    double t0 = 1e300, t1 = -1e300;
+    for (const auto& [x, y] : {std::pair{b.ax, b.ay}, std::pair{b.bx, b.by}}) {
+        if (std::fabs((x - a.ax) * uy - (y - a.ay) * ux) > ep + 2) return false;
+        const double t = (x - a.ax) * ux + (y - a.ay) * uy;
+        t0 = std::min(t0, t), t1 = std::max(t1, t);
+    }
+    const double recouvre = std::min(t1, a.l) - std::max(t0, 0.0);  // negative: the gap
+    return recouvre <= 2 * ep && -recouvre <= ecart_max;
+}
+
+// Chains of pieces of one straight stroke: each stroke's chain number. Two
+// strokes in contact are pieces when one carries the other on in line and
+// nothing else of some length meets the gap between them (the plates of a
+// capacitor part its two leads).
+std::vector<int> Chaines(const std::vector<Geo>& geo, const std::vector<std::vector<Contact>>& contacts,
+                         const std::vector<int>& roles, double ep)
+{
+    const size_t n = geo.size();
+    Union_find uf(n);
+    auto libre = [&](size_t i, size_t j) {
+        // The end of i nearer j.
+        const Geo &a = geo[i], &b = geo[j];
+        const double mx = (b.ax + b.bx) / 2, my = (b.ay + b.by) / 2;
+        const bool fin = std::hypot(a.bx - mx, a.by - my) < std::hypot(a.ax - mx, a.ay - my);
+        for (const Contact& c : contacts[i]) {
+            const auto o = static_cast<size_t>(c.autre);
+            if (o == j || c.type == 'X' || geo[o].l < 2 * ep + 2 || roles[o] == Trait_mur) continue;
+            if ((fin ? 1 - c.t : c.t) * a.l > Marge(a)) continue;
+            if (!Prolonge(a, geo[o], ep) && !Prolonge(geo[o], a, ep)) return false;
+        }
+        return true;
+    };
+    for (size_t i = 0; i < n; i++) {
+        if (roles[i] == Trait_mur) continue;
+        for (const Contact& c : contacts[i]) {
+            const auto j = static_cast<size_t>(c.autre);
+            if (j <= i || roles[j] == Trait_mur || c.type == 'X') continue;
+            if (!Prolonge(geo[i], geo[j], ep) && !Prolonge(geo[j], geo[i], ep)) continue;
+            if (libre(i, j) && libre(j, i)) uf.Unit(static_cast<int>(i), static_cast<int>(j));
+        }
+    }
+    std::vector<int> numero(n, -1), chaine(n);
+    int k = 0;
+    for (size_t i = 0; i < n; i++) {
+        const auto r = static_cast<size_t>(uf.Racine(static_cast<int>(i)));
+        if (numero[r] < 0) numero[r] = k++;
+        chaine[i] = numero[r];
+    }
+    return chaine;
 }
 
 struct Boite_g {
@@ -214,6 +318,7 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
         contacts[v].push_back({i1->second, t, a->type});
     }
 
+    std::vector<std::vector<Contact>> en_ligne(n);
     // Ends facing across a gap short beside both strokes (a corner whose
     // tip was not taken as a quadrilateral, a stroke broken by noise).
     {
@@ -242,45 +347,73 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
                             if (uj <= i) continue;
                             const auto [xj, yj] = bout(uj, f);
                             const double ecart = 2 * ep + 0.25 * std::min(geo[i].l, geo[uj].l);
-                            if (std::hypot(xj - x, yj - y) > std::min(ecart, cellule)) continue;
-                            contacts[i].push_back({j, e == 0 ? 0.0 : 1.0, 'e'});
-                            contacts[uj].push_back({static_cast<int>(i), f == 0 ? 0.0 : 1.0, 'e'});
+                            const double d = std::hypot(xj - x, yj - y);
+                            if (d > cellule) continue;
+                            // Further apart, pieces of one stroke only (for the wire test).
+                            auto& liste = d <= ecart ? contacts : en_ligne;
+                            if (d > ecart && !Prolonge(geo[i], geo[uj], ep) && !Prolonge(geo[uj], geo[i], ep)) continue;
+                            liste[i].push_back({j, e == 0 ? 0.0 : 1.0, 'e'});
+                            liste[uj].push_back({static_cast<int>(i), f == 0 ? 0.0 : 1.0, 'e'});
                         }
                     }
             }
         }
     }
 
-    // Wires: long strokes touched only at their ends (crossings aside); then
-    // also those touched along them only by the ends of other long strokes
-    // (wires branching off a bus) or by tiny pieces (a junction dot).
-    auto marge = [&](size_t i) { return std::max(1.5 * geo[i].ep + 3, 0.12 * geo[i].l); };
-    std::vector<bool> long_libre(n, false);
-    for (size_t i = 0; i < n; i++) {
-        if (p.roles[i] != Trait_symbole || geo[i].l < std::max(20.0, Longueur_fil * ep)) continue;
-        long_libre[i] = std::all_of(contacts[i].begin(), contacts[i].end(), [&](const Contact& c) {
-            return c.type == 'X' || Au_bout(c, geo[i], marge(i)) || p.roles[static_cast<size_t>(c.autre)] == Trait_mur;
-        });
+    // Pieces of one straight stroke broken by noise are one stroke for the
+    // wire test: a broken wire is long, a broken outline side still closes.
+    for (size_t i = 0; i < n; i++) en_ligne[i].insert(en_ligne[i].end(), contacts[i].begin(), contacts[i].end());
+    const std::vector<int> chaine = Chaines(geo, en_ligne, p.roles, ep);
+    size_t nc = 0;
+    for (size_t i = 0; i < n; i++) nc = std::max(nc, static_cast<size_t>(chaine[i]) + 1);
+    std::vector<std::vector<int>> pieces(nc);
+    for (size_t i = 0; i < n; i++) pieces[static_cast<size_t>(chaine[i])].push_back(static_cast<int>(i));
+    std::vector<Geo> geo_c(nc);
+    std::vector<int> roles_c(nc, Trait_symbole);
+    std::vector<std::vector<Contact>> contacts_c(nc);
+    for (size_t k = 0; k < nc; k++) {
+        const std::vector<int>& m = pieces[k];
+        roles_c[k] = p.roles[static_cast<size_t>(m[0])];
+        if (m.size() == 1) {
+            geo_c[k] = geo[static_cast<size_t>(m[0])];
+            continue;
+        }
+        // The axis of the longest piece, stretched over the extreme ends.
+        const Geo& ref = geo[static_cast<size_t>(*std::max_element(m.begin(), m.end(), [&](int a, int b) {
+            return geo[static_cast<size_t>(a)].l < geo[static_cast<size_t>(b)].l;
+        }))];
+        const double ux = (ref.bx - ref.ax) / ref.l, uy = (ref.by - ref.ay) / ref.l;
+        double t0 = 1e300, t1 = -1e300, epaisseur = 0, somme = 0;
+        for (int i : m) {
+            const Geo& g = geo[static_cast<size_t>(i)];
+            for (const auto& [x, y] : {std::pair{g.ax, g.ay}, std::pair{g.bx, g.by}}) {
+                const double t = (x - ref.ax) * ux + (y - ref.ay) * uy;
+                t0 = std::min(t0, t), t1 = std::max(t1, t);
+            }
+            epaisseur += g.ep * g.l, somme += g.l;
+        }
+        geo_c[k] = {ref.ax + t0 * ux, ref.ay + t0 * uy, ref.ax + t1 * ux, ref.ay + t1 * uy, t1 - t0,
+                    somme > 0 ? epaisseur / somme : ref.ep};
     }
-    std::vector<bool> candidat = long_libre;
-    for (size_t i = 0; i < n; i++) {
-        if (long_libre[i] || p.roles[i] != Trait_symbole || geo[i].l < std::max(20.0, Longueur_fil * ep)) continue;
-        candidat[i] = std::all_of(contacts[i].begin(), contacts[i].end(), [&](const Contact& c) {
-            const auto o = static_cast<size_t>(c.autre);
-            if (c.type == 'X' || Au_bout(c, geo[i], marge(i)) || p.roles[o] == Trait_mur) return true;
-            // A junction dot's pieces are short; branches are long.
-            if (geo[o].l < 2 * ep + 2) return true;
-            if (geo[o].l < std::max(20.0, Longueur_fil * ep)) return false;
-            for (const Contact& r : contacts[o])
-                if (static_cast<size_t>(r.autre) == i) return Au_bout(r, geo[o], marge(o));
-            return false;
-        });
-    }
-    // A stroke whose two ends are joined again by a short way round, near
-    // it, lies on an outline (a triangle's side, a box's edge): not a wire.
+    // Where a contact of piece i lies along its chain, 0..1.
+    auto T_chaine = [&](size_t i, const Contact& c) {
+        const auto k = static_cast<size_t>(chaine[i]);
+        const Geo &g = geo[i], &gc = geo_c[k];
+        if (pieces[k].size() == 1 || gc.l <= 0) return c.t;
+        const double x = g.ax + c.t * (g.bx - g.ax), y = g.ay + c.t * (g.by - g.ay);
+        return std::clamp(((x - gc.ax) * (gc.bx - gc.ax) + (y - gc.ay) * (gc.by - gc.ay)) / (gc.l * gc.l), 0.0, 1.0);
+    };
     for (size_t i = 0; i < n; i++)
-        if (candidat[i] && !Sur_une_boucle(i, geo, contacts, p.roles, marge(i))) p.roles[i] = Trait_fil;
-
+        for (const Contact& c : contacts[i])
+            if (chaine[static_cast<size_t>(c.autre)] != chaine[i])
+                contacts_c[static_cast<size_t>(chaine[i])].push_back({chaine[static_cast<size_t>(c.autre)], T_chaine(i, c), c.type});
+    const std::vector<bool> candidat_c = Fils(geo_c, contacts_c, roles_c, ep);
+    std::vector<bool> candidat(n, false);
+    for (size_t i = 0; i < n; i++) {
+        const auto k = static_cast<size_t>(chaine[i]);
+        candidat[i] = candidat_c[k];
+        if (roles_c[k] == Trait_fil) p.roles[i] = Trait_fil;
+    }
     // Candidates, each set of strokes once.
     std::map<std::vector<int>, size_t> vus;
     auto ajoute = [&](std::vector<int> traits, int niveau) {
@@ -317,34 +450,41 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
             for (size_t i = 0; i < n; i++)
                 if (r[i] == Trait_symbole) boite_racine[uf.Racine(static_cast<int>(i))].Etend(p.traits[i]);
             bool change = false;
-            for (size_t i = 0; i < n; i++) {
-                if (r[i] != Trait_fil) continue;
+            for (size_t k = 0; k < nc; k++) {
+                const std::vector<int>& m = pieces[k];
+                if (r[static_cast<size_t>(m[0])] != Trait_fil) continue;
+                auto prend = [&](int racine) {
+                    for (int i : m) r[static_cast<size_t>(i)] = Trait_symbole, uf.Unit(i, racine);
+                    change = true;
+                };
+                const Geo& g = geo_c[k];
                 // Touching nothing, inside an outline: a bar of that symbol.
-                if (std::all_of(contacts[i].begin(), contacts[i].end(), [](const Contact& c) { return c.type == 'X'; })) {
-                    const Geo& g = geo[i];
+                if (contacts_c[k].empty() || std::all_of(contacts_c[k].begin(), contacts_c[k].end(), [](const Contact& c) { return c.type == 'X'; })) {
                     for (const auto& [racine, b] : boite_racine) {
                         const double cote = std::min(b.xmax - b.xmin, b.ymax - b.ymin);
                         if (std::min(g.ax, g.bx) > b.xmin && std::max(g.ax, g.bx) < b.xmax && std::min(g.ay, g.by) > b.ymin &&
                             std::max(g.ay, g.by) < b.ymax && g.l < cote) {
-                            r[i] = Trait_symbole;
-                            uf.Unit(static_cast<int>(i), racine);
-                            change = true;
+                            prend(racine);
                             break;
                         }
                     }
                     continue;
                 }
-                for (const Contact& c : contacts[i]) {
-                    const auto o = static_cast<size_t>(c.autre);
-                    if (c.type == 'X' || r[o] != Trait_symbole) continue;
-                    const Boite_g& b = boite_racine[uf.Racine(c.autre)];
-                    const double m = marge(i);
-                    const double fx = c.t < 0.5 ? geo[i].bx : geo[i].ax, fy = c.t < 0.5 ? geo[i].by : geo[i].ay;
-                    if (fx >= b.xmin - m && fx <= b.xmax + m && fy >= b.ymin - m && fy <= b.ymax + m) {
-                        r[i] = Trait_symbole;
-                        uf.Unit(static_cast<int>(i), c.autre);
-                        change = true;
-                        break;
+                bool pris = false;
+                for (size_t x = 0; x < m.size() && !pris; x++) {
+                    const auto i = static_cast<size_t>(m[x]);
+                    for (const Contact& c : contacts[i]) {
+                        const auto o = static_cast<size_t>(c.autre);
+                        if (c.type == 'X' || r[o] != Trait_symbole || chaine[o] == chaine[i]) continue;
+                        const Boite_g& b = boite_racine[uf.Racine(c.autre)];
+                        const double mg = Marge(g);
+                        const double t = T_chaine(i, c);
+                        const double fx = t < 0.5 ? g.bx : g.ax, fy = t < 0.5 ? g.by : g.ay;
+                        if (fx >= b.xmin - mg && fx <= b.xmax + mg && fy >= b.ymin - mg && fy <= b.ymax + mg) {
+                            prend(c.autre);
+                            pris = true;
+                            break;
+                        }
                     }
                 }
             }
