@@ -11,6 +11,9 @@ namespace {
 constexpr double Longueur_fil = 22.0;
 // A wall is this many times thicker than the typical stroke.
 constexpr double Epaisseur_mur = 2.2;
+// Two sides of an outline: lengths within this ratio, sharing this part.
+constexpr double Rapport_face = 0.8;
+constexpr double Part_face = 0.8;
 // Gaps, relative to the smaller group's diagonal, merged at the two upper levels.
 constexpr double Ecart_proche = 0.15;
 constexpr double Ecart_large = 0.5;
@@ -133,6 +136,90 @@ bool Sur_une_boucle(size_t i, const std::vector<Geo>& geo, const std::vector<std
 
 double Marge(const Geo& g) { return std::max(1.5 * g.ep + 3, 0.12 * g.l); }
 
+// Whether c, a contact of stroke u, says where they meet: an end facing
+// another across a gap says nothing when the graph joined them elsewhere
+// (a lead's end near the corner of the side it touches).
+bool Contact_sur(const std::vector<std::vector<Contact>>& contacts, size_t u, const Contact& c)
+{
+    if (c.type == 'X') return false;
+    if (c.type != 'e') return true;
+    return std::none_of(contacts[u].begin(), contacts[u].end(),
+                        [&](const Contact& x) { return x.autre == c.autre && x.type != 'e'; });
+}
+
+// Whether stroke i faces another of about its length, parallel and beside
+// it over most of both, at a distance under twice its length, a stroke
+// joining them corner to corner at one end: two sides of one outline whose
+// other corner noise may have broken.
+bool Cote_en_face(size_t i, const std::vector<Geo>& geo, const std::vector<std::vector<Contact>>& contacts,
+                  const std::vector<int>& roles, double ep)
+{
+    // The strokes meeting i corner to corner (an end of each at an end of the other).
+    auto coin = [&](size_t u, const Contact& c) {
+        const auto k = static_cast<size_t>(c.autre);
+        if (!Contact_sur(contacts, u, c) || !Au_bout(c, geo[u], Marge(geo[u]))) return false;
+        for (const Contact& r : contacts[k])
+            if (static_cast<size_t>(r.autre) == u && Contact_sur(contacts, k, r) && Au_bout(r, geo[k], Marge(geo[k]))) return true;
+        return false;
+    };
+    std::vector<int> coins;
+    for (const Contact& c : contacts[i])
+        if (coin(i, c)) coins.push_back(c.autre);
+    if (coins.empty()) return false;
+    const Geo& a = geo[i];
+    if (a.l <= 0) return false;
+    const double ux = (a.bx - a.ax) / a.l, uy = (a.by - a.ay) / a.l;
+    for (size_t j = 0; j < geo.size(); j++) {
+        const Geo& b = geo[j];
+        if (j == i || roles[j] == Trait_mur || b.l < Rapport_face * a.l || a.l < Rapport_face * b.l) continue;
+        const double vx = (b.bx - b.ax) / b.l, vy = (b.by - b.ay) / b.l;
+        if (std::fabs(ux * vy - uy * vx) > std::sin(10.0 * 3.14159265358979 / 180)) continue;
+        const double d = std::fabs(((b.ax + b.bx) / 2 - a.ax) * uy - ((b.ay + b.by) / 2 - a.ay) * ux);
+        if (d > 2 * a.l || d < 2 * ep + 2) continue;
+        const double t0 = (b.ax - a.ax) * ux + (b.ay - a.ay) * uy, t1 = (b.bx - a.ax) * ux + (b.by - a.ay) * uy;
+        const double commun = std::min(a.l, std::max(t0, t1)) - std::max(0.0, std::min(t0, t1));
+        if (commun < Part_face * std::max(a.l, b.l)) continue;
+        // A corner stroke joins them.
+        for (const Contact& c : contacts[j])
+            if (std::find(coins.begin(), coins.end(), c.autre) != coins.end() && coin(j, c)) return true;
+    }
+    return false;
+}
+
+// Whether stroke i turns at both ends, corner to corner, into strokes that
+// run off to the same side of it, about as long as each other (the back of
+// a gate, a box's side): an outline, where a wire between symbols turns, if
+// at all, both ways.
+bool Coins_du_meme_cote(size_t i, const std::vector<Geo>& geo, const std::vector<std::vector<Contact>>& contacts)
+{
+    const Geo& a = geo[i];
+    if (a.l <= 0) return false;
+    int cotes[2] = {0, 0};  // per end: bit 0 a corner to the left, bit 1 to the right
+    double longueurs[2] = {0, 0};
+    for (const Contact& c : contacts[i]) {
+        const auto k = static_cast<size_t>(c.autre);
+        const Geo& b = geo[k];
+        if (!Contact_sur(contacts, i, c) || b.l <= 0 || !Au_bout(c, a, Marge(a))) continue;
+        const Contact* r = nullptr;
+        for (const Contact& x : contacts[k])
+            if (static_cast<size_t>(x.autre) == i && Contact_sur(contacts, k, x) && Au_bout(x, b, Marge(b))) r = &x;
+        if (!r) continue;
+        // At least 45 degrees off i's line.
+        const double sinus = ((a.bx - a.ax) * (b.by - b.ay) - (a.by - a.ay) * (b.bx - b.ax)) / (a.l * b.l);
+        if (std::fabs(sinus) < std::sin(45.0 * 3.14159265358979 / 180)) continue;
+        // b's far end, from i's line.
+        const double fx = r->t < 0.5 ? b.bx : b.ax, fy = r->t < 0.5 ? b.by : b.ay;
+        const double cote = (a.bx - a.ax) * (fy - a.ay) - (a.by - a.ay) * (fx - a.ax);
+        const int e = c.t < 0.5 ? 0 : 1;
+        cotes[e] |= cote > 0 ? 1 : 2;
+        longueurs[e] = std::max(longueurs[e], b.l);
+    }
+    // Corners both ways at one end: a T whose bar is cut at the joint. The
+    // two sides that turn are about as long as each other.
+    return (cotes[0] == 1 || cotes[0] == 2) && cotes[0] == cotes[1] &&
+           std::min(longueurs[0], longueurs[1]) >= Rapport_face * std::max(longueurs[0], longueurs[1]);
+}
+
 // Wires among `geo`: long strokes touched only at their ends (crossings
 // aside); then also those touched along them only by the ends of other long
 // strokes (wires branching off a bus) or by tiny pieces (a junction dot).
@@ -166,7 +253,9 @@ std::vector<bool> Fils(const std::vector<Geo>& geo, const std::vector<std::vecto
         });
     }
     for (size_t i = 0; i < n; i++)
-        if (candidat[i] && !Sur_une_boucle(i, geo, contacts, roles, Marge(geo[i]))) roles[i] = Trait_fil;
+        if (candidat[i] && !Sur_une_boucle(i, geo, contacts, roles, Marge(geo[i])) && !Cote_en_face(i, geo, contacts, roles, ep) &&
+            !Coins_du_meme_cote(i, geo, contacts))
+            roles[i] = Trait_fil;
     return candidat;
 }
 

@@ -98,13 +98,14 @@ TEST_F(Groupes, Fil_coupe_et_symbole_en_deux_parties_reuni)
         << liste;
 }
 
-// Pieces of one straight stroke: a wire broken by noise into pieces shorter
+// Broken strokes and outlines: a wire broken by noise into pieces shorter
 // than a wire is still a wire between its symbols; a rectangle twice as long
-// as wide is an outline, not four wires; the leads of a capacitor, in line
-// across its plates, are no pieces of one stroke.
+// as wide, a box with a broken corner and the back of a gate are outlines,
+// not wires; the leads of a capacitor, in line across its plates, are no
+// pieces of one stroke.
 TEST_F(Groupes, Traits_en_morceaux)
 {
-    tmtest::Image_blanche(900, 900);
+    tmtest::Image_blanche(1000, 1000);
     auto role = [](const Propositions& p, const Quad* q) {
         const auto it = std::find(p.traits.begin(), p.traits.end(), q);
         return it == p.traits.end() ? -1 : p.roles[static_cast<size_t>(it - p.traits.begin())];
@@ -126,7 +127,22 @@ TEST_F(Groupes, Traits_en_morceaux)
     Arc(gauche, plaques[0], 'T');
     Arc(droite, plaques[1], 'T');
 
+    // A box whose lower left corner noise broke: its sides face each other.
+    Quad* boite[4] = {Trait(600, 250, 900, 250), Trait(900, 250, 900, 550), Trait(900, 550, 650, 550), Trait(600, 450, 600, 250)};
+    for (int k = 0; k < 3; k++) Arc(boite[k], boite[k + 1], 'L');
+    // The back of a gate, its curve broken at the tip, leads of 110 touching
+    // it: both its corners turn the same way.
+    Quad* dos = Trait(150, 650, 150, 750);
+    Quad* porte[4] = {Trait(150, 650, 230, 650), Trait(150, 750, 230, 750), Trait(230, 650, 270, 680), Trait(230, 750, 270, 720)};
+    Arc(dos, porte[0], 'L');
+    Arc(dos, porte[1], 'L');
+    Arc(porte[0], porte[2], 'L');
+    Arc(porte[1], porte[3], 'L');
+    for (int y : {675, 725}) Arc(Trait(40, y, 150, y), dos, 'T');
+
     const Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ);
+    for (const Quad* q : boite) EXPECT_EQ(role(p, q), Trait_symbole) << "a broken outline is no wire";
+    EXPECT_EQ(role(p, dos), Trait_symbole);
     for (const Quad* q : {morceaux[0], morceaux[1], morceaux[2], bout}) EXPECT_EQ(role(p, q), Trait_fil);
     for (const Quad* q : rect) EXPECT_EQ(role(p, q), Trait_symbole) << "the outline is no wire";
     for (const Quad* q : plaques) EXPECT_EQ(role(p, q), Trait_symbole);
