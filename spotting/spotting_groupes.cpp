@@ -1,6 +1,7 @@
 #include "spotting/spotting_groupes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -44,6 +45,9 @@ constexpr double Part_lisse = 0.06;
 constexpr size_t Noeuds_lisse = 4;
 // Two kept symbols may share at most this part of the smaller box.
 constexpr double Recouvrement_max = 0.3;
+// Weight of the logarithm of a candidate's stroke count in the order of
+// choice (not in the threshold).
+constexpr double Poids_traits = 0.05;
 // Without models: a symbol has at least this many strokes, and its larger
 // side spans this many stroke thicknesses.
 constexpr size_t Traits_min = 2;
@@ -350,11 +354,17 @@ int Spotting_groupes(int reco)
     const std::vector<const CC*> composantes = Composantes_sans_fil(p);
     for (Candidat& c : p.candidats) Ajuste_boite(c, composantes);
     // The best explanation without overlaps: by decreasing score, a candidate
-    // is kept unless it shares much of its box with one kept before.
+    // is kept unless it shares much of its box with one kept before. Against
+    // models, of two about as similar the one of more strokes comes first
+    // (a part of a symbol can match a small model as well as the symbol its own).
     std::vector<size_t> ordre(p.candidats.size());
-    for (size_t i = 0; i < ordre.size(); i++) ordre[i] = i;
-    std::stable_sort(ordre.begin(), ordre.end(),
-                     [&](size_t a, size_t b) { return p.candidats[a].score > p.candidats[b].score; });
+    std::vector<double> rang(p.candidats.size());
+    for (size_t i = 0; i < ordre.size(); i++) {
+        ordre[i] = i;
+        const Candidat& c = p.candidats[i];
+        rang[i] = c.score + (ms ? Poids_traits * std::log(static_cast<double>(std::max<size_t>(1, c.membres.size()))) : 0.0);
+    }
+    std::stable_sort(ordre.begin(), ordre.end(), [&](size_t a, size_t b) { return rang[a] > rang[b]; });
     std::vector<size_t> gardes;
     for (size_t i : ordre) {
         const Candidat& c = p.candidats[i];
