@@ -48,6 +48,10 @@ constexpr double Recouvrement_max = 0.3;
 // Weight of the logarithm of a candidate's stroke count in the order of
 // choice (not in the threshold).
 constexpr double Poids_traits = 0.05;
+// A model of at most Noeuds_petit_modele strokes names a candidate only
+// this part of the way from Seuil_rejet to 1 above it (0.80 for 0.72).
+constexpr size_t Noeuds_petit_modele = 5;
+constexpr double Marge_petit_modele = 0.3;
 // Without models: a symbol has at least this many strokes, and its larger
 // side spans this many stroke thicknesses.
 constexpr size_t Traits_min = 2;
@@ -369,6 +373,10 @@ int Spotting_groupes(int reco)
     for (size_t i : ordre) {
         const Candidat& c = p.candidats[i];
         if (c.score < seuil || (ms && c.modele < 0)) continue;
+        // A model of a few strokes is matched by parts of many drawings.
+        if (ms && ms->liste[static_cast<size_t>(c.modele)].graphe.noeuds.size() <= Noeuds_petit_modele &&
+            c.score < seuil + Marge_petit_modele * (1 - seuil))
+            continue;
         const bool libre = std::none_of(gardes.begin(), gardes.end(), [&](size_t g) {
             return Recouvrement(c, p.candidats[g]) > Recouvrement_max;
         });

@@ -163,6 +163,32 @@ TEST_F(Groupes, Traits_en_morceaux)
     EXPECT_EQ(role(p, droite), Trait_fil);
 }
 
+// A model of a few strokes names a candidate only well above Seuil_rejet:
+// a square matching a square model exactly is named, one whose model has a
+// side shorter (similarity 0.76, above 0.72) is not.
+TEST_F(Groupes, Petit_modele_plus_exigeant)
+{
+    fs::create_directory_symlink(fs::path(TM_BUILD_DIR) / "simgraph", dir / "simgraph");
+    Parametres({{"Seuil_rejet", "0.72"}});
+    fs::create_directories(dir / "models");
+    for (const auto& [cote, nomme] : {std::pair{"1", true}, std::pair{"0.64", false}}) {
+        tmtest::Remise_a_zero();
+        Oublie_modeles();
+        std::string g = "<gxl><graph id=\"g\">";
+        for (int k = 0; k < 4; k++)
+            g += "<node id=\"n" + std::to_string(k) + "\"><attr name=\"RelLen\"><string>" + (k == 3 ? cote : "1") +
+                 "</string></attr></node>";
+        for (int k = 0; k < 4; k++)
+            g += "<edge from=\"n" + std::to_string(k) + "\" to=\"n" + std::to_string((k + 1) % 4) +
+                 "\"><attr name=\"relA\"><string>90</string></attr><attr name=\"Type\"><string>L</string></attr></edge>";
+        std::ofstream(dir / "models" / "carre.gxl") << g + "</graph></gxl>";
+        tmtest::Image_blanche(300, 300);
+        Dessine_carre(100, 100);
+        EXPECT_EQ(Spotting_groupes(11), nomme ? 1 : 0) << "model side " << cote;
+    }
+    Oublie_modeles();
+}
+
 // A floor on the similarity changes nothing where the best model reaches
 // it, and only leaves out what could not reach it: on random graphs, under
 // both edit distances (the bound used to skip models must never fall under
