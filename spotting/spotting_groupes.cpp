@@ -86,13 +86,32 @@ GrapheG Graphe_candidat(const Candidat& c, const std::unordered_map<const Quad*,
         while (chef[static_cast<size_t>(x)] != x) x = chef[static_cast<size_t>(x)] = chef[static_cast<size_t>(chef[static_cast<size_t>(x)])];
         return x;
     };
-    if (reunit && c.membres.size() <= Membres_max_reunion)
+    if (reunit && c.membres.size() <= Membres_max_reunion) {
+        // Boxes too far apart for any two ends to meet within the gap
+        // Morceaux_alignes allows (a box's diagonal bounds its axis) are
+        // not looked at.
+        struct Boite_q {
+            int x0, y0, x1, y1;
+            double diagonale;
+        };
+        std::vector<Boite_q> boites;
+        for (const Quad* q : c.membres) {
+            const int x0 = std::min({q->x1i, q->x2i, q->x1f, q->x2f}), x1 = std::max({q->x1i, q->x2i, q->x1f, q->x2f});
+            const int y0 = std::min({q->y1i, q->y2i, q->y1f, q->y2f}), y1 = std::max({q->y1i, q->y2i, q->y1f, q->y2f});
+            boites.push_back({x0, y0, x1, y1, std::hypot(x1 - x0, y1 - y0)});
+        }
         for (size_t i = 0; i < c.membres.size(); i++)
-            for (size_t j = i + 1; j < c.membres.size(); j++)
+            for (size_t j = i + 1; j < c.membres.size(); j++) {
+                const Boite_q &a = boites[i], &b = boites[j];
+                const int dx = std::max({0, b.x0 - a.x1, a.x0 - b.x1}), dy = std::max({0, b.y0 - a.y1, a.y0 - b.y1});
+                const double limite = 2 * epaisseur + 0.25 * std::min(a.diagonale, b.diagonale) + 1;
+                if (dx > limite || dy > limite) continue;
                 if (Morceaux_alignes(c.membres[i], c.membres[j], epaisseur)) {
                     const int r1 = racine(static_cast<int>(i)), r2 = racine(static_cast<int>(j));
                     if (r1 != r2) chef[static_cast<size_t>(std::max(r1, r2))] = std::min(r1, r2);
                 }
+            }
+    }
     if (reunit)
         for (const Quad* q : c.membres) {
             const auto it = arcs_de.find(q);
