@@ -30,10 +30,42 @@ std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
     return {};
 }
 
-double Edition(const GrapheG& g1, const GrapheG& g2, const CoutsEdition& k, bool glouton)
+// An upper bound of the similarity an assignment of `m` can give: every
+// substitution's cost is shared between its two nodes, so each node pays at
+// least half its cheapest substitution or else its deletion (insertion);
+// and the larger graph loses at least its surplus of nodes, whole.
+double Borne_edition(const Matrice& m, int n1, int n2)
+{
+    double reference = 0, minimum = 0;
+    std::vector<double> surcout1, surcout2;  // deletion beyond that least share
+    for (int i = 0; i < n1; i++) {
+        const double d = m(i, n2 + i);
+        double b = d;
+        for (int j = 0; j < n2; j++) b = std::min(b, m(i, j) / 2);
+        reference += d, minimum += b;
+        surcout1.push_back(d - b);
+    }
+    for (int j = 0; j < n2; j++) {
+        const double d = m(n1 + j, j);
+        double b = d;
+        for (int i = 0; i < n1; i++) b = std::min(b, m(i, j) / 2);
+        reference += d, minimum += b;
+        surcout2.push_back(d - b);
+    }
+    std::vector<double>& surplus = n1 > n2 ? surcout1 : surcout2;
+    const auto k = static_cast<size_t>(std::abs(n1 - n2));
+    std::partial_sort(surplus.begin(), surplus.begin() + static_cast<std::ptrdiff_t>(k), surplus.end());
+    for (size_t i = 0; i < k; i++) minimum += surplus[i];
+    if (reference <= 0) return 1.0;
+    return std::clamp(1.0 - minimum / reference, 0.0, 1.0);
+}
+
+double Edition(const GrapheG& g1, const GrapheG& g2, const CoutsEdition& k, bool glouton, double plancher = -1)
 {
     const int n1 = static_cast<int>(g1.noeuds.size()), n2 = static_cast<int>(g2.noeuds.size());
     const Matrice m = Matrice_edition(g1, g2, k);
+    // Cannot reach the floor: the assignment is not worth running.
+    if (plancher > 0 && Borne_edition(m, n1, n2) + 1e-9 < plancher) return -1;
     // The optimum the auction finds, reached by the Hungarian method, which
     // takes a fraction of its time on these matrices.
     const std::vector<int> colonnes = glouton ? Affectation_gloutonne(m, n1) : Affectation_hongroise(m);
@@ -89,7 +121,7 @@ double Similarite_memoire(const GrapheG& candidat, const Modele_memoire& m, cons
     }
 }
 
-Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais)
+Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais, double plancher)
 {
     Choix_modele choix;
     const double n = static_cast<double>(candidat.noeuds.size());
@@ -114,8 +146,14 @@ Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms,
             if (-pr.first >= Signature_min) retenus.push_back(pr.second);
         std::sort(retenus.begin(), retenus.end());
     }
+    const bool edition = ms.mode != 1 && ms.mode != 2;
     for (size_t i : retenus) {
-        const double s = Similarite_memoire(candidat, ms.liste[i], ms);
+        // With an edit distance, a model whose bound stays under the floor,
+        // or under the best so far (it could only tie), is left out.
+        const double s = !edition ? Similarite_memoire(candidat, ms.liste[i], ms)
+                                  : Edition(candidat, ms.liste[i].graphe, ms.proprietes.couts, ms.mode == 3,
+                                            std::max(plancher, choix.modele >= 0 ? choix.similarite + 2e-9 : 0.0));
+        if (s < 0) continue;
         if (choix.modele < 0 || s > choix.similarite) {
             choix.modele = static_cast<int>(i);
             choix.similarite = s;

@@ -46,10 +46,13 @@ double Similarite_memoire(const GrapheG& candidat, const Modele_memoire& m, cons
 // (0: all are). With `essais` above 0, the measure is run only on that many
 // models, those whose graph signatures are nearest the candidate's, and only
 // on those whose signature similarity reaches Signature_min. On equal
-// similarity the model listed first stays.
+// similarity the model listed first stays. With an edit distance (Bool_reco
+// other than 1 and 2), models that cannot reach `plancher` are not compared:
+// when none can, no model is chosen (the same choice whenever one reaches it).
 constexpr double Signature_min = 0.7;
 struct Choix_modele {
     int modele = -1;
     double similarite = 0;
 };
-Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais = 0);
+Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais = 0,
+                             double plancher = 0);

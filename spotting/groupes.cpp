@@ -5,10 +5,12 @@
 #include <map>
 #include <unordered_map>
 
+#include "spotting/traits.h"
+
 namespace {
 
-// A wire is at least this many typical thicknesses long.
-constexpr double Longueur_fil = 22.0;
+using namespace traits;
+
 // A wall is this many times thicker than the typical stroke.
 constexpr double Epaisseur_mur = 2.2;
 // Gaps, relative to the smaller group's diagonal, merged at the two upper levels.
@@ -16,117 +18,6 @@ constexpr double Ecart_proche = 0.15;
 constexpr double Ecart_large = 0.5;
 // Groups compared pairwise by box at most (beyond, the upper levels are left out).
 constexpr size_t Groupes_max = 4000;
-
-struct Geo {
-    double ax = 0, ay = 0, bx = 0, by = 0;  // axis
-    double l = 0, ep = 1;
-};
-
-Geo Geometrie(const Quad* q)
-{
-    Geo g;
-    // The sides run in opposite senses; pairing the ends the other way is
-    // tried too, and the longer axis kept, so that no drawing order is assumed.
-    const double a1x = (q->x1i + q->x2f) / 2.0, a1y = (q->y1i + q->y2f) / 2.0;
-    const double b1x = (q->x1f + q->x2i) / 2.0, b1y = (q->y1f + q->y2i) / 2.0;
-    const double a2x = (q->x1i + q->x2i) / 2.0, a2y = (q->y1i + q->y2i) / 2.0;
-    const double b2x = (q->x1f + q->x2f) / 2.0, b2y = (q->y1f + q->y2f) / 2.0;
-    const double l1 = std::hypot(b1x - a1x, b1y - a1y), l2 = std::hypot(b2x - a2x, b2y - a2y);
-    if (l1 >= l2) g = {a1x, a1y, b1x, b1y, l1, 1};
-    else g = {a2x, a2y, b2x, b2y, l2, 1};
-    // Thickness, from the middles of the two sides (an overestimate where
-    // the sides end unevenly, which only long strokes can afford).
-    const double m1x = (q->x1i + q->x1f) / 2.0, m1y = (q->y1i + q->y1f) / 2.0;
-    const double m2x = (q->x2i + q->x2f) / 2.0, m2y = (q->y2i + q->y2f) / 2.0;
-    g.ep = std::max(1.0, std::hypot(m2x - m1x, m2y - m1y));
-    return g;
-}
-
-// Closest points of the axes of a and b: returns the distance, with the
-// parameters s along a and t along b in [0, 1].
-double Plus_proches(const Geo& a, const Geo& b, double& s, double& t)
-{
-    const double ux = a.bx - a.ax, uy = a.by - a.ay, vx = b.bx - b.ax, vy = b.by - b.ay;
-    const double wx = a.ax - b.ax, wy = a.ay - b.ay;
-    const double aa = ux * ux + uy * uy, bb = ux * vx + uy * vy, cc = vx * vx + vy * vy;
-    const double dd = ux * wx + uy * wy, ee = vx * wx + vy * wy;
-    const double den = aa * cc - bb * bb;
-    auto borne = [](double v) { return std::clamp(v, 0.0, 1.0); };
-    s = den > 1e-9 ? borne((bb * ee - cc * dd) / den) : 0.0;
-    t = cc > 1e-9 ? borne((bb * s + ee) / cc) : 0.0;
-    s = aa > 1e-9 ? borne((bb * t - dd) / aa) : 0.0;
-    t = cc > 1e-9 ? borne((bb * s + ee) / cc) : 0.0;
-    const double px = a.ax + s * ux, py = a.ay + s * uy, qx = b.ax + t * vx, qy = b.ay + t * vy;
-    return std::hypot(px - qx, py - qy);
-}
-
-struct Contact {
-    int autre = 0;
-    double t = 0;  // where along this stroke, 0..1
-    char type = '?';
-};
-
-struct Union_find {
-    std::vector<int> p;
-    explicit Union_find(size_t n) : p(n) { for (size_t i = 0; i < n; i++) p[i] = static_cast<int>(i); }
-    int Racine(int x)
-    {
-        while (p[static_cast<size_t>(x)] != x) x = p[static_cast<size_t>(x)] = p[static_cast<size_t>(p[static_cast<size_t>(x)])];
-        return x;
-    }
-    void Unit(int a, int b)
-    {
-        a = Racine(a), b = Racine(b);
-        if (a != b) p[static_cast<size_t>(std::max(a, b))] = std::min(a, b);
-    }
-};
-
-bool Au_bout(const Contact& c, const Geo& g, double marge)
-{
-    return std::min(c.t, 1 - c.t) * g.l <= marge;
-}
-
-// Whether the ends of stroke i are joined by a path of other strokes in
-// contact (walls aside) of at most Pas_boucle steps, all within the stroke's
-// box widened by twice its length.
-constexpr int Pas_boucle = 8;
-bool Sur_une_boucle(size_t i, const std::vector<Geo>& geo, const std::vector<std::vector<Contact>>& contacts,
-                    const std::vector<int>& roles, double marge)
-{
-    const Geo& g = geo[i];
-    const double x0 = std::min(g.ax, g.bx) - 2 * g.l, x1 = std::max(g.ax, g.bx) + 2 * g.l;
-    const double y0 = std::min(g.ay, g.by) - 2 * g.l, y1 = std::max(g.ay, g.by) + 2 * g.l;
-    auto dedans = [&](const Geo& o) {
-        return std::min(o.ax, o.bx) >= x0 && std::max(o.ax, o.bx) <= x1 && std::min(o.ay, o.by) >= y0 &&
-               std::max(o.ay, o.by) <= y1;
-    };
-    std::unordered_map<int, int> pas;  // stroke -> steps from the first end
-    std::vector<int> file;
-    std::vector<bool> cible(geo.size(), false);
-    bool une_cible = false;
-    for (const Contact& c : contacts[i]) {
-        const auto o = static_cast<size_t>(c.autre);
-        if (c.type == 'X' || roles[o] == 2 || !Au_bout(c, g, marge)) continue;
-        if (c.t < 0.5) {
-            if (pas.emplace(c.autre, 0).second) file.push_back(c.autre);
-        } else {
-            cible[o] = une_cible = true;
-        }
-    }
-    if (!une_cible) return false;
-    for (size_t k = 0; k < file.size(); k++) {
-        const int v = file[k];
-        if (cible[static_cast<size_t>(v)]) return true;
-        const int d = pas[v];
-        if (d >= Pas_boucle) continue;
-        for (const Contact& c : contacts[static_cast<size_t>(v)]) {
-            const auto o = static_cast<size_t>(c.autre);
-            if (o == i || roles[o] == 2 || !dedans(geo[o])) continue;
-            if (pas.emplace(c.autre, d + 1).second) file.push_back(c.autre);
-        }
-    }
-    return false;
-}
 
 struct Boite_g {
     int xmin = 1 << 30, ymin = 1 << 30, xmax = -(1 << 30), ymax = -(1 << 30);
@@ -214,6 +105,7 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
         contacts[v].push_back({i1->second, t, a->type});
     }
 
+    std::vector<std::vector<Contact>> en_ligne(n);
     // Ends facing across a gap short beside both strokes (a corner whose
     // tip was not taken as a quadrilateral, a stroke broken by noise).
     {
@@ -242,45 +134,73 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
                             if (uj <= i) continue;
                             const auto [xj, yj] = bout(uj, f);
                             const double ecart = 2 * ep + 0.25 * std::min(geo[i].l, geo[uj].l);
-                            if (std::hypot(xj - x, yj - y) > std::min(ecart, cellule)) continue;
-                            contacts[i].push_back({j, e == 0 ? 0.0 : 1.0, 'e'});
-                            contacts[uj].push_back({static_cast<int>(i), f == 0 ? 0.0 : 1.0, 'e'});
+                            const double d = std::hypot(xj - x, yj - y);
+                            if (d > cellule) continue;
+                            // Further apart, pieces of one stroke only (for the wire test).
+                            auto& liste = d <= ecart ? contacts : en_ligne;
+                            if (d > ecart && !Prolonge(geo[i], geo[uj], ep) && !Prolonge(geo[uj], geo[i], ep)) continue;
+                            liste[i].push_back({j, e == 0 ? 0.0 : 1.0, 'e'});
+                            liste[uj].push_back({static_cast<int>(i), f == 0 ? 0.0 : 1.0, 'e'});
                         }
                     }
             }
         }
     }
 
-    // Wires: long strokes touched only at their ends (crossings aside); then
-    // also those touched along them only by the ends of other long strokes
-    // (wires branching off a bus) or by tiny pieces (a junction dot).
-    auto marge = [&](size_t i) { return std::max(1.5 * geo[i].ep + 3, 0.12 * geo[i].l); };
-    std::vector<bool> long_libre(n, false);
-    for (size_t i = 0; i < n; i++) {
-        if (p.roles[i] != Trait_symbole || geo[i].l < std::max(20.0, Longueur_fil * ep)) continue;
-        long_libre[i] = std::all_of(contacts[i].begin(), contacts[i].end(), [&](const Contact& c) {
-            return c.type == 'X' || Au_bout(c, geo[i], marge(i)) || p.roles[static_cast<size_t>(c.autre)] == Trait_mur;
-        });
+    // Pieces of one straight stroke broken by noise are one stroke for the
+    // wire test: a broken wire is long, a broken outline side still closes.
+    for (size_t i = 0; i < n; i++) en_ligne[i].insert(en_ligne[i].end(), contacts[i].begin(), contacts[i].end());
+    const std::vector<int> chaine = Chaines(geo, en_ligne, p.roles, ep);
+    size_t nc = 0;
+    for (size_t i = 0; i < n; i++) nc = std::max(nc, static_cast<size_t>(chaine[i]) + 1);
+    std::vector<std::vector<int>> pieces(nc);
+    for (size_t i = 0; i < n; i++) pieces[static_cast<size_t>(chaine[i])].push_back(static_cast<int>(i));
+    std::vector<Geo> geo_c(nc);
+    std::vector<int> roles_c(nc, Trait_symbole);
+    std::vector<std::vector<Contact>> contacts_c(nc);
+    for (size_t k = 0; k < nc; k++) {
+        const std::vector<int>& m = pieces[k];
+        roles_c[k] = p.roles[static_cast<size_t>(m[0])];
+        if (m.size() == 1) {
+            geo_c[k] = geo[static_cast<size_t>(m[0])];
+            continue;
+        }
+        // The axis of the longest piece, stretched over the extreme ends.
+        const Geo& ref = geo[static_cast<size_t>(*std::max_element(m.begin(), m.end(), [&](int a, int b) {
+            return geo[static_cast<size_t>(a)].l < geo[static_cast<size_t>(b)].l;
+        }))];
+        const double ux = (ref.bx - ref.ax) / ref.l, uy = (ref.by - ref.ay) / ref.l;
+        double t0 = 1e300, t1 = -1e300, epaisseur = 0, somme = 0;
+        for (int i : m) {
+            const Geo& g = geo[static_cast<size_t>(i)];
+            for (const auto& [x, y] : {std::pair{g.ax, g.ay}, std::pair{g.bx, g.by}}) {
+                const double t = (x - ref.ax) * ux + (y - ref.ay) * uy;
+                t0 = std::min(t0, t), t1 = std::max(t1, t);
+            }
+            epaisseur += g.ep * g.l, somme += g.l;
+        }
+        geo_c[k] = {ref.ax + t0 * ux, ref.ay + t0 * uy, ref.ax + t1 * ux, ref.ay + t1 * uy, t1 - t0,
+                    somme > 0 ? epaisseur / somme : ref.ep};
     }
-    std::vector<bool> candidat = long_libre;
-    for (size_t i = 0; i < n; i++) {
-        if (long_libre[i] || p.roles[i] != Trait_symbole || geo[i].l < std::max(20.0, Longueur_fil * ep)) continue;
-        candidat[i] = std::all_of(contacts[i].begin(), contacts[i].end(), [&](const Contact& c) {
-            const auto o = static_cast<size_t>(c.autre);
-            if (c.type == 'X' || Au_bout(c, geo[i], marge(i)) || p.roles[o] == Trait_mur) return true;
-            // A junction dot's pieces are short; branches are long.
-            if (geo[o].l < 2 * ep + 2) return true;
-            if (geo[o].l < std::max(20.0, Longueur_fil * ep)) return false;
-            for (const Contact& r : contacts[o])
-                if (static_cast<size_t>(r.autre) == i) return Au_bout(r, geo[o], marge(o));
-            return false;
-        });
-    }
-    // A stroke whose two ends are joined again by a short way round, near
-    // it, lies on an outline (a triangle's side, a box's edge): not a wire.
+    // Where a contact of piece i lies along its chain, 0..1.
+    auto T_chaine = [&](size_t i, const Contact& c) {
+        const auto k = static_cast<size_t>(chaine[i]);
+        const Geo &g = geo[i], &gc = geo_c[k];
+        if (pieces[k].size() == 1 || gc.l <= 0) return c.t;
+        const double x = g.ax + c.t * (g.bx - g.ax), y = g.ay + c.t * (g.by - g.ay);
+        return std::clamp(((x - gc.ax) * (gc.bx - gc.ax) + (y - gc.ay) * (gc.by - gc.ay)) / (gc.l * gc.l), 0.0, 1.0);
+    };
     for (size_t i = 0; i < n; i++)
-        if (candidat[i] && !Sur_une_boucle(i, geo, contacts, p.roles, marge(i))) p.roles[i] = Trait_fil;
-
+        for (const Contact& c : contacts[i])
+            if (chaine[static_cast<size_t>(c.autre)] != chaine[i])
+                contacts_c[static_cast<size_t>(chaine[i])].push_back({chaine[static_cast<size_t>(c.autre)], T_chaine(i, c), c.type});
+    const std::vector<bool> candidat_c = Fils(geo_c, contacts_c, roles_c, ep);
+    std::vector<bool> candidat(n, false);
+    for (size_t i = 0; i < n; i++) {
+        const auto k = static_cast<size_t>(chaine[i]);
+        candidat[i] = candidat_c[k];
+        if (roles_c[k] == Trait_fil) p.roles[i] = Trait_fil;
+    }
     // Candidates, each set of strokes once.
     std::map<std::vector<int>, size_t> vus;
     auto ajoute = [&](std::vector<int> traits, int niveau) {
@@ -317,34 +237,41 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
             for (size_t i = 0; i < n; i++)
                 if (r[i] == Trait_symbole) boite_racine[uf.Racine(static_cast<int>(i))].Etend(p.traits[i]);
             bool change = false;
-            for (size_t i = 0; i < n; i++) {
-                if (r[i] != Trait_fil) continue;
+            for (size_t k = 0; k < nc; k++) {
+                const std::vector<int>& m = pieces[k];
+                if (r[static_cast<size_t>(m[0])] != Trait_fil) continue;
+                auto prend = [&](int racine) {
+                    for (int i : m) r[static_cast<size_t>(i)] = Trait_symbole, uf.Unit(i, racine);
+                    change = true;
+                };
+                const Geo& g = geo_c[k];
                 // Touching nothing, inside an outline: a bar of that symbol.
-                if (std::all_of(contacts[i].begin(), contacts[i].end(), [](const Contact& c) { return c.type == 'X'; })) {
-                    const Geo& g = geo[i];
+                if (contacts_c[k].empty() || std::all_of(contacts_c[k].begin(), contacts_c[k].end(), [](const Contact& c) { return c.type == 'X'; })) {
                     for (const auto& [racine, b] : boite_racine) {
                         const double cote = std::min(b.xmax - b.xmin, b.ymax - b.ymin);
                         if (std::min(g.ax, g.bx) > b.xmin && std::max(g.ax, g.bx) < b.xmax && std::min(g.ay, g.by) > b.ymin &&
                             std::max(g.ay, g.by) < b.ymax && g.l < cote) {
-                            r[i] = Trait_symbole;
-                            uf.Unit(static_cast<int>(i), racine);
-                            change = true;
+                            prend(racine);
                             break;
                         }
                     }
                     continue;
                 }
-                for (const Contact& c : contacts[i]) {
-                    const auto o = static_cast<size_t>(c.autre);
-                    if (c.type == 'X' || r[o] != Trait_symbole) continue;
-                    const Boite_g& b = boite_racine[uf.Racine(c.autre)];
-                    const double m = marge(i);
-                    const double fx = c.t < 0.5 ? geo[i].bx : geo[i].ax, fy = c.t < 0.5 ? geo[i].by : geo[i].ay;
-                    if (fx >= b.xmin - m && fx <= b.xmax + m && fy >= b.ymin - m && fy <= b.ymax + m) {
-                        r[i] = Trait_symbole;
-                        uf.Unit(static_cast<int>(i), c.autre);
-                        change = true;
-                        break;
+                bool pris = false;
+                for (size_t x = 0; x < m.size() && !pris; x++) {
+                    const auto i = static_cast<size_t>(m[x]);
+                    for (const Contact& c : contacts[i]) {
+                        const auto o = static_cast<size_t>(c.autre);
+                        if (c.type == 'X' || r[o] != Trait_symbole || chaine[o] == chaine[i]) continue;
+                        const Boite_g& b = boite_racine[uf.Racine(c.autre)];
+                        const double mg = Marge(g);
+                        const double t = T_chaine(i, c);
+                        const double fx = t < 0.5 ? g.bx : g.ax, fy = t < 0.5 ? g.by : g.ay;
+                        if (fx >= b.xmin - mg && fx <= b.xmax + mg && fy >= b.ymin - mg && fy <= b.ymax + mg) {
+                            prend(c.autre);
+                            pris = true;
+                            break;
+                        }
                     }
                 }
             }

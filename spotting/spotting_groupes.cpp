@@ -1,6 +1,7 @@
 #include "spotting/spotting_groupes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -44,6 +45,13 @@ constexpr double Part_lisse = 0.06;
 constexpr size_t Noeuds_lisse = 4;
 // Two kept symbols may share at most this part of the smaller box.
 constexpr double Recouvrement_max = 0.3;
+// Weight of the logarithm of a candidate's stroke count in the order of
+// choice (not in the threshold).
+constexpr double Poids_traits = 0.05;
+// A model of at most Noeuds_petit_modele strokes names a candidate only
+// this part of the way from Seuil_rejet to 1 above it (0.80 for 0.72).
+constexpr size_t Noeuds_petit_modele = 5;
+constexpr double Marge_petit_modele = 0.3;
 // Without models: a symbol has at least this many strokes, and its larger
 // side spans this many stroke thicknesses.
 constexpr size_t Traits_min = 2;
@@ -78,13 +86,32 @@ GrapheG Graphe_candidat(const Candidat& c, const std::unordered_map<const Quad*,
         while (chef[static_cast<size_t>(x)] != x) x = chef[static_cast<size_t>(x)] = chef[static_cast<size_t>(chef[static_cast<size_t>(x)])];
         return x;
     };
-    if (reunit && c.membres.size() <= Membres_max_reunion)
+    if (reunit && c.membres.size() <= Membres_max_reunion) {
+        // Boxes too far apart for any two ends to meet within the gap
+        // Morceaux_alignes allows (a box's diagonal bounds its axis) are
+        // not looked at.
+        struct Boite_q {
+            int x0, y0, x1, y1;
+            double diagonale;
+        };
+        std::vector<Boite_q> boites;
+        for (const Quad* q : c.membres) {
+            const int x0 = std::min({q->x1i, q->x2i, q->x1f, q->x2f}), x1 = std::max({q->x1i, q->x2i, q->x1f, q->x2f});
+            const int y0 = std::min({q->y1i, q->y2i, q->y1f, q->y2f}), y1 = std::max({q->y1i, q->y2i, q->y1f, q->y2f});
+            boites.push_back({x0, y0, x1, y1, std::hypot(x1 - x0, y1 - y0)});
+        }
         for (size_t i = 0; i < c.membres.size(); i++)
-            for (size_t j = i + 1; j < c.membres.size(); j++)
+            for (size_t j = i + 1; j < c.membres.size(); j++) {
+                const Boite_q &a = boites[i], &b = boites[j];
+                const int dx = std::max({0, b.x0 - a.x1, a.x0 - b.x1}), dy = std::max({0, b.y0 - a.y1, a.y0 - b.y1});
+                const double limite = 2 * epaisseur + 0.25 * std::min(a.diagonale, b.diagonale) + 1;
+                if (dx > limite || dy > limite) continue;
                 if (Morceaux_alignes(c.membres[i], c.membres[j], epaisseur)) {
                     const int r1 = racine(static_cast<int>(i)), r2 = racine(static_cast<int>(j));
                     if (r1 != r2) chef[static_cast<size_t>(std::max(r1, r2))] = std::min(r1, r2);
                 }
+            }
+    }
     if (reunit)
         for (const Quad* q : c.membres) {
             const auto it = arcs_de.find(q);
@@ -284,7 +311,7 @@ int Spotting_groupes(int reco)
         if (Mode_trace == 1) Trace_candidat(c);
         if (ms) {
             const GrapheG brut = Graphe_candidat(c, arcs_de, false);
-            Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes);
+            Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes, seuil);
             // The variants below only matter for a candidate the raw graph
             // leaves under the threshold.
             // The members of the winning variant, when it left out a piece of
@@ -292,7 +319,7 @@ int Spotting_groupes(int reco)
             std::vector<Quad*> restants;
             auto essaie = [&](const GrapheG& g, const std::vector<Quad*>* membres = nullptr) {
                 if (choix.modele >= 0 && choix.similarite >= seuil) return;
-                const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes);
+                const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes, seuil);
                 if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) {
                     choix = autre;
                     restants = membres ? *membres : std::vector<Quad*>{};
@@ -323,7 +350,7 @@ int Spotting_groupes(int reco)
                     // well without it, the symbol is taken without it.
                     const auto long_ = std::find_if(c.membres.begin(), c.membres.end(), [&](const Quad* q) { return q->length == plus_long; });
                     if (choix.modele >= 0 && choix.similarite >= seuil && attaches.count(*long_)) {
-                        const Choix_modele autre = Meilleur_modele(Graphe_candidat(sans_long, arcs_de, false), *ms, Rapport_noeuds, Modeles_essayes);
+                        const Choix_modele autre = Meilleur_modele(Graphe_candidat(sans_long, arcs_de, false), *ms, Rapport_noeuds, Modeles_essayes, choix.similarite);
                         if (autre.modele >= 0 && autre.similarite >= choix.similarite) choix = autre, restants = sans_long.membres;
                     } else {
                         essaie(Graphe_candidat(sans_long, arcs_de, false), &sans_long.membres);
@@ -335,7 +362,7 @@ int Spotting_groupes(int reco)
             // smoothing changes the candidate and leaves a few strokes).
             const GrapheG lisse = Graphe_lisse(brut, Angle_lisse, Part_lisse);
             if ((choix.modele < 0 || choix.similarite < seuil) && lisse.noeuds.size() < brut.noeuds.size() && lisse.noeuds.size() >= Noeuds_lisse) {
-                const Choix_modele l = Meilleur_modele(lisse, lisses, Rapport_noeuds, Modeles_essayes);
+                const Choix_modele l = Meilleur_modele(lisse, lisses, Rapport_noeuds, Modeles_essayes, seuil);
                 if (l.modele >= 0 && (choix.modele < 0 || l.similarite > choix.similarite)) choix = l, restants.clear();
             }
             Boite_membres(c, restants);
@@ -350,15 +377,25 @@ int Spotting_groupes(int reco)
     const std::vector<const CC*> composantes = Composantes_sans_fil(p);
     for (Candidat& c : p.candidats) Ajuste_boite(c, composantes);
     // The best explanation without overlaps: by decreasing score, a candidate
-    // is kept unless it shares much of its box with one kept before.
+    // is kept unless it shares much of its box with one kept before. Against
+    // models, of two about as similar the one of more strokes comes first
+    // (a part of a symbol can match a small model as well as the symbol its own).
     std::vector<size_t> ordre(p.candidats.size());
-    for (size_t i = 0; i < ordre.size(); i++) ordre[i] = i;
-    std::stable_sort(ordre.begin(), ordre.end(),
-                     [&](size_t a, size_t b) { return p.candidats[a].score > p.candidats[b].score; });
+    std::vector<double> rang(p.candidats.size());
+    for (size_t i = 0; i < ordre.size(); i++) {
+        ordre[i] = i;
+        const Candidat& c = p.candidats[i];
+        rang[i] = c.score + (ms ? Poids_traits * std::log(static_cast<double>(std::max<size_t>(1, c.membres.size()))) : 0.0);
+    }
+    std::stable_sort(ordre.begin(), ordre.end(), [&](size_t a, size_t b) { return rang[a] > rang[b]; });
     std::vector<size_t> gardes;
     for (size_t i : ordre) {
         const Candidat& c = p.candidats[i];
         if (c.score < seuil || (ms && c.modele < 0)) continue;
+        // A model of a few strokes is matched by parts of many drawings.
+        if (ms && ms->liste[static_cast<size_t>(c.modele)].graphe.noeuds.size() <= Noeuds_petit_modele &&
+            c.score < seuil + Marge_petit_modele * (1 - seuil))
+            continue;
         const bool libre = std::none_of(gardes.begin(), gardes.end(), [&](size_t g) {
             return Recouvrement(c, p.candidats[g]) > Recouvrement_max;
         });

@@ -98,6 +98,159 @@ TEST_F(Groupes, Fil_coupe_et_symbole_en_deux_parties_reuni)
         << liste;
 }
 
+// Broken strokes and outlines: a wire broken by noise into pieces shorter
+// than a wire is still a wire between its symbols; a rectangle twice as long
+// as wide, a box with a broken corner and the back of a gate are outlines,
+// not wires; the leads of a capacitor, in line across its plates, are no
+// pieces of one stroke.
+TEST_F(Groupes, Traits_en_morceaux)
+{
+    tmtest::Image_blanche(1000, 1000);
+    auto role = [](const Propositions& p, const Quad* q) {
+        const auto it = std::find(p.traits.begin(), p.traits.end(), q);
+        return it == p.traits.end() ? -1 : p.roles[static_cast<size_t>(it - p.traits.begin())];
+    };
+    const Carre a = Dessine_carre(100, 100);
+    const Carre b = Dessine_carre(500, 100);
+    // Three pieces of 70 (a wire is 88 long here), 8 pixels apart.
+    Quad* morceaux[3] = {Trait(160, 130, 230, 130), Trait(238, 130, 308, 130), Trait(316, 130, 386, 130)};
+    Quad* bout = Trait(394, 130, 500, 130);  // and one of 106 that reaches B
+    Arc(morceaux[0], a.cotes[1], 'T');
+    Arc(bout, b.cotes[3], 'T');
+    // A rectangle of 100 by 220, its corners joined.
+    Quad* rect[4] = {Trait(100, 400, 320, 400), Trait(320, 400, 320, 500), Trait(320, 500, 100, 500), Trait(100, 500, 100, 400)};
+    for (int k = 0; k < 4; k++) Arc(rect[k], rect[(k + 1) % 4], 'L');
+    // A capacitor: leads of 90 on both sides of two plates 12 apart.
+    Quad* gauche = Trait(500, 700, 590, 700);
+    Quad* plaques[2] = {Trait(590, 670, 590, 730), Trait(602, 670, 602, 730)};
+    Quad* droite = Trait(602, 700, 692, 700);
+    Arc(gauche, plaques[0], 'T');
+    Arc(droite, plaques[1], 'T');
+
+    // A box whose lower left corner noise broke: its sides face each other.
+    Quad* boite[4] = {Trait(600, 250, 900, 250), Trait(900, 250, 900, 550), Trait(900, 550, 650, 550), Trait(600, 450, 600, 250)};
+    for (int k = 0; k < 3; k++) Arc(boite[k], boite[k + 1], 'L');
+    // The back of a gate, its curve broken at the tip, leads of 110 touching
+    // it: both its corners turn the same way.
+    Quad* dos = Trait(150, 650, 150, 750);
+    Quad* porte[4] = {Trait(150, 650, 230, 650), Trait(150, 750, 230, 750), Trait(230, 650, 270, 680), Trait(230, 750, 270, 720)};
+    Arc(dos, porte[0], 'L');
+    Arc(dos, porte[1], 'L');
+    Arc(porte[0], porte[2], 'L');
+    Arc(porte[1], porte[3], 'L');
+    for (int y : {675, 725}) Arc(Trait(40, y, 150, y), dos, 'T');
+
+    const Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ);
+    for (const Quad* q : boite) EXPECT_EQ(role(p, q), Trait_symbole) << "a broken outline is no wire";
+    EXPECT_EQ(role(p, dos), Trait_symbole);
+    for (const Quad* q : {morceaux[0], morceaux[1], morceaux[2], bout}) EXPECT_EQ(role(p, q), Trait_fil);
+    for (const Quad* q : rect) EXPECT_EQ(role(p, q), Trait_symbole) << "the outline is no wire";
+    for (const Quad* q : plaques) EXPECT_EQ(role(p, q), Trait_symbole);
+    auto contient = [](const Candidat& c, const Quad* q) {
+        return std::find(c.membres.begin(), c.membres.end(), q) != c.membres.end();
+    };
+    bool rectangle = false, condensateur = false;
+    for (const Candidat& c : p.candidats) {
+        EXPECT_FALSE(contient(c, a.cotes[0]) && contient(c, b.cotes[0])) << "wired neighbours stay apart";
+        for (const Quad* q : morceaux) EXPECT_FALSE(contient(c, q)) << "a piece of wire is no part of a symbol";
+        rectangle = rectangle || (c.niveau == Groupe_contact && c.membres.size() == 4 &&
+                                  std::all_of(std::begin(rect), std::end(rect), [&](const Quad* q) { return contient(c, q); }));
+        condensateur = condensateur || (contient(c, plaques[0]) && contient(c, plaques[1]) && !contient(c, gauche));
+    }
+    EXPECT_TRUE(rectangle);
+    EXPECT_TRUE(condensateur) << "the plates without the leads taken for wires";
+    EXPECT_EQ(role(p, gauche), Trait_fil);
+    EXPECT_EQ(role(p, droite), Trait_fil);
+}
+
+// A model of a few strokes names a candidate only well above Seuil_rejet:
+// a square matching a square model exactly is named, one whose model has a
+// side shorter (similarity 0.76, above 0.72) is not.
+TEST_F(Groupes, Petit_modele_plus_exigeant)
+{
+    fs::create_directory_symlink(fs::path(TM_BUILD_DIR) / "simgraph", dir / "simgraph");
+    Parametres({{"Seuil_rejet", "0.72"}});
+    fs::create_directories(dir / "models");
+    for (const auto& [cote, nomme] : {std::pair{"1", true}, std::pair{"0.64", false}}) {
+        tmtest::Remise_a_zero();
+        Oublie_modeles();
+        std::string g = "<gxl><graph id=\"g\">";
+        for (int k = 0; k < 4; k++)
+            g += "<node id=\"n" + std::to_string(k) + "\"><attr name=\"RelLen\"><string>" + (k == 3 ? cote : "1") +
+                 "</string></attr></node>";
+        for (int k = 0; k < 4; k++)
+            g += "<edge from=\"n" + std::to_string(k) + "\" to=\"n" + std::to_string((k + 1) % 4) +
+                 "\"><attr name=\"relA\"><string>90</string></attr><attr name=\"Type\"><string>L</string></attr></edge>";
+        std::ofstream(dir / "models" / "carre.gxl") << g + "</graph></gxl>";
+        tmtest::Image_blanche(300, 300);
+        Dessine_carre(100, 100);
+        EXPECT_EQ(Spotting_groupes(11), nomme ? 1 : 0) << "model side " << cote;
+    }
+    Oublie_modeles();
+}
+
+// The models skipped by the bound change no choice: without a floor the
+// choice is the first of the best over all models, and a floor changes
+// nothing where the best model reaches it and only leaves out what could
+// not reach it; on random graphs, under both edit distances.
+TEST(Groupes_plancher, Meme_choix_au_dessus_du_plancher)
+{
+    unsigned graine = 12345;
+    auto hasard = [&](unsigned n) {
+        graine = graine * 1103515245u + 12345u;
+        return (graine >> 8) % n;
+    };
+    auto graphe = [&](size_t n) {
+        GrapheG g;
+        for (size_t i = 0; i < n; i++) g.noeuds.push_back({"n" + std::to_string(i), (1 + hasard(100)) / 100.0});
+        const char types[] = "LTPXS";
+        for (size_t k = 0; k < 2 * n; k++) {
+            const int a = static_cast<int>(hasard(static_cast<unsigned>(n))), b = static_cast<int>(hasard(static_cast<unsigned>(n)));
+            if (a != b) g.aretes.push_back({a, b, static_cast<double>(hasard(91)), types[hasard(5)]});
+        }
+        return g;
+    };
+    for (int mode : {3, 11}) {
+        Modeles_memoire ms;
+        ms.mode = mode;
+        for (int k = 0; k < 12; k++) {
+            Modele_memoire m;
+            m.nom = "m" + std::to_string(k);
+            m.graphe = graphe(3 + hasard(20));
+            m.signature = Signature_graphe(m.graphe);
+            ms.liste.push_back(std::move(m));
+        }
+        int atteints = 0, laisses = 0;
+        for (int essai = 0; essai < 300; essai++) {
+            // Half of the candidates are a model with a few changes.
+            GrapheG c = essai % 2 ? graphe(3 + hasard(20)) : ms.liste[hasard(12)].graphe;
+            if (essai % 2 == 0)
+                for (NoeudG& n : c.noeuds) n.rellen = std::min(1.0, n.rellen + hasard(20) / 100.0);
+            const double plancher = 0.3 + hasard(60) / 100.0;
+            const Choix_modele tout = Meilleur_modele(c, ms, 0);
+            const Choix_modele seuil = Meilleur_modele(c, ms, 0, 0, plancher);
+            // Every model measured: the first of the best.
+            Choix_modele attendu;
+            for (size_t i = 0; i < ms.liste.size(); i++) {
+                const double v = Similarite_memoire(c, ms.liste[i], ms);
+                if (attendu.modele < 0 || v > attendu.similarite) attendu = {static_cast<int>(i), v};
+            }
+            EXPECT_EQ(tout.modele, attendu.modele) << "mode " << mode << " case " << essai;
+            EXPECT_EQ(tout.similarite, attendu.similarite) << "mode " << mode << " case " << essai;
+            if (tout.similarite >= plancher) {
+                atteints++;
+                EXPECT_EQ(seuil.modele, tout.modele) << "mode " << mode << " case " << essai;
+                EXPECT_EQ(seuil.similarite, tout.similarite) << "mode " << mode << " case " << essai;
+            } else {
+                laisses++;
+                EXPECT_LT(seuil.similarite, plancher) << "mode " << mode << " case " << essai;
+            }
+        }
+        EXPECT_GT(atteints, 30) << "mode " << mode;
+        EXPECT_GT(laisses, 30) << "mode " << mode;
+    }
+}
+
 // The method key: absent, 0 and 1 are taken silently; another value is
 // reported once per run and gives the region growing.
 TEST_F(Groupes, Choix_de_la_methode)
