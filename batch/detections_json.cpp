@@ -23,20 +23,8 @@ std::string Chaine(std::string_view s)
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
             o += buf;
-        } else if (c < 0x80) {
-            o += static_cast<char>(c);
-        } else if (c < 0x800) {
-            o += static_cast<char>(0xC0 | (c >> 6));
-            o += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            o += static_cast<char>(0xE0 | (c >> 12));
-            o += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            o += static_cast<char>(0x80 | (c & 0x3F));
         } else {
-            o += static_cast<char>(0xF0 | (c >> 18));
-            o += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            o += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            o += static_cast<char>(0x80 | (c & 0x3F));
+            Encode_utf8(o, c);
         }
     }
     return o + "\"";

@@ -15,24 +15,6 @@ std::string Nom_image_lot(std::string_view chemin)
     return nom;
 }
 
-std::string Texte_latin1_xml(std::string_view texte)
-{
-    std::string s;
-    s.reserve(texte.size());
-    for (size_t i = 0; i < texte.size();) {
-        const char32_t c = Caractere_suivant(texte, i);
-        switch (c) {
-        case '&': s += "&amp;"; continue;
-        case '<': s += "&lt;"; continue;
-        case '>': s += "&gt;"; continue;
-        case '\t': case '\n': case '\r': s += static_cast<char>(c); continue;
-        default: break;
-        }
-        s += c < 0x20 || c > 0xFF ? '?' : static_cast<char>(c);
-    }
-    return s;
-}
-
 std::string Participant_lot()
 {
     const char* p = std::getenv("TRACEMORPH_PARTICIPANT");
@@ -49,7 +31,7 @@ std::FILE* Ouvre_resultats_lot(const std::string& chemin)
     std::fputs("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
                "<!DOCTYPE testresult SYSTEM \"GRECParticipantResults.dtd\">\n", f);
     std::fputs("<testresult>\n<testname>testgrec</testname>\n<participant>", f);
-    std::fputs(Texte_latin1_xml(Participant_lot()).c_str(), f);
+    std::fputs(Texte_xml(Participant_lot(), Forme_xml::latin1).c_str(), f);
     std::fputs("</participant>\n", f);
     return f;
 }
@@ -57,7 +39,7 @@ std::FILE* Ouvre_resultats_lot(const std::string& chemin)
 static void Ouvre_entree(std::FILE* f, const std::string& chemin_image)
 {
     std::fputs("\n<imageresult>\n<imagename>", f);
-    std::fputs(Texte_latin1_xml(Nom_image_lot(chemin_image)).c_str(), f);
+    std::fputs(Texte_xml(Nom_image_lot(chemin_image), Forme_xml::latin1).c_str(), f);
     std::fputs("</imagename>", f);
 }
 

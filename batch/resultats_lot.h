@@ -11,13 +11,6 @@
 // without a dot, or whose only dot leads it (".bmp"), is kept whole.
 std::string Nom_image_lot(std::string_view chemin);
 
-// Text for an element of the results file, which declares iso-8859-1: UTF-8
-// characters become their Latin-1 byte, or "?" beyond Latin-1; bytes that are
-// not UTF-8 are taken as Latin-1 already; &, < and > are escaped and the
-// control characters XML forbids become "?", so any file name keeps the file
-// well-formed.
-std::string Texte_latin1_xml(std::string_view texte);
-
 // The participant element's content: TRACEMORPH_PARTICIPANT, or "anonymous"
 // when it is not set.
 std::string Participant_lot();

@@ -261,7 +261,7 @@ size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c)
     return n;
 }
 
-static void Encode_utf8(std::string& s, char32_t c)
+void Encode_utf8(std::string& s, char32_t c)
 {
     if (c < 0x80) {
         s += static_cast<char>(c);
@@ -289,27 +289,41 @@ char32_t Caractere_suivant(std::string_view s, size_t& i)
     return c;
 }
 
-std::string Texte_xml(std::string_view texte)
+std::string Texte_xml(std::string_view texte, Forme_xml forme)
 {
     std::string s;
     s.reserve(texte.size());
+    const bool attribut = forme == Forme_xml::attribut;
     for (size_t i = 0; i < texte.size();) {
         const char32_t c = Caractere_suivant(texte, i);
         switch (c) {
         case '&': s += "&amp;"; continue;
         case '<': s += "&lt;"; continue;
         case '>': s += "&gt;"; continue;
-        case '"': s += "&quot;"; continue;
-        case '\'': s += "&apos;"; continue;
-        // Kept as references: a parser turns raw ones into spaces.
-        case '\t': s += "&#9;"; continue;
-        case '\n': s += "&#10;"; continue;
-        case '\r': s += "&#13;"; continue;
         default: break;
         }
-        // XML 1.0 has no way to write these, not even as references.
-        const bool interdit = c < 0x20 || c == 0xFFFE || c == 0xFFFF;
-        Encode_utf8(s, interdit ? char32_t{0xFFFD} : c);
+        if (attribut) {
+            switch (c) {
+            case '"': s += "&quot;"; continue;
+            case '\'': s += "&apos;"; continue;
+            // Kept as references: a parser turns raw ones into spaces.
+            case '\t': s += "&#9;"; continue;
+            case '\n': s += "&#10;"; continue;
+            case '\r': s += "&#13;"; continue;
+            default: break;
+            }
+            // XML 1.0 has no way to write these, not even as references.
+            const bool interdit = c < 0x20 || c == 0xFFFE || c == 0xFFFF;
+            Encode_utf8(s, interdit ? char32_t{0xFFFD} : c);
+        } else if (forme == Forme_xml::ascii) {
+            // XML 1.0 allows no other control character, even as a reference.
+            if (c < 0x20 || c == 0x7F) s += '?';
+            else if (c < 0x80) s += static_cast<char>(c);
+            else s += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
+        } else {
+            const bool blanc = c == '\t' || c == '\n' || c == '\r';
+            s += !blanc && (c < 0x20 || c > 0xFF) ? '?' : static_cast<char>(c);
+        }
     }
     return s;
 }

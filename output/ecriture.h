@@ -61,11 +61,24 @@ size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c);
 // The character at s[i], past which i moves: a UTF-8 sequence, or else the
 // byte itself taken as Latin-1 (names typed in either).
 char32_t Caractere_suivant(std::string_view s, size_t& i);
+// Appends the UTF-8 bytes of c.
+void Encode_utf8(std::string& s, char32_t c);
 
-// Text made safe for an XML attribute value: & < > " ' escaped, tab, LF
-// and CR as character references, bytes that are not UTF-8 taken as
-// Latin-1, the other characters XML forbids replaced by U+FFFD.
-std::string Texte_xml(std::string_view texte);
+// How a text goes into an XML file; in every form & < > are escaped and
+// bytes that are not UTF-8 are taken as Latin-1.
+enum class Forme_xml {
+    // An attribute value of a UTF-8 file: " and ' escaped too, tab, LF and
+    // CR as character references, the other characters XML forbids replaced
+    // by U+FFFD.
+    attribut,
+    // Text of an ASCII file (symbol names in the symbol lists): characters
+    // past ASCII as references, control characters as '?'.
+    ascii,
+    // Text of a Latin-1 file (the batch results): tab, LF and CR as they
+    // are, characters Latin-1 lacks and other control characters as '?'.
+    latin1,
+};
+std::string Texte_xml(std::string_view texte, Forme_xml forme = Forme_xml::attribut);
 
 // A result file written through a fixed buffer: a file of any size costs the
 // buffer and no more, and no text is formatted twice. Opened with

@@ -51,29 +51,10 @@ bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms)
     return true;
 }
 
-std::string Nom_xml(std::string_view nom)
-{
-    std::string s;
-    for (size_t i = 0; i < nom.size();) {
-        const char32_t c = Caractere_suivant(nom, i);
-        switch (c) {
-        case '&': s += "&amp;"; continue;
-        case '<': s += "&lt;"; continue;
-        case '>': s += "&gt;"; continue;
-        default: break;
-        }
-        // XML 1.0 allows no other control character, even as a reference.
-        if (c < 0x20 || c == 0x7F) s += '?';
-        else if (c < 0x80) s += static_cast<char>(c);
-        else s += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
-    }
-    return s;
-}
-
 std::string Ligne_decision(double meilleur, const std::string& nom, double seuil)
 {
     const std::string confiance = Fixe(meilleur, 6);
-    const std::string symbole = meilleur >= seuil ? Nom_xml(nom.substr(0, nom.find('.'))) : "Rejet(" + Nom_xml(nom) + ")";
+    const std::string symbole = meilleur >= seuil ? Texte_xml(nom.substr(0, nom.find('.')), Forme_xml::ascii) : "Rejet(" + Texte_xml(nom, Forme_xml::ascii) + ")";
     return "<symbolname>" + symbole + "</symbolname><confidencerate>" + confiance + "</confidencerate>\n";
 }
 

@@ -36,12 +36,8 @@ bool Nom_gxl(std::string_view nom);
 bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms);
 // "<symbolname>NAME</symbolname><confidencerate>%f</confidencerate>\n":
 // NAME is the model's file name cut at its first '.', or "Rejet(" + the
-// full name + ")" when `meilleur` is below `seuil`, written by Nom_xml.
+// full name + ")" when `meilleur` is below `seuil`, as ASCII XML text, which
+// reads the same in UTF-8 and in Latin-1 (the symbol list is copied into both).
 std::string Ligne_decision(double meilleur, const std::string& nom, double seuil);
-// A file name as XML text that reads the same in UTF-8 and in Latin-1
-// (the symbol list is copied into both): &, < and > escaped, characters
-// beyond ASCII as character references (bytes that are not UTF-8 taken as
-// Latin-1), control characters as "?".
-std::string Nom_xml(std::string_view nom);
 // A new image: every model is compared again.
 void Debut_reconnaissance_image();

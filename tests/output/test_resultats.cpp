@@ -421,6 +421,21 @@ TEST_F(Resultats, ImageNamesWithMarkupCharactersKeepTheGraphWellFormed)
     }
 }
 
+// The symbol lists are ASCII and the batch results Latin-1: the same names
+// in either encoding, and the characters those files cannot hold.
+TEST(TexteXml, AsciiAndLatin1Forms)
+{
+    struct Cas { const char* texte; const char* ascii; const char* latin1; };
+    for (Cas c : {Cas{"a&b<c>\"'", "a&amp;b&lt;c&gt;\"'", "a&amp;b&lt;c&gt;\"'"},
+                  Cas{"caf\xE9", "caf&#233;", "caf\xE9"},                       // Latin-1 byte
+                  Cas{"caf\xC3\xA9", "caf&#233;", "caf\xE9"},                   // UTF-8
+                  Cas{"\xE2\x82\xAC 5", "&#8364; 5", "? 5"},                    // beyond Latin-1
+                  Cas{"a\tb\nc\rd\x01" "e\x7f", "a?b?c?d?e?", "a\tb\nc\rd?e\x7f"}}) {
+        EXPECT_EQ(Texte_xml(c.texte, Forme_xml::ascii), c.ascii) << c.texte;
+        EXPECT_EQ(Texte_xml(c.texte, Forme_xml::latin1), c.latin1) << c.texte;
+    }
+}
+
 TEST_F(Resultats, ListingCountsEachKindFromZero)
 {
     Chemin_image = "/d/plan.bmp";
