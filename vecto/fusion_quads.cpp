@@ -184,7 +184,7 @@ struct Index_quads {
         for (;;) {
             nx = static_cast<int>((static_cast<int64_t>(x1) - x0) / cote + 1);
             ny = static_cast<int>((static_cast<int64_t>(y1) - y0) / cote + 1);
-            if (static_cast<int64_t>(nx) * ny <= 4 * static_cast<int64_t>(n) + 1024) break;
+            if (static_cast<int64_t>(nx) * ny <= static_cast<int64_t>(n) + 1024) break;
             cote *= 2;
         }
         const size_t nb_cases = static_cast<size_t>(nx) * ny;
