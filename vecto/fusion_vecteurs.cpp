@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <new>
 #include <utility>
 #include <vector>
@@ -15,13 +16,23 @@
 
 namespace {
 
+// On a helper thread the log lines and messages are kept here, in order,
+// for the calling thread to show once the work is done.
+thread_local std::string* journal_differe = nullptr;
+
+void Erreur_memoire()
+{
+    if (journal_differe) journal_differe->push_back('M');
+    else Message_erreur(" - Erreur mem. - ");
+}
+
 // Separators lie outside the image (x = -50); their second end is the point
 // from which the next chain is searched.
 Vecteur* Nouveau_separateur(int yi, int yf)
 {
     Vecteur* v = new (std::nothrow) Vecteur();
     if (!v) {
-        Message_erreur(" - Erreur mem. - ");
+        Erreur_memoire();
         return nullptr;
     }
     v->xi = -50;
@@ -307,7 +318,8 @@ int Termine_chainage(Vecteur* tete)
     if (!tete) return 0;
     Liste_vecteurs = tete->suivant;
     delete tete;
-    Ecrit_texte(1, " * Tri Vecteur termine. ");
+    if (journal_differe) journal_differe->push_back('T');
+    else Ecrit_texte(1, " * Tri Vecteur termine. ");
     return 1;
 }
 
@@ -332,9 +344,26 @@ int Chainage_vecteurs_direct(int seuil_pente)
     return Termine_chainage(Chaine_directe(seuil_pente));
 }
 
-int Fusion_vecteurs()
+int Fusion_vecteurs() { return Fusion_vecteurs(Lit_param("EpsFQ")); }
+
+void Fusions_vecteurs_differees(int seuil_pente, double eps, std::string& journal)
 {
-    const double eps = Lit_param("EpsFQ");
+    journal_differe = &journal;
+    do Chainage_vecteurs(seuil_pente);
+    while (Fusion_vecteurs(eps) != 0);
+    journal_differe = nullptr;
+}
+
+void Montre_journal_differe(const std::string& journal)
+{
+    for (const char c : journal) {
+        if (c == 'M') Message_erreur(" - Erreur mem. - ");
+        else Ecrit_texte(1, " * Tri Vecteur termine. ");
+    }
+}
+
+int Fusion_vecteurs(double eps)
+{
     if (!Liste_vecteurs) return 0;
 
     int retires = 0;
