@@ -132,14 +132,7 @@ TEST_F(VectorisationDessins, Invariants)
 
 namespace {
 
-class VectorisationFils : public tmtest::Environnement {
-protected:
-    void TearDown() override
-    {
-        Fils_analyse = 0;
-        tmtest::Environnement::TearDown();
-    }
-};
+class VectorisationFils : public tmtest::Environnement {};
 
 std::string Listes()
 {
