@@ -187,13 +187,20 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     std::vector<Bouts> bouts(static_cast<size_t>(n));
     for (int r = 0; r < n; r++) bouts[static_cast<size_t>(r)] = {v[r]->xi, v[r]->yi, v[r]->xf, v[r]->yf, v[r]->angle};
 
-    // The ranks of each cell stored one cell after the other: cell c holds
-    // rangs[debut[c] .. fin[c]), the living ones and some chained ones.
+    // The ranks of each cell with their ends and angle, stored one cell
+    // after the other: cell c holds rangs[debut[c] .. fin[c]), the living
+    // ones and some chained ones. A search reads a cell in one sweep.
+    struct Rang_bouts {
+        int rang;
+        Bouts b;
+    };
     const size_t nb_cases = static_cast<size_t>(nx) * ny;
     auto case_de = [&](int x, int y) { return static_cast<size_t>((y - y0) / Cote_case) * nx + (x - x0) / Cote_case; };
-    std::vector<int> debut(nb_cases + 1, 0), rangs;
+    std::vector<int> debut(nb_cases + 1, 0);
+    std::vector<Rang_bouts> rangs;
     for (int r = 0; r < n; r++) {
-        const size_t a = case_de(v[r]->xi, v[r]->yi), b = case_de(v[r]->xf, v[r]->yf);
+        const Bouts& e = bouts[static_cast<size_t>(r)];
+        const size_t a = case_de(e.xi, e.yi), b = case_de(e.xf, e.yf);
         debut[a + 1]++;
         if (b != a) debut[b + 1]++;
     }
@@ -201,9 +208,10 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     rangs.resize(static_cast<size_t>(debut[nb_cases]));
     std::vector<int> fin(debut.begin(), debut.end() - 1);  // end of the living ranks of each cell
     for (int r = 0; r < n; r++) {
-        const size_t a = case_de(v[r]->xi, v[r]->yi), b = case_de(v[r]->xf, v[r]->yf);
-        rangs[static_cast<size_t>(fin[a]++)] = r;
-        if (b != a) rangs[static_cast<size_t>(fin[b]++)] = r;
+        const Bouts& e = bouts[static_cast<size_t>(r)];
+        const size_t a = case_de(e.xi, e.yi), b = case_de(e.xf, e.yf);
+        rangs[static_cast<size_t>(fin[a]++)] = {r, e};
+        if (b != a) rangs[static_cast<size_t>(fin[b]++)] = {r, e};
     }
 
     // The entries from the corner (-50, -50) packed into one word each,
@@ -249,13 +257,13 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
                     // Chained vectors leave the cell as they are met; the
                     // choice does not hang on the order within a cell.
                     for (int i = debut[c]; i < fin[c];) {
-                        const int r = rangs[static_cast<size_t>(i)];
+                        const int r = rangs[static_cast<size_t>(i)].rang;
                         if (!vivant[r]) {
                             rangs[static_cast<size_t>(i)] = rangs[static_cast<size_t>(--fin[c])];
                             continue;
                         }
+                        const Bouts& b = rangs[static_cast<size_t>(i)].b;
                         i++;
-                        const Bouts& b = bouts[static_cast<size_t>(r)];
                         if (!Pentes_proches(T->angle, b.angle, seuil_pente)) continue;
                         const Entree e1{Distance2(b.xf, b.yf, px, py), r, 0};
                         const Entree e2{Distance2(b.xi, b.yi, px, py), r, 1};
