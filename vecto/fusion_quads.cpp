@@ -131,8 +131,14 @@ struct Index_quads {
     std::unordered_map<const Quad*, int> rang_de;  // filled by Rang_de when first needed
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0, cote = 32, nx = 1, ny = 1;
     // Ranks of each cell one cell after the other: cell c holds
-    // rangs_cases[debut[c] .. fin[c]), living or not yet dropped.
-    std::vector<int> debut, fin, rangs_cases;
+    // rangs_cases[debut[c] .. fin[c]), living or not yet dropped, each with
+    // its mean angle, so that a search passes over the incompatible ones
+    // without fetching their corners.
+    struct Rang_case {
+        int rang, moyenne;
+    };
+    std::vector<int> debut, fin;
+    std::vector<Rang_case> rangs_cases;
     std::vector<uint32_t> marque;
     uint32_t tour = 0;
     // Ranks by mean angle 0..179; 180 holds any other mean.
@@ -216,7 +222,8 @@ struct Index_quads {
         for (int r = 0; r < n; r++)
             for (int j = 0; j < 4; j++) {
                 const int64_t c = cases_coins[4 * static_cast<size_t>(r) + j];
-                if (c >= 0) rangs_cases[static_cast<size_t>(fin[static_cast<size_t>(c)]++)] = r;
+                if (c >= 0)
+                    rangs_cases[static_cast<size_t>(fin[static_cast<size_t>(c)]++)] = {r, coins[static_cast<size_t>(r)].moyenne};
             }
     }
 
@@ -270,13 +277,13 @@ struct Index_quads {
     {
         int j = debut[c];
         while (j < fin[c]) {
-            const int k = rangs_cases[static_cast<size_t>(j)];
+            const int k = rangs_cases[static_cast<size_t>(j)].rang;
             if (!vivant[k]) {
                 rangs_cases[static_cast<size_t>(j)] = rangs_cases[static_cast<size_t>(--fin[c])];
                 continue;
             }
             j++;
-            f(k);
+            f(k, rangs_cases[static_cast<size_t>(j - 1)].moyenne);
         }
     }
     template <class F>
@@ -351,10 +358,12 @@ struct Index_quads {
         tour++;
         int vu_c0[2] = {0, 0}, vu_c1[2] = {-1, -1}, vu_l0[2] = {0, 0}, vu_l1[2] = {-1, -1};
         auto visite = [&](int l, int c) {
-            Parcourt_case(static_cast<size_t>(l) * nx + c, [&](int k) {
-                if (marque[k] == tour) return;
+            Parcourt_case(static_cast<size_t>(l) * nx + c, [&](int k, int moyenne) {
+                // Candidat for a T that is not a separator.
+                const int d = Val_abs(moy_T - moyenne);
+                if (!(d < seuil_pente || d > 180 - seuil_pente) || marque[k] == tour) return;
                 marque[k] = tour;
-                if (Candidat(T, &coins[static_cast<size_t>(k)], seuil_pente)) Pese(T, k, meilleur, choix, essai);
+                Pese(T, k, meilleur, choix, essai);
             });
         };
         for (int64_t r = cote; candidats > 0; r *= 2) {

@@ -20,6 +20,47 @@ namespace {
 // for the calling thread to show once the work is done.
 thread_local std::string* journal_differe = nullptr;
 
+// The records of the chained list in list order, as the indexed chaining
+// made it: the fusion and the next chaining walk the list in that order
+// while the records lie anywhere in memory, so they fetch a few ahead. A
+// hint only: a list that no longer matches just goes without.
+thread_local std::vector<Vecteur*> ordre_chaine;
+
+struct Avance {
+    size_t p = 0;
+    // r is the walk's current record: looked for a little way from the last
+    // one (a walk may also step back a little, or the order be stale).
+    void Vers(const Vecteur* r)
+    {
+        const std::vector<Vecteur*>& o = ordre_chaine;
+        const size_t fin = std::min(o.size(), p + 16);
+        for (size_t q = p; q < fin; q++) {
+            if (o[q] != r) continue;
+            p = q;
+            if (p + 8 < o.size()) __builtin_prefetch(o[p + 8]);
+            return;
+        }
+    }
+};
+
+// Retire_si over Liste_vecteurs, fetching ahead.
+template <class P>
+void Retire_vecteurs_si(P retire)
+{
+    Avance avance;
+    Vecteur** lien = &Liste_vecteurs;
+    while (*lien) {
+        Vecteur* r = *lien;
+        avance.Vers(r);
+        if (retire(*r)) {
+            *lien = r->suivant;
+            delete r;
+        } else {
+            lien = &r->suivant;
+        }
+    }
+}
+
 void Erreur_memoire()
 {
     if (journal_differe) journal_differe->push_back('M');
@@ -172,6 +213,8 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     Vecteur* tete = Nouveau_separateur(-50, -100);  // start separator
     if (!tete) return nullptr;
     Vecteur* queue = tete;
+    ordre_chaine.clear();
+    ordre_chaine.reserve(2 * v.size() + 1);
 
     const int n = static_cast<int>(v.size());
     std::vector<char> vivant(n, 1);
@@ -185,7 +228,10 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
         int xi, yi, xf, yf, angle;
     };
     std::vector<Bouts> bouts(static_cast<size_t>(n));
-    for (int r = 0; r < n; r++) bouts[static_cast<size_t>(r)] = {v[r]->xi, v[r]->yi, v[r]->xf, v[r]->yf, v[r]->angle};
+    for (int r = 0; r < n; r++) {
+        if (r + 8 < n) __builtin_prefetch(v[r + 8]);
+        bouts[static_cast<size_t>(r)] = {v[r]->xi, v[r]->yi, v[r]->xf, v[r]->yf, v[r]->angle};
+    }
 
     // The ranks of each cell with their ends and angle, stored one cell
     // after the other: cell c holds rangs[debut[c] .. fin[c]), the living
@@ -290,6 +336,7 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
                 Vecteur* sep = compatible ? Nouveau_separateur(-100, -50) : Nouveau_separateur(-49, -50);
                 if (!sep) break;
                 queue = Ajoute_en_queue(tete, queue, sep);
+                ordre_chaine.push_back(sep);
                 continue;
             }
         }
@@ -302,10 +349,14 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
             std::swap(d->yi, d->yf);
         }
         queue = Ajoute_en_queue(tete, queue, d);
+        ordre_chaine.push_back(d);
     }
     // A failed allocation leaves the rest of the old list unchained but kept.
     for (int r = 0; r < n; r++)
-        if (vivant[r]) queue = Ajoute_en_queue(tete, queue, v[r]);
+        if (vivant[r]) {
+            queue = Ajoute_en_queue(tete, queue, v[r]);
+            ordre_chaine.push_back(v[r]);
+        }
     return tete;
 }
 
@@ -313,7 +364,7 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
 // gathering the vectors kept in list order when `v` is given.
 void Prepare_chainage(std::vector<Vecteur*>* v = nullptr)
 {
-    Retire_si(Liste_vecteurs, [v](Vecteur& d) {
+    Retire_vecteurs_si([v](Vecteur& d) {
         d.numero = 0;
         if (d.length == 0) return true;
         if (v) v->push_back(&d);
@@ -390,7 +441,9 @@ int Fusion_vecteurs(double eps)
         ar = 0;
     };
 
+    Avance avance;
     while (B) {
+        avance.Vers(C);
         const bool retour = static_cast<double>(xk - xj) * (xj - xs) + static_cast<double>(yk - yj) * (yj - ys) < 0;
         ar += Aire(xs, ys, xj, yj, xk, yk);
         const double n = static_cast<double>(xk - xs) * (xk - xs) + static_cast<double>(yk - ys) * (yk - ys);
@@ -421,7 +474,7 @@ int Fusion_vecteurs(double eps)
         }
     }
 
-    Retire_si(Liste_vecteurs, [](Vecteur& v) {
+    Retire_vecteurs_si([](Vecteur& v) {
         if (v.length < 3) return true;
         v.etat = 1;
         return false;
