@@ -1,6 +1,8 @@
 // Stage timings of the analysis on real drawings, and the whole command-line
 // run against potrace on the same file.
-//   bench_pipeline [--repeat N] [--stages] IMAGE.bmp...
+//   bench_pipeline [--repeat N] [--stages] [IMAGE.bmp...]
+// Without an image: the corpus's A4 sheet at 300 dpi and the A0 sheet made
+// from it by tiling 4 x 4 (bench/feuille_a0.py, in the working directory).
 // Stages are timed in process CPU time (steady on a shared machine), the
 // median of N runs (default 5). The whole run is started 9 times for each
 // program: median wall time, median user+system time, the ratio of both
@@ -327,13 +329,26 @@ int main(int argc, char** argv)
         else if (std::strcmp(argv[i], "--stages") == 0) Etapes_seules = true;
         else images.emplace_back(argv[i]);
     }
-    if (images.empty()) {
-        std::fprintf(stderr, "usage: bench_pipeline [--repeat N] [--stages] IMAGE.bmp...\n");
-        return 2;
-    }
     const fs::path programme = fs::absolute(fs::path(argv[0]).parent_path() / "tracemorph");
     const fs::path travail = fs::temp_directory_path() / ("tracemorph-bench-" + std::to_string(getpid()));
     fs::create_directories(travail);
+    if (images.empty()) {
+        // The corpus's A4 sheet at 300 dpi and the A0 sheet tiled from it
+        // (made here, not stored).
+        const fs::path a4 = fs::path(TM_SOURCE_DIR) / ".." / "shared" / "corpus" / "big" / "a4_300dpi_sheet.bmp";
+        const fs::path a0 = travail / "a0_300dpi_sheet.bmp";
+        Execution ex;
+        if (!fs::exists(a4) ||
+            !Lance({"python3", (fs::path(TM_SOURCE_DIR) / "bench" / "feuille_a0.py").string(), "--a4", a4.string(),
+                    a0.string()},
+                   ex)) {
+            std::fprintf(stderr, "usage: bench_pipeline [--repeat N] [--stages] [IMAGE.bmp...]\n"
+                                 "(without an image: the A4 sheet of ../shared/corpus/big and the A0 sheet tiled from it)\n");
+            fs::remove_all(travail);
+            return 2;
+        }
+        images = {fs::canonical(a4).string(), a0.string()};
+    }
     fs::copy_file(fs::path(TM_SOURCE_DIR) / "param.dat", travail / "param.dat", fs::copy_options::overwrite_existing);
     for (auto& im : images) im = fs::absolute(im).string();
     fs::current_path(travail);
