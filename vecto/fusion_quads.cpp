@@ -11,10 +11,17 @@
 
 #include "port/shell.h"
 #include "image/param.h"
+#include "vecto/avance.h"
 #include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/quads.h"
 #include "vecto/records.h"
+
+std::vector<Quad*>& fusion_quads::Ordre_chaine()
+{
+    static thread_local std::vector<Quad*> ordre;
+    return ordre;
+}
 
 namespace {
 
@@ -163,7 +170,9 @@ struct Index_quads {
 
     void Construit()
     {
+        Avance<Quad> avance(fusion_quads::Ordre_chaine());
         for (Quad* r = Liste_quads; r; r = r->suivant) {
+            avance.Vers(r);
             q.push_back(r);
             coins.push_back(Coins_de(r));
         }
@@ -433,7 +442,22 @@ struct Index_quads {
 int Chaine(int seuil_pente, bool indexe)
 {
     if (Nb_quads == 0) return 0;
-    Nb_quads -= Retire_si(Liste_quads, [](const Quad& q) { return q.length == 0; });
+    std::vector<Quad*>& ordre = fusion_quads::Ordre_chaine();
+    {
+        // Retire_si, fetching ahead in the previous chaining's order.
+        Avance<Quad> avance(ordre);
+        for (Quad** lien = &Liste_quads; *lien;) {
+            Quad* r = *lien;
+            avance.Vers(r);
+            if (r->length == 0) {
+                *lien = r->suivant;
+                delete r;
+                Nb_quads--;
+            } else {
+                lien = &r->suivant;
+            }
+        }
+    }
 
     Quad* tete = Nouveau_separateur();  // start separator
     if (!tete) return 0;
@@ -443,6 +467,7 @@ int Chaine(int seuil_pente, bool indexe)
 
     Index_quads ix;
     if (indexe) ix.Construit();
+    ordre.clear();
 
     while (Liste_quads) {
         Progression_pas();
@@ -477,6 +502,7 @@ int Chaine(int seuil_pente, bool indexe)
             Quad* sep = Nouveau_separateur();
             if (!sep) break;
             queue = Ajoute_en_queue(tete, queue, sep);
+            ordre.push_back(sep);
             separateurs++;
             continue;
         }
@@ -500,6 +526,7 @@ int Chaine(int seuil_pente, bool indexe)
             std::swap(q->thickness1, q->thickness2);
         }
         queue = Ajoute_en_queue(tete, queue, q);
+        ordre.push_back(q);
     }
     // A failed allocation leaves the rest of the old list unchained but kept.
     queue->suivant = Liste_quads;

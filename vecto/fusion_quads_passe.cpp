@@ -4,6 +4,7 @@
 
 #include "port/shell.h"
 #include "image/param.h"
+#include "vecto/avance.h"
 #include "vecto/ecarts.h"
 #include "vecto/fusion_quads.h"
 #include "vecto/fusion_quads_outils.h"
@@ -76,7 +77,9 @@ int Fusion_quads(Memo_blancs* memo, bool evenements)
     };
 
     redemarre(Liste_quads);
+    Avance<Quad> avance(fusion_quads::Ordre_chaine());
     while (B) {
+        avance.Vers(C);
         if (evenements && r % 4 == 0) Traite_evenements();
         if (C && !Separateur(C)) {
             const bool mauvais = retour(K) ||

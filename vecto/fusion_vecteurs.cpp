@@ -10,6 +10,7 @@
 
 #include "port/shell.h"
 #include "image/param.h"
+#include "vecto/avance.h"
 #include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
@@ -26,28 +27,11 @@ thread_local std::string* journal_differe = nullptr;
 // hint only: a list that no longer matches just goes without.
 thread_local std::vector<Vecteur*> ordre_chaine;
 
-struct Avance {
-    size_t p = 0;
-    // r is the walk's current record: looked for a little way from the last
-    // one (a walk may also step back a little, or the order be stale).
-    void Vers(const Vecteur* r)
-    {
-        const std::vector<Vecteur*>& o = ordre_chaine;
-        const size_t fin = std::min(o.size(), p + 16);
-        for (size_t q = p; q < fin; q++) {
-            if (o[q] != r) continue;
-            p = q;
-            if (p + 8 < o.size()) __builtin_prefetch(o[p + 8]);
-            return;
-        }
-    }
-};
-
 // Retire_si over Liste_vecteurs, fetching ahead.
 template <class P>
 void Retire_vecteurs_si(P retire)
 {
-    Avance avance;
+    Avance<Vecteur> avance(ordre_chaine);
     Vecteur** lien = &Liste_vecteurs;
     while (*lien) {
         Vecteur* r = *lien;
@@ -441,7 +425,7 @@ int Fusion_vecteurs(double eps)
         ar = 0;
     };
 
-    Avance avance;
+    Avance<Vecteur> avance(ordre_chaine);
     while (B) {
         avance.Vers(C);
         const bool retour = static_cast<double>(xk - xj) * (xj - xs) + static_cast<double>(yk - yj) * (yj - ys) < 0;
