@@ -144,10 +144,8 @@ Sortie_resultat::Sortie_resultat(std::FILE* f) : f_(f), tampon_(new (std::nothro
 
 Sortie_resultat::~Sortie_resultat()
 {
-    ecrivain_.reset();  // its write done: the file is this thread's again
     if (f_) Ferme_resultat(f_, false);  // left unfinished: the previous file stays
     if (tampon_ != secours_) delete[] tampon_;
-    delete[] autre_;
 }
 
 Sortie_resultat& Sortie_resultat::Fixe_converti(double v, int decimales)
@@ -163,33 +161,11 @@ Sortie_resultat& Sortie_resultat::Fixe_converti(double v, int decimales)
 
 void Sortie_resultat::Ecrit_direct(std::string_view t)
 {
-    if (ecrivain_ && !ecrivain_->Attend()) ok_ = false;
     if (ok_ && std::fwrite(t.data(), 1, t.size(), f_) != t.size()) ok_ = false;
-}
-
-bool Sortie_resultat::Double_tampon()
-{
-    if (!double_essaye_) {
-        double_essaye_ = true;
-        if (tampon_ != secours_) autre_ = new (std::nothrow) char[kTaille];
-        if (autre_) ecrivain_ = Ecrivain::Cree(f_);
-        if (!ecrivain_) {
-            delete[] autre_;
-            autre_ = nullptr;
-        }
-    }
-    return ecrivain_ != nullptr;
 }
 
 void Sortie_resultat::Vide()
 {
-    if (n_ > 0 && Double_tampon()) {
-        if (!ecrivain_->Attend()) ok_ = false;
-        if (ok_) ecrivain_->Ecrit(tampon_, n_);
-        std::swap(tampon_, autre_);
-        n_ = 0;
-        return;
-    }
     Ecrit_direct(std::string_view(tampon_, n_));
     n_ = 0;
 }
@@ -197,8 +173,6 @@ void Sortie_resultat::Vide()
 bool Sortie_resultat::Termine(const std::string& chemin)
 {
     Vide();
-    if (ecrivain_ && !ecrivain_->Attend()) ok_ = false;
-    ecrivain_.reset();
     const bool ok = Ferme_resultat(f_, ok_);
     f_ = nullptr;
     if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");

@@ -4,11 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
-
-#include "output/ecrivain.h"
 
 // A result file is written under a temporary name in its own directory
 // (".NAME.PID.tmp") and renamed to its name only once complete: a write that
@@ -196,19 +193,12 @@ public:
 private:
     void Vide();
     void Ecrit_direct(std::string_view t);
-    bool Double_tampon();
     Sortie_resultat& Fixe_converti(double v, int decimales);
     std::FILE* f_;
     bool ok_ = true;
     size_t n_ = 0;
     char* tampon_;
     size_t capacite_;
-    // Past the first full buffer, where a second thread is allowed, the
-    // full buffers are written by it while the next one fills (autre_ is
-    // the one it is writing).
-    bool double_essaye_ = false;
-    char* autre_ = nullptr;
-    std::unique_ptr<Ecrivain> ecrivain_;
     // Used when the large buffer cannot be had: the file is written all the same.
     char secours_[4096];
 };
