@@ -1,6 +1,8 @@
 // Stage timings of the analysis on real drawings, and the whole command-line
 // run against potrace on the same file.
-//   bench_pipeline [--repeat N] IMAGE.bmp...
+//   bench_pipeline [--repeat N] [--stages] [IMAGE.bmp...]
+// Without an image: the corpus's A4 sheet at 300 dpi and the A0 sheet made
+// from it by tiling 4 x 4 (bench/feuille_a0.py, in the working directory).
 // Stages are timed in process CPU time (steady on a shared machine), the
 // median of N runs (default 5). The whole run is started 9 times for each
 // program: median wall time, median user+system time, the ratio of both
@@ -201,6 +203,8 @@ Runs Executions(const std::string& image, const std::string& programme)
     return r;
 }
 
+bool Etapes_seules = false;  // --stages: the stage timings only
+
 void Mesure(const std::string& image, const Runs& runs, int repetitions)
 {
     std::printf("\n== %s\n", image.c_str());
@@ -265,6 +269,11 @@ void Mesure(const std::string& image, const Runs& runs, int repetitions)
         });
         etape("median axis (own command)", [] { Axe_median(); });
         Ferme_image();
+        // The vectorisation command as the program runs it: the vector
+        // fusion beside the quadrilateral fusion on large drawings.
+        Open(image);
+        etape("vectorisation command", [] { Commande_vectorisation(); });
+        Ferme_image();
     }
     std::printf("   CPU ms of every thread (wall ms), median of %d runs; image %d x %d\n", repetitions, larg, haut);
     double vecto = 0;
@@ -274,12 +283,14 @@ void Mesure(const std::string& image, const Runs& runs, int repetitions)
         std::printf("   %-28s %9.1f ms (%5.1f)", n.c_str(), ms, Mediane(murs[i]));
         if (n == "graph construction") std::printf("  %s", bilan_graphe.c_str());
         std::printf("\n");
-        if (n != "load" && n != "graph construction" && n != "result files" && n != "median axis (own command)")
+        if (n != "load" && n != "graph construction" && n != "result files" && n != "median axis (own command)" &&
+            n != "vectorisation command")
             vecto += ms;
         if (n == "vector fusion")
             std::printf("   %-28s %9.1f ms         %s\n", "= vectorisation", vecto, bilan_vecto.c_str());
     }
 
+    if (Etapes_seules) return;
     // The spotting command on a fresh graph of the image.
     Open(image);
     Commande_vectorisation();
@@ -315,21 +326,35 @@ int main(int argc, char** argv)
     int repetitions = 5;
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) repetitions = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--stages") == 0) Etapes_seules = true;
         else images.emplace_back(argv[i]);
-    }
-    if (images.empty()) {
-        std::fprintf(stderr, "usage: bench_pipeline [--repeat N] IMAGE.bmp...\n");
-        return 2;
     }
     const fs::path programme = fs::absolute(fs::path(argv[0]).parent_path() / "tracemorph");
     const fs::path travail = fs::temp_directory_path() / ("tracemorph-bench-" + std::to_string(getpid()));
     fs::create_directories(travail);
+    if (images.empty()) {
+        // The corpus's A4 sheet at 300 dpi and the A0 sheet tiled from it
+        // (made here, not stored).
+        const fs::path a4 = fs::path(TM_SOURCE_DIR) / ".." / "shared" / "corpus" / "big" / "a4_300dpi_sheet.bmp";
+        const fs::path a0 = travail / "a0_300dpi_sheet.bmp";
+        Execution ex;
+        if (!fs::exists(a4) ||
+            !Lance({"python3", (fs::path(TM_SOURCE_DIR) / "bench" / "feuille_a0.py").string(), "--a4", a4.string(),
+                    a0.string()},
+                   ex)) {
+            std::fprintf(stderr, "usage: bench_pipeline [--repeat N] [--stages] [IMAGE.bmp...]\n"
+                                 "(without an image: the A4 sheet of ../shared/corpus/big and the A0 sheet tiled from it)\n");
+            fs::remove_all(travail);
+            return 2;
+        }
+        images = {fs::canonical(a4).string(), a0.string()};
+    }
     fs::copy_file(fs::path(TM_SOURCE_DIR) / "param.dat", travail / "param.dat", fs::copy_options::overwrite_existing);
     for (auto& im : images) im = fs::absolute(im).string();
     fs::current_path(travail);
     Capture_repertoires();
     std::vector<Runs> runs;
-    for (const auto& im : images) runs.push_back(Executions(im, programme.string()));
+    for (const auto& im : images) runs.push_back(Etapes_seules ? Runs{} : Executions(im, programme.string()));
     for (size_t i = 0; i < images.size(); i++) Mesure(images[i], runs[i], repetitions);
     fs::current_path("/");
     fs::remove_all(travail);

@@ -55,8 +55,10 @@ foreach(couche IN LISTS TM_COUCHES)
 endforeach()
 
 target_compile_definitions(tracemorph_port PUBLIC TRACEMORPH_VERSION="${PROJECT_VERSION}")
-# The graph builders work out relations on several threads.
+# The vectorisation's fusions and the graph builders' relations run on
+# several threads.
 find_package(Threads REQUIRED)
+target_link_libraries(tracemorph_vecto PUBLIC Threads::Threads)
 target_link_libraries(tracemorph_graph PUBLIC Threads::Threads)
 # Recognition compares with the matchers' own code (tools/matchers) when
 # simgraph/ holds this project's matchers.

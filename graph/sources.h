@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "graph/zone.h"
+#include "image/fils.h"
 
-// Threads used for the relations: 0 chooses from the processors allowed
-// (at most 4 or $TRACEMORPH_THREADS; one up to an A4 page), 1 keeps
-// everything on the calling thread (a batch worker, which shares the
-// machine with the others), more forces that many.
-extern int Graphe_fils;
+// Threads used for the relations, the analysis's setting (Fils_analyse):
+// 0 chooses from the processors allowed (at most 4 or $TRACEMORPH_THREADS;
+// one up to an A4 page), 1 keeps everything on the calling thread (a batch
+// worker, which shares the machine with the others), more forces that many.
+extern int& Graphe_fils;
 
 // What one pass of a source found: the end beeps of its candidate table,
 // then the relations that make arcs, candidate and relation, in table order.

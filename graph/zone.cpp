@@ -43,12 +43,19 @@ int64_t Div_plancher(int64_t a, int64_t b)
     return q;
 }
 
-// Buckets of ray slopes from the far point, for ends up and right of it.
-constexpr int Bits_pente = 12;
-
-int Case_pente(int64_t dx, int64_t dy)  // dx > 0, dy > 0
+// Buckets of ray slopes from the far point, for ends up and right of it:
+// 2^bits of them, at least one per end, so that a corner's bucket holds a few
+// ends whatever the size of the drawing.
+int Bits_pente(int bouts)
 {
-    return static_cast<int>((dy << Bits_pente) / (dx + dy));
+    int bits = 12;
+    while (bits < 22 && (int64_t(1) << bits) < int64_t(bouts)) bits++;
+    return bits;
+}
+
+int Case_pente(int64_t dx, int64_t dy, int bits)  // dx > 0, dy > 0
+{
+    return static_cast<int>((dy << bits) / (dx + dy));
 }
 
 // Point_dans_quad on the zone, for coordinates where Coupe_entiers is exact.
@@ -238,7 +245,8 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
     // dy / (dx + dy) is the same fraction for every point of one ray, so an
     // end beyond a corner shares the corner's bucket. Ends not up and right
     // of the far point (never on a drawing) are examined at every query.
-    ix.pente_debut.assign((size_t(1) << Bits_pente) + 1, 0);
+    ix.pente_bits = Bits_pente(2 * n);
+    ix.pente_debut.assign((size_t(1) << ix.pente_bits) + 1, 0);
     std::vector<int> cases(n);
     for (int i = 0; i < n; i++) {
         const Segment& s = ix.seg[i];
@@ -250,9 +258,9 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
         }
         // Each end is filed with its own coordinates, both ends in one
         // bucket included.
-        cases[i] = Case_pente(ax, ay);
+        cases[i] = Case_pente(ax, ay, ix.pente_bits);
         ix.pente_debut[static_cast<size_t>(cases[i]) + 1]++;
-        ix.pente_debut[static_cast<size_t>(Case_pente(bx, by)) + 1]++;
+        ix.pente_debut[static_cast<size_t>(Case_pente(bx, by, ix.pente_bits)) + 1]++;
     }
     for (size_t b = 0; b + 1 < ix.pente_debut.size(); b++) ix.pente_debut[b + 1] += ix.pente_debut[b];
     ix.pente_elem.assign(static_cast<size_t>(ix.pente_debut.back()), {});
@@ -261,7 +269,7 @@ void Index_construit(Index_segments& ix, std::vector<Segment> segments, int dist
         if (cases[i] < 0) continue;
         const Segment& s = ix.seg[i];
         ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(cases[i])]++)] = {i, s.xA, s.yA};
-        const int b = Case_pente(int64_t(s.xB) - XR, int64_t(s.yB) - YR);
+        const int b = Case_pente(int64_t(s.xB) - XR, int64_t(s.yB) - YR, ix.pente_bits);
         ix.pente_elem[static_cast<size_t>(place[static_cast<size_t>(b)]++)] = {i, s.xB, s.yB};
     }
     ix.actif = true;
@@ -334,7 +342,7 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
     for (int k = 0; k < 4; k++) {
         const int64_t dx = int64_t(z.x[k]) - XR, dy = int64_t(z.y[k]) - YR;
         if (dx <= 0 || dy <= 0) continue;
-        const size_t b = static_cast<size_t>(Case_pente(dx, dy));
+        const size_t b = static_cast<size_t>(Case_pente(dx, dy, ix.pente_bits));
         // Only ends on the ray itself, beyond the corner.
         for (int j = ix.pente_debut[b]; j < ix.pente_debut[b + 1]; j++) {
             const Index_segments::Bout& e = ix.pente_elem[static_cast<size_t>(j)];

@@ -61,6 +61,7 @@ struct Index_segments {
     struct Bout {
         int i = 0, x = 0, y = 0;
     };
+    int pente_bits = 12;
     std::vector<int> pente_debut;
     std::vector<Bout> pente_elem;
     std::vector<int> hors_pentes;  // an end not up and right of the far point

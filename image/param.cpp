@@ -128,16 +128,22 @@ bool Seulement_chiffres_points(std::string_view t)
 
 int Nb_defauts_param() { return g_defauts; }
 
-double Lit_param(std::string_view nom)
+namespace {
+
+// The lookup of Lit_param; with `net` given it is silent (nothing shown,
+// nothing counted) and *net tells whether Lit_param would have been silent
+// too: the key found, its value not suspect.
+double Lecture_param(std::string_view nom, bool* net)
 {
     const std::string chemin = Rep_travail + "/param.dat";
     std::string octets;
     if (!Lit_fichier(chemin, octets)) {
+        if (net) return *net = false, -255;
         g_defauts++;
         Message_erreur("Ouverture " + chemin + " impossible !");
         return -255;
     }
-    if (octets != g_contenu_signale) {
+    if (!net && octets != g_contenu_signale) {
         g_signales.clear();
         g_contenu_signale = octets;
     }
@@ -215,10 +221,12 @@ double Lit_param(std::string_view nom)
             raisons.push_back(Lieu(nom, ligne_valeur) + "'" + texte + "' " + signe);
             suspect = true;
         }
+        if (net) return *net = raisons.empty() && !suspect, valeur;
         Signale_une_fois(raisons);
         if (suspect) g_defauts++;
         return valeur;
     }
+    if (net) return *net = false, -255;
     g_defauts++;
     if (err == Erreur::lecture)
         Message_erreur("PB de lecture !\n" + detail);
@@ -227,9 +235,32 @@ double Lit_param(std::string_view nom)
     return -255;
 }
 
-int Lit_param_entier(std::string_view nom)
+int Entier_param(double v)
 {
-    const double v = Lit_param(nom);
     if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
     return static_cast<int>(v);
+}
+
+}  // namespace
+
+double Lit_param(std::string_view nom) { return Lecture_param(nom, nullptr); }
+
+bool Lit_param_net(std::string_view nom, double& valeur)
+{
+    bool net = false;
+    valeur = Lecture_param(nom, &net);
+    return net;
+}
+
+bool Lit_param_entier_net(std::string_view nom, int& valeur)
+{
+    double v = 0;
+    const bool net = Lit_param_net(nom, v);
+    valeur = Entier_param(v);
+    return net;
+}
+
+int Lit_param_entier(std::string_view nom)
+{
+    return Entier_param(Lit_param(nom));
 }

@@ -17,3 +17,8 @@ double Lit_param(std::string_view nom);
 int Nb_defauts_param();
 // Lit_param truncated toward zero (so -255 stays -255).
 int Lit_param_entier(std::string_view nom);
+// The same lookups without a word and without counting: true when Lit_param
+// would give the value silently (the key found, its value not suspect), for
+// a stage that reads its thresholds before handing work to another thread.
+bool Lit_param_net(std::string_view nom, double& valeur);
+bool Lit_param_entier_net(std::string_view nom, int& valeur);

@@ -11,10 +11,17 @@
 
 #include "port/shell.h"
 #include "image/param.h"
+#include "vecto/avance.h"
 #include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/quads.h"
 #include "vecto/records.h"
+
+std::vector<Quad*>& fusion_quads::Ordre_chaine()
+{
+    static thread_local std::vector<Quad*> ordre;
+    return ordre;
+}
 
 namespace {
 
@@ -131,8 +138,14 @@ struct Index_quads {
     std::unordered_map<const Quad*, int> rang_de;  // filled by Rang_de when first needed
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0, cote = 32, nx = 1, ny = 1;
     // Ranks of each cell one cell after the other: cell c holds
-    // rangs_cases[debut[c] .. fin[c]), living or not yet dropped.
-    std::vector<int> debut, fin, rangs_cases;
+    // rangs_cases[debut[c] .. fin[c]), living or not yet dropped, each with
+    // its mean angle, so that a search passes over the incompatible ones
+    // without fetching their corners.
+    struct Rang_case {
+        int rang, moyenne;
+    };
+    std::vector<int> debut, fin;
+    std::vector<Rang_case> rangs_cases;
     std::vector<uint32_t> marque;
     uint32_t tour = 0;
     // Ranks by mean angle 0..179; 180 holds any other mean.
@@ -157,7 +170,9 @@ struct Index_quads {
 
     void Construit()
     {
+        Avance<Quad> avance(fusion_quads::Ordre_chaine());
         for (Quad* r = Liste_quads; r; r = r->suivant) {
+            avance.Vers(r);
             q.push_back(r);
             coins.push_back(Coins_de(r));
         }
@@ -184,7 +199,7 @@ struct Index_quads {
         for (;;) {
             nx = static_cast<int>((static_cast<int64_t>(x1) - x0) / cote + 1);
             ny = static_cast<int>((static_cast<int64_t>(y1) - y0) / cote + 1);
-            if (static_cast<int64_t>(nx) * ny <= 4 * static_cast<int64_t>(n) + 1024) break;
+            if (static_cast<int64_t>(nx) * ny <= static_cast<int64_t>(n) + 1024) break;
             cote *= 2;
         }
         const size_t nb_cases = static_cast<size_t>(nx) * ny;
@@ -216,7 +231,8 @@ struct Index_quads {
         for (int r = 0; r < n; r++)
             for (int j = 0; j < 4; j++) {
                 const int64_t c = cases_coins[4 * static_cast<size_t>(r) + j];
-                if (c >= 0) rangs_cases[static_cast<size_t>(fin[static_cast<size_t>(c)]++)] = r;
+                if (c >= 0)
+                    rangs_cases[static_cast<size_t>(fin[static_cast<size_t>(c)]++)] = {r, coins[static_cast<size_t>(r)].moyenne};
             }
     }
 
@@ -270,13 +286,13 @@ struct Index_quads {
     {
         int j = debut[c];
         while (j < fin[c]) {
-            const int k = rangs_cases[static_cast<size_t>(j)];
+            const int k = rangs_cases[static_cast<size_t>(j)].rang;
             if (!vivant[k]) {
                 rangs_cases[static_cast<size_t>(j)] = rangs_cases[static_cast<size_t>(--fin[c])];
                 continue;
             }
             j++;
-            f(k);
+            f(k, rangs_cases[static_cast<size_t>(j - 1)].moyenne);
         }
     }
     template <class F>
@@ -351,10 +367,12 @@ struct Index_quads {
         tour++;
         int vu_c0[2] = {0, 0}, vu_c1[2] = {-1, -1}, vu_l0[2] = {0, 0}, vu_l1[2] = {-1, -1};
         auto visite = [&](int l, int c) {
-            Parcourt_case(static_cast<size_t>(l) * nx + c, [&](int k) {
-                if (marque[k] == tour) return;
+            Parcourt_case(static_cast<size_t>(l) * nx + c, [&](int k, int moyenne) {
+                // Candidat for a T that is not a separator.
+                const int d = Val_abs(moy_T - moyenne);
+                if (!(d < seuil_pente || d > 180 - seuil_pente) || marque[k] == tour) return;
                 marque[k] = tour;
-                if (Candidat(T, &coins[static_cast<size_t>(k)], seuil_pente)) Pese(T, k, meilleur, choix, essai);
+                Pese(T, k, meilleur, choix, essai);
             });
         };
         for (int64_t r = cote; candidats > 0; r *= 2) {
@@ -424,7 +442,22 @@ struct Index_quads {
 int Chaine(int seuil_pente, bool indexe)
 {
     if (Nb_quads == 0) return 0;
-    Nb_quads -= Retire_si(Liste_quads, [](const Quad& q) { return q.length == 0; });
+    std::vector<Quad*>& ordre = fusion_quads::Ordre_chaine();
+    {
+        // Retire_si, fetching ahead in the previous chaining's order.
+        Avance<Quad> avance(ordre);
+        for (Quad** lien = &Liste_quads; *lien;) {
+            Quad* r = *lien;
+            avance.Vers(r);
+            if (r->length == 0) {
+                *lien = r->suivant;
+                delete r;
+                Nb_quads--;
+            } else {
+                lien = &r->suivant;
+            }
+        }
+    }
 
     Quad* tete = Nouveau_separateur();  // start separator
     if (!tete) return 0;
@@ -434,6 +467,7 @@ int Chaine(int seuil_pente, bool indexe)
 
     Index_quads ix;
     if (indexe) ix.Construit();
+    ordre.clear();
 
     while (Liste_quads) {
         Progression_pas();
@@ -468,6 +502,7 @@ int Chaine(int seuil_pente, bool indexe)
             Quad* sep = Nouveau_separateur();
             if (!sep) break;
             queue = Ajoute_en_queue(tete, queue, sep);
+            ordre.push_back(sep);
             separateurs++;
             continue;
         }
@@ -491,6 +526,7 @@ int Chaine(int seuil_pente, bool indexe)
             std::swap(q->thickness1, q->thickness2);
         }
         queue = Ajoute_en_queue(tete, queue, q);
+        ordre.push_back(q);
     }
     // A failed allocation leaves the rest of the old list unchained but kept.
     queue->suivant = Liste_quads;

@@ -24,5 +24,7 @@ int Chainage_quads(int seuil_pente);
 // (Chainage_quads answers the same through an index of the corners).
 int Chainage_quads_direct(int seuil_pente);
 // Returns the quadrilaterals absorbed (also subtracted from Nb_quads).
-// With a memo, the segment tests are looked up there first.
-int Fusion_quads(Memo_blancs* memo = nullptr);
+// With a memo, the segment tests are looked up there first. Without
+// `evenements` the window is not let process its events on the way (another
+// thread is working on the vectors meanwhile).
+int Fusion_quads(Memo_blancs* memo = nullptr, bool evenements = true);

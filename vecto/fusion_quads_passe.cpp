@@ -4,6 +4,7 @@
 
 #include "port/shell.h"
 #include "image/param.h"
+#include "vecto/avance.h"
 #include "vecto/ecarts.h"
 #include "vecto/fusion_quads.h"
 #include "vecto/fusion_quads_outils.h"
@@ -26,7 +27,7 @@ size_t Memo_blancs::Hache::operator()(const Cle& c) const noexcept
     return static_cast<size_t>(h ^ (h >> 32));
 }
 
-int Fusion_quads(Memo_blancs* memo)
+int Fusion_quads(Memo_blancs* memo, bool evenements)
 {
     if (Nb_quads == 0) return 0;
     auto blancs = [memo](int x0, int y0, int x1, int y1) {
@@ -76,8 +77,10 @@ int Fusion_quads(Memo_blancs* memo)
     };
 
     redemarre(Liste_quads);
+    Avance<Quad> avance(fusion_quads::Ordre_chaine());
     while (B) {
-        if (r % 4 == 0) Traite_evenements();
+        avance.Vers(C);
+        if (evenements && r % 4 == 0) Traite_evenements();
         if (C && !Separateur(C)) {
             const bool mauvais = retour(K) ||
                                  static_cast<double>(C->x2f - C->x2i) * (K.x - S.x) +

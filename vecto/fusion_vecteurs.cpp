@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <new>
 #include <utility>
 #include <vector>
@@ -9,11 +10,46 @@
 
 #include "port/shell.h"
 #include "image/param.h"
+#include "vecto/avance.h"
 #include "vecto/ecarts.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
 
 namespace {
+
+// On a helper thread the log lines and messages are kept here, in order,
+// for the calling thread to show once the work is done.
+thread_local std::string* journal_differe = nullptr;
+
+// The records of the chained list in list order, as the indexed chaining
+// made it: the fusion and the next chaining walk the list in that order
+// while the records lie anywhere in memory, so they fetch a few ahead. A
+// hint only: a list that no longer matches just goes without.
+thread_local std::vector<Vecteur*> ordre_chaine;
+
+// Retire_si over Liste_vecteurs, fetching ahead.
+template <class P>
+void Retire_vecteurs_si(P retire)
+{
+    Avance<Vecteur> avance(ordre_chaine);
+    Vecteur** lien = &Liste_vecteurs;
+    while (*lien) {
+        Vecteur* r = *lien;
+        avance.Vers(r);
+        if (retire(*r)) {
+            *lien = r->suivant;
+            delete r;
+        } else {
+            lien = &r->suivant;
+        }
+    }
+}
+
+void Erreur_memoire()
+{
+    if (journal_differe) journal_differe->push_back('M');
+    else Message_erreur(" - Erreur mem. - ");
+}
 
 // Separators lie outside the image (x = -50); their second end is the point
 // from which the next chain is searched.
@@ -21,7 +57,7 @@ Vecteur* Nouveau_separateur(int yi, int yf)
 {
     Vecteur* v = new (std::nothrow) Vecteur();
     if (!v) {
-        Message_erreur(" - Erreur mem. - ");
+        Erreur_memoire();
         return nullptr;
     }
     v->xi = -50;
@@ -161,6 +197,8 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     Vecteur* tete = Nouveau_separateur(-50, -100);  // start separator
     if (!tete) return nullptr;
     Vecteur* queue = tete;
+    ordre_chaine.clear();
+    ordre_chaine.reserve(2 * v.size() + 1);
 
     const int n = static_cast<int>(v.size());
     std::vector<char> vivant(n, 1);
@@ -174,15 +212,25 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
         int xi, yi, xf, yf, angle;
     };
     std::vector<Bouts> bouts(static_cast<size_t>(n));
-    for (int r = 0; r < n; r++) bouts[static_cast<size_t>(r)] = {v[r]->xi, v[r]->yi, v[r]->xf, v[r]->yf, v[r]->angle};
+    for (int r = 0; r < n; r++) {
+        if (r + 8 < n) __builtin_prefetch(v[r + 8]);
+        bouts[static_cast<size_t>(r)] = {v[r]->xi, v[r]->yi, v[r]->xf, v[r]->yf, v[r]->angle};
+    }
 
-    // The ranks of each cell stored one cell after the other: cell c holds
-    // rangs[debut[c] .. fin[c]), the living ones and some chained ones.
+    // The ranks of each cell with their ends and angle, stored one cell
+    // after the other: cell c holds rangs[debut[c] .. fin[c]), the living
+    // ones and some chained ones. A search reads a cell in one sweep.
+    struct Rang_bouts {
+        int rang;
+        Bouts b;
+    };
     const size_t nb_cases = static_cast<size_t>(nx) * ny;
     auto case_de = [&](int x, int y) { return static_cast<size_t>((y - y0) / Cote_case) * nx + (x - x0) / Cote_case; };
-    std::vector<int> debut(nb_cases + 1, 0), rangs;
+    std::vector<int> debut(nb_cases + 1, 0);
+    std::vector<Rang_bouts> rangs;
     for (int r = 0; r < n; r++) {
-        const size_t a = case_de(v[r]->xi, v[r]->yi), b = case_de(v[r]->xf, v[r]->yf);
+        const Bouts& e = bouts[static_cast<size_t>(r)];
+        const size_t a = case_de(e.xi, e.yi), b = case_de(e.xf, e.yf);
         debut[a + 1]++;
         if (b != a) debut[b + 1]++;
     }
@@ -190,9 +238,10 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
     rangs.resize(static_cast<size_t>(debut[nb_cases]));
     std::vector<int> fin(debut.begin(), debut.end() - 1);  // end of the living ranks of each cell
     for (int r = 0; r < n; r++) {
-        const size_t a = case_de(v[r]->xi, v[r]->yi), b = case_de(v[r]->xf, v[r]->yf);
-        rangs[static_cast<size_t>(fin[a]++)] = r;
-        if (b != a) rangs[static_cast<size_t>(fin[b]++)] = r;
+        const Bouts& e = bouts[static_cast<size_t>(r)];
+        const size_t a = case_de(e.xi, e.yi), b = case_de(e.xf, e.yf);
+        rangs[static_cast<size_t>(fin[a]++)] = {r, e};
+        if (b != a) rangs[static_cast<size_t>(fin[b]++)] = {r, e};
     }
 
     // The entries from the corner (-50, -50) packed into one word each,
@@ -238,13 +287,13 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
                     // Chained vectors leave the cell as they are met; the
                     // choice does not hang on the order within a cell.
                     for (int i = debut[c]; i < fin[c];) {
-                        const int r = rangs[static_cast<size_t>(i)];
+                        const int r = rangs[static_cast<size_t>(i)].rang;
                         if (!vivant[r]) {
                             rangs[static_cast<size_t>(i)] = rangs[static_cast<size_t>(--fin[c])];
                             continue;
                         }
+                        const Bouts& b = rangs[static_cast<size_t>(i)].b;
                         i++;
-                        const Bouts& b = bouts[static_cast<size_t>(r)];
                         if (!Pentes_proches(T->angle, b.angle, seuil_pente)) continue;
                         const Entree e1{Distance2(b.xf, b.yf, px, py), r, 0};
                         const Entree e2{Distance2(b.xi, b.yi, px, py), r, 1};
@@ -271,6 +320,7 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
                 Vecteur* sep = compatible ? Nouveau_separateur(-100, -50) : Nouveau_separateur(-49, -50);
                 if (!sep) break;
                 queue = Ajoute_en_queue(tete, queue, sep);
+                ordre_chaine.push_back(sep);
                 continue;
             }
         }
@@ -283,10 +333,14 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
             std::swap(d->yi, d->yf);
         }
         queue = Ajoute_en_queue(tete, queue, d);
+        ordre_chaine.push_back(d);
     }
     // A failed allocation leaves the rest of the old list unchained but kept.
     for (int r = 0; r < n; r++)
-        if (vivant[r]) queue = Ajoute_en_queue(tete, queue, v[r]);
+        if (vivant[r]) {
+            queue = Ajoute_en_queue(tete, queue, v[r]);
+            ordre_chaine.push_back(v[r]);
+        }
     return tete;
 }
 
@@ -294,7 +348,7 @@ Vecteur* Chaine_indexee(std::vector<Vecteur*>& v, int x0, int y0, int x1, int y1
 // gathering the vectors kept in list order when `v` is given.
 void Prepare_chainage(std::vector<Vecteur*>* v = nullptr)
 {
-    Retire_si(Liste_vecteurs, [v](Vecteur& d) {
+    Retire_vecteurs_si([v](Vecteur& d) {
         d.numero = 0;
         if (d.length == 0) return true;
         if (v) v->push_back(&d);
@@ -307,7 +361,8 @@ int Termine_chainage(Vecteur* tete)
     if (!tete) return 0;
     Liste_vecteurs = tete->suivant;
     delete tete;
-    Ecrit_texte(1, " * Tri Vecteur termine. ");
+    if (journal_differe) journal_differe->push_back('T');
+    else Ecrit_texte(1, " * Tri Vecteur termine. ");
     return 1;
 }
 
@@ -332,9 +387,26 @@ int Chainage_vecteurs_direct(int seuil_pente)
     return Termine_chainage(Chaine_directe(seuil_pente));
 }
 
-int Fusion_vecteurs()
+int Fusion_vecteurs() { return Fusion_vecteurs(Lit_param("EpsFQ")); }
+
+void Fusions_vecteurs_differees(int seuil_pente, double eps, std::string& journal)
 {
-    const double eps = Lit_param("EpsFQ");
+    journal_differe = &journal;
+    do Chainage_vecteurs(seuil_pente);
+    while (Fusion_vecteurs(eps) != 0);
+    journal_differe = nullptr;
+}
+
+void Montre_journal_differe(const std::string& journal)
+{
+    for (const char c : journal) {
+        if (c == 'M') Message_erreur(" - Erreur mem. - ");
+        else Ecrit_texte(1, " * Tri Vecteur termine. ");
+    }
+}
+
+int Fusion_vecteurs(double eps)
+{
     if (!Liste_vecteurs) return 0;
 
     int retires = 0;
@@ -353,7 +425,9 @@ int Fusion_vecteurs()
         ar = 0;
     };
 
+    Avance<Vecteur> avance(ordre_chaine);
     while (B) {
+        avance.Vers(C);
         const bool retour = static_cast<double>(xk - xj) * (xj - xs) + static_cast<double>(yk - yj) * (yj - ys) < 0;
         ar += Aire(xs, ys, xj, yj, xk, yk);
         const double n = static_cast<double>(xk - xs) * (xk - xs) + static_cast<double>(yk - ys) * (yk - ys);
@@ -384,7 +458,7 @@ int Fusion_vecteurs()
         }
     }
 
-    Retire_si(Liste_vecteurs, [](Vecteur& v) {
+    Retire_vecteurs_si([](Vecteur& v) {
         if (v.length < 3) return true;
         v.etat = 1;
         return false;

@@ -5,8 +5,7 @@
 #include "image/param.h"
 #include "image/planes.h"
 #include "vecto/contours.h"
-#include "vecto/fusion_quads.h"
-#include "vecto/fusion_vecteurs.h"
+#include "vecto/fusions.h"
 #include "vecto/pretraitement.h"
 #include "vecto/quads.h"
 
@@ -29,16 +28,7 @@ void Commande_vectorisation()
         Efface_texte();
         Construction_quads();
 
-        int pente = Lit_param_entier("Seuil_penteTQ");
-        Memo_blancs memo;  // Plan1 stays as it is until the end
-        do {
-            Chainage_quads(pente);
-        } while (Fusion_quads(&memo) != 0);
-
-        pente = Lit_param_entier("Seuil_penteTQ");
-        do {
-            Chainage_vecteurs(pente);
-        } while (Fusion_vecteurs() != 0);
+        Fusions_quads_vecteurs();
     }
     Ecrit_texte(1, "Vecto. Ok.");
     Signal_fin();

@@ -33,6 +33,9 @@ void Prepare_tas()
 {
     constexpr size_t kMarge = size_t(64) << 20;
     constexpr uintptr_t kGrandePage = uintptr_t(2) << 20;
+    // The stages' helper threads allocate from the same heap: an arena of
+    // their own would be fresh memory to fault in at every run.
+    mallopt(M_ARENA_MAX, 1);
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     mallopt(M_TOP_PAD, static_cast<int>(kMarge));

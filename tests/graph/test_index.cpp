@@ -77,8 +77,9 @@ protected:
 
 // Random primitives: strokes, arbitrary quadrilaterals, degenerate and
 // out-of-image ones, a dense cluster (table restarts) and ends placed on the
-// parity rays through zone corners.
-void Primitives_aleatoires(std::mt19937& rng, int dist_q, int dist_v)
+// parity rays through zone corners; `beaucoup` vectors make the index file
+// their ends in finer slope buckets.
+void Primitives_aleatoires(std::mt19937& rng, int dist_q, int dist_v, bool beaucoup = false)
 {
     auto u = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
     Image_blanche(200, 160);
@@ -127,7 +128,7 @@ void Primitives_aleatoires(std::mt19937& rng, int dist_q, int dist_v)
         v->angle = Angle_vecteur(xi, yi, xf, yf);
         fv = Ajoute_en_queue(Liste_vecteurs, fv, v);
     };
-    const int nv = u(0, 400);
+    const int nv = beaucoup ? u(2100, 2600) : u(0, 400);
     for (int i = 0; i < nv; i++) {
         int x0, y0;
         point(x0, y0);
@@ -177,7 +178,7 @@ TEST_F(Index, SameArcsAsTheLiteralScanOnRandomPrimitives)
                     {"Angle_TP", std::to_string(u(0, 20))},
                     {"Seuil_Trou", std::to_string(u(0, 12))}});
         Remise_a_zero();
-        Primitives_aleatoires(rng, dq, dv);
+        Primitives_aleatoires(rng, dq, dv, essai % 20 == 19);
         const Resultat direct = Construit(fe, true);
         const Resultat index = Construit(fe, false);
         ASSERT_EQ(index.arcs, direct.arcs) << "essai " << essai;

@@ -139,6 +139,15 @@ TEST_F(Param, BadValuesAreNamedAndCountAsFaults)
          true},
     };
     for (const Cas& c : cas) {
+        // The silent lookup: the same value, nothing shown or counted, and
+        // clean exactly where Lit_param has nothing to say.
+        fe.boites.clear();
+        const int avant_net = Nb_defauts_param();
+        double v = -1;
+        EXPECT_EQ(Lit_param_net(c.cle, v), *c.message == '\0') << c.cle;
+        EXPECT_DOUBLE_EQ(v, c.valeur) << c.cle;
+        EXPECT_TRUE(fe.boites.empty()) << c.cle;
+        EXPECT_EQ(Nb_defauts_param(), avant_net) << c.cle;
         for (int fois = 0; fois < 2; fois++) {
             fe.boites.clear();
             const int avant = Nb_defauts_param();

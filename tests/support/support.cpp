@@ -12,6 +12,7 @@
 #include "port/shell.h"
 #include "vecto/arcs.h"
 #include "image/chargement.h"
+#include "image/fils.h"
 #include "spotting/etat_analyse.h"
 #include "spotting/spotting_groupes.h"
 #include "spotting/symboles.h"
@@ -76,6 +77,7 @@ void Environnement::SetUp()
 void Environnement::TearDown()
 {
     Remise_a_zero();
+    Fils_analyse = 0;
     Installe_frontend(nullptr);
     std::error_code ec;
     fs::remove_all(dir, ec);

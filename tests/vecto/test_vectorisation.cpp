@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "image/chargement.h"
 #include "spotting/etat_analyse.h"
 #include "tests/support/support.h"
+#include "image/fils.h"
+#include "vecto/fusions.h"
 #include "vecto/geometrie.h"
 #include "vecto/records.h"
 #include "vecto/vectorisation.h"
@@ -122,6 +125,81 @@ TEST_F(VectorisationDessins, Invariants)
             EXPECT_GT(vecteurs, 0) << nom;
             EXPECT_GT(reels, 0) << nom;
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+class VectorisationFils : public tmtest::Environnement {};
+
+std::string Listes()
+{
+    std::string t;
+    for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant)
+        for (int x : {v->xi, v->yi, v->xf, v->yf, v->length, v->etat, v->angle, -1}) t += std::to_string(x) + " ";
+    for (const Quad* q = Liste_quads; q; q = q->suivant)
+        for (int x : {q->x1i, q->y1i, q->x1f, q->y1f, q->x2i, q->y2i, q->x2f, q->y2f, q->length, q->angle1, q->angle2,
+                      int(q->thickness1), int(q->thickness2), -1})
+            t += std::to_string(x) + " ";
+    for (const CC* c = Liste_CC; c; c = c->suivant) t += std::to_string(c->xi + c->yi + c->xf + c->yf) + " ";
+    return t + "Nb_quads " + std::to_string(Nb_quads);
+}
+
+// The vectors' chaining and fusion on a second thread beside the
+// quadrilaterals' leave the lists, the log and the messages of the single
+// thread; where a threshold's lookup has something to say, or in step mode,
+// both stay on one thread.
+TEST_F(VectorisationFils, ASecondThreadLeavesListsLogAndMessagesAsTheyWere)
+{
+    struct Cas {
+        const char* dessin;
+        std::map<std::string, std::string> params;
+        const char* sans;  // key left out, "" for none
+        int mode;
+        bool seconde;
+    };
+    const std::vector<Cas> cas = {
+        {"bath_plan.bmp", {}, "", 0, true},
+        {"relay_logic.bmp", {{"EpsFQ", "0.2"}, {"Seuil_penteTQ", "25"}}, "", 0, true},
+        {"relay_logic.bmp", {{"EpsFQ", ""}}, "", 0, false},  // suspect: read as 0, reported
+        {"bath_plan.bmp", {}, "SeuilDiffEp", 0, false},
+        {"bath_plan.bmp", {}, "", 1, false},
+    };
+    for (const Cas& c : cas) {
+        std::string attendu[3];
+        for (const int fils : {1, 2}) {
+            tmtest::Remise_a_zero();
+            fe = FrontendEnregistreur{};
+            // Another content each run: a suspect value is reported afresh.
+            params = tmtest::Parametres_defaut();
+            params["Essai"] = std::to_string(fils);
+            Parametres(c.params);
+            if (*c.sans) Sans_parametre(c.sans);
+            Open(std::string(TM_TEST_DATA) + "/" + c.dessin);
+            ASSERT_NE(Plan_courant, nullptr) << c.dessin;
+            Mode_trace = c.mode;
+            Fils_analyse = fils;
+            Efface_texte();
+            Commande_vectorisation();
+            Mode_trace = 0;
+            std::string boites;
+            for (const auto& b : fe.boites) boites += b.texte + "|";
+            const std::string vu[3] = {Listes(), Texte_log(), boites};
+            if (fils == 1) {
+                for (int k = 0; k < 3; k++) attendu[k] = vu[k];
+                EXPECT_GT(Compte_liste(Liste_vecteurs), 100) << c.dessin;
+                continue;
+            }
+            EXPECT_EQ(vu[0], attendu[0]) << c.dessin << " " << c.sans;
+            EXPECT_EQ(vu[1], attendu[1]) << c.dessin << " " << c.sans;
+            EXPECT_EQ(vu[2], attendu[2]) << c.dessin << " " << c.sans;
+        }
+        // Whether the second thread was taken, on the lists as they stand.
+        Mode_trace = c.mode;
+        EXPECT_EQ(Fusions_quads_vecteurs(), c.seconde) << c.dessin << " " << c.sans << " mode " << c.mode;
+        Mode_trace = 0;
     }
 }
 
