@@ -122,26 +122,27 @@ int Lit_bmp_dans(const std::string& chemin, ImageChargee& im)
     p.octets = oct;
     im.hauteur_vue = haut;
 
-    // Plan2 and Plan_zoom: white planes of the same header, each filled in
-    // place (a white plane copied into the other would touch three buffers).
-    auto blanc = [&p](PlanImage& plan) {
+    // Plan2: a white plane of the same header, filled in place. Plan_zoom
+    // takes the headers only; its buffer is made when a reduced picture is
+    // first built (Construit_zoom), so its geometry stays 0 until then.
+    auto entetes = [&p](PlanImage& plan) {
         plan.fichier = p.fichier;
         plan.info = p.info;
         plan.table[0] = p.table[0];
         plan.table[1] = p.table[1];
-        plan.larg = p.larg;
-        plan.haut = p.haut;
-        plan.octets = p.octets;
-        plan.pixels.assign(p.pixels.size(), 0xFF);
     };
+    entetes(im.zoom);
+    Libere_plan(im.zoom);
+    entetes(im.plan2);
     try {
-        blanc(im.plan2);
-        blanc(im.zoom);
+        im.plan2.pixels.assign(p.pixels.size(), 0xFF);
     } catch (const std::bad_alloc&) {
         Libere_plan(im.plan2);
-        Libere_plan(im.zoom);
         return Echec(im, "not enough memory for its planes");
     }
+    im.plan2.larg = p.larg;
+    im.plan2.haut = p.haut;
+    im.plan2.octets = p.octets;
     im.plan1 = std::move(p);
     im.cause.clear();
     return 1;

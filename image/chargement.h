@@ -7,7 +7,8 @@
 
 extern int32_t Resolution;  // scanning resolution, only displayed
 
-// 1-bit BMP into Plan1, with a white Plan2 and Plan_zoom beside it.
+// 1-bit BMP into Plan1, with a white Plan2 beside it and Plan_zoom's headers
+// (its buffer is made by Construit_zoom, when a reduced picture is built).
 // Only the classic layout is read here (40-byte header, uncompressed,
 // bottom-up, pixels at offset 62, rows of the 4-byte-padded width).
 // 0 cannot be read (or would give inconsistent planes), 1 loaded,

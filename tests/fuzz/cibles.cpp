@@ -252,7 +252,9 @@ int Cible_chargement(const uint8_t* donnees, size_t taille)
     EXIGE(r == 0 || r == 1 || r == 2);
     if (r != 1) return 0;
     // The planes agree with the globals and hold every row they claim.
-    for (const PlanImage* p : {&Plan1, &Plan2, &Plan_zoom}) {
+    // Plan_zoom has the headers only, until a reduced picture is built.
+    EXIGE(!Plan_zoom.existe() && Plan_zoom.larg == 0 && Plan_zoom.info.largeur == Plan1.info.largeur);
+    for (const PlanImage* p : {&Plan1, &Plan2}) {
         EXIGE(p->larg == Largeur && p->haut == Hauteur && p->octets == Octets_ligne);
         EXIGE(p->pixels.size() >= static_cast<size_t>(Hauteur) * static_cast<size_t>(Octets_ligne));
     }

@@ -10,6 +10,7 @@
 #include "image/chargement.h"
 #include "spotting/etat_analyse.h"
 #include "image/planes.h"
+#include "image/zoom.h"
 #include "tests/support/support.h"
 #include "vecto/records.h"
 
@@ -53,10 +54,18 @@ TEST_F(Chargement, ColourTableOrderDoesNotChangeThePicture)
         EXPECT_EQ(Plan1.pixels[r * 4] & 0x80, 0x80) << "first pixel of buffer row " << r;
         EXPECT_EQ(Plan1.pixels[r * 4 + 1] & 0x08, 0x08) << "pixel 12 of buffer row " << r;
     }
-    // Plan2 and the zoom plane start white with the same geometry.
+    // Plan2 starts white with the same geometry; the zoom plane has the
+    // headers and gets its buffer with the first reduced picture.
     EXPECT_EQ(Plan2.pixels.size(), Plan1.pixels.size());
     for (uint8_t o : Plan2.pixels) EXPECT_EQ(o, 0xFF);
+    EXPECT_EQ(Plan_zoom.info.largeur, 13);
+    EXPECT_FALSE(Plan_zoom.existe());
+    EXPECT_EQ(Lit_pixel(1, 1, Plan_zoom), 0);
+    Construit_zoom(Plan1, 2);
+    ASSERT_EQ(Plan_zoom.pixels.size(), Plan1.pixels.size());
     EXPECT_EQ(Plan_zoom.larg, 13);
+    for (int x = 1; x < 6; x++)
+        for (int y = 1; y < 3; y++) EXPECT_EQ(Lit_pixel(x, y, Plan_zoom), Lit_pixel(2 * x, 2 * y, Plan1)) << x << "," << y;
 }
 
 TEST_F(Chargement, WhiteFirstInversionLeavesThePaddingBytesAlone)
