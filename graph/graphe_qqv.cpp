@@ -183,9 +183,17 @@ int Construit_graphe_QQV()
     std::snprintf(ligne, sizeof ligne, "* Constr. du Graphe (%d)...", dist);
     Ecrit_texte(1, ligne);
 
+    // Sized at once: grown by doubling, the tables would take fresh memory
+    // (at A0 some megabytes) for copies dropped at once.
+    size_t nb_q = 0, nb_v = 0;
+    for (const Quad* q = Liste_quads; q; q = q->suivant) nb_q++;
+    for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant) nb_v++;
     std::vector<Quad*> quads;
     std::vector<Element> eq;
     std::vector<Segment> sq;
+    quads.reserve(nb_q);
+    eq.reserve(nb_q);
+    sq.reserve(nb_q);
     for (Quad* q = Liste_quads; q; q = q->suivant) {
         quads.push_back(q);
         eq.push_back(Element_quad(*q));
@@ -194,6 +202,9 @@ int Construit_graphe_QQV()
     std::vector<Vecteur*> vects;
     std::vector<Element> ev;
     std::vector<Segment> sv;
+    vects.reserve(nb_v);
+    ev.reserve(nb_v);
+    sv.reserve(nb_v);
     for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
         vects.push_back(v);
         ev.push_back(Element_vecteur(*v));

@@ -67,9 +67,15 @@ int Construit_graphe_VV()
     Ecrit_texte(1, ligne);
     if (!Liste_vecteurs) return 0;
 
+    // Sized at once (grown by doubling, fresh memory for dropped copies).
+    size_t nb_v = 0;
+    for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant) nb_v++;
     std::vector<Vecteur*> vects;
     std::vector<Element> ev;
     std::vector<Segment> sv;
+    vects.reserve(nb_v);
+    ev.reserve(nb_v);
+    sv.reserve(nb_v);
     for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
         vects.push_back(v);
         ev.push_back(Element_vecteur(*v));
