@@ -297,6 +297,18 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
         for (size_t g = 0; g < ng; g++) ajoute(groupes[g], Groupe_contact);
         if (ng > Groupes_max) return;
 
+        // An outline with what it holds, alone: the gap linkage below may
+        // chain it to its neighbours as well.
+        for (size_t g = 0; g < ng; g++) {
+            std::vector<int> traits;
+            for (size_t h = 0; h < ng; h++)
+                if (h != g && Contient(boites[g], boites[h]))
+                    traits.insert(traits.end(), groupes[h].begin(), groupes[h].end());
+            if (traits.empty()) continue;
+            traits.insert(traits.end(), groupes[g].begin(), groupes[g].end());
+            ajoute(traits, Groupe_proche);
+        }
+
         // Upper levels: single linkage of the level-0 groups whose boxes are close
         // beside the smaller one's size, or one inside the other.
         for (const auto& [niveau, facteur] : {std::pair{Groupe_proche, Ecart_proche}, std::pair{Groupe_large, Ecart_large}}) {
