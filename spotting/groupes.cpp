@@ -194,7 +194,11 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
         for (const Contact& c : contacts[i])
             if (chaine[static_cast<size_t>(c.autre)] != chaine[i])
                 contacts_c[static_cast<size_t>(chaine[i])].push_back({chaine[static_cast<size_t>(c.autre)], T_chaine(i, c), c.type});
+    std::vector<int> roles_courts = roles_c;
     const std::vector<bool> candidat_c = Fils(geo_c, contacts_c, roles_c, ep);
+    // The same test for shorter strokes: a short wire between two symbols
+    // drawn close together.
+    Fils(geo_c, contacts_c, roles_courts, ep, Longueur_fil_court);
     std::vector<bool> candidat(n, false);
     for (size_t i = 0; i < n; i++) {
         const auto k = static_cast<size_t>(chaine[i]);
@@ -221,7 +225,8 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
         c.xmin = b.xmin, c.ymin = b.ymin, c.xmax = b.xmax, c.ymax = b.ymax;
         p.candidats.push_back(std::move(c));
     };
-    auto groupe = [&](std::vector<int>& r) {
+    // `ecarts`: the levels of groups merged across gaps too.
+    auto groupe = [&](std::vector<int>& r, bool ecarts = true) {
         // Level 0: symbol strokes in contact (crossings included).
         Union_find uf(n);
         for (size_t i = 0; i < n; i++) {
@@ -311,6 +316,7 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
 
         // Upper levels: single linkage of the level-0 groups whose boxes are close
         // beside the smaller one's size, or one inside the other.
+        if (!ecarts) return;
         for (const auto& [niveau, facteur] : {std::pair{Groupe_proche, Ecart_proche}, std::pair{Groupe_large, Ecart_large}}) {
             Union_find u2(ng);
             for (size_t a = 0; a < ng; a++)
@@ -353,6 +359,18 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
     for (size_t i = 0; i < n; i++)
         if (candidat[i]) sans_traits_longs[i] = Trait_fil;
     groupe(sans_traits_longs);
+    // A third reading where the shorter strokes that pass the wire test are
+    // wires too: it parts symbols that a short wire joins (drawn smaller, or
+    // close together), at the price of their own leads and bars; the models
+    // choose. Strokes in contact and outlines with their contents only: the
+    // gap levels would merge again what it parts (and the specks of a noisy
+    // scan with them).
+    std::vector<int> sans_fils_courts = p.roles;
+    bool autre = false;
+    for (size_t i = 0; i < n; i++)
+        if (sans_fils_courts[i] == Trait_symbole && roles_courts[static_cast<size_t>(chaine[i])] == Trait_fil)
+            sans_fils_courts[i] = Trait_fil, autre = true;
+    if (autre) groupe(sans_fils_courts, false);
     return p;
 }
 

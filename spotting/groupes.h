@@ -42,6 +42,8 @@ struct Propositions {
 //    sizes (two steps).
 //  - Each connected component of `composantes` that holds no wire or wall
 //    gives the symbol strokes inside its box.
+//  - Again with every long stroke touched only at its ends taken for a wire,
+//    and once more (contact groups only) with shorter such strokes as wires.
 Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes = nullptr);
 
 // Box helpers shared with the choice of candidates.
