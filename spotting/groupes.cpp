@@ -207,6 +207,7 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
     }
     // Candidates, each set of strokes once.
     std::map<std::vector<int>, size_t> vus;
+    bool lecture_courte = false;
     auto ajoute = [&](std::vector<int> traits, int niveau) {
         std::sort(traits.begin(), traits.end());
         const auto [it, neuf] = vus.emplace(traits, p.candidats.size());
@@ -215,6 +216,7 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
             return;
         }
         Candidat c;
+        c.fils_courts = lecture_courte;
         c.niveau = niveau;
         c.niveaux = 1u << niveau;
         Boite_g b;
@@ -370,6 +372,7 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
     for (size_t i = 0; i < n; i++)
         if (sans_fils_courts[i] == Trait_symbole && roles_courts[static_cast<size_t>(chaine[i])] == Trait_fil)
             sans_fils_courts[i] = Trait_fil, autre = true;
+    lecture_courte = true;
     if (autre) groupe(sans_fils_courts, false);
     return p;
 }

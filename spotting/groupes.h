@@ -18,6 +18,7 @@ struct Candidat {
     int xmin = 0, ymin = 0, xmax = 0, ymax = 0;
     int niveau = Groupe_contact;  // the lowest level that gave these members
     unsigned niveaux = 0;         // bit k: level k gave them
+    bool fils_courts = false;     // given only by the reading with short wires
     double score = 0;  // similarity with the best model, or the shape score
     int modele = -1;   // index of that model, -1 for none
 };
