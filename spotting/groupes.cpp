@@ -213,6 +213,7 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
         const auto [it, neuf] = vus.emplace(traits, p.candidats.size());
         if (!neuf) {
             p.candidats[it->second].niveaux |= 1u << niveau;
+            p.candidats[it->second].niveau = std::min(p.candidats[it->second].niveau, niveau);
             return;
         }
         Candidat c;
@@ -313,7 +314,7 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
                     traits.insert(traits.end(), groupes[h].begin(), groupes[h].end());
             if (traits.empty()) continue;
             traits.insert(traits.end(), groupes[g].begin(), groupes[g].end());
-            ajoute(traits, Groupe_proche);
+            ajoute(traits, Groupe_contenu);
         }
 
         // Upper levels: single linkage of the level-0 groups whose boxes are close

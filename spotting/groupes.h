@@ -10,8 +10,10 @@
 
 // Grouping levels: strokes in contact; then groups whose gap is small beside
 // their own size; then a wider gap.
-// Besides, the symbol strokes inside one connected component free of wires.
-enum Niveau_groupe { Groupe_contact = 0, Groupe_proche = 1, Groupe_large = 2, Groupe_composante = 3 };
+// Besides, the symbol strokes inside one connected component free of wires,
+// and an outline with the groups inside its box (for the models to choose:
+// without models, the groups of the levels above are kept).
+enum Niveau_groupe { Groupe_contact = 0, Groupe_proche = 1, Groupe_large = 2, Groupe_composante = 3, Groupe_contenu = 4 };
 
 struct Candidat {
     std::vector<Quad*> membres;  // in the order of Liste_quads
@@ -44,7 +46,8 @@ struct Propositions {
 //  - Each connected component of `composantes` that holds no wire or wall
 //    gives the symbol strokes inside its box.
 //  - Again with every long stroke touched only at its ends taken for a wire,
-//    and once more (contact groups only) with shorter such strokes as wires.
+//    and once more (contact groups and outlines only) with shorter such
+//    strokes as wires.
 Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes = nullptr);
 
 // Box helpers shared with the choice of candidates.

@@ -116,7 +116,7 @@ TEST_F(Groupes, Contour_et_son_contenu_seuls)
     for (const Candidat& c : p.candidats) {
         std::vector<const Quad*> m(c.membres.begin(), c.membres.end());
         std::sort(m.begin(), m.end());
-        seul = seul || (m == attendu && (c.niveaux & (1u << Groupe_proche)));
+        seul = seul || (m == attendu && (c.niveaux & (1u << Groupe_contenu)));
         enchaine = enchaine || (std::find(m.begin(), m.end(), barre) != m.end() && std::find(m.begin(), m.end(), marque) != m.end());
     }
     EXPECT_TRUE(enchaine) << "the gap linkage chains the outline and the bar";
