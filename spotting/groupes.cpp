@@ -194,7 +194,11 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
         for (const Contact& c : contacts[i])
             if (chaine[static_cast<size_t>(c.autre)] != chaine[i])
                 contacts_c[static_cast<size_t>(chaine[i])].push_back({chaine[static_cast<size_t>(c.autre)], T_chaine(i, c), c.type});
+    std::vector<int> roles_courts = roles_c;
     const std::vector<bool> candidat_c = Fils(geo_c, contacts_c, roles_c, ep);
+    // The same test for shorter strokes: a short wire between two symbols
+    // drawn close together.
+    Fils(geo_c, contacts_c, roles_courts, ep, Longueur_fil_court);
     std::vector<bool> candidat(n, false);
     for (size_t i = 0; i < n; i++) {
         const auto k = static_cast<size_t>(chaine[i]);
@@ -203,14 +207,17 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
     }
     // Candidates, each set of strokes once.
     std::map<std::vector<int>, size_t> vus;
+    bool lecture_courte = false;
     auto ajoute = [&](std::vector<int> traits, int niveau) {
         std::sort(traits.begin(), traits.end());
         const auto [it, neuf] = vus.emplace(traits, p.candidats.size());
         if (!neuf) {
             p.candidats[it->second].niveaux |= 1u << niveau;
+            p.candidats[it->second].niveau = std::min(p.candidats[it->second].niveau, niveau);
             return;
         }
         Candidat c;
+        c.fils_courts = lecture_courte;
         c.niveau = niveau;
         c.niveaux = 1u << niveau;
         Boite_g b;
@@ -221,7 +228,8 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
         c.xmin = b.xmin, c.ymin = b.ymin, c.xmax = b.xmax, c.ymax = b.ymax;
         p.candidats.push_back(std::move(c));
     };
-    auto groupe = [&](std::vector<int>& r) {
+    // `ecarts`: the levels of groups merged across gaps too.
+    auto groupe = [&](std::vector<int>& r, bool ecarts = true) {
         // Level 0: symbol strokes in contact (crossings included).
         Union_find uf(n);
         for (size_t i = 0; i < n; i++) {
@@ -297,8 +305,21 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
         for (size_t g = 0; g < ng; g++) ajoute(groupes[g], Groupe_contact);
         if (ng > Groupes_max) return;
 
+        // An outline with what it holds, alone: the gap linkage below may
+        // chain it to its neighbours as well.
+        for (size_t g = 0; g < ng; g++) {
+            std::vector<int> traits;
+            for (size_t h = 0; h < ng; h++)
+                if (h != g && Contient(boites[g], boites[h]))
+                    traits.insert(traits.end(), groupes[h].begin(), groupes[h].end());
+            if (traits.empty()) continue;
+            traits.insert(traits.end(), groupes[g].begin(), groupes[g].end());
+            ajoute(traits, Groupe_contenu);
+        }
+
         // Upper levels: single linkage of the level-0 groups whose boxes are close
         // beside the smaller one's size, or one inside the other.
+        if (!ecarts) return;
         for (const auto& [niveau, facteur] : {std::pair{Groupe_proche, Ecart_proche}, std::pair{Groupe_large, Ecart_large}}) {
             Union_find u2(ng);
             for (size_t a = 0; a < ng; a++)
@@ -341,6 +362,19 @@ Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes)
     for (size_t i = 0; i < n; i++)
         if (candidat[i]) sans_traits_longs[i] = Trait_fil;
     groupe(sans_traits_longs);
+    // A third reading where the shorter strokes that pass the wire test are
+    // wires too: it parts symbols that a short wire joins (drawn smaller, or
+    // close together), at the price of their own leads and bars; the models
+    // choose. Strokes in contact and outlines with their contents only: the
+    // gap levels would merge again what it parts (and the specks of a noisy
+    // scan with them).
+    std::vector<int> sans_fils_courts = p.roles;
+    bool autre = false;
+    for (size_t i = 0; i < n; i++)
+        if (sans_fils_courts[i] == Trait_symbole && roles_courts[static_cast<size_t>(chaine[i])] == Trait_fil)
+            sans_fils_courts[i] = Trait_fil, autre = true;
+    lecture_courte = true;
+    if (autre) groupe(sans_fils_courts, false);
     return p;
 }
 

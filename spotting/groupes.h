@@ -10,14 +10,17 @@
 
 // Grouping levels: strokes in contact; then groups whose gap is small beside
 // their own size; then a wider gap.
-// Besides, the symbol strokes inside one connected component free of wires.
-enum Niveau_groupe { Groupe_contact = 0, Groupe_proche = 1, Groupe_large = 2, Groupe_composante = 3 };
+// Besides, the symbol strokes inside one connected component free of wires,
+// and an outline with the groups inside its box (for the models to choose:
+// without models, the groups of the levels above are kept).
+enum Niveau_groupe { Groupe_contact = 0, Groupe_proche = 1, Groupe_large = 2, Groupe_composante = 3, Groupe_contenu = 4 };
 
 struct Candidat {
     std::vector<Quad*> membres;  // in the order of Liste_quads
     int xmin = 0, ymin = 0, xmax = 0, ymax = 0;
     int niveau = Groupe_contact;  // the lowest level that gave these members
     unsigned niveaux = 0;         // bit k: level k gave them
+    bool fils_courts = false;     // given only by the reading with short wires
     double score = 0;  // similarity with the best model, or the shape score
     int modele = -1;   // index of that model, -1 for none
 };
@@ -42,6 +45,9 @@ struct Propositions {
 //    sizes (two steps).
 //  - Each connected component of `composantes` that holds no wire or wall
 //    gives the symbol strokes inside its box.
+//  - Again with every long stroke touched only at its ends taken for a wire,
+//    and once more (contact groups and outlines only) with shorter such
+//    strokes as wires.
 Propositions Propose_candidats(Quad* quads, ArcQQ* arcs, const CC* composantes = nullptr);
 
 // Box helpers shared with the choice of candidates.

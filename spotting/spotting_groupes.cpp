@@ -32,8 +32,11 @@ constexpr double Rapport_noeuds = 2.0;
 constexpr int Pente_morceaux = 10;
 // Candidates of more strokes are not searched pairwise for aligned pieces.
 constexpr size_t Membres_max_reunion = 150;
-// Models compared with each candidate by the measure: the nearest by signature.
+// Models compared with each candidate by the measure: the nearest by signature
+// (one for the candidates of the reading with short wires, which are tried
+// without variants: they only part what the other readings join).
 constexpr int Modeles_essayes = 2;
+constexpr int Modeles_essayes_fils_courts = 1;
 // A candidate's longest stroke is also left out when it is this many times
 // the next one.
 constexpr double Rapport_plus_long = 1.3;
@@ -311,14 +314,15 @@ int Spotting_groupes(int reco)
         if (Mode_trace == 1) Trace_candidat(c);
         if (ms) {
             const GrapheG brut = Graphe_candidat(c, arcs_de, false);
-            Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds, Modeles_essayes, seuil);
+            Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds,
+                                                 c.fils_courts ? Modeles_essayes_fils_courts : Modeles_essayes, seuil);
             // The variants below only matter for a candidate the raw graph
             // leaves under the threshold.
             // The members of the winning variant, when it left out a piece of
             // wire: the box is theirs.
             std::vector<Quad*> restants;
             auto essaie = [&](const GrapheG& g, const std::vector<Quad*>* membres = nullptr) {
-                if (choix.modele >= 0 && choix.similarite >= seuil) return;
+                if ((choix.modele >= 0 && choix.similarite >= seuil) || c.fils_courts) return;
                 const Choix_modele autre = Meilleur_modele(g, *ms, Rapport_noeuds, Modeles_essayes, seuil);
                 if (autre.modele >= 0 && (choix.modele < 0 || autre.similarite > choix.similarite)) {
                     choix = autre;
@@ -327,13 +331,6 @@ int Spotting_groupes(int reco)
             };
             const GrapheG reuni = Graphe_candidat(c, arcs_de, true, p.epaisseur);
             if (reuni.noeuds.size() != brut.noeuds.size()) essaie(reuni);
-            // Without the strokes where wires end (terminals drawn on into it).
-            Candidat sans_bornes = c;
-            sans_bornes.membres.clear();
-            for (Quad* q : c.membres)
-                if (!attaches.count(q)) sans_bornes.membres.push_back(q);
-            if (sans_bornes.membres.size() != c.membres.size() && sans_bornes.membres.size() >= 2)
-                essaie(Graphe_candidat(sans_bornes, arcs_de, false));
             // Without a stroke much longer than all others (a piece of wire
             // left on it), which would shrink every relative length.
             if (c.membres.size() >= 3) {
@@ -361,7 +358,8 @@ int Spotting_groupes(int reco)
             // into other pieces at another size, specks of a noisy scan (when
             // smoothing changes the candidate and leaves a few strokes).
             const GrapheG lisse = Graphe_lisse(brut, Angle_lisse, Part_lisse);
-            if ((choix.modele < 0 || choix.similarite < seuil) && lisse.noeuds.size() < brut.noeuds.size() && lisse.noeuds.size() >= Noeuds_lisse) {
+            if (!c.fils_courts && (choix.modele < 0 || choix.similarite < seuil) && lisse.noeuds.size() < brut.noeuds.size() &&
+                lisse.noeuds.size() >= Noeuds_lisse) {
                 const Choix_modele l = Meilleur_modele(lisse, lisses, Rapport_noeuds, Modeles_essayes, seuil);
                 if (l.modele >= 0 && (choix.modele < 0 || l.similarite > choix.similarite)) choix = l, restants.clear();
             }

@@ -182,25 +182,25 @@ double Plus_proches(const Geo& a, const Geo& b, double& s, double& t)
 }
 
 std::vector<bool> Fils(const std::vector<Geo>& geo, const std::vector<std::vector<Contact>>& contacts,
-                       std::vector<int>& roles, double ep)
+                       std::vector<int>& roles, double ep, double longueur)
 {
     const size_t n = geo.size();
     std::vector<bool> long_libre(n, false);
     for (size_t i = 0; i < n; i++) {
-        if (roles[i] != Trait_symbole || geo[i].l < std::max(20.0, Longueur_fil * ep)) continue;
+        if (roles[i] != Trait_symbole || geo[i].l < std::max(20.0, longueur * ep)) continue;
         long_libre[i] = std::all_of(contacts[i].begin(), contacts[i].end(), [&](const Contact& c) {
             return c.type == 'X' || Au_bout(c, geo[i], Marge(geo[i])) || roles[static_cast<size_t>(c.autre)] == Trait_mur;
         });
     }
     std::vector<bool> candidat = long_libre;
     for (size_t i = 0; i < n; i++) {
-        if (long_libre[i] || roles[i] != Trait_symbole || geo[i].l < std::max(20.0, Longueur_fil * ep)) continue;
+        if (long_libre[i] || roles[i] != Trait_symbole || geo[i].l < std::max(20.0, longueur * ep)) continue;
         candidat[i] = std::all_of(contacts[i].begin(), contacts[i].end(), [&](const Contact& c) {
             const auto o = static_cast<size_t>(c.autre);
             if (c.type == 'X' || Au_bout(c, geo[i], Marge(geo[i])) || roles[o] == Trait_mur) return true;
             // A junction dot's pieces are short; branches are long.
             if (geo[o].l < 2 * ep + 2) return true;
-            if (geo[o].l < std::max(20.0, Longueur_fil * ep)) return false;
+            if (geo[o].l < std::max(20.0, longueur * ep)) return false;
             for (const Contact& r : contacts[o])
                 if (static_cast<size_t>(r.autre) == i) return Au_bout(r, geo[o], Marge(geo[o]));
             return false;

@@ -12,6 +12,8 @@ namespace traits {
 
 // A wire is at least this many typical thicknesses long.
 constexpr double Longueur_fil = 22.0;
+// Short wires, for a reading apart, from this many thicknesses.
+constexpr double Longueur_fil_court = 10.0;
 
 struct Geo {
     double ax = 0, ay = 0, bx = 0, by = 0;  // axis
@@ -74,8 +76,8 @@ std::vector<int> Chaines(const std::vector<Geo>& geo, const std::vector<std::vec
 // corner (a box whose other corner noise broke), or both its ends turning
 // the same way into sides of about equal length (a gate's back). Marks the
 // wires Trait_fil in `roles`; returns the long strokes touched only at their
-// ends (outlines included).
+// ends (outlines included). Long: at least `longueur` thicknesses and 20 pixels.
 std::vector<bool> Fils(const std::vector<Geo>& geo, const std::vector<std::vector<Contact>>& contacts,
-                       std::vector<int>& roles, double ep);
+                       std::vector<int>& roles, double ep, double longueur = Longueur_fil);
 
 }  // namespace traits

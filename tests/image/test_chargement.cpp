@@ -58,7 +58,7 @@ TEST_F(Chargement, ColourTableOrderDoesNotChangeThePicture)
     // headers and gets its buffer with the first reduced picture.
     EXPECT_EQ(Plan2.pixels.size(), Plan1.pixels.size());
     for (uint8_t o : Plan2.pixels) EXPECT_EQ(o, 0xFF);
-    EXPECT_EQ(Plan_zoom.info.largeur, 13);
+    EXPECT_EQ(int32_t{Plan_zoom.info.largeur}, 13);  // a packed field: read by value
     EXPECT_FALSE(Plan_zoom.existe());
     EXPECT_EQ(Lit_pixel(1, 1, Plan_zoom), 0);
     Construit_zoom(Plan1, 2);

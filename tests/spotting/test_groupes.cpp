@@ -98,6 +98,53 @@ TEST_F(Groupes, Fil_coupe_et_symbole_en_deux_parties_reuni)
         << liste;
 }
 
+// An outline holding a mark, so near another outline that the gap linkage
+// chains the two: the outline with its mark is still proposed
+// alone, and an outline holding nothing gives no such candidate.
+TEST_F(Groupes, Contour_et_son_contenu_seuls)
+{
+    tmtest::Image_blanche(400, 300);
+    const Carre d = Dessine_carre(100, 100);
+    Quad* marque = Trait(120, 130, 140, 130);
+    // A short bar beside D's side, its ends clear of D's corners.
+    Quad* barre = Trait(166, 117, 166, 143);
+    const Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ);
+    std::vector<const Quad*> attendu(d.cotes, d.cotes + 4);
+    attendu.push_back(marque);
+    std::sort(attendu.begin(), attendu.end());
+    bool seul = false, enchaine = false;
+    for (const Candidat& c : p.candidats) {
+        std::vector<const Quad*> m(c.membres.begin(), c.membres.end());
+        std::sort(m.begin(), m.end());
+        seul = seul || (m == attendu && (c.niveaux & (1u << Groupe_contenu)));
+        enchaine = enchaine || (std::find(m.begin(), m.end(), barre) != m.end() && std::find(m.begin(), m.end(), marque) != m.end());
+    }
+    EXPECT_TRUE(enchaine) << "the gap linkage chains the outline and the bar";
+    EXPECT_TRUE(seul) << "the outline with its mark, alone";
+}
+
+// Two squares joined by a wire too short for the wire test of the first
+// readings: each square is also a candidate alone.
+TEST_F(Groupes, Fil_court_entre_deux_symboles)
+{
+    tmtest::Image_blanche(400, 300);
+    const Carre a = Dessine_carre(60, 100);
+    const Carre b = Dessine_carre(180, 100);
+    Quad* fil = Trait(120, 130, 180, 130);
+    Arc(fil, a.cotes[1], 'T');
+    Arc(fil, b.cotes[3], 'T');
+    const Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ);
+    for (const Carre* k : {&a, &b}) {
+        std::vector<const Quad*> attendu(k->cotes, k->cotes + 4);
+        std::sort(attendu.begin(), attendu.end());
+        EXPECT_TRUE(std::any_of(p.candidats.begin(), p.candidats.end(), [&](const Candidat& c) {
+            std::vector<const Quad*> m(c.membres.begin(), c.membres.end());
+            std::sort(m.begin(), m.end());
+            return m == attendu;
+        })) << "square at x " << k->cotes[0]->x1i;
+    }
+}
+
 // Broken strokes and outlines: a wire broken by noise into pieces shorter
 // than a wire is still a wire between its symbols; a rectangle twice as long
 // as wide, a box with a broken corner and the back of a gate are outlines,
