@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "port/shell.h"
+#include "image/chargement.h"
 #include "reco/apparieurs.h"
 #include "reco/reconnaissance.h"
 #include "tools/matchers/edition.h"
@@ -27,6 +28,18 @@ std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
     if (m.graphe.noeuds.size() > static_cast<size_t>(Noeuds_max_modele))
         return chemin + ": model of " + std::to_string(m.graphe.noeuds.size()) + " nodes, skipped";
     m.signature = Signature_graphe(m.graphe);
+    const std::string dessin = chemin.substr(0, chemin.rfind('.')) + ".bmp";
+    ImageChargee im;
+    if (fs::exists(dessin, ec) && Lit_bmp_dans(dessin, im) == 1) {
+        m.dessin = std::move(im.plan1);
+        m.dx0 = m.dessin.larg, m.dy0 = m.dessin.haut;
+        for (int y = 1; y < m.dessin.haut; y++)
+            for (int x = 1; x < m.dessin.larg; x++)
+                if (Lit_pixel(x, y, m.dessin))
+                    m.dx0 = std::min(m.dx0, x), m.dy0 = std::min(m.dy0, y), m.dx1 = std::max(m.dx1, x),
+                    m.dy1 = std::max(m.dy1, y);
+        if (m.dx1 < 0) m.dessin = PlanImage{};
+    }
     return {};
 }
 
@@ -160,4 +173,88 @@ Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms,
         }
     }
     return choix;
+}
+
+std::vector<int> Modeles_proches(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int exclu,
+                                 double plancher)
+{
+    std::vector<int> proches;
+    const double n = static_cast<double>(candidat.noeuds.size());
+    if (n == 0) return proches;
+    const bool edition = ms.mode != 1 && ms.mode != 2;
+    for (size_t i = 0; i < ms.liste.size(); i++) {
+        if (static_cast<int>(i) == exclu) continue;
+        const double nm = static_cast<double>(ms.liste[i].graphe.noeuds.size());
+        if (rapport > 0 && (nm > rapport * n || nm * rapport < n)) continue;
+        const double s = edition ? Edition(candidat, ms.liste[i].graphe, ms.proprietes.couts, ms.mode == 3, plancher)
+                                 : Similarite_memoire(candidat, ms.liste[i], ms);
+        if (s >= plancher) proches.push_back(static_cast<int>(i));
+    }
+    return proches;
+}
+
+namespace {
+
+constexpr int Cases_dessin = 40;  // cells a side of the comparison grid
+
+using Grille = std::vector<uint8_t>;
+
+// The cells of a grid over the box holding ink.
+Grille Grille_encre(const PlanImage& p, int x0, int y0, int x1, int y1)
+{
+    Grille g(Cases_dessin * Cases_dessin, 0);
+    const double lx = (x1 - x0 + 1) / static_cast<double>(Cases_dessin);
+    const double ly = (y1 - y0 + 1) / static_cast<double>(Cases_dessin);
+    for (int y = y0; y <= y1; y++)
+        for (int x = x0; x <= x1; x++)
+            if (Lit_pixel(x, y, p)) {
+                const int i = std::min(Cases_dessin - 1, static_cast<int>((x - x0) / lx));
+                const int j = std::min(Cases_dessin - 1, static_cast<int>((y - y0) / ly));
+                g[static_cast<size_t>(j * Cases_dessin + i)] = 1;
+            }
+    return g;
+}
+
+// The number of ink cells of `a` with an ink cell of `b` among their
+// neighbours; `total` is the number of ink cells of `a`.
+double Part_proche(const Grille& a, const Grille& b, int& total)
+{
+    int proches = 0;
+    total = 0;
+    for (int j = 0; j < Cases_dessin; j++)
+        for (int i = 0; i < Cases_dessin; i++) {
+            if (!a[static_cast<size_t>(j * Cases_dessin + i)]) continue;
+            total++;
+            bool pres = false;
+            for (int dj = -1; dj <= 1 && !pres; dj++)
+                for (int di = -1; di <= 1 && !pres; di++) {
+                    const int u = i + di, v = j + dj;
+                    pres = u >= 0 && v >= 0 && u < Cases_dessin && v < Cases_dessin &&
+                           b[static_cast<size_t>(v * Cases_dessin + u)];
+                }
+            proches += pres;
+        }
+    return proches;
+}
+
+}  // namespace
+
+double Ressemblance_dessin(const PlanImage& image, int x0, int y0, int x1, int y1, const Modele_memoire& m)
+{
+    if (!m.dessin.existe() || x1 < x0 || y1 < y0) return -1;
+    const Grille a = Grille_encre(image, x0, y0, x1, y1);
+    Grille b = Grille_encre(m.dessin, m.dx0, m.dy0, m.dx1, m.dy1);
+    double meilleure = 0;
+    for (int t = 0; t < 4; t++) {
+        int na = 0, nb = 0;
+        const double pa = Part_proche(a, b, na), pb = Part_proche(b, a, nb);
+        if (na + nb > 0) meilleure = std::max(meilleure, (pa + pb) / (na + nb));
+        // A quarter turn of the model's grid.
+        Grille r(b.size());
+        for (int j = 0; j < Cases_dessin; j++)
+            for (int i = 0; i < Cases_dessin; i++)
+                r[static_cast<size_t>((Cases_dessin - 1 - i) * Cases_dessin + j)] = b[static_cast<size_t>(j * Cases_dessin + i)];
+        b = std::move(r);
+    }
+    return meilleure;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "image/planes.h"
 #include "tools/matchers/graphe_gxl.h"
 #include "tools/matchers/inclusion.h"
 #include "tools/matchers/signature.h"
@@ -14,6 +15,9 @@ struct Modele_memoire {
     std::string nom;   // file name without its extension
     GrapheG graphe;
     Signature signature;
+    // The model's drawing (nom.bmp beside the GXL), empty when there is none.
+    PlanImage dessin;
+    int dx0 = 0, dy0 = 0, dx1 = -1, dy1 = -1;  // its ink's box
 };
 
 struct Modeles_memoire {
@@ -56,3 +60,14 @@ struct Choix_modele {
 };
 Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais = 0,
                              double plancher = 0);
+
+// The models (indices) other than `exclu` whose similarity with `candidat`
+// reaches `plancher`, by the measure of the models' mode.
+std::vector<int> Modeles_proches(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int exclu,
+                                 double plancher);
+
+// Likeness in [0, 1] of the ink of `image` inside the box (x0, y0)-(x1, y1)
+// with the drawing of `m` stretched over that box, at the best of the four
+// quarter turns: the share of ink of each near ink of the other, on a grid
+// of cells. -1 when the model has no drawing.
+double Ressemblance_dessin(const PlanImage& image, int x0, int y0, int x1, int y1, const Modele_memoire& m);

@@ -55,6 +55,10 @@ constexpr double Poids_traits = 0.05;
 // this part of the way from Seuil_rejet to 1 above it (0.80 for 0.72).
 constexpr size_t Noeuds_petit_modele = 5;
 constexpr double Marge_petit_modele = 0.3;
+// Models whose graphs come within this of the chosen one's are compared
+// with the candidate's ink as drawn (what the graph leaves out: a small
+// tick, a bubble); the nearest drawing names the symbol.
+constexpr double Marge_dessin = 0.1;
 // Without models: a symbol has at least this many strokes, and its larger
 // side spans this many stroke thicknesses.
 constexpr size_t Traits_min = 2;
@@ -310,10 +314,12 @@ int Spotting_groupes(int reco)
     std::set<const Quad*> attaches;
     for (size_t i = 0; i < p.traits.size(); i++)
         if (p.attache[i]) attaches.insert(p.traits[i]);
+    std::vector<GrapheG> bruts(ms ? p.candidats.size() : 0);
     for (Candidat& c : p.candidats) {
         if (Mode_trace == 1) Trace_candidat(c);
         if (ms) {
-            const GrapheG brut = Graphe_candidat(c, arcs_de, false);
+            GrapheG& brut = bruts[static_cast<size_t>(&c - p.candidats.data())];
+            brut = Graphe_candidat(c, arcs_de, false);
             Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds,
                                                  c.fils_courts ? Modeles_essayes_fils_courts : Modeles_essayes, seuil);
             // The variants below only matter for a candidate the raw graph
@@ -399,6 +405,22 @@ int Spotting_groupes(int reco)
         });
         if (libre) gardes.push_back(i);
     }
+    // The name of each symbol kept, where another model's graph is about as
+    // near: the drawing decides.
+    if (ms)
+        for (size_t i : gardes) {
+            Candidat& c = p.candidats[i];
+            if (c.modele < 0 || c.score < seuil) continue;
+            const Modele_memoire& choisi = ms->liste[static_cast<size_t>(c.modele)];
+            const std::vector<int> proches = Modeles_proches(bruts[i], *ms, Rapport_noeuds, c.modele, c.score - Marge_dessin);
+            if (proches.empty()) continue;
+            double meilleure = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, choisi);
+            if (meilleure < 0) continue;
+            for (int j : proches) {
+                const double r = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, ms->liste[static_cast<size_t>(j)]);
+                if (r > meilleure) meilleure = r, c.modele = j;
+            }
+        }
     // Top to bottom, then left to right.
     std::sort(gardes.begin(), gardes.end(), [&](size_t a, size_t b) {
         const Candidat &x = p.candidats[a], &y = p.candidats[b];
