@@ -59,6 +59,7 @@ constexpr double Marge_petit_modele = 0.3;
 // with the candidate's ink as drawn (what the graph leaves out: a small
 // tick, a bubble); the nearest drawing names the symbol.
 constexpr double Marge_dessin = 0.1;
+constexpr size_t Dessins_essayes = 3;  // the nearest drawings whose graphs are compared
 // Without models: a symbol has at least this many strokes, and its larger
 // side spans this many stroke thicknesses.
 constexpr size_t Traits_min = 2;
@@ -411,16 +412,26 @@ int Spotting_groupes(int reco)
         for (size_t i : gardes) {
             Candidat& c = p.candidats[i];
             if (c.modele < 0 || c.score < seuil) continue;
-            const Modele_memoire& choisi = ms->liste[static_cast<size_t>(c.modele)];
-            const std::vector<int> proches = Modeles_proches(bruts[i], *ms, Rapport_noeuds, c.modele, c.score - Marge_dessin);
-            if (proches.empty()) continue;
-            double meilleure = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, choisi);
-            if (meilleure < 0) continue;
-            for (int j : proches) {
-                const double r = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, ms->liste[static_cast<size_t>(j)]);
-                if (r > meilleure) meilleure = r, c.modele = j;
-            }
+            // By decreasing likeness of the drawings, the first model nearer
+            // than the chosen one whose graph comes within the margin.
+            std::vector<int> tous(ms->liste.size());
+            for (size_t k = 0; k < tous.size(); k++) tous[k] = static_cast<int>(k);
+            const std::vector<double> r = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, *ms, tous);
+            const double du_choisi = r[static_cast<size_t>(c.modele)];
+            if (du_choisi < 0) continue;
+            std::vector<int> plus_proches;
+            for (int k : tous)
+                if (r[static_cast<size_t>(k)] > du_choisi) plus_proches.push_back(k);
+            std::stable_sort(plus_proches.begin(), plus_proches.end(),
+                             [&](int a, int b) { return r[static_cast<size_t>(a)] > r[static_cast<size_t>(b)]; });
+            if (plus_proches.size() > Dessins_essayes) plus_proches.resize(Dessins_essayes);
+            for (int k : plus_proches)
+                if (!Modeles_proches(bruts[i], *ms, Rapport_noeuds, {k}, c.score - Marge_dessin).empty()) {
+                    c.modele = k;
+                    break;
+                }
         }
+
     // Top to bottom, then left to right.
     std::sort(gardes.begin(), gardes.end(), [&](size_t a, size_t b) {
         const Candidat &x = p.candidats[a], &y = p.candidats[b];
