@@ -73,6 +73,16 @@ int Fabrique_modeles(const std::string& symboles, const std::string& modeles)
         int noeuds = 0;
         for (Quad* q = Liste_quads; q; q = q->suivant) noeuds += q->length != 0;
         Ecrit_texte(1, nom + " -> " + modele + " (" + std::to_string(noeuds) + " nodes)");
+        // The drawing beside its graph: spotting compares candidates with it
+        // where the graphs of two models are about as near.
+        {
+            std::string ext = image.extension().string();
+            for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            std::error_code ec_copie;
+            if (ext == ".bmp")
+                fs::copy_file(image, modeles + "/" + image.stem().string() + ".bmp", fs::copy_options::overwrite_existing,
+                              ec_copie);
+        }
         if (const std::string trop = Modele_hors_limites(modele); !trop.empty())
             Message_boite(modele + ": " + trop + "; recognition will leave this model out", "Warning");
         if (Nb_defauts_param() != defauts) {

@@ -1,9 +1,11 @@
 #include "reco/comparaison_memoire.h"
 
 #include <algorithm>
+#include <bit>
 #include <filesystem>
 
 #include "port/shell.h"
+#include "image/chargement.h"
 #include "reco/apparieurs.h"
 #include "reco/reconnaissance.h"
 #include "tools/matchers/edition.h"
@@ -11,6 +13,12 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using Grille = std::vector<uint8_t>;
+Grille Grille_encre(const PlanImage& p, int x0, int y0, int x1, int y1);
+using Bits = std::vector<uint64_t>;
+std::vector<Bits> Tours_et_elargies(Grille g);
+Grille Elargie(const Grille& g);
 
 Modeles_memoire Modeles_lus;
 bool Modeles_charges = false;
@@ -27,6 +35,16 @@ std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
     if (m.graphe.noeuds.size() > static_cast<size_t>(Noeuds_max_modele))
         return chemin + ": model of " + std::to_string(m.graphe.noeuds.size()) + " nodes, skipped";
     m.signature = Signature_graphe(m.graphe);
+    const std::string dessin = chemin.substr(0, chemin.rfind('.')) + ".bmp";
+    ImageChargee im;
+    if (fs::exists(dessin, ec) && Lit_bmp_dans(dessin, im) == 1) {
+        const PlanImage& d = im.plan1;
+        int x0 = d.larg, y0 = d.haut, x1 = -1, y1 = -1;
+        for (int y = 1; y < d.haut; y++)
+            for (int x = 1; x < d.larg; x++)
+                if (Lit_pixel(x, y, d)) x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+        if (x1 >= 0) m.grilles = Tours_et_elargies(Grille_encre(d, x0, y0, x1, y1));
+    }
     return {};
 }
 
@@ -160,4 +178,128 @@ Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms,
         }
     }
     return choix;
+}
+
+std::vector<int> Modeles_proches(const GrapheG& candidat, const Modeles_memoire& ms, double rapport,
+                                 const std::vector<int>& essais, double plancher)
+{
+    std::vector<int> proches;
+    const double n = static_cast<double>(candidat.noeuds.size());
+    if (n == 0) return proches;
+    const bool edition = ms.mode != 1 && ms.mode != 2;
+    for (const int e : essais) {
+        const auto i = static_cast<size_t>(e);
+        const double nm = static_cast<double>(ms.liste[i].graphe.noeuds.size());
+        if (rapport > 0 && (nm > rapport * n || nm * rapport < n)) continue;
+        const double s = edition ? Edition(candidat, ms.liste[i].graphe, ms.proprietes.couts, ms.mode == 3, plancher)
+                                 : Similarite_memoire(candidat, ms.liste[i], ms);
+        if (s >= plancher) proches.push_back(e);
+    }
+    return proches;
+}
+
+namespace {
+
+constexpr int Cases_dessin = 40;  // cells a side of the comparison grid
+
+// The cells of a grid over the box holding ink.
+Grille Grille_encre(const PlanImage& p, int x0, int y0, int x1, int y1)
+{
+    Grille g(Cases_dessin * Cases_dessin, 0);
+    const double lx = (x1 - x0 + 1) / static_cast<double>(Cases_dessin);
+    const double ly = (y1 - y0 + 1) / static_cast<double>(Cases_dessin);
+    // Only the addressable pixels; a byte all white is passed at once.
+    const int xa = std::max(x0, 1), xb = std::min(x1, p.larg - 1);
+    const int ya = std::max(y0, 1), yb = std::min(y1, p.haut - 1);
+    for (int y = ya; y <= yb; y++) {
+        const uint8_t* ligne = Ligne_plan(p, y);
+        const int j = std::min(Cases_dessin - 1, static_cast<int>((y - y0) / ly));
+        for (int x = xa; x <= xb; x++) {
+            if ((x & 7) == 0 && x + 7 <= xb && ligne[x >> 3] == 0xFF) {
+                x += 7;
+                continue;
+            }
+            if ((ligne[x >> 3] >> (7 - (x & 7))) & 1) continue;
+            const int i = std::min(Cases_dessin - 1, static_cast<int>((x - x0) / lx));
+            g[static_cast<size_t>(j * Cases_dessin + i)] = 1;
+        }
+    }
+    return g;
+}
+
+// The grid with every cell next to an ink cell inked.
+Grille Elargie(const Grille& g)
+{
+    Grille e(g.size(), 0);
+    for (int j = 0; j < Cases_dessin; j++)
+        for (int i = 0; i < Cases_dessin; i++) {
+            if (!g[static_cast<size_t>(j * Cases_dessin + i)]) continue;
+            for (int v = std::max(0, j - 1); v <= std::min(Cases_dessin - 1, j + 1); v++)
+                for (int u = std::max(0, i - 1); u <= std::min(Cases_dessin - 1, i + 1); u++)
+                    e[static_cast<size_t>(v * Cases_dessin + u)] = 1;
+        }
+    return e;
+}
+
+Bits En_bits(const Grille& g)
+{
+    Bits b((g.size() + 63) / 64, 0);
+    for (size_t k = 0; k < g.size(); k++)
+        if (g[k]) b[k / 64] |= uint64_t{1} << (k % 64);
+    return b;
+}
+
+std::vector<Bits> Tours_et_elargies(Grille g)
+{
+    std::vector<Grille> r;
+    for (int t = 0; t < 4; t++) {
+        Grille tourne(g.size());
+        for (int j = 0; j < Cases_dessin; j++)
+            for (int i = 0; i < Cases_dessin; i++)
+                tourne[static_cast<size_t>((Cases_dessin - 1 - i) * Cases_dessin + j)] = g[static_cast<size_t>(j * Cases_dessin + i)];
+        r.push_back(std::move(g));
+        g = std::move(tourne);
+    }
+    for (int t = 0; t < 4; t++) r.push_back(Elargie(r[static_cast<size_t>(t)]));
+    std::vector<Bits> b;
+    for (const Grille& g : r) b.push_back(En_bits(g));
+    return b;
+}
+
+// The ink cells of `a` that `b_elargie` covers.
+int Couvertes(const Bits& a, const Bits& b_elargie)
+{
+    int n = 0;
+    for (size_t k = 0; k < a.size(); k++) n += std::popcount(a[k] & b_elargie[k]);
+    return n;
+}
+
+int Cellules(const Bits& a)
+{
+    int n = 0;
+    for (const uint64_t m : a) n += std::popcount(m);
+    return n;
+}
+
+}  // namespace
+
+std::vector<double> Ressemblance_dessin(const PlanImage& image, int x0, int y0, int x1, int y1,
+                                        const Modeles_memoire& ms, const std::vector<int>& modeles)
+{
+    std::vector<double> r(modeles.size(), -1.0);
+    if (x1 < x0 || y1 < y0) return r;
+    const Grille encre = Grille_encre(image, x0, y0, x1, y1);
+    const Bits a = En_bits(encre), a_elargie = En_bits(Elargie(encre));
+    const int na = Cellules(a);
+    for (size_t k = 0; k < modeles.size(); k++) {
+        const std::vector<Bits>& g = ms.liste[static_cast<size_t>(modeles[k])].grilles;
+        if (g.size() != 8) continue;
+        const int nb = Cellules(g[0]);
+        if (na + nb == 0) continue;
+        double meilleure = 0;
+        for (size_t t = 0; t < 4; t++)
+            meilleure = std::max(meilleure, static_cast<double>(Couvertes(a, g[4 + t]) + Couvertes(g[t], a_elargie)) / (na + nb));
+        r[k] = meilleure;
+    }
+    return r;
 }

@@ -3,9 +3,11 @@
 // matcher that Bool_reco names (1 simgraph, 2 gsignature, 3 greedy, any
 // other auction).
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "image/planes.h"
 #include "tools/matchers/graphe_gxl.h"
 #include "tools/matchers/inclusion.h"
 #include "tools/matchers/signature.h"
@@ -14,6 +16,11 @@ struct Modele_memoire {
     std::string nom;   // file name without its extension
     GrapheG graphe;
     Signature signature;
+    // The model's drawing (nom.bmp beside the GXL), empty when there is none.
+    PlanImage dessin;
+    // Its ink on the grid of Ressemblance_dessin at the four quarter turns,
+    // then the same widened by a cell, a bit a cell; empty without a drawing.
+    std::vector<std::vector<uint64_t>> grilles;
 };
 
 struct Modeles_memoire {
@@ -56,3 +63,16 @@ struct Choix_modele {
 };
 Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais = 0,
                              double plancher = 0);
+
+// Those of the models `essais` (indices) whose node counts are within
+// `rapport` of the candidate's (as for Meilleur_modele) and whose
+// similarity with `candidat` reaches `plancher`, by the models' measure.
+std::vector<int> Modeles_proches(const GrapheG& candidat, const Modeles_memoire& ms, double rapport,
+                                 const std::vector<int>& essais, double plancher);
+
+// Likeness in [0, 1] of the ink of `image` inside the box (x0, y0)-(x1, y1)
+// with the drawing of each model of `modeles` stretched over that box, at
+// the best of the four quarter turns: the share of ink of each near ink of
+// the other, on a grid of cells. -1 for a model without a drawing.
+std::vector<double> Ressemblance_dessin(const PlanImage& image, int x0, int y0, int x1, int y1,
+                                        const Modeles_memoire& ms, const std::vector<int>& modeles);

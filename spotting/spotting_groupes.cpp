@@ -55,6 +55,11 @@ constexpr double Poids_traits = 0.05;
 // this part of the way from Seuil_rejet to 1 above it (0.80 for 0.72).
 constexpr size_t Noeuds_petit_modele = 5;
 constexpr double Marge_petit_modele = 0.3;
+// Models whose graphs come within this of the chosen one's are compared
+// with the candidate's ink as drawn (what the graph leaves out: a small
+// tick, a bubble); the nearest drawing names the symbol.
+constexpr double Marge_dessin = 0.1;
+constexpr size_t Dessins_essayes = 3;  // the nearest drawings whose graphs are compared
 // Without models: a symbol has at least this many strokes, and its larger
 // side spans this many stroke thicknesses.
 constexpr size_t Traits_min = 2;
@@ -310,10 +315,12 @@ int Spotting_groupes(int reco)
     std::set<const Quad*> attaches;
     for (size_t i = 0; i < p.traits.size(); i++)
         if (p.attache[i]) attaches.insert(p.traits[i]);
+    std::vector<GrapheG> bruts(ms ? p.candidats.size() : 0);
     for (Candidat& c : p.candidats) {
         if (Mode_trace == 1) Trace_candidat(c);
         if (ms) {
-            const GrapheG brut = Graphe_candidat(c, arcs_de, false);
+            GrapheG& brut = bruts[static_cast<size_t>(&c - p.candidats.data())];
+            brut = Graphe_candidat(c, arcs_de, false);
             Choix_modele choix = Meilleur_modele(brut, *ms, Rapport_noeuds,
                                                  c.fils_courts ? Modeles_essayes_fils_courts : Modeles_essayes, seuil);
             // The variants below only matter for a candidate the raw graph
@@ -399,6 +406,32 @@ int Spotting_groupes(int reco)
         });
         if (libre) gardes.push_back(i);
     }
+    // The name of each symbol kept, where another model's graph is about as
+    // near: the drawing decides.
+    if (ms)
+        for (size_t i : gardes) {
+            Candidat& c = p.candidats[i];
+            if (c.modele < 0 || c.score < seuil) continue;
+            // By decreasing likeness of the drawings, the first model nearer
+            // than the chosen one whose graph comes within the margin.
+            std::vector<int> tous(ms->liste.size());
+            for (size_t k = 0; k < tous.size(); k++) tous[k] = static_cast<int>(k);
+            const std::vector<double> r = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, *ms, tous);
+            const double du_choisi = r[static_cast<size_t>(c.modele)];
+            if (du_choisi < 0) continue;
+            std::vector<int> plus_proches;
+            for (int k : tous)
+                if (r[static_cast<size_t>(k)] > du_choisi) plus_proches.push_back(k);
+            std::stable_sort(plus_proches.begin(), plus_proches.end(),
+                             [&](int a, int b) { return r[static_cast<size_t>(a)] > r[static_cast<size_t>(b)]; });
+            if (plus_proches.size() > Dessins_essayes) plus_proches.resize(Dessins_essayes);
+            for (int k : plus_proches)
+                if (!Modeles_proches(bruts[i], *ms, Rapport_noeuds, {k}, c.score - Marge_dessin).empty()) {
+                    c.modele = k;
+                    break;
+                }
+        }
+
     // Top to bottom, then left to right.
     std::sort(gardes.begin(), gardes.end(), [&](size_t a, size_t b) {
         const Candidat &x = p.candidats[a], &y = p.candidats[b];

@@ -460,3 +460,50 @@ TEST(Groupes_lot, Les_deux_methodes_avec_deux_workers)
 }
 
 }  // namespace
+
+// The drawings beside the model graphs: read with the models, compared with
+// ink turned and scaled; the one with the small tick tells itself apart.
+TEST_F(Groupes, Dessins_des_modeles)
+{
+    const fs::path rep = dir / "modeles_dessins";
+    fs::create_directories(rep);
+    const std::string graphe =
+        "<gxl><graph id=\"g\">"
+        "<node id=\"n0\"><attr name=\"RelLen\"><string>1</string></attr></node>"
+        "<node id=\"n1\"><attr name=\"RelLen\"><string>0.5</string></attr></node>"
+        "<edge from=\"n0\" to=\"n1\"><attr name=\"relA\"><string>90</string></attr><attr name=\"Type\"><string>L</string></attr></edge>"
+        "</graph></gxl>";
+    // An L with, or without, a tick at its top right.
+    std::vector<std::string> sans(22, std::string(22, '.')), avec;
+    for (int i = 1; i <= 20; i++) sans[static_cast<size_t>(i)][1] = sans[static_cast<size_t>(i)][2] = '#', sans[20][static_cast<size_t>(i)] = sans[19][static_cast<size_t>(i)] = '#';
+    avec = sans;
+    for (int i = 14; i <= 20; i++) avec[1][static_cast<size_t>(i)] = avec[2][static_cast<size_t>(i)] = '#';
+    for (const char* nom : {"a_tic", "b_sans", "c_nu"}) std::ofstream(rep / (std::string(nom) + ".gxl")) << graphe;
+    tmtest::Ecrit_fichier(rep / "a_tic.bmp", tmtest::Bmp_1bit(22, 22, true, avec));
+    tmtest::Ecrit_fichier(rep / "b_sans.bmp", tmtest::Bmp_1bit(22, 22, false, sans));
+    Oublie_modeles();
+    const Modeles_memoire& ms = Modeles_en_memoire(rep.string(), 11);
+    ASSERT_EQ(ms.liste.size(), 3u);
+    // Each model drawing, a quarter turn and twice the size, on a page.
+    for (size_t k : {size_t{0}, size_t{1}}) {
+        const std::vector<std::string>& motif = k == 0 ? avec : sans;
+        PlanImage page;
+        Cree_plan_blanc(page, 120, 120);
+        for (int y = 0; y < 22; y++)
+            for (int x = 0; x < 22; x++)
+                if (motif[static_cast<size_t>(y)][static_cast<size_t>(x)] == '#')
+                    for (int d = 0; d < 4; d++) Ecrit_pixel(30 + 2 * y + d % 2, 80 - 2 * x + d / 2, 1, page);
+        const int x0 = 30 + 2, x1 = 30 + 2 * 20 + 1, y0 = 80 - 2 * 20, y1 = 80 - 2 + 1;
+        const std::vector<double> r = Ressemblance_dessin(page, x0, y0, x1, y1, ms, {static_cast<int>(k), static_cast<int>(1 - k), 2});
+        EXPECT_GT(r[0], 0.97) << ms.liste[k].nom;
+        EXPECT_LT(r[1], r[0] - 0.02) << ms.liste[k].nom;
+        EXPECT_EQ(r[2], -1) << "a model without a drawing";
+        Libere_plan(page);
+    }
+    // The other models whose graphs come as near.
+    EXPECT_EQ(Modeles_proches(ms.liste[0].graphe, ms, 2.0, {1, 2}, 0.99), (std::vector<int>{1, 2}));
+    GrapheG seul;
+    seul.noeuds.push_back(ms.liste[0].graphe.noeuds[0]);
+    EXPECT_TRUE(Modeles_proches(seul, ms, 1.5, {1, 2}, 0).empty()) << "node counts beyond the ratio";
+    Oublie_modeles();
+}
