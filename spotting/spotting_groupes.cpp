@@ -60,6 +60,11 @@ constexpr double Marge_petit_modele = 0.3;
 // tick, a bubble); the nearest drawing names the symbol.
 constexpr double Marge_dessin = 0.1;
 constexpr size_t Dessins_essayes = 3;  // the nearest drawings whose graphs are compared
+// A candidate's graph at most this under the threshold still names it when
+// its ink matches the model's drawing at least this well (a blurred or
+// scaled symbol whose strokes broke up a little).
+constexpr double Marge_sauvetage = 0.09;
+constexpr double Dessin_sauvetage = 0.60;
 // Without models: a symbol has at least this many strokes, and its larger
 // side spans this many stroke thicknesses.
 constexpr size_t Traits_min = 2;
@@ -394,18 +399,31 @@ int Spotting_groupes(int reco)
     }
     std::stable_sort(ordre.begin(), ordre.end(), [&](size_t a, size_t b) { return rang[a] > rang[b]; });
     std::vector<size_t> gardes;
-    for (size_t i : ordre) {
-        const Candidat& c = p.candidats[i];
-        if (c.score < seuil || (ms && c.modele < 0)) continue;
-        // A model of a few strokes is matched by parts of many drawings.
-        if (ms && ms->liste[static_cast<size_t>(c.modele)].graphe.noeuds.size() <= Noeuds_petit_modele &&
-            c.score < seuil + Marge_petit_modele * (1 - seuil))
-            continue;
-        const bool libre = std::none_of(gardes.begin(), gardes.end(), [&](size_t g) {
-            return Recouvrement(c, p.candidats[g]) > Recouvrement_max;
-        });
-        if (libre) gardes.push_back(i);
-    }
+    // A second pass, where the first left room: candidates a little under
+    // the threshold whose drawing vouches for them.
+    for (const bool sauvetage : {false, true})
+        for (size_t i : ordre) {
+            Candidat& c = p.candidats[i];
+            if (ms && c.modele < 0) continue;
+            const bool sauve = ms && c.score < seuil && c.score >= seuil - Marge_sauvetage &&
+                               ms->liste[static_cast<size_t>(c.modele)].graphe.noeuds.size() > Noeuds_petit_modele;
+            if (sauvetage ? !sauve : c.score < seuil) continue;
+            // A model of a few strokes is matched by parts of many drawings.
+            if (!sauvetage && ms && ms->liste[static_cast<size_t>(c.modele)].graphe.noeuds.size() <= Noeuds_petit_modele &&
+                c.score < seuil + Marge_petit_modele * (1 - seuil))
+                continue;
+            const bool libre = std::none_of(gardes.begin(), gardes.end(), [&](size_t g) {
+                return Recouvrement(c, p.candidats[g]) > Recouvrement_max;
+            });
+            if (!libre) continue;
+            if (sauvetage) {
+                // Taken at the threshold when its ink matches the model's drawing.
+                const double d = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, *ms, {c.modele})[0];
+                if (d < Dessin_sauvetage) continue;
+                c.score = seuil;
+            }
+            gardes.push_back(i);
+        }
     // The name of each symbol kept, where another model's graph is about as
     // near: the drawing decides.
     if (ms)
