@@ -399,6 +399,7 @@ int Spotting_groupes(int reco)
     }
     std::stable_sort(ordre.begin(), ordre.end(), [&](size_t a, size_t b) { return rang[a] > rang[b]; });
     std::vector<size_t> gardes;
+    std::vector<bool> sauves(p.candidats.size(), false);  // kept by the second pass
     // A second pass, where the first left room: candidates a little under
     // the threshold whose drawing vouches for them.
     for (const bool sauvetage : {false, true})
@@ -417,10 +418,11 @@ int Spotting_groupes(int reco)
             });
             if (!libre) continue;
             if (sauvetage) {
-                // Taken at the threshold when its ink matches the model's drawing.
+                // Named, at its own similarity, when its ink matches the
+                // model's drawing.
                 const double d = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, *ms, {c.modele})[0];
                 if (d < Dessin_sauvetage) continue;
-                c.score = seuil;
+                sauves[i] = true;
             }
             gardes.push_back(i);
         }
@@ -429,7 +431,7 @@ int Spotting_groupes(int reco)
     if (ms)
         for (size_t i : gardes) {
             Candidat& c = p.candidats[i];
-            if (c.modele < 0 || c.score < seuil) continue;
+            if (c.modele < 0 || (c.score < seuil && !sauves[i])) continue;
             // By decreasing likeness of the drawings, the first model nearer
             // than the chosen one whose graph comes within the margin.
             std::vector<int> tous(ms->liste.size());
@@ -466,7 +468,8 @@ int Spotting_groupes(int reco)
         std::string nom;
         if (ms) {
             nom = ms->liste[static_cast<size_t>(c.modele)].nom;
-            s += Ligne_decision(c.score, nom, seuil);
+            // A symbol the drawing vouched for is named below the threshold.
+            s += Ligne_decision(c.score, nom, sauves[i] ? c.score : seuil);
         } else {
             s += "<symbolname>NONE</symbolname>";
         }
