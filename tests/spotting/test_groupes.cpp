@@ -507,3 +507,66 @@ TEST_F(Groupes, Dessins_des_modeles)
     EXPECT_TRUE(Modeles_proches(seul, ms, 1.5, {1, 2}, 0).empty()) << "node counts beyond the ratio";
     Oublie_modeles();
 }
+
+// A candidate a little under the threshold is named when its ink matches its
+// model's drawing, at its own similarity; without the drawing, or further
+// under the threshold, it is left out. The threshold is set from the
+// similarity the candidate gets, so that the test holds whatever the measure.
+TEST_F(Groupes, Dessin_au_secours_sous_le_seuil)
+{
+    fs::create_directory_symlink(fs::path(TM_BUILD_DIR) / "simgraph", dir / "simgraph");
+    fs::create_directories(dir / "models");
+    // A square crossed by its two middle lines: six strokes.
+    std::string g = "<gxl><graph id=\"g\">";
+    for (int k = 0; k < 6; k++)
+        g += "<node id=\"n" + std::to_string(k) + "\"><attr name=\"RelLen\"><string>" + (k == 5 ? "0.6" : "1") +
+             "</string></attr></node>";
+    auto arete = [&](int a, int b, const char* type) {
+        g += "<edge from=\"n" + std::to_string(a) + "\" to=\"n" + std::to_string(b) +
+             "\"><attr name=\"relA\"><string>90</string></attr><attr name=\"Type\"><string>" + type + "</string></attr></edge>";
+    };
+    for (int k = 0; k < 4; k++) arete(k, (k + 1) % 4, "L");
+    arete(4, 1, "T"), arete(4, 3, "T"), arete(5, 0, "T"), arete(5, 2, "T"), arete(4, 5, "X");
+    std::ofstream(dir / "models" / "grille.gxl") << g + "</graph></gxl>";
+    // Its ink, on the page from (100, 100) and as the model's drawing.
+    std::vector<std::string> dessin(66, std::string(66, '.'));
+    for (int a = 0; a < 66; a++)
+        for (int e = 0; e < 5; e++)
+            for (int b : {e, 28 + e, 60 + e})
+                dessin[static_cast<size_t>(b)][static_cast<size_t>(a)] = dessin[static_cast<size_t>(a)][static_cast<size_t>(b)] = '#';
+    const fs::path bmp = dir / "models" / "grille.bmp";
+    auto analyse = [&](const std::string& seuil, bool avec_dessin) {
+        tmtest::Remise_a_zero();
+        Oublie_modeles();
+        Parametres({{"Seuil_rejet", seuil}});
+        if (avec_dessin) tmtest::Ecrit_fichier(bmp, tmtest::Bmp_1bit(66, 66, false, dessin));
+        else fs::remove(bmp);
+        tmtest::Image_blanche(300, 300);
+        const Carre c = Dessine_carre(100, 100);
+        Quad* h = Trait(100, 130, 160, 130);
+        Quad* v = Trait(130, 100, 130, 160);
+        Arc(h, c.cotes[1], 'T'), Arc(h, c.cotes[3], 'T'), Arc(v, c.cotes[0], 'T'), Arc(v, c.cotes[2], 'T'), Arc(h, v, 'X');
+        for (int y = 0; y < 66; y++)
+            for (int x = 0; x < 66; x++)
+                if (dessin[static_cast<size_t>(y)][static_cast<size_t>(x)] == '#') Ecrit_pixel(98 + x, 98 + y, 1, Plan1);
+        const int n = Spotting_groupes(11);
+        const std::string liste = tmtest::Lit_texte(dir / "tmpsymb.gxl");
+        const size_t p = liste.find("<confidencerate>");
+        return std::tuple{n, p == std::string::npos ? -1.0 : std::stod(liste.substr(p + 16)),
+                          liste.find("<symbolname>grille</symbolname>") != std::string::npos};
+    };
+    const auto [n0, s, nomme0] = analyse("0.2", true);
+    ASSERT_EQ(n0, 1);
+    ASSERT_TRUE(nomme0);
+    ASSERT_GT(s, 0.3);
+    char juste_au_dessus[32], loin_au_dessus[32];
+    std::snprintf(juste_au_dessus, sizeof juste_au_dessus, "%.6f", s + 0.05);
+    std::snprintf(loin_au_dessus, sizeof loin_au_dessus, "%.6f", s + 0.15);
+    const auto [n1, s1, nomme1] = analyse(juste_au_dessus, true);
+    EXPECT_EQ(n1, 1) << "rescued by its drawing, threshold " << juste_au_dessus;
+    EXPECT_TRUE(nomme1);
+    EXPECT_NEAR(s1, s, 1e-6) << "written at its own similarity";
+    EXPECT_EQ(std::get<0>(analyse(juste_au_dessus, false)), 0) << "no drawing to vouch for it";
+    EXPECT_EQ(std::get<0>(analyse(loin_au_dessus, true)), 0) << "too far under the threshold";
+    Oublie_modeles();
+}
