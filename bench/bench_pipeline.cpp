@@ -262,10 +262,9 @@ void Mesure(const std::string& image, const Runs& runs, int repetitions)
                       Compte_liste(Liste_arcs_QV));
         bilan_graphe = t;
         etape("result files", [] {
-            Ecrit_resultats_texte(Rep_travail + "/Rlignaxe.dat", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
-                                  Liste_arcs_VV, Liste_arcs_QV);
-            Ecrit_graphe_gxl(Rep_travail + "/Rlignaxe.gxl", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
-                             Liste_arcs_VV, Liste_arcs_QV, Lit_param_entier("Format_GXL"));
+            Ecrit_resultats_et_graphe(Rep_travail + "/Rlignaxe.dat", Rep_travail + "/Rlignaxe.gxl", Liste_vecteurs,
+                                      Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV, Liste_arcs_QV,
+                                      Lit_param_entier("Format_GXL"));
         });
         etape("median axis (own command)", [] { Axe_median(); });
         Ferme_image();

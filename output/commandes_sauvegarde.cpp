@@ -8,10 +8,10 @@
 // Both graph commands write whatever the lists hold, built graph or not.
 bool Sauve_graphe_gxl_txt()
 {
-    bool ok = Ecrit_resultats_texte(Rep_travail + "/Rlignaxe.dat", Liste_vecteurs, Liste_quads, Liste_CC,
-                                    Liste_arcs_QQ, Liste_arcs_VV, Liste_arcs_QV);
-    ok = Ecrit_graphe_gxl(Rep_travail + "/Rlignaxe.gxl", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
-                          Liste_arcs_VV, Liste_arcs_QV, 0) && ok;
+    const Resultats_ecrits r =
+        Ecrit_resultats_et_graphe(Rep_travail + "/Rlignaxe.dat", Rep_travail + "/Rlignaxe.gxl", Liste_vecteurs,
+                                  Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV, Liste_arcs_QV, 0);
+    const bool ok = r.texte && r.graphe;
     if (ok) Ecrit_texte(1, "Graphe Sauvé...");
     Signal_fin();
     return ok;

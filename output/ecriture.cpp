@@ -1,5 +1,6 @@
 #include "output/ecriture.h"
 
+#include <atomic>
 #include <charconv>
 #include <cstdarg>
 #include <new>
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "output/ecoulement.h"
 #include "port/shell.h"
 
 static std::FILE* Echec_ouverture(const std::string& chemin)
@@ -24,14 +26,17 @@ namespace {
 // The result files being written: each under a temporary name beside its
 // final one, renamed into place once complete. Fixed records, so that a
 // signal handler can remove the temporary files without allocating.
+// Atomic: the two result files of an analysis may be finished on two threads
+// at once (lock-free, so a signal handler may read them too).
 struct En_cours {
-    std::FILE* volatile f = nullptr;
+    std::atomic<std::FILE*> f{nullptr};
     // Set before the temporary file is created and cleared once it is gone:
     // a signal between its creation and `f` being set still removes it.
-    volatile sig_atomic_t actif = 0;
+    std::atomic<int> actif{0};
     char temporaire[4096];
     char final_[4096];
 };
+static_assert(std::atomic<std::FILE*>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 En_cours g_en_cours[8];
 
 bool Copie_chemin(char (&vers)[4096], const std::string& chemin)
@@ -144,6 +149,7 @@ Sortie_resultat::Sortie_resultat(std::FILE* f) : f_(f), tampon_(new (std::nothro
 
 Sortie_resultat::~Sortie_resultat()
 {
+    Ecoulement_termine(ecoulement_);
     if (f_) Ferme_resultat(f_, false);  // left unfinished: the previous file stays
     if (tampon_ != secours_) delete[] tampon_;
 }
@@ -162,19 +168,33 @@ Sortie_resultat& Sortie_resultat::Fixe_converti(double v, int decimales)
 void Sortie_resultat::Ecrit_direct(std::string_view t)
 {
     if (ok_ && std::fwrite(t.data(), 1, t.size(), f_) != t.size()) ok_ = false;
+    ecrits_ += static_cast<int64_t>(t.size());
 }
 
 void Sortie_resultat::Vide()
 {
     Ecrit_direct(std::string_view(tampon_, n_));
     n_ = 0;
+    if (ok_ && ecrits_ - signales_ >= kEcoulement) {
+        if (signales_ == 0) ecoulement_ = Ecoulement_demarre(::fileno(f_));
+        signales_ = ecrits_;
+        Ecoulement_jusqua(ecoulement_, ecrits_);
+    }
+}
+
+bool Sortie_resultat::Ferme()
+{
+    Vide();
+    Ecoulement_termine(ecoulement_);
+    ecoulement_ = nullptr;
+    const bool ok = Ferme_resultat(f_, ok_);
+    f_ = nullptr;
+    return ok;
 }
 
 bool Sortie_resultat::Termine(const std::string& chemin)
 {
-    Vide();
-    const bool ok = Ferme_resultat(f_, ok_);
-    f_ = nullptr;
+    const bool ok = Ferme();
     if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
     return ok;
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -88,6 +89,7 @@ std::string Texte_xml(std::string_view texte, Forme_xml forme = Forme_xml::attri
 // The buffer is large because the system's cost of a write falls with its
 // length (the page cache takes the bytes in larger pieces); the appends are
 // inline so that a literal's length and copy are settled at compile time.
+class Ecoulement;
 class Sortie_resultat {
 public:
     explicit Sortie_resultat(std::FILE* f);
@@ -134,6 +136,9 @@ public:
     // Writes what is buffered and closes the file. False, after
     // "Ecriture %s impossible !", when any byte could not be written.
     bool Termine(const std::string& chemin);
+    // The same without the message (for a writer on a helper thread, whose
+    // caller reports it).
+    bool Ferme();
 
     static constexpr size_t kTaille = size_t(1) << 20;
 
@@ -210,6 +215,11 @@ private:
     std::FILE* f_;
     bool ok_ = true;
     size_t n_ = 0;
+    // The writeback of what is written, started on a helper thread from the
+    // first kEcoulement bytes on (small files start no thread).
+    static constexpr int64_t kEcoulement = int64_t(4) << 20;
+    Ecoulement* ecoulement_ = nullptr;
+    int64_t ecrits_ = 0, signales_ = 0;
     char* tampon_;
     size_t capacite_;
     // Used when the large buffer cannot be had: the file is written all the same.

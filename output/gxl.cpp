@@ -2,6 +2,7 @@
 
 #include "port/shell.h"
 #include "output/ecriture.h"
+#include "output/contenus.h"
 #include "output/resultats.h"
 
 namespace {
@@ -35,13 +36,10 @@ void Arete_complete(Sortie_resultat& s, int numero, int de, int vers, int angle,
 
 }  // namespace
 
-bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, ArcQQ* aqq, ArcVV* avv, ArcQV* aqv,
-                      int format)
+void Contenu_graphe_gxl(Sortie_resultat& s, Vecteur* v, Quad* q, CC* cc, ArcQQ* aqq, ArcVV* avv, ArcQV* aqv, int format,
+                        bool numerote)
 {
     const bool apparieur = format == 1;  // the variant handed to the graph matchers
-    std::FILE* f = Ouvre_resultat(chemin);
-    if (!f) return false;  // nothing numbered, no arc rewritten
-    Sortie_resultat s(f);
     s << "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n<gxl>\n";
     if (apparieur) s << "<graph id=\"graph0\">\n\n";
     else s << " <graph id=\"" << Texte_xml(Nom_fichier(Chemin_image)) << ".gxl\">\n";
@@ -52,7 +50,8 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
     int n = 0;
     for (; v; v = v->suivant) {
         if (v->length == 0) continue;
-        v->numero = n++;
+        if (numerote) v->numero = n;
+        n++;
         if (apparieur) continue;
         Sortie_resultat::Curseur c = s.Place(Sortie_resultat::kPiece);
         c << "\n  <node id=\"node" << v->numero << "\">";
@@ -72,7 +71,8 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
             if (r->length > plus_long) plus_long = r->length;
     for (; q; q = q->suivant) {
         if (q->length == 0) continue;
-        q->numero = n++;
+        if (numerote) q->numero = n;
+        n++;
         if (apparieur) {
             s << "<node id=\"n" << q->numero
               << "\">\n<attr name=\"forme\">\n<string>1</string>\n</attr>\n<attr name=\"RelLen\">\n<string>";
@@ -142,5 +142,14 @@ bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, Ar
         }
     }
     s << "\n </graph>\n</gxl>\n";
+}
+
+bool Ecrit_graphe_gxl(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, ArcQQ* aqq, ArcVV* avv, ArcQV* aqv,
+                      int format)
+{
+    std::FILE* f = Ouvre_resultat(chemin);
+    if (!f) return false;  // nothing numbered, no arc rewritten
+    Sortie_resultat s(f);
+    Contenu_graphe_gxl(s, v, q, cc, aqq, avv, aqv, format, true);
     return s.Termine(chemin);
 }

@@ -2,13 +2,12 @@
 
 #include "port/shell.h"
 #include "output/ecriture.h"
+#include "output/contenus.h"
 #include "output/resultats.h"
 
-bool Ecrit_resultats_texte(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, ArcQQ* aqq, ArcVV* avv, ArcQV* aqv)
+void Contenu_resultats_texte(Sortie_resultat& s, Vecteur* v, Quad* q, CC* cc, ArcQQ* aqq, ArcVV* avv, ArcQV* aqv,
+                              bool numerote)
 {
-    std::FILE* f = Ouvre_resultat(chemin);
-    if (!f) return false;  // nothing numbered, no arc rewritten
-    Sortie_resultat s(f);
     s << " - Resultats Vectorisation - \n";
     s << " - (Image " << Nom_fichier(Chemin_image).c_str() << ") - \n";
     s << " -===================-\n\n";
@@ -21,7 +20,8 @@ bool Ecrit_resultats_texte(const std::string& chemin, Vecteur* v, Quad* q, CC* c
     for (; v; v = v->suivant) {
         __builtin_prefetch(v->suivant);
         if (v->length == 0) continue;
-        v->numero = n++;
+        if (numerote) v->numero = n;
+        n++;
         Sortie_resultat::Curseur c = s.Place(Sortie_resultat::kPiece);  // one line of numbers
         c << "\nVecteur " << v->numero << " : " << v->xi << ',' << v->yi << " - " << v->xf << ',' << v->yf << " - "
           << v->angle << ',' << v->length << '\n';
@@ -30,7 +30,8 @@ bool Ecrit_resultats_texte(const std::string& chemin, Vecteur* v, Quad* q, CC* c
     for (; q; q = q->suivant) {
         __builtin_prefetch(q->suivant);
         if (q->length == 0) continue;
-        q->numero = n++;
+        if (numerote) q->numero = n;
+        n++;
         Sortie_resultat::Curseur c = s.Place(Sortie_resultat::kPiece);
         c << "\nQuadrilatere " << q->numero << " : (" << q->x1i << ',' << q->y1i << " - " << q->x1f << ',' << q->y1f
           << ") - (" << q->x2i << ',' << q->y2i << " - " << q->x2f << ',' << q->y2f << ") - "
@@ -74,5 +75,13 @@ bool Ecrit_resultats_texte(const std::string& chemin, Vecteur* v, Quad* q, CC* c
         s.Pose(c);
     }
     s << "\nFin";
+}
+
+bool Ecrit_resultats_texte(const std::string& chemin, Vecteur* v, Quad* q, CC* cc, ArcQQ* aqq, ArcVV* avv, ArcQV* aqv)
+{
+    std::FILE* f = Ouvre_resultat(chemin);
+    if (!f) return false;  // nothing numbered, no arc rewritten
+    Sortie_resultat s(f);
+    Contenu_resultats_texte(s, v, q, cc, aqq, avv, aqv, true);
     return s.Termine(chemin);
 }

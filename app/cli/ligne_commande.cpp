@@ -37,11 +37,23 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
     const bool chargee = Plan_courant != nullptr;
     Efface_texte();
     Complete_analysis(2);
-    const bool dat = Ecrit_resultats_texte(Rep_travail + "/Rlignaxe.dat", Liste_vecteurs, Liste_quads, Liste_CC,
-                                           Liste_arcs_QQ, Liste_arcs_VV, Liste_arcs_QV);
-    const int format = Lit_param_entier("Format_GXL");
-    const bool gxl = Ecrit_graphe_gxl(Rep_travail + "/Rlignaxe.gxl", Liste_vecteurs, Liste_quads, Liste_CC,
-                                      Liste_arcs_QQ, Liste_arcs_VV, Liste_arcs_QV, format);
+    const std::string texte = Rep_travail + "/Rlignaxe.dat", graphe = Rep_travail + "/Rlignaxe.gxl";
+    // The graph file's format is looked up after the text file is written,
+    // so that a message of the lookup comes in that place; when it says
+    // nothing, both files can be written at once.
+    int format = 0;
+    Resultats_ecrits ecrits;
+    if (Lit_param_entier_net("Format_GXL", format)) {
+        ecrits = Ecrit_resultats_et_graphe(texte, graphe, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
+                                           Liste_arcs_VV, Liste_arcs_QV, format);
+    } else {
+        ecrits.texte = Ecrit_resultats_texte(texte, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
+                                             Liste_arcs_VV, Liste_arcs_QV);
+        format = Lit_param_entier("Format_GXL");
+        ecrits.graphe = Ecrit_graphe_gxl(graphe, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV,
+                                         Liste_arcs_QV, format);
+    }
+    const bool dat = ecrits.texte, gxl = ecrits.graphe;
     // A file that could not be written was reported by its writer; saying
     // the results were saved would then be false.
     if (dat && gxl) Ecrit_texte(1, "Resultats enregistrés");
