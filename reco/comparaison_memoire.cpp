@@ -139,17 +139,35 @@ double Similarite_memoire(const GrapheG& candidat, const Modele_memoire& m, cons
     }
 }
 
+namespace {
+
+// A model of more than `rapport` times the candidate's nodes, or of fewer
+// than its nodes over `rapport`, is not compared (rapport 0: any model).
+bool Tailles_comparables(double n, const Modele_memoire& m, double rapport)
+{
+    const double nm = static_cast<double>(m.graphe.noeuds.size());
+    return !(rapport > 0 && (nm > rapport * n || nm * rapport < n));
+}
+
+// The measure of the mode; an edit distance stops early, negative, once it
+// cannot reach `plancher`.
+double Mesure_bornee(const GrapheG& candidat, const Modele_memoire& m, const Modeles_memoire& ms, double plancher)
+{
+    const bool edition = ms.mode != 1 && ms.mode != 2;
+    return edition ? Edition(candidat, m.graphe, ms.proprietes.couts, ms.mode == 3, plancher)
+                   : Similarite_memoire(candidat, m, ms);
+}
+
+}  // namespace
+
 Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms, double rapport, int essais, double plancher)
 {
     Choix_modele choix;
     const double n = static_cast<double>(candidat.noeuds.size());
     if (n == 0) return choix;
     std::vector<size_t> retenus;
-    for (size_t i = 0; i < ms.liste.size(); i++) {
-        const double nm = static_cast<double>(ms.liste[i].graphe.noeuds.size());
-        if (rapport > 0 && (nm > rapport * n || nm * rapport < n)) continue;
-        retenus.push_back(i);
-    }
+    for (size_t i = 0; i < ms.liste.size(); i++)
+        if (Tailles_comparables(n, ms.liste[i], rapport)) retenus.push_back(i);
     // The signatures, compared at almost no cost, choose which models the
     // measure is run on.
     if (essais > 0 && retenus.size() > static_cast<size_t>(essais) && ms.mode != 2) {
@@ -164,13 +182,11 @@ Choix_modele Meilleur_modele(const GrapheG& candidat, const Modeles_memoire& ms,
             if (-pr.first >= Signature_min) retenus.push_back(pr.second);
         std::sort(retenus.begin(), retenus.end());
     }
-    const bool edition = ms.mode != 1 && ms.mode != 2;
     for (size_t i : retenus) {
         // With an edit distance, a model whose bound stays under the floor,
         // or under the best so far (it could only tie), is left out.
-        const double s = !edition ? Similarite_memoire(candidat, ms.liste[i], ms)
-                                  : Edition(candidat, ms.liste[i].graphe, ms.proprietes.couts, ms.mode == 3,
-                                            std::max(plancher, choix.modele >= 0 ? choix.similarite + 2e-9 : 0.0));
+        const double s = Mesure_bornee(candidat, ms.liste[i], ms,
+                                       std::max(plancher, choix.modele >= 0 ? choix.similarite + 2e-9 : 0.0));
         if (s < 0) continue;
         if (choix.modele < 0 || s > choix.similarite) {
             choix.modele = static_cast<int>(i);
@@ -186,14 +202,10 @@ std::vector<int> Modeles_proches(const GrapheG& candidat, const Modeles_memoire&
     std::vector<int> proches;
     const double n = static_cast<double>(candidat.noeuds.size());
     if (n == 0) return proches;
-    const bool edition = ms.mode != 1 && ms.mode != 2;
     for (const int e : essais) {
-        const auto i = static_cast<size_t>(e);
-        const double nm = static_cast<double>(ms.liste[i].graphe.noeuds.size());
-        if (rapport > 0 && (nm > rapport * n || nm * rapport < n)) continue;
-        const double s = edition ? Edition(candidat, ms.liste[i].graphe, ms.proprietes.couts, ms.mode == 3, plancher)
-                                 : Similarite_memoire(candidat, ms.liste[i], ms);
-        if (s >= plancher) proches.push_back(e);
+        const Modele_memoire& m = ms.liste[static_cast<size_t>(e)];
+        if (Tailles_comparables(n, m, rapport) && Mesure_bornee(candidat, m, ms, plancher) >= plancher)
+            proches.push_back(e);
     }
     return proches;
 }
