@@ -37,7 +37,7 @@ void Arete_complete(Sortie_resultat& s, int numero, int de, int vers, int angle,
 }  // namespace
 
 void Contenu_graphe_gxl(Sortie_resultat& s, Vecteur* v, Quad* q, CC* cc, ArcQQ* aqq, ArcVV* avv, ArcQV* aqv, int format,
-                        bool numerote)
+                        bool numerote, const std::atomic<bool>* arcs_prets)
 {
     const bool apparieur = format == 1;  // the variant handed to the graph matchers
     s << "<?xml version=\"1.0\" encoding=\"utf-8\" standalone=\"no\"?>\n<gxl>\n";
@@ -112,6 +112,7 @@ void Contenu_graphe_gxl(Sortie_resultat& s, Vecteur* v, Quad* q, CC* cc, ArcQQ* 
 
     // Arcs with a missing end are left out but keep their number; only the
     // arcs written get their type rewritten.
+    if (arcs_prets) arcs_prets->wait(false);
     int a = 0;
     for (; aqq; aqq = aqq->suivant, a++) {
         if (!aqq->Q1 || !aqq->Q2) continue;

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <exception>
 #include <system_error>
 #include <thread>
@@ -15,6 +16,22 @@ void Numerote_noeuds(Vecteur* v, Quad* q)
     for (; q; q = q->suivant)
         if (q->length != 0) q->numero = n++;
 }
+
+namespace {
+
+// The types both files write, rewritten in the arcs beforehand (those with
+// both ends, which the text file writes), so that the writers only read.
+void Normalise_types(ArcQQ* aqq, ArcVV* avv, ArcQV* aqv)
+{
+    for (; aqq; aqq = aqq->suivant)
+        if (aqq->Q1 && aqq->Q2) Normalise_type(aqq->type);
+    for (; avv; avv = avv->suivant)
+        if (avv->V1 && avv->V2) Normalise_type(avv->type);
+    for (; aqv; aqv = aqv->suivant)
+        if (aqv->Q1 && aqv->V2) Normalise_type(aqv->type);
+}
+
+}  // namespace
 
 Resultats_ecrits Ecrit_resultats_et_graphe(const std::string& texte, const std::string& graphe, Vecteur* v, Quad* q,
                                            CC* cc, ArcQQ* aqq, ArcVV* avv, ArcQV* aqv, int format)
@@ -40,8 +57,10 @@ Resultats_ecrits Ecrit_resultats_et_graphe(const std::string& texte, const std::
         r.graphe = Ecrit_graphe_gxl(graphe, v, q, cc, aqq, avv, aqv, format);
         return r;
     }
-    // Numbered beforehand: the two writers then only read the records.
+    // Numbered beforehand, and the arcs' types rewritten while the graph
+    // file's nodes are written: the two writers then only read the records.
     Numerote_noeuds(v, q);
+    std::atomic<bool> arcs_prets{false};
     bool graphe_ok = false;
     std::exception_ptr echec;
     std::thread aide;
@@ -49,7 +68,7 @@ Resultats_ecrits Ecrit_resultats_et_graphe(const std::string& texte, const std::
         aide = std::thread([&] {
             try {
                 Sortie_resultat s(fg);
-                Contenu_graphe_gxl(s, v, q, cc, aqq, avv, aqv, format, false);
+                Contenu_graphe_gxl(s, v, q, cc, aqq, avv, aqv, format, false, &arcs_prets);
                 graphe_ok = s.Ferme();
             } catch (...) {
                 echec = std::current_exception();
@@ -65,6 +84,9 @@ Resultats_ecrits Ecrit_resultats_et_graphe(const std::string& texte, const std::
         r.graphe = g.Termine(graphe);
         return r;
     }
+    Normalise_types(aqq, avv, aqv);
+    arcs_prets = true;
+    arcs_prets.notify_one();
     {
         Sortie_resultat s(ft);
         try {
