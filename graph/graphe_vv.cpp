@@ -84,53 +84,33 @@ int Construit_graphe_VV()
     Index_segments index;
     Index_construit(index, sv, dist);
 
-    // Without the step-by-step display, the relations are worked out first,
-    // on several threads; the arcs are then created in order below.
-    const int nv = static_cast<int>(vects.size());
-    std::vector<Passe> passes;
-    std::vector<char> fait;
-    const int fils = Mode_trace == 1 ? 1 : Nombre_fils(nv);
-    if (fils > 1) {
-        passes.resize(vects.size());
-        std::vector<Marques> marques(fils);
-        std::vector<std::vector<int>> cand(fils), tab(fils);
-        Pour_chaque_source(nv, fils, fait, [&](int is, int fil) {
-            if (vects[is]->length == 0) return;
-            const Element& es = ev[is];
-            const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
-            Index_candidats(index, marques[fil], z, is + 1, cand[fil]);
-            const int n = Remplit_table_muette(cand[fil], tab[fil], passes[is].bips);
-            for (int place = 1; place <= n; place++) {
-                const int ic = tab[fil][place];
-                const Issue i = Relation_vv(*vects[is], es, *vects[ic], ev[ic], p);
-                if (i.r.type != '?') passes[is].arcs.push_back({ic, i.r});
-            }
-        });
-    }
-
     ArcVV* queue = Dernier(Liste_arcs_VV);
     std::vector<int> candidats;
     std::vector<int> table;
+    const int nv = static_cast<int>(vects.size());
+    std::vector<Passe> passes;
 
-    for (size_t is = 0; is < vects.size(); is++) {
-        Vecteur* V = vects[is];
-        if (V->length == 0) continue;
+    // The arcs of source is, from its pass when it was worked out ahead.
+    auto cree = [&](int is, bool fait) {
+        Vecteur* V = vects[static_cast<size_t>(is)];
+        if (V->length == 0) return;
         // Read at every source and after every pause, so the mode box ends a
         // step-by-step run at once.
         bool trace = Mode_trace == 1;
-        if (!trace && is < fait.size() && fait[is]) {
-            for (int b = 0; b < passes[is].bips; b++) Signal_fin();
-            for (const Trouve& t : passes[is].arcs) Arc_vv(queue, V, vects[static_cast<size_t>(t.candidat)], t.r);
-            continue;
+        if (!trace && fait) {
+            const Passe& passe = passes[static_cast<size_t>(is)];
+            for (int b = 0; b < passe.bips; b++) Signal_fin();
+            for (const Trouve& t : passe.arcs) Arc_vv(queue, V, vects[static_cast<size_t>(t.candidat)], t.r);
+            return;
         }
-        const Element& es = ev[is];
+        const Element& es = ev[static_cast<size_t>(is)];
         const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
         if (trace) {
             Efface_P2();
             Trace_ligne(es.xB, es.yB, es.xA, es.yA, 1);
             Trace_zone(z);
         }
-        Index_candidats(index, z, static_cast<int>(is) + 1, candidats);
+        Index_candidats(index, z, is + 1, candidats);
         const int n = Remplit_table(candidats, table);
         for (int place = 1; place <= n; place++) {
             Vecteur* C = vects[table[place]];
@@ -148,6 +128,30 @@ int Construit_graphe_VV()
                 trace = Mode_trace == 1;
             }
         }
+    };
+
+    // Without the step-by-step display, the relations are worked out on
+    // several threads while the arcs are created in order.
+    const int fils = Mode_trace == 1 ? 1 : Nombre_fils(nv);
+    if (fils > 1) {
+        passes.resize(vects.size());
+        std::vector<Marques> marques(fils);
+        std::vector<std::vector<int>> cand(fils), tab(fils);
+        auto calcule = [&](int is, int fil) {
+            if (vects[is]->length == 0) return;
+            const Element& es = ev[is];
+            const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
+            Index_candidats(index, marques[fil], z, is + 1, cand[fil]);
+            const int n = Remplit_table_muette(cand[fil], tab[fil], passes[is].bips);
+            for (int place = 1; place <= n; place++) {
+                const int ic = tab[fil][place];
+                const Issue i = Relation_vv(*vects[is], es, *vects[ic], ev[ic], p);
+                if (i.r.type != '?') passes[is].arcs.push_back({ic, i.r});
+            }
+        };
+        Pour_chaque_source(nv, fils, calcule, cree);
+    } else {
+        for (int is = 0; is < nv; is++) cree(is, false);
     }
     Ecrit_texte(1, " GrapheVV Ok. ");
     return 1;
