@@ -7,6 +7,7 @@
 #include "vecto/arcs.h"
 #include "graph/graphe.h"
 #include "graph/sources.h"
+#include "graph/tables.h"
 #include "graph/zone.h"
 #include "image/param.h"
 #include "image/planes.h"
@@ -173,6 +174,13 @@ ArcQV* Arc_qv(ArcQV*& queue, Quad* S, Vecteur* V, char type)
 
 int Construit_graphe_QQV()
 {
+    Tables_vecteurs tv;
+    if (Nb_quads != 0) Tables_vecteurs_de(tv);
+    return Construit_graphe_QQV(tv, nullptr);
+}
+
+int Construit_graphe_QQV(const Tables_vecteurs& tv, Tables_qqv* pret)
+{
     if (Nb_quads == 0) return 0;
     const int dist = Lit_param_entier("distZI");
     Seuils p;
@@ -183,36 +191,23 @@ int Construit_graphe_QQV()
     std::snprintf(ligne, sizeof ligne, "* Constr. du Graphe (%d)...", dist);
     Ecrit_texte(1, ligne);
 
-    // Sized at once: grown by doubling, the tables would take fresh memory
-    // (at A0 some megabytes) for copies dropped at once.
-    size_t nb_q = 0, nb_v = 0;
-    for (const Quad* q = Liste_quads; q; q = q->suivant) nb_q++;
-    for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant) nb_v++;
-    std::vector<Quad*> quads;
-    std::vector<Element> eq;
-    std::vector<Segment> sq;
-    quads.reserve(nb_q);
-    eq.reserve(nb_q);
-    sq.reserve(nb_q);
-    for (Quad* q = Liste_quads; q; q = q->suivant) {
-        quads.push_back(q);
-        eq.push_back(Element_quad(*q));
-        sq.push_back({eq.back().xA, eq.back().yA, eq.back().xB, eq.back().yB});
+    // The tables made ahead when they hold the list as it now is.
+    bool pareil = pret && pret->dist == dist;
+    if (pareil) {
+        size_t i = 0;
+        for (const Quad* q = Liste_quads; q && pareil; q = q->suivant, i++)
+            pareil = i < pret->quads.size() && pret->quads[i] == q;
+        pareil = pareil && i == pret->quads.size();
     }
-    std::vector<Vecteur*> vects;
-    std::vector<Element> ev;
-    std::vector<Segment> sv;
-    vects.reserve(nb_v);
-    ev.reserve(nb_v);
-    sv.reserve(nb_v);
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
-        vects.push_back(v);
-        ev.push_back(Element_vecteur(*v));
-        sv.push_back({v->xf, v->yf, v->xi, v->yi});
-    }
-    Index_segments index_q, index_v;
-    Index_construit(index_q, sq, dist);
-    Index_construit(index_v, sv, dist);
+    Tables_qqv faites;
+    Tables_qqv& t = pareil ? *pret : faites;
+    if (!pareil) Tables_qqv_de(t, tv, dist);
+    const std::vector<Quad*>& quads = t.quads;
+    const std::vector<Element>& eq = t.eq;
+    const std::vector<Vecteur*>& vects = tv.vects;
+    const std::vector<Element>& ev = tv.ev;
+    Index_segments& index_q = t.index_q;
+    Index_segments& index_v = t.index_v;
 
     auto source = [&](size_t is) { return quads[is]->length != 0 && quads[is]->numero < 1000; };
 

@@ -6,6 +6,7 @@
 #include "vecto/arcs.h"
 #include "graph/graphe.h"
 #include "graph/sources.h"
+#include "graph/tables.h"
 #include "graph/zone.h"
 #include "image/param.h"
 #include "image/planes.h"
@@ -57,6 +58,13 @@ ArcVV* Arc_vv(ArcVV*& queue, Vecteur* V, Vecteur* C, const Relation& r)
 
 int Construit_graphe_VV()
 {
+    Tables_vecteurs tv;
+    if (Liste_vecteurs) Tables_vecteurs_de(tv);
+    return Construit_graphe_VV(tv);
+}
+
+int Construit_graphe_VV(const Tables_vecteurs& tv)
+{
     const int dist = Lit_param_entier("distZI_Vect");
     Seuils p;
     p.angle_tp = Lit_param_entier("Angle_TP");
@@ -67,22 +75,10 @@ int Construit_graphe_VV()
     Ecrit_texte(1, ligne);
     if (!Liste_vecteurs) return 0;
 
-    // Sized at once (grown by doubling, fresh memory for dropped copies).
-    size_t nb_v = 0;
-    for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant) nb_v++;
-    std::vector<Vecteur*> vects;
-    std::vector<Element> ev;
-    std::vector<Segment> sv;
-    vects.reserve(nb_v);
-    ev.reserve(nb_v);
-    sv.reserve(nb_v);
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
-        vects.push_back(v);
-        ev.push_back(Element_vecteur(*v));
-        sv.push_back({v->xf, v->yf, v->xi, v->yi});
-    }
+    const std::vector<Vecteur*>& vects = tv.vects;
+    const std::vector<Element>& ev = tv.ev;
     Index_segments index;
-    Index_construit(index, sv, dist);
+    Index_construit(index, tv.sv, dist);
 
     ArcVV* queue = Dernier(Liste_arcs_VV);
     std::vector<int> candidats;

@@ -192,6 +192,38 @@ TEST_F(Index, SameArcsAsTheLiteralScanOnRandomPrimitives)
     EXPECT_GT(bips, 0);     // and some fill a candidate table
 }
 
+// The whole command on threads: the quadrilaterals the filter and the sort
+// keep, with their indexes, are made from the unsorted list beside the
+// vector graph; same arcs, beeps and log as on one thread.
+TEST_F(Index, CommandOnThreadsAsOnOneThread)
+{
+    int arcs = 0;
+    for (int essai = 0; essai < 9; essai++) {
+        const int dq = std::vector<int>{0, 5, 30}[essai % 3];
+        Parametres({{"distZI", std::to_string(dq)}, {"distZI_Vect", "10"},
+                    {"Seuil_LgQ", std::vector<std::string>{"0", "5", "25"}[essai / 3 % 3]}});
+        auto commande = [&](int fils) {
+            std::mt19937 rng(100 + essai);
+            Remise_a_zero();
+            Primitives_aleatoires(rng, dq, 10, essai % 4 == 3);
+            Efface_texte();
+            fe.bips_fin = 0;
+            Graphe_fils = fils;
+            Commande_graphe();
+            return Resultat{Arcs(), fe.bips_fin, Texte_log()};
+        };
+        const Resultat un = commande(1);
+        for (const int fils : {2, 4}) {
+            const Resultat r = commande(fils);
+            ASSERT_EQ(r.arcs, un.arcs) << "essai " << essai << ", " << fils << " threads";
+            ASSERT_EQ(r.bips, un.bips) << "essai " << essai << ", " << fils << " threads";
+            ASSERT_EQ(r.log, un.log) << "essai " << essai << ", " << fils << " threads";
+        }
+        arcs += static_cast<int>(un.arcs.size());
+    }
+    EXPECT_GT(arcs, 1000);
+}
+
 // The zone test in integers gives the parity and crossing tests' answer,
 // ends on the parity rays through the corners and far coordinates included.
 TEST_F(Index, ZoneTestAnswersAsTheParityAndCrossingTests)
