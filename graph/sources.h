@@ -16,7 +16,7 @@
 
 // Threads used for the relations, the analysis's setting (Fils_analyse):
 // 0 chooses from the processors allowed (at most 4 or $TRACEMORPH_THREADS;
-// one up to an A4 page), 1 keeps everything on the calling thread (a batch
+// one under a thousand sources), 1 keeps everything on the calling thread (a batch
 // worker, which shares the machine with the others), more forces that many.
 extern int& Graphe_fils;
 

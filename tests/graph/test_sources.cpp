@@ -83,9 +83,9 @@ TEST_F(Sources, ThreadCountFollowsSettingEnvironmentAndSize)
     ASSERT_EQ(sched_getaffinity(0, sizeof ensemble, &ensemble), 0);
     const int processeurs = CPU_COUNT(&ensemble);
     auto attendu = [&](int plafond) { return processeurs < plafond ? processeurs : plafond; };
-    EXPECT_EQ(Nombre_fils(100), 1);        // an A4 page or smaller: one thread
-    EXPECT_EQ(Nombre_fils(5999), 1);
-    EXPECT_EQ(Nombre_fils(6000), attendu(4));
+    EXPECT_EQ(Nombre_fils(100), 1);        // a small drawing: one thread
+    EXPECT_EQ(Nombre_fils(999), 1);
+    EXPECT_EQ(Nombre_fils(1000), attendu(4));
     for (const char* mauvais : {"", "abc", "0", "-2", "3x"}) {
         setenv("TRACEMORPH_THREADS", mauvais, 1);
         EXPECT_EQ(Nombre_fils(20000), attendu(4)) << '"' << mauvais << '"';
