@@ -20,20 +20,23 @@ struct Issue {
     bool contact = false;
 };
 
-Issue Relation_vv(const Vecteur& V, const Element& es, const Vecteur& C, const Element& ec, const Seuils& p)
+// Read from the elements only (a vector's element holds its ends, B the
+// start and A the end, and its angle), not from the records, which a large
+// drawing scatters over memory.
+Issue Relation_vv(const Element& es, const Element& ec, const Seuils& p)
 {
     Issue i;
     int xr, yr;
     // Contact is tested on the segments in their tracing sense.
-    i.contact = Intersection_segments(V.xi, V.yi, V.xf, V.yf, C.xi, C.yi, C.xf, C.yf, xr, yr);
+    i.contact = Intersection_segments(es.xB, es.yB, es.xA, es.yA, ec.xB, ec.yB, ec.xA, ec.yA, xr, yr);
     if (!i.contact) {
         i.r = Proximite_element_vecteur(es, ec, p, i.valeur);
         return i;
     }
-    const bool bout_v = (xr == V.xi && yr == V.yi) || (xr == V.xf && yr == V.yf);
-    const bool bout_c = (xr == C.xi && yr == C.yi) || (xr == C.xf && yr == C.yf);
+    const bool bout_v = (xr == es.xB && yr == es.yB) || (xr == es.xA && yr == es.yA);
+    const bool bout_c = (xr == ec.xB && yr == ec.yB) || (xr == ec.xA && yr == ec.yA);
     if (bout_v && bout_c) {
-        i.r.type = Paralleles(V.angle, C.angle, p.angle_tl) ? 'S' : 'L';
+        i.r.type = Paralleles(es.dir, ec.dir, p.angle_tl) ? 'S' : 'L';
         i.valeur = 2;
     } else if (bout_v || bout_c) {
         // Whichever ends on the other, the source comes first.
@@ -112,7 +115,7 @@ int Construit_graphe_VV(const Tables_vecteurs& tv)
             Vecteur* C = vects[table[place]];
             const Element& ec = ev[table[place]];
             if (trace) Trace_ligne(ec.xA, ec.yA, ec.xB, ec.yB, 1);
-            const Issue i = Relation_vv(*V, es, *C, ec, p);
+            const Issue i = Relation_vv(es, ec, p);
             if (trace) {
                 if (i.contact) Ecrit_relation(" -%c*%d*%d ", i.r.type, 0, place);
                 else Ecrit_proximite(i.r, place, Paralleles(es.dir, ec.dir, p.angle_tl));
@@ -141,7 +144,7 @@ int Construit_graphe_VV(const Tables_vecteurs& tv)
             const int n = Remplit_table_muette(cand[fil], tab[fil], passes[is].bips);
             for (int place = 1; place <= n; place++) {
                 const int ic = tab[fil][place];
-                const Issue i = Relation_vv(*vects[is], es, *vects[ic], ev[ic], p);
+                const Issue i = Relation_vv(es, ev[ic], p);
                 if (i.r.type != '?') passes[is].arcs.push_back({ic, i.r});
             }
         };
