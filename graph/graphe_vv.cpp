@@ -92,7 +92,7 @@ int Construit_graphe_VV(const Tables_vecteurs& tv)
     // The arcs of source is, from its pass when it was worked out ahead.
     auto cree = [&](int is, bool fait) {
         Vecteur* V = vects[static_cast<size_t>(is)];
-        if (V->length == 0) return;
+        if (ev[static_cast<size_t>(is)].len == 0) return;
         // Read at every source and after every pause, so the mode box ends a
         // step-by-step run at once.
         bool trace = Mode_trace == 1;
@@ -137,7 +137,7 @@ int Construit_graphe_VV(const Tables_vecteurs& tv)
         std::vector<Marques> marques(fils);
         std::vector<std::vector<int>> cand(fils), tab(fils);
         auto calcule = [&](int is, int fil) {
-            if (vects[is]->length == 0) return;
+            if (ev[is].len == 0) return;
             const Element& es = ev[is];
             const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
             Index_candidats(index, marques[fil], z, is + 1, cand[fil]);
