@@ -1,10 +1,30 @@
 #include "graph/construction.h"
 
+#include <algorithm>
+#include <new>
+#include <system_error>
+#include <thread>
+
 #include "port/shell.h"
 #include "vecto/arcs.h"
 #include "graph/graphe.h"
+#include "graph/sources.h"
+#include "graph/tables.h"
 #include "image/param.h"
 #include "vecto/records.h"
+
+namespace {
+
+// A helper thread joined whatever happens to the calling one.
+struct Aide {
+    std::thread t;
+    ~Aide()
+    {
+        if (t.joinable()) t.join();
+    }
+};
+
+}  // namespace
 
 void Commande_graphe()
 {
@@ -14,13 +34,38 @@ void Commande_graphe()
     // Freed without a log line so the command's log stays as it always reads.
     Vide_graphe();
     Tri_vecteurs();
-    Construit_graphe_VV();
+    Tables_vecteurs tv;
+    if (Liste_vecteurs) Tables_vecteurs_de(tv);
+    // With threads, the quadrilaterals the filter and the sort will keep and
+    // the quadrilateral graph's indexes are made beside the vector graph,
+    // which reads neither; its thresholds must then be read without a word,
+    // as they are below.
+    Tables_qqv qqv;
+    bool pret = false;
+    Aide aide;
+    int seuil_net = 0, dist_net = 0;
+    if (Mode_trace == 0 && Nombre_fils(std::max(static_cast<int>(tv.vects.size()), static_cast<int>(Nb_quads))) > 1
+        && Lit_param_entier_net("Seuil_LgQ", seuil_net) && Lit_param_entier_net("distZI", dist_net)) {
+        try {
+            aide.t = std::thread([&] {
+                try {
+                    Prepare_qqv(qqv, tv, seuil_net, dist_net);
+                    pret = true;
+                } catch (const std::bad_alloc&) {
+                    // made again below, after the sort
+                }
+            });
+        } catch (const std::system_error&) {
+        }
+    }
+    Construit_graphe_VV(tv);
     Signal_fin();
+    if (aide.t.joinable()) aide.t.join();
     const int seuil = Lit_param_entier("Seuil_LgQ");
     if (seuil != 0) Supprime_quads_courts(seuil);
     if (Nb_quads > 0) {
         Tri_quads();
-        Construit_graphe_QQV();
+        Construit_graphe_QQV(tv, pret ? &qqv : nullptr);
     }
     Signal_fin();
 }

@@ -7,6 +7,7 @@
 #include "vecto/arcs.h"
 #include "graph/graphe.h"
 #include "graph/sources.h"
+#include "graph/tables.h"
 #include "graph/zone.h"
 #include "image/param.h"
 #include "image/planes.h"
@@ -173,6 +174,13 @@ ArcQV* Arc_qv(ArcQV*& queue, Quad* S, Vecteur* V, char type)
 
 int Construit_graphe_QQV()
 {
+    Tables_vecteurs tv;
+    if (Nb_quads != 0) Tables_vecteurs_de(tv);
+    return Construit_graphe_QQV(tv, nullptr);
+}
+
+int Construit_graphe_QQV(const Tables_vecteurs& tv, Tables_qqv* pret)
+{
     if (Nb_quads == 0) return 0;
     const int dist = Lit_param_entier("distZI");
     Seuils p;
@@ -183,91 +191,50 @@ int Construit_graphe_QQV()
     std::snprintf(ligne, sizeof ligne, "* Constr. du Graphe (%d)...", dist);
     Ecrit_texte(1, ligne);
 
-    // Sized at once: grown by doubling, the tables would take fresh memory
-    // (at A0 some megabytes) for copies dropped at once.
-    size_t nb_q = 0, nb_v = 0;
-    for (const Quad* q = Liste_quads; q; q = q->suivant) nb_q++;
-    for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant) nb_v++;
-    std::vector<Quad*> quads;
-    std::vector<Element> eq;
-    std::vector<Segment> sq;
-    quads.reserve(nb_q);
-    eq.reserve(nb_q);
-    sq.reserve(nb_q);
-    for (Quad* q = Liste_quads; q; q = q->suivant) {
-        quads.push_back(q);
-        eq.push_back(Element_quad(*q));
-        sq.push_back({eq.back().xA, eq.back().yA, eq.back().xB, eq.back().yB});
+    // The tables made ahead when they hold the list as it now is.
+    bool pareil = pret && pret->dist == dist;
+    if (pareil) {
+        size_t i = 0;
+        for (const Quad* q = Liste_quads; q && pareil; q = q->suivant, i++)
+            pareil = i < pret->quads.size() && pret->quads[i] == q;
+        pareil = pareil && i == pret->quads.size();
     }
-    std::vector<Vecteur*> vects;
-    std::vector<Element> ev;
-    std::vector<Segment> sv;
-    vects.reserve(nb_v);
-    ev.reserve(nb_v);
-    sv.reserve(nb_v);
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
-        vects.push_back(v);
-        ev.push_back(Element_vecteur(*v));
-        sv.push_back({v->xf, v->yf, v->xi, v->yi});
-    }
-    Index_segments index_q, index_v;
-    Index_construit(index_q, sq, dist);
-    Index_construit(index_v, sv, dist);
+    Tables_qqv faites;
+    Tables_qqv& t = pareil ? *pret : faites;
+    if (!pareil) Tables_qqv_de(t, tv, dist);
+    const std::vector<Quad*>& quads = t.quads;
+    const std::vector<Element>& eq = t.eq;
+    const std::vector<Vecteur*>& vects = tv.vects;
+    const std::vector<Element>& ev = tv.ev;
+    Index_segments& index_q = t.index_q;
+    Index_segments& index_v = t.index_v;
 
     auto source = [&](size_t is) { return quads[is]->length != 0 && quads[is]->numero < 1000; };
-
-    // Without the step-by-step display, the relations are worked out first,
-    // on several threads; the arcs are then created in order below.
-    const int nq = static_cast<int>(quads.size());
-    std::vector<Passe> passes_q, passes_v;
-    std::vector<char> fait;
-    const int fils = Mode_trace == 1 ? 1 : Nombre_fils(nq);
-    if (fils > 1) {
-        passes_q.resize(quads.size());
-        passes_v.resize(quads.size());
-        std::vector<Marques> mq(fils), mv(fils);
-        std::vector<std::vector<int>> cand(fils), tab(fils);
-        Pour_chaque_source(nq, fils, fait, [&](int is, int fil) {
-            if (!source(is)) return;
-            const Element& es = eq[is];
-            const Contour cs = Contour_quad(*quads[is]);
-            const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
-            Index_candidats(index_q, mq[fil], z, is + 1, cand[fil]);
-            int n = Remplit_table_muette(cand[fil], tab[fil], passes_q[is].bips);
-            for (int place = 1; place <= n; place++) {
-                const int iz = tab[fil][place];
-                const Issue i = Relation_qq(es, cs, eq[iz], Contour_quad(*quads[iz]), p);
-                if (i.r.type != '?') passes_q[is].arcs.push_back({iz, i.r});
-            }
-            Index_candidats(index_v, mv[fil], z, 0, cand[fil]);
-            n = Remplit_table_muette(cand[fil], tab[fil], passes_v[is].bips);
-            for (int place = 1; place <= n; place++) {
-                const int iv = tab[fil][place];
-                const Issue i = Relation_qv(es, cs, ev[iv], p);
-                if (i.r.type != '?') passes_v[is].arcs.push_back({iv, i.r});
-            }
-        });
-    }
 
     ArcQQ* queue_qq = Dernier(Liste_arcs_QQ);
     ArcQV* queue_qv = Dernier(Liste_arcs_QV);
     std::vector<int> candidats;
     std::vector<int> table;
+    const int nq = static_cast<int>(quads.size());
+    std::vector<Passe> passes_q, passes_v;
 
-    for (size_t is = 0; is < quads.size(); is++) {
-        Quad* S = quads[is];
-        if (!source(is)) continue;
+    // The arcs of source is, from its passes when it was worked out ahead.
+    auto cree = [&](int is, bool fait) {
+        Quad* S = quads[static_cast<size_t>(is)];
+        if (!source(static_cast<size_t>(is))) return;
         // Read at every source and after every pause, so the mode box ends a
         // step-by-step run at once.
         bool trace = Mode_trace == 1;
-        if (!trace && is < fait.size() && fait[is]) {
-            for (int b = 0; b < passes_q[is].bips; b++) Signal_fin();
-            for (const Trouve& t : passes_q[is].arcs) Arc_qq(queue_qq, S, quads[static_cast<size_t>(t.candidat)], t.r);
-            for (int b = 0; b < passes_v[is].bips; b++) Signal_fin();
-            for (const Trouve& t : passes_v[is].arcs) Arc_qv(queue_qv, S, vects[static_cast<size_t>(t.candidat)], t.r.type);
-            continue;
+        if (!trace && fait) {
+            const Passe& pq = passes_q[static_cast<size_t>(is)];
+            for (int b = 0; b < pq.bips; b++) Signal_fin();
+            for (const Trouve& t : pq.arcs) Arc_qq(queue_qq, S, quads[static_cast<size_t>(t.candidat)], t.r);
+            const Passe& pv = passes_v[static_cast<size_t>(is)];
+            for (int b = 0; b < pv.bips; b++) Signal_fin();
+            for (const Trouve& t : pv.arcs) Arc_qv(queue_qv, S, vects[static_cast<size_t>(t.candidat)], t.r.type);
+            return;
         }
-        const Element& es = eq[is];
+        const Element& es = eq[static_cast<size_t>(is)];
         const Contour cs = Contour_quad(*S);
         const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
         if (trace) {
@@ -277,7 +244,7 @@ int Construit_graphe_QQV()
         }
 
         // Quadrilateral pass: only later quadrilaterals, so each pair once.
-        Index_candidats(index_q, z, static_cast<int>(is) + 1, candidats);
+        Index_candidats(index_q, z, is + 1, candidats);
         int n = Remplit_table(candidats, table);
         for (int place = 1; place <= n; place++) {
             const int iz = table[place];
@@ -318,6 +285,39 @@ int Construit_graphe_QQV()
                 trace = Mode_trace == 1;
             }
         }
+    };
+
+    // Without the step-by-step display, the relations are worked out on
+    // several threads while the arcs are created in order.
+    const int fils = Mode_trace == 1 ? 1 : Nombre_fils(nq);
+    if (fils > 1) {
+        passes_q.resize(quads.size());
+        passes_v.resize(quads.size());
+        std::vector<Marques> mq(fils), mv(fils);
+        std::vector<std::vector<int>> cand(fils), tab(fils);
+        auto calcule = [&](int is, int fil) {
+            if (!source(is)) return;
+            const Element& es = eq[is];
+            const Contour cs = Contour_quad(*quads[is]);
+            const Zone z = Zone_influence(es.xA, es.yA, es.xB, es.yB, dist);
+            Index_candidats(index_q, mq[fil], z, is + 1, cand[fil]);
+            int n = Remplit_table_muette(cand[fil], tab[fil], passes_q[is].bips);
+            for (int place = 1; place <= n; place++) {
+                const int iz = tab[fil][place];
+                const Issue i = Relation_qq(es, cs, eq[iz], Contour_quad(*quads[iz]), p);
+                if (i.r.type != '?') passes_q[is].arcs.push_back({iz, i.r});
+            }
+            Index_candidats(index_v, mv[fil], z, 0, cand[fil]);
+            n = Remplit_table_muette(cand[fil], tab[fil], passes_v[is].bips);
+            for (int place = 1; place <= n; place++) {
+                const int iv = tab[fil][place];
+                const Issue i = Relation_qv(es, cs, ev[iv], p);
+                if (i.r.type != '?') passes_v[is].arcs.push_back({iv, i.r});
+            }
+        };
+        Pour_chaque_source(nq, fils, calcule, cree);
+    } else {
+        for (int is = 0; is < nq; is++) cree(is, false);
     }
     Ecrit_texte(1, " Graphe QQV Ok. ");
     return 1;

@@ -1,10 +1,12 @@
-// The relations of every source are worked out on several threads before
+// The relations of every source are worked out on several threads while
 // the graph builders create the arcs in list order: a source's candidates
 // and relations depend only on the primitives and Plan1, which nothing
 // changes while the graph is built.
 #pragma once
 #include <atomic>
 #include <cstddef>
+#include <exception>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -14,7 +16,7 @@
 
 // Threads used for the relations, the analysis's setting (Fils_analyse):
 // 0 chooses from the processors allowed (at most 4 or $TRACEMORPH_THREADS;
-// one up to an A4 page), 1 keeps everything on the calling thread (a batch
+// one under a thousand sources), 1 keeps everything on the calling thread (a batch
 // worker, which shares the machine with the others), more forces that many.
 extern int& Graphe_fils;
 
@@ -32,40 +34,67 @@ struct Passe {
 // Threads for n sources.
 int Nombre_fils(int n);
 
-// Runs calcule(source, fil) for every source 0..n-1 on `fils` threads, fil
-// being the number (0..fils-1) of the thread running it. `fait` tells which
-// sources were worked out: when a thread fails (memory), the others stop
-// and the builder works out the rest itself.
-template <class F>
-void Pour_chaque_source(int n, int fils, std::vector<char>& fait, F&& calcule)
+// Works out calcule(source, fil) for every source 0..n-1 on `fils` threads,
+// fil being the number (0..fils-1) of the thread running it, and calls
+// cree(source, fait) on the calling thread for every source in order as
+// soon as it is worked out, while the others go on: the calling thread
+// works out sources too whenever the next one in order is not ready. `fait`
+// is false for a source left to the builder: when a thread fails (memory),
+// the sources not yet worked out are.
+template <class F, class G>
+void Pour_chaque_source(int n, int fils, F&& calcule, G&& cree)
 {
-    fait.assign(static_cast<size_t>(n), 0);
+    if (n <= 0) return;
+    constexpr int Tranche = 32;
+    const int nt = (n + Tranche - 1) / Tranche;
+    std::vector<char> fait(static_cast<size_t>(n), 0);
+    // pret[t]: chunk t worked out (or given up), released with its passes.
+    std::unique_ptr<std::atomic<int>[]> pret(new std::atomic<int>[static_cast<size_t>(nt)]());
     std::atomic<int> suivant{0};
     std::atomic<bool> echec{false};
-    constexpr int Tranche = 32;
-    auto travail = [&](int fil) {
-        try {
-            for (;;) {
-                const int debut = suivant.fetch_add(Tranche);
-                if (debut >= n || echec.load(std::memory_order_relaxed)) return;
-                const int fin = debut + Tranche < n ? debut + Tranche : n;
-                for (int i = debut; i < fin; i++) {
+    // Takes the next chunk not taken and works it out; false when none is left.
+    auto prend = [&](int fil) {
+        const int t = suivant.fetch_add(1, std::memory_order_relaxed);
+        if (t >= nt) return false;
+        if (!echec.load(std::memory_order_relaxed)) {
+            const int fin = t * Tranche + Tranche < n ? t * Tranche + Tranche : n;
+            try {
+                for (int i = t * Tranche; i < fin; i++) {
                     calcule(i, fil);
                     fait[static_cast<size_t>(i)] = 1;
                 }
+            } catch (...) {
+                echec.store(true, std::memory_order_relaxed);  // the builder does what is left
             }
-        } catch (...) {
-            echec = true;  // the builder does what is left
         }
+        pret[static_cast<size_t>(t)].store(1, std::memory_order_release);
+        pret[static_cast<size_t>(t)].notify_one();
+        return true;
     };
     std::vector<std::thread> aides;
     for (int f = 1; f < fils; f++) {
         try {
-            aides.emplace_back(travail, f);
+            aides.emplace_back([&prend, f] {
+                while (prend(f)) {}
+            });
         } catch (const std::system_error&) {
             break;  // fewer threads: the others share the work
         }
     }
-    travail(0);
+    std::exception_ptr erreur;
+    try {
+        for (int t = 0; t < nt; t++) {
+            std::atomic<int>& p = pret[static_cast<size_t>(t)];
+            while (p.load(std::memory_order_acquire) == 0)
+                if (!prend(0)) p.wait(0, std::memory_order_acquire);
+            const int fin = t * Tranche + Tranche < n ? t * Tranche + Tranche : n;
+            for (int i = t * Tranche; i < fin; i++) cree(i, fait[static_cast<size_t>(i)] != 0);
+        }
+    } catch (...) {
+        // The helpers give up the chunks left before they are joined.
+        erreur = std::current_exception();
+        echec.store(true, std::memory_order_relaxed);
+    }
     for (std::thread& t : aides) t.join();
+    if (erreur) std::rethrow_exception(erreur);
 }

@@ -322,6 +322,19 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
         return std::max(s.xA, s.xB) >= zx0 && std::min(s.xA, s.xB) <= zx1 && std::max(s.yA, s.yB) >= zy0
                && std::min(s.yA, s.yB) <= zy1;
     };
+    // The corners' slope buckets lie anywhere in a large table: asked for
+    // now, they are read after the cells' sweep.
+    int64_t coin_dx[4], coin_dy[4];
+    size_t coin_b[4];
+    int coins = 0;
+    for (int k = 0; k < 4; k++) {
+        const int64_t dx = int64_t(z.x[k]) - XR, dy = int64_t(z.y[k]) - YR;
+        if (dx <= 0 || dy <= 0) continue;
+        coin_dx[coins] = dx, coin_dy[coins] = dy;
+        coin_b[coins] = static_cast<size_t>(Case_pente(dx, dy, ix.pente_bits));
+        __builtin_prefetch(&ix.pente_debut[coin_b[coins]]);
+        coins++;
+    }
     const int64_t cx0 = std::max<int64_t>(Div_plancher(int64_t(zx0) - ix.x0, ix.cote), 0);
     const int64_t cx1 = std::min<int64_t>(Div_plancher(int64_t(zx1) - ix.x0, ix.cote), ix.nx - 1);
     const int64_t cy0 = std::max<int64_t>(Div_plancher(int64_t(zy0) - ix.y0, ix.cote), 0);
@@ -339,12 +352,15 @@ void Index_candidats(const Index_segments& ix, Marques& m, const Zone& z, int pr
     // Beyond a corner that is not up and right of the far point lie only
     // ends that are not either.
     for (int i : ix.hors_pentes) prend(i, ix.seg[i]);
-    for (int k = 0; k < 4; k++) {
-        const int64_t dx = int64_t(z.x[k]) - XR, dy = int64_t(z.y[k]) - YR;
-        if (dx <= 0 || dy <= 0) continue;
-        const size_t b = static_cast<size_t>(Case_pente(dx, dy, ix.pente_bits));
+    int coin_debut[4], coin_fin[4];
+    for (int k = 0; k < coins; k++) {
+        coin_debut[k] = ix.pente_debut[coin_b[k]], coin_fin[k] = ix.pente_debut[coin_b[k] + 1];
+        if (coin_debut[k] < coin_fin[k]) __builtin_prefetch(&ix.pente_elem[static_cast<size_t>(coin_debut[k])]);
+    }
+    for (int k = 0; k < coins; k++) {
+        const int64_t dx = coin_dx[k], dy = coin_dy[k];
         // Only ends on the ray itself, beyond the corner.
-        for (int j = ix.pente_debut[b]; j < ix.pente_debut[b + 1]; j++) {
+        for (int j = coin_debut[k]; j < coin_fin[k]; j++) {
             const Index_segments::Bout& e = ix.pente_elem[static_cast<size_t>(j)];
             const int64_t ex = int64_t(e.x) - XR, ey = int64_t(e.y) - YR;
             if (ex > dx && dx * ey == dy * ex) prend(e.i, ix.seg[e.i]);

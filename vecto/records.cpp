@@ -1,6 +1,7 @@
 #include "vecto/records.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "port/shell.h"
@@ -14,15 +15,17 @@ namespace {
 
 // Same result as the selection sort that repeatedly takes the first record
 // of strictly greatest length: a stable sort by decreasing length.
+// The lengths are sorted beside the records: compared through the pointers
+// they would be fetched again from records all over memory.
 template <class T>
 void Trie_par_longueur(T*& tete)
 {
-    std::vector<T*> v;
-    for (T* r = tete; r; r = r->suivant) v.push_back(r);
-    std::stable_sort(v.begin(), v.end(), [](const T* a, const T* b) { return a->length > b->length; });
+    std::vector<std::pair<int32_t, T*>> v;
+    for (T* r = tete; r; r = r->suivant) v.emplace_back(r->length, r);
+    std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     tete = nullptr;
     T* queue = nullptr;
-    for (T* r : v) queue = Ajoute_en_queue(tete, queue, r);
+    for (const auto& e : v) queue = Ajoute_en_queue(tete, queue, e.second);
 }
 
 }  // namespace

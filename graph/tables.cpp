@@ -1,0 +1,73 @@
+#include "graph/tables.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+void Elements_quads(Tables_qqv& t)
+{
+    t.eq.clear();
+    t.sq.clear();
+    t.eq.reserve(t.quads.size());
+    t.sq.reserve(t.quads.size());
+    for (const Quad* q : t.quads) {
+        t.eq.push_back(Element_quad(*q));
+        t.sq.push_back({t.eq.back().xA, t.eq.back().yA, t.eq.back().xB, t.eq.back().yB});
+    }
+}
+
+void Index_qqv(Tables_qqv& t, const Tables_vecteurs& tv, int dist)
+{
+    t.dist = dist;
+    Index_construit(t.index_q, std::move(t.sq), dist);
+    Index_construit(t.index_v, tv.sv, dist);
+}
+
+}  // namespace
+
+void Tables_vecteurs_de(Tables_vecteurs& t)
+{
+    // Sized at once (grown by doubling, fresh memory for dropped copies).
+    size_t n = 0;
+    for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant) n++;
+    t.vects.clear();
+    t.ev.clear();
+    t.sv.clear();
+    t.vects.reserve(n);
+    t.ev.reserve(n);
+    t.sv.reserve(n);
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
+        t.vects.push_back(v);
+        t.ev.push_back(Element_vecteur(*v));
+        t.sv.push_back({v->xf, v->yf, v->xi, v->yi});
+    }
+}
+
+void Prepare_qqv(Tables_qqv& t, const Tables_vecteurs& tv, int seuil, int dist)
+{
+    // The filter of the short ones, then the sort's: those of length 0 out,
+    // the rest stably by decreasing length.
+    std::vector<std::pair<int32_t, Quad*>> v;
+    for (Quad* q = Liste_quads; q; q = q->suivant)
+        if (!(seuil != 0 && q->length < seuil) && q->length != 0) v.emplace_back(q->length, q);
+    std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    t.quads.clear();
+    t.quads.reserve(v.size());
+    for (const auto& e : v) t.quads.push_back(e.second);
+    Elements_quads(t);
+    Index_qqv(t, tv, dist);
+}
+
+void Tables_qqv_de(Tables_qqv& t, const Tables_vecteurs& tv, int dist)
+{
+    // Sized at once: grown by doubling, the tables would take fresh memory
+    // (at A0 some megabytes) for copies dropped at once.
+    size_t n = 0;
+    for (const Quad* q = Liste_quads; q; q = q->suivant) n++;
+    t.quads.clear();
+    t.quads.reserve(n);
+    for (Quad* q = Liste_quads; q; q = q->suivant) t.quads.push_back(q);
+    Elements_quads(t);
+    Index_qqv(t, tv, dist);
+}

@@ -1,0 +1,36 @@
+// The primitives as the graph builders read them, in list order, and the
+// quadrilateral graph's tables made ahead, beside the vector graph.
+#pragma once
+#include <vector>
+
+#include "graph/zone.h"
+#include "vecto/records.h"
+
+// The vectors of Liste_vecteurs: records, elements and candidate segments.
+struct Tables_vecteurs {
+    std::vector<Vecteur*> vects;
+    std::vector<Element> ev;
+    std::vector<Segment> sv;
+};
+void Tables_vecteurs_de(Tables_vecteurs& t);
+
+// The quadrilaterals the quadrilateral graph will read and its two indexes
+// (quadrilaterals and vectors) for a zone half-width `dist`.
+struct Tables_qqv {
+    int dist = 0;
+    std::vector<Quad*> quads;
+    std::vector<Element> eq;
+    std::vector<Segment> sq;  // handed over to index_q
+    Index_segments index_q, index_v;
+};
+// The quadrilaterals of Liste_quads in the order Supprime_quads_courts(seuil)
+// (when seuil is not 0) and Tri_quads leave them, the list itself unchanged:
+// only reads the records, so it can run beside the vector graph.
+void Prepare_qqv(Tables_qqv& t, const Tables_vecteurs& tv, int seuil, int dist);
+// The quadrilaterals' tables of Liste_quads as it is, the indexes for `dist`.
+void Tables_qqv_de(Tables_qqv& t, const Tables_vecteurs& tv, int dist);
+
+// The builders on tables already made; `pret` is used when it holds the
+// quadrilaterals of Liste_quads in list order for the same half-width.
+int Construit_graphe_VV(const Tables_vecteurs& tv);
+int Construit_graphe_QQV(const Tables_vecteurs& tv, Tables_qqv* pret);
