@@ -15,9 +15,10 @@
 // One strip: the interior rows y0 .. y1 of strip k.
 struct Bande {
     int k = 0, y0 = 0, y1 = 0;
-    // The previous picture of the first and last rows, kept aside before a
-    // pass for the strips above and below, which read them as neighbours.
-    std::vector<uint64_t> premiere, derniere;
+    // The previous picture of the first and last rows, kept aside for the
+    // strips above and below, which read them as neighbours: two of each,
+    // one read in a pass while the other receives the rows as it leaves them.
+    std::vector<uint64_t> premiere[2], derniere[2];
     std::vector<uint64_t> garde_a, garde_b;  // the strip's own scratch rows
     bool change = false;
 };
@@ -100,7 +101,8 @@ private:
             b.k = k;
             b.y0 = 1 + static_cast<int>(int64_t(lignes_) * k / n);
             b.y1 = static_cast<int>(int64_t(lignes_) * (k + 1) / n);
-            for (auto* v : {&b.premiere, &b.derniere, &b.garde_a, &b.garde_b}) v->assign(static_cast<size_t>(nw_), 0);
+            for (auto* v : {&b.premiere[0], &b.premiere[1], &b.derniere[0], &b.derniere[1], &b.garde_a, &b.garde_b})
+                v->assign(static_cast<size_t>(nw_), 0);
         }
         barriere_.reset();
         if (n > 1) barriere_ = std::make_unique<std::barrier<Fin>>(n, Fin{this});

@@ -181,20 +181,20 @@ void Copie_interieur(Bits& vers, const Bits& de, const Cadre& c, const Bande& b)
 }
 
 // The previous picture of the rows bordering the strip: kept aside by the
-// neighbouring strips (Garde_bords, then a wait), or the white rows that
-// never change.
-void Garde_bords(const Bits& cur, Bande& b)
+// neighbouring strips (Garde_bords into copy i, then a wait), or the white
+// rows that never change.
+void Garde_bords(const Bits& cur, Bande& b, int i)
 {
-    std::memcpy(b.premiere.data(), cur.ligne(b.y0), sizeof(uint64_t) * cur.nw);
-    std::memcpy(b.derniere.data(), cur.ligne(b.y1), sizeof(uint64_t) * cur.nw);
+    std::memcpy(b.premiere[i].data(), cur.ligne(b.y0), sizeof(uint64_t) * cur.nw);
+    std::memcpy(b.derniere[i].data(), cur.ligne(b.y1), sizeof(uint64_t) * cur.nw);
 }
-const uint64_t* Bord_dessus(const Bits& cur, Bandes& s, const Bande& b)
+const uint64_t* Bord_dessus(const Bits& cur, Bandes& s, const Bande& b, int i)
 {
-    return b.k > 0 ? s.bande(b.k - 1).derniere.data() : cur.ligne(0);
+    return b.k > 0 ? s.bande(b.k - 1).derniere[i].data() : cur.ligne(0);
 }
-const uint64_t* Bord_dessous(const Bits& cur, Bandes& s, const Bande& b)
+const uint64_t* Bord_dessous(const Bits& cur, Bandes& s, const Bande& b, int i)
 {
-    return s.derniere(b) ? cur.ligne(cur.h - 1) : s.bande(b.k + 1).premiere.data();
+    return s.derniere(b) ? cur.ligne(cur.h - 1) : s.bande(b.k + 1).premiere[i].data();
 }
 
 // The passes on the bit copies, each strip on its rows; the callers load
@@ -229,16 +229,17 @@ void Lissage_bits(Bits& cur, const Cadre& c, Bandes& s, Bande& b, Suivi_lissage&
     // after the first pass, only the words next to a changed word (above,
     // below, left, right) are computed again, and only on the rows next to
     // a changed row.
+    // The edge rows are kept aside as each pass leaves them, for the next.
+    Garde_bords(cur, b, 0);
+    s.attend();
     for (int passe = 0; passe < 10; passe++) {
-        const int i = passe & 1, j = i ^ 1;  // this pass's bookkeeping, the next one's
+        const int i = passe & 1, j = i ^ 1;  // this pass's bookkeeping and edges, the next one's
         const char* change = suivi.change[i].data();
         char* change_suivant = suivi.change[j].data();
-        Garde_bords(cur, b);
-        s.attend();
         uint64_t* haut_avant = b.garde_a.data();  // previous picture of row y-1
         uint64_t* ligne_avant = b.garde_b.data();
-        std::memcpy(haut_avant, Bord_dessus(cur, s, b), sizeof(uint64_t) * nw);
-        const uint64_t* dessous = Bord_dessous(cur, s, b);
+        std::memcpy(haut_avant, Bord_dessus(cur, s, b, i), sizeof(uint64_t) * nw);
+        const uint64_t* dessous = Bord_dessous(cur, s, b, i);
         bool un_change = false;
         for (int y = b.y0; y <= b.y1; y++) {
             uint64_t* l = cur.ligne(y);
@@ -273,6 +274,7 @@ void Lissage_bits(Bits& cur, const Cadre& c, Bandes& s, Bande& b, Suivi_lissage&
             un_change |= ligne_change;
             std::swap(haut_avant, ligne_avant);
         }
+        Garde_bords(cur, b, j);
         if (!s.accord(b, un_change)) break;
     }
 }
@@ -374,12 +376,12 @@ Bruit_page Mesure_bruit_bits(const Bits& cur, const Cadre& c, const Bande& b)
 void Efface_points_bits(Bits& cur, const Cadre& c, Bandes& s, Bande& b)
 {
     const int nw = c.nw;
-    Garde_bords(cur, b);
+    Garde_bords(cur, b, 0);
     s.attend();
     uint64_t* avant = b.garde_a.data();
     uint64_t* haut_avant = b.garde_b.data();
-    std::memcpy(haut_avant, Bord_dessus(cur, s, b), sizeof(uint64_t) * nw);
-    const uint64_t* dessous = Bord_dessous(cur, s, b);
+    std::memcpy(haut_avant, Bord_dessus(cur, s, b, 0), sizeof(uint64_t) * nw);
+    const uint64_t* dessous = Bord_dessous(cur, s, b, 0);
     for (int y = b.y0; y <= b.y1; y++) {
         uint64_t* l = cur.ligne(y);
         std::memcpy(avant, l, sizeof(uint64_t) * nw);
