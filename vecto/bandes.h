@@ -1,11 +1,11 @@
 // Horizontal strips of a picture's interior rows, each worked on by its own
-// thread, the passes kept in step by a barrier.
+// thread, the passes kept in step by meetings of all the strips.
 #pragma once
 
 #include <atomic>
-#include <barrier>
+#include <condition_variable>
 #include <cstdint>
-#include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -38,15 +38,14 @@ public:
     // Waits for every strip to reach this point.
     void attend()
     {
-        if (barriere_) barriere_->arrive_and_wait();
+        if (nombre() > 1) Rendez_vous();
     }
     // Waits for every strip; true when a strip said it changed a pixel.
     bool accord(Bande& b, bool change)
     {
         b.change = change;
-        if (!barriere_) return change;
-        barriere_->arrive_and_wait();
-        return un_change_;
+        if (nombre() == 1) return change;
+        return Rendez_vous();
     }
 
     // Runs f(bande) for every strip, strip 0 on the calling thread and the
@@ -82,15 +81,26 @@ public:
     }
 
 private:
-    struct Fin {
-        Bandes* s;
-        void operator()() noexcept
-        {
+    // The last strip to arrive combines the flags and wakes the others. A
+    // waiting strip sleeps at once rather than spinning: on a machine busy
+    // with other work, the strips may share one processor.
+    bool Rendez_vous()
+    {
+        std::unique_lock<std::mutex> verrou(mutex_);
+        const uint64_t tour = tour_;
+        if (++arrives_ == nombre()) {
             bool u = false;
-            for (const Bande& b : s->b_) u |= b.change;
-            s->un_change_ = u;
+            for (const Bande& b : b_) u |= b.change;
+            un_change_ = u;
+            arrives_ = 0;
+            tour_++;
+            verrou.unlock();
+            reveil_.notify_all();
+            return u;
         }
-    };
+        reveil_.wait(verrou, [&] { return tour_ != tour; });
+        return un_change_;
+    }
 
     void Decoupe(int n)
     {
@@ -104,14 +114,15 @@ private:
             for (auto* v : {&b.premiere[0], &b.premiere[1], &b.derniere[0], &b.derniere[1], &b.garde_a, &b.garde_b})
                 v->assign(static_cast<size_t>(nw_), 0);
         }
-        barriere_.reset();
-        if (n > 1) barriere_ = std::make_unique<std::barrier<Fin>>(n, Fin{this});
     }
 
     int lignes_, nw_;
     std::vector<Bande> b_;
-    std::unique_ptr<std::barrier<Fin>> barriere_;
-    bool un_change_ = false;
+    std::mutex mutex_;
+    std::condition_variable reveil_;
+    int arrives_ = 0;
+    uint64_t tour_ = 0;
+    bool un_change_ = false;  // the flags combined at the last meeting
 };
 
 // Strips for a picture of `lignes` interior rows of `nw` words: the threads
