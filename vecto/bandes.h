@@ -1,8 +1,7 @@
-// Horizontal strips of a picture's interior rows, each worked on by its own
-// thread, the passes kept in step by meetings of all the strips.
+// Horizontal strips of a picture's interior rows, worked on by the calling
+// thread and helper threads, one pass (a phase) at a time.
 #pragma once
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -23,11 +22,42 @@ struct Bande {
     bool change = false;
 };
 
+// The strips are more than the threads and are handed out in turn within a
+// phase: a thread that the machine leaves waiting (another process on its
+// processor) holds up at most the strip it has taken, the calling thread
+// doing the others.
 class Bandes {
 public:
-    // `lignes` interior rows from row 1, `nw` words a row, in at most `n`
-    // strips (fewer when there are fewer rows).
-    Bandes(int lignes, int nw, int n) : lignes_(lignes), nw_(nw) { Decoupe(n < lignes ? n : lignes); }
+    // `lignes` interior rows from row 1, `nw` words a row, for `fils`
+    // threads in all (the calling one included).
+    Bandes(int lignes, int nw, int fils)
+    {
+        const int n = fils <= 1 ? 1 : (lignes < 4 * fils ? lignes : 4 * fils);
+        b_.resize(static_cast<size_t>(n < 1 ? 1 : n));
+        for (int k = 0; k < nombre(); k++) {
+            Bande& b = b_[static_cast<size_t>(k)];
+            b.k = k;
+            b.y0 = 1 + static_cast<int>(int64_t(lignes) * k / nombre());
+            b.y1 = static_cast<int>(int64_t(lignes) * (k + 1) / nombre());
+            for (auto* v : {&b.premiere[0], &b.premiere[1], &b.derniere[0], &b.derniere[1], &b.garde_a, &b.garde_b})
+                v->assign(static_cast<size_t>(nw), 0);
+        }
+        if (nombre() == 1) return;
+        try {
+            for (int i = 1; i < fils; i++) aides_.emplace_back([this] { Aide(); });
+        } catch (const std::system_error&) {
+            // Fewer helpers, or none: the calling thread takes their strips.
+        }
+    }
+    ~Bandes()
+    {
+        {
+            std::lock_guard<std::mutex> v(mutex_);
+            fin_ = true;
+        }
+        reveil_.notify_all();
+        for (auto& t : aides_) t.join();
+    }
     Bandes(const Bandes&) = delete;
     Bandes& operator=(const Bandes&) = delete;
 
@@ -35,100 +65,79 @@ public:
     Bande& bande(int k) { return b_[static_cast<size_t>(k)]; }
     bool derniere(const Bande& b) const { return b.k + 1 == nombre(); }
 
-    // Waits for every strip to reach this point.
-    void attend()
-    {
-        if (nombre() > 1) Rendez_vous();
-    }
-    // Waits for every strip; true when a strip said it changed a pixel.
-    bool accord(Bande& b, bool change)
-    {
-        b.change = change;
-        if (nombre() == 1) return change;
-        return Rendez_vous();
-    }
-
-    // Runs f(bande) for every strip, strip 0 on the calling thread and the
-    // others each on a thread of its own; without threads to be had, the
-    // picture is one strip on the calling thread.
+    // One phase: f(bande) on every strip, side by side; returns once all are
+    // done, true when f returned true for one of them. A phase may read what
+    // the phases before it wrote anywhere, and must write only its strip's
+    // own share.
     template <class F>
-    void lance(F f)
+    bool phase(F f)
     {
-        if (nombre() > 1) {
-            std::atomic<int> depart{0};  // 1: go, 2: give up
-            std::vector<std::thread> fils;
-            try {
-                for (int k = 1; k < nombre(); k++)
-                    fils.emplace_back([this, &f, &depart, k] {
-                        depart.wait(0);
-                        if (depart.load() == 1) f(bande(k));
-                    });
-            } catch (const std::system_error&) {
-                depart.store(2);
-                depart.notify_all();
-                for (auto& t : fils) t.join();
-                Decoupe(1);
-                f(bande(0));
-                return;
-            }
-            depart.store(1);
-            depart.notify_all();
-            f(bande(0));
-            for (auto& t : fils) t.join();
-            return;
+        if (nombre() == 1 || aides_.empty()) {
+            bool u = false;
+            for (Bande& b : b_) u |= f(b);
+            return u;
         }
-        f(bande(0));
+        std::unique_lock<std::mutex> v(mutex_);
+        travail_ = &f;
+        appel_ = [](void* t, Bande& b) { return (*static_cast<F*>(t))(b); };
+        phase_++;
+        suivante_ = 0;
+        restantes_ = nombre();
+        v.unlock();
+        reveil_.notify_all();
+        Prend(phase_);
+        v.lock();
+        fini_.wait(v, [&] { return restantes_ == 0; });
+        travail_ = nullptr;
+        bool u = false;
+        for (const Bande& b : b_) u |= b.change;
+        return u;
     }
 
 private:
-    // The last strip to arrive combines the flags and wakes the others. A
-    // waiting strip sleeps at once rather than spinning: on a machine busy
-    // with other work, the strips may share one processor.
-    bool Rendez_vous()
+    // Takes the strips of phase p left to do, one at a time.
+    void Prend(uint64_t p)
     {
-        std::unique_lock<std::mutex> verrou(mutex_);
-        const uint64_t tour = tour_;
-        if (++arrives_ == nombre()) {
-            bool u = false;
-            for (const Bande& b : b_) u |= b.change;
-            un_change_ = u;
-            arrives_ = 0;
-            tour_++;
-            verrou.unlock();
-            reveil_.notify_all();
-            return u;
+        std::unique_lock<std::mutex> v(mutex_);
+        while (phase_ == p && suivante_ < nombre()) {
+            Bande& b = b_[static_cast<size_t>(suivante_++)];
+            void* t = travail_;
+            bool (*a)(void*, Bande&) = appel_;
+            v.unlock();
+            b.change = a(t, b);
+            v.lock();
+            if (--restantes_ == 0) fini_.notify_one();
         }
-        reveil_.wait(verrou, [&] { return tour_ != tour; });
-        return un_change_;
     }
-
-    void Decoupe(int n)
+    void Aide()
     {
-        if (n < 1) n = 1;
-        b_.assign(static_cast<size_t>(n), Bande{});
-        for (int k = 0; k < n; k++) {
-            Bande& b = b_[static_cast<size_t>(k)];
-            b.k = k;
-            b.y0 = 1 + static_cast<int>(int64_t(lignes_) * k / n);
-            b.y1 = static_cast<int>(int64_t(lignes_) * (k + 1) / n);
-            for (auto* v : {&b.premiere[0], &b.premiere[1], &b.derniere[0], &b.derniere[1], &b.garde_a, &b.garde_b})
-                v->assign(static_cast<size_t>(nw_), 0);
+        uint64_t vue = 0;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> v(mutex_);
+                reveil_.wait(v, [&] { return fin_ || phase_ != vue; });
+                if (fin_) return;
+                vue = phase_;
+            }
+            Prend(vue);
         }
     }
 
-    int lignes_, nw_;
     std::vector<Bande> b_;
+    std::vector<std::thread> aides_;
     std::mutex mutex_;
-    std::condition_variable reveil_;
-    int arrives_ = 0;
-    uint64_t tour_ = 0;
-    bool un_change_ = false;  // the flags combined at the last meeting
+    std::condition_variable reveil_, fini_;
+    void* travail_ = nullptr;
+    bool (*appel_)(void*, Bande&) = nullptr;
+    uint64_t phase_ = 0;
+    int suivante_ = 0, restantes_ = 0;
+    bool fin_ = false;
 };
 
-// Strips for a picture of `lignes` interior rows of `nw` words: the threads
+// Threads for a picture of `lignes` interior rows of `nw` words: those
 // allowed (Fils_permis), but one below about an A5 page at 300 dpi unless
 // the threads are forced, where a thread would not pay for itself.
-inline int Nombre_bandes(int lignes, int nw)
+inline int Nombre_fils_bandes(int lignes, int nw)
 {
     const int n = Fils_permis();
     if (n <= 1 || lignes < 2) return 1;

@@ -84,7 +84,7 @@ bool Prepare_cadre(Cadre& c)
 bool Image_sans_interieur(const Cadre& c) { return c.larg < 3 || c.haut < 3; }
 
 // The strips of the interior rows 1 .. haut-2 for this picture.
-Bandes Bandes_de(const Cadre& c) { return Bandes(c.haut - 2, c.nw, Nombre_bandes(c.haut - 2, c.nw)); }
+Bandes Bandes_de(const Cadre& c) { return Bandes(c.haut - 2, c.nw, Nombre_fils_bandes(c.haut - 2, c.nw)); }
 
 // The rows a strip loads and writes beyond its interior rows: the white row
 // 0 above the first strip, the bottom row haut-1 below the last.
@@ -181,8 +181,8 @@ void Copie_interieur(Bits& vers, const Bits& de, const Cadre& c, const Bande& b)
 }
 
 // The previous picture of the rows bordering the strip: kept aside by the
-// neighbouring strips (Garde_bords into copy i, then a wait), or the white
-// rows that never change.
+// neighbouring strips (Garde_bords into copy i, in the phase before), or
+// the white rows that never change.
 void Garde_bords(const Bits& cur, Bande& b, int i)
 {
     std::memcpy(b.premiere[i].data(), cur.ligne(b.y0), sizeof(uint64_t) * cur.nw);
@@ -218,8 +218,9 @@ struct Suivi_lissage {
     uint8_t* mots_de(int i, int y) { return mots[i].data() + static_cast<size_t>(y) * pas_mots + 1; }
 };
 
-// Up to 10 passes of the 4-neighbour majority filter.
-void Lissage_bits(Bits& cur, const Cadre& c, Bandes& s, Bande& b, Suivi_lissage& suivi)
+// One pass of the 4-neighbour majority filter over a strip; true when a
+// pixel changed.
+bool Lissage_passe(Bits& cur, const Cadre& c, Bandes& s, Bande& b, Suivi_lissage& suivi, int passe)
 {
     const int nw = c.nw;
     // Each pass updates the rows in place, from the top, keeping the
@@ -229,54 +230,58 @@ void Lissage_bits(Bits& cur, const Cadre& c, Bandes& s, Bande& b, Suivi_lissage&
     // after the first pass, only the words next to a changed word (above,
     // below, left, right) are computed again, and only on the rows next to
     // a changed row.
-    // The edge rows are kept aside as each pass leaves them, for the next.
-    Garde_bords(cur, b, 0);
-    s.attend();
-    for (int passe = 0; passe < 10; passe++) {
-        const int i = passe & 1, j = i ^ 1;  // this pass's bookkeeping and edges, the next one's
-        const char* change = suivi.change[i].data();
-        char* change_suivant = suivi.change[j].data();
-        uint64_t* haut_avant = b.garde_a.data();  // previous picture of row y-1
-        uint64_t* ligne_avant = b.garde_b.data();
-        std::memcpy(haut_avant, Bord_dessus(cur, s, b, i), sizeof(uint64_t) * nw);
-        const uint64_t* dessous = Bord_dessous(cur, s, b, i);
-        bool un_change = false;
-        for (int y = b.y0; y <= b.y1; y++) {
-            uint64_t* l = cur.ligne(y);
-            const bool a_calculer = passe == 0 || change[y - 1] || change[y] || change[y + 1];
-            if (change_suivant[y]) std::memset(suivi.mots_de(j, y), 0, static_cast<size_t>(nw));
-            change_suivant[y] = 0;
-            if (!a_calculer) {
-                std::memcpy(haut_avant, l, sizeof(uint64_t) * nw);
-                continue;
-            }
-            std::memcpy(ligne_avant, l, sizeof(uint64_t) * nw);
-            const uint64_t* bas = y < b.y1 ? cur.ligne(y + 1) : dessous;
-            const uint8_t *m_haut = suivi.mots_de(i, y - 1), *m_ligne = suivi.mots_de(i, y), *m_bas = suivi.mots_de(i, y + 1);
-            uint8_t* m_suivant = suivi.mots_de(j, y);
-            bool ligne_change = false;
-            for (int w = 0; w < nw; w++) {
-                const uint64_t m = c.interieur[w];
-                if (!m) continue;
-                if (passe > 0 && !(m_haut[w] | m_bas[w] | m_ligne[w - 1] | m_ligne[w] | m_ligne[w + 1])) continue;
-                const uint64_t C = ligne_avant[w], U = haut_avant[w], D = bas[w];
-                const uint64_t L = Voisin_gauche(ligne_avant, w), R = Voisin_droit(ligne_avant, w, nw);
-                const uint64_t au_moins_2 = (U & D) | ((U | D) & (L | R)) | (L & R);
-                const uint64_t au_moins_3 = (U & D & (L | R)) | (L & R & (U | D));
-                const uint64_t v = ((au_moins_3 | (C & au_moins_2)) & m) | (C & ~m);
-                if (v != C) {
-                    ligne_change = true;
-                    m_suivant[w] = 1;
-                    l[w] = v;
-                }
-            }
-            change_suivant[y] = ligne_change;
-            un_change |= ligne_change;
-            std::swap(haut_avant, ligne_avant);
+    const int i = passe & 1, j = i ^ 1;  // this pass's bookkeeping and edges, the next one's
+    const char* change = suivi.change[i].data();
+    char* change_suivant = suivi.change[j].data();
+    uint64_t* haut_avant = b.garde_a.data();  // previous picture of row y-1
+    uint64_t* ligne_avant = b.garde_b.data();
+    std::memcpy(haut_avant, Bord_dessus(cur, s, b, i), sizeof(uint64_t) * nw);
+    const uint64_t* dessous = Bord_dessous(cur, s, b, i);
+    bool un_change = false;
+    for (int y = b.y0; y <= b.y1; y++) {
+        uint64_t* l = cur.ligne(y);
+        const bool a_calculer = passe == 0 || change[y - 1] || change[y] || change[y + 1];
+        if (change_suivant[y]) std::memset(suivi.mots_de(j, y), 0, static_cast<size_t>(nw));
+        change_suivant[y] = 0;
+        if (!a_calculer) {
+            std::memcpy(haut_avant, l, sizeof(uint64_t) * nw);
+            continue;
         }
-        Garde_bords(cur, b, j);
-        if (!s.accord(b, un_change)) break;
+        std::memcpy(ligne_avant, l, sizeof(uint64_t) * nw);
+        const uint64_t* bas = y < b.y1 ? cur.ligne(y + 1) : dessous;
+        const uint8_t *m_haut = suivi.mots_de(i, y - 1), *m_ligne = suivi.mots_de(i, y), *m_bas = suivi.mots_de(i, y + 1);
+        uint8_t* m_suivant = suivi.mots_de(j, y);
+        bool ligne_change = false;
+        for (int w = 0; w < nw; w++) {
+            const uint64_t m = c.interieur[w];
+            if (!m) continue;
+            if (passe > 0 && !(m_haut[w] | m_bas[w] | m_ligne[w - 1] | m_ligne[w] | m_ligne[w + 1])) continue;
+            const uint64_t C = ligne_avant[w], U = haut_avant[w], D = bas[w];
+            const uint64_t L = Voisin_gauche(ligne_avant, w), R = Voisin_droit(ligne_avant, w, nw);
+            const uint64_t au_moins_2 = (U & D) | ((U | D) & (L | R)) | (L & R);
+            const uint64_t au_moins_3 = (U & D & (L | R)) | (L & R & (U | D));
+            const uint64_t v = ((au_moins_3 | (C & au_moins_2)) & m) | (C & ~m);
+            if (v != C) {
+                ligne_change = true;
+                m_suivant[w] = 1;
+                l[w] = v;
+            }
+        }
+        change_suivant[y] = ligne_change;
+        un_change |= ligne_change;
+        std::swap(haut_avant, ligne_avant);
     }
+    // The edge rows as this pass leaves them, for the next.
+    Garde_bords(cur, b, j);
+    return un_change;
+}
+
+// Up to 10 passes of the 4-neighbour majority filter, the edge rows of the
+// strips kept aside in copy 0.
+void Lissage_bits(Bits& cur, const Cadre& c, Bandes& s, Suivi_lissage& suivi)
+{
+    for (int passe = 0; passe < 10; passe++)
+        if (!s.phase([&](Bande& b) { return Lissage_passe(cur, c, s, b, suivi, passe); })) break;
 }
 
 // Up to 3 passes: every black interior pixel of `cur` blackens its 3x3
@@ -284,46 +289,54 @@ void Lissage_bits(Bits& cur, const Cadre& c, Bandes& s, Bande& b, Suivi_lissage&
 // the interior of `cur` becomes that of `p2`. Squares of pixels next to the
 // border reach the last column and the bottom row of `p2`; the border of
 // `cur` itself never changes. `h` holds haut+1 cleared rows.
-void Dilatation_bits(Bits& cur, Bits& p2, const Cadre& c, Bandes& s, Bande& b, std::vector<uint64_t>& h)
+void Dilatation_bits(Bits& cur, Bits& p2, const Cadre& c, Bandes& s, std::vector<uint64_t>& h)
 {
     const int nw = c.nw;
     auto hl = [&](int y) { return h.data() + static_cast<size_t>(y) * nw; };  // horizontal spread of row y
-    uint64_t* src = b.garde_a.data();
-    const int fin = Derniere_ligne(s, b, c);
     for (int passe = 0; passe < 3; passe++) {
-        for (int y = b.y0; y <= b.y1; y++) {
-            const uint64_t* l = cur.ligne(y);
-            for (int w = 0; w < nw; w++) src[w] = l[w] & c.interieur[w];
-            uint64_t* d = hl(y);
-            for (int w = 0; w < nw; w++) d[w] = src[w] | Voisin_gauche(src, w) | Voisin_droit(src, w, nw);
-        }
-        s.attend();
-        for (int y = b.y0; y <= fin; y++) {
-            const uint64_t *a = hl(y - 1), *m = hl(y), *d = hl(y + 1);
-            uint64_t* l = p2.ligne(y);
-            for (int w = 0; w < nw; w++) l[w] |= (a[w] | m[w] | d[w]) & c.adressable[w];
-        }
-        if (!s.accord(b, Passe(cur, c, b, [&](int y, int w) { return p2.ligne(y)[w]; }))) break;
+        s.phase([&](Bande& b) {
+            uint64_t* src = b.garde_a.data();
+            for (int y = b.y0; y <= b.y1; y++) {
+                const uint64_t* l = cur.ligne(y);
+                for (int w = 0; w < nw; w++) src[w] = l[w] & c.interieur[w];
+                uint64_t* d = hl(y);
+                for (int w = 0; w < nw; w++) d[w] = src[w] | Voisin_gauche(src, w) | Voisin_droit(src, w, nw);
+            }
+            return false;
+        });
+        const bool change = s.phase([&](Bande& b) {
+            for (int y = b.y0; y <= Derniere_ligne(s, b, c); y++) {
+                const uint64_t *a = hl(y - 1), *m = hl(y), *d = hl(y + 1);
+                uint64_t* l = p2.ligne(y);
+                for (int w = 0; w < nw; w++) l[w] |= (a[w] | m[w] | d[w]) & c.adressable[w];
+            }
+            return Passe(cur, c, b, [&](int y, int w) { return p2.ligne(y)[w]; });
+        });
+        if (!change) break;
     }
 }
 
 // Up to 3 passes of a 3x3 erosion; `h` holds haut rows.
-void Erosion_bits(Bits& cur, const Cadre& c, Bandes& s, Bande& b, std::vector<uint64_t>& h)
+void Erosion_bits(Bits& cur, const Cadre& c, Bandes& s, std::vector<uint64_t>& h)
 {
     const int nw = c.nw;
     for (int passe = 0; passe < 3; passe++) {
         // Black with both horizontal neighbours.
-        for (int y = Premiere_ligne(b); y <= Derniere_ligne(s, b, c); y++) {
-            const uint64_t* l = cur.ligne(y);
-            uint64_t* d = h.data() + static_cast<size_t>(y) * nw;
-            for (int w = 0; w < nw; w++) d[w] = l[w] & Voisin_gauche(l, w) & Voisin_droit(l, w, nw);
-        }
-        s.attend();
-        const bool change = Passe(cur, c, b, [&](int y, int w) {
-            const size_t i = static_cast<size_t>(y) * nw + w;
-            return h[i - nw] & h[i] & h[i + nw];
+        s.phase([&](Bande& b) {
+            for (int y = Premiere_ligne(b); y <= Derniere_ligne(s, b, c); y++) {
+                const uint64_t* l = cur.ligne(y);
+                uint64_t* d = h.data() + static_cast<size_t>(y) * nw;
+                for (int w = 0; w < nw; w++) d[w] = l[w] & Voisin_gauche(l, w) & Voisin_droit(l, w, nw);
+            }
+            return false;
         });
-        if (!s.accord(b, change)) break;
+        const bool change = s.phase([&](Bande& b) {
+            return Passe(cur, c, b, [&](int y, int w) {
+                const size_t i = static_cast<size_t>(y) * nw + w;
+                return h[i - nw] & h[i] & h[i + nw];
+            });
+        });
+        if (!change) break;
     }
 }
 
@@ -372,12 +385,11 @@ Bruit_page Mesure_bruit_bits(const Bits& cur, const Cadre& c, const Bande& b)
     return n;
 }
 
-// Lone black pixels of the interior turn white.
-void Efface_points_bits(Bits& cur, const Cadre& c, Bandes& s, Bande& b)
+// Lone black pixels of the interior turn white, the edge rows of the strips
+// read from copy 0; then the strip's rows, as it leaves them, into `apres`.
+void Efface_points_bits(Bits& cur, Bits& apres, const Cadre& c, Bandes& s, Bande& b)
 {
     const int nw = c.nw;
-    Garde_bords(cur, b, 0);
-    s.attend();
     uint64_t* avant = b.garde_a.data();
     uint64_t* haut_avant = b.garde_b.data();
     std::memcpy(haut_avant, Bord_dessus(cur, s, b, 0), sizeof(uint64_t) * nw);
@@ -393,6 +405,8 @@ void Efface_points_bits(Bits& cur, const Cadre& c, Bandes& s, Bande& b)
         }
         std::swap(haut_avant, avant);
     }
+    for (int y = Premiere_ligne(b); y <= Derniere_ligne(s, b, c); y++)
+        std::memcpy(apres.ligne(y), cur.ligne(y), sizeof(uint64_t) * nw);
 }
 
 // Word w of row l shifted by k columns: bit x holds pixel x + k.
@@ -407,12 +421,11 @@ inline uint64_t Decale(const uint64_t* l, int w, int nw, int k)
 // `ecart` pixels (1 or 2), along the rows or the columns, read on the
 // picture before the pass. Diagonal bridges are left out: on the ragged
 // edges of a noisy stroke they grow lumps that the contours then follow.
-void Ponts_bits(Bits& cur, Bits& avant, const Cadre& c, int ecart, Bandes& s, const Bande& b)
+// `avant` holds the whole picture before the pass; the strip's edge rows are
+// then kept in copy 0.
+void Ponts_bits(Bits& cur, const Bits& avant, const Cadre& c, int ecart, Bande& b)
 {
     const int nw = c.nw;
-    for (int y = Premiere_ligne(b); y <= Derniere_ligne(s, b, c); y++)
-        std::memcpy(avant.ligne(y), cur.ligne(y), sizeof(uint64_t) * nw);
-    s.attend();
     for (int y = b.y0; y <= b.y1; y++) {
         uint64_t* l = cur.ligne(y);
         const uint64_t* a = avant.ligne(y);
@@ -429,16 +442,21 @@ void Ponts_bits(Bits& cur, Bits& avant, const Cadre& c, int ecart, Bandes& s, co
             l[w] |= pont & m;
         }
     }
+    Garde_bords(cur, b, 0);
 }
 
-// Plan1 into `cur`, and its noise.
+// Plan1 into `cur`, and its noise; the strips' edge rows kept in copy 0.
 Bruit_page Charge_mesure(Bits& cur, const Cadre& c, Bandes& s)
 {
-    std::vector<Bruit_page> n(static_cast<size_t>(s.nombre()));
-    s.lance([&](Bande& b) {
+    s.phase([&](Bande& b) {
         Charge_plan(cur, Plan1, c, s, b);
-        s.attend();
+        Garde_bords(cur, b, 0);
+        return false;
+    });
+    std::vector<Bruit_page> n(static_cast<size_t>(s.nombre()));
+    s.phase([&](Bande& b) {
         n[static_cast<size_t>(b.k)] = Mesure_bruit_bits(cur, c, b);
+        return false;
     });
     Bruit_page total;
     for (const Bruit_page& x : n) {
@@ -447,6 +465,16 @@ Bruit_page Charge_mesure(Bits& cur, const Cadre& c, Bandes& s)
         total.trous += x.trous;
     }
     return total;
+}
+
+// Plan1 into `cur`, the strips' edge rows kept in copy 0.
+void Charge_plan1(Bits& cur, const Cadre& c, Bandes& s)
+{
+    s.phase([&](Bande& b) {
+        Charge_plan(cur, Plan1, c, s, b);
+        Garde_bords(cur, b, 0);
+        return false;
+    });
 }
 
 }  // namespace
@@ -473,18 +501,25 @@ namespace {
 // Force 3: measures the noise, cleans a noisy page, smooths.
 void Nettoyage_lissage(const Cadre& c)
 {
-    Bits cur(c.nw, c.haut), avant;
+    Bits cur(c.nw, c.haut);
     Bandes s = Bandes_de(c);
     Suivi_lissage suivi(c);
     const int ecart = Ecart_nettoyage(Charge_mesure(cur, c, s));
-    if (ecart > 0) avant = Bits(c.nw, c.haut);
-    s.lance([&](Bande& b) {
-        if (ecart > 0) {
-            Efface_points_bits(cur, c, s, b);
-            Ponts_bits(cur, avant, c, ecart, s, b);
-        }
-        Lissage_bits(cur, c, s, b, suivi);
+    if (ecart > 0) {
+        Bits avant(c.nw, c.haut);
+        s.phase([&](Bande& b) {
+            Efface_points_bits(cur, avant, c, s, b);
+            return false;
+        });
+        s.phase([&](Bande& b) {
+            Ponts_bits(cur, avant, c, ecart, b);
+            return false;
+        });
+    }
+    Lissage_bits(cur, c, s, suivi);
+    s.phase([&](Bande& b) {
         Ecrit_plans(cur, c, b);
+        return false;
     });
 }
 
@@ -497,21 +532,23 @@ void Fermeture(const Cadre& c)
     Bandes s = Bandes_de(c);
     {
         Suivi_lissage suivi(c);
-        s.lance([&](Bande& b) {
-            Charge_plan(cur, Plan1, c, s, b);
-            Lissage_bits(cur, c, s, b, suivi);
-        });
+        Charge_plan1(cur, c, s);
+        Lissage_bits(cur, c, s, suivi);
     }
     Efface_texte();  // where smoothing ends
     std::vector<uint64_t> h(static_cast<size_t>(c.haut + 1) * c.nw, 0);
-    s.lance([&](Bande& b) {
+    s.phase([&](Bande& b) {
         Charge_plan(p2, Plan2, c, s, b);
         Copie_interieur(p2, cur, c, b);  // Plan2 as smoothing leaves it
-        Dilatation_bits(cur, p2, c, s, b, h);
-        Erosion_bits(cur, c, s, b, h);
+        return false;
+    });
+    Dilatation_bits(cur, p2, c, s, h);
+    Erosion_bits(cur, c, s, h);
+    s.phase([&](Bande& b) {
         Copie_interieur(p2, cur, c, b);  // erosion writes its picture into Plan2 too
         Ecrit_plan(Plan1, cur, c, c.interieur, b.y0, b.y1);
         Ecrit_plan(Plan2, p2, c, c.adressable, b.y0, Derniere_ligne(s, b, c));
+        return false;
     });
 }
 
@@ -545,10 +582,11 @@ void Lissage()
         Bits cur(c.nw, c.haut);
         Bandes s = Bandes_de(c);
         Suivi_lissage suivi(c);
-        s.lance([&](Bande& b) {
-            Charge_plan(cur, Plan1, c, s, b);
-            Lissage_bits(cur, c, s, b, suivi);
+        Charge_plan1(cur, c, s);
+        Lissage_bits(cur, c, s, suivi);
+        s.phase([&](Bande& b) {
             Ecrit_plans(cur, c, b);
+            return false;
         });
     }
     Efface_texte();
@@ -561,12 +599,16 @@ void Dilatation()
     Bits cur(c.nw, c.haut), p2(c.nw, c.haut);
     std::vector<uint64_t> h(static_cast<size_t>(c.haut + 1) * c.nw, 0);
     Bandes s = Bandes_de(c);
-    s.lance([&](Bande& b) {
+    s.phase([&](Bande& b) {
         Charge_plan(cur, Plan1, c, s, b);
         Charge_plan(p2, Plan2, c, s, b);
-        Dilatation_bits(cur, p2, c, s, b, h);
+        return false;
+    });
+    Dilatation_bits(cur, p2, c, s, h);
+    s.phase([&](Bande& b) {
         Ecrit_plan(Plan1, cur, c, c.interieur, b.y0, b.y1);
         Ecrit_plan(Plan2, p2, c, c.adressable, b.y0, Derniere_ligne(s, b, c));
+        return false;
     });
 }
 
@@ -577,9 +619,10 @@ void Erosion()
     Bits cur(c.nw, c.haut);
     std::vector<uint64_t> h(static_cast<size_t>(c.haut) * c.nw, 0);
     Bandes s = Bandes_de(c);
-    s.lance([&](Bande& b) {
-        Charge_plan(cur, Plan1, c, s, b);
-        Erosion_bits(cur, c, s, b, h);
+    Charge_plan1(cur, c, s);
+    Erosion_bits(cur, c, s, h);
+    s.phase([&](Bande& b) {
         Ecrit_plans(cur, c, b);
+        return false;
     });
 }
