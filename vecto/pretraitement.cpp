@@ -9,13 +9,14 @@
 #include "port/shell.h"
 #include "image/planes.h"
 #include "vecto/bandes.h"
+#include "vecto/pretraitement_bits.h"
 
-// The three passes work on a copy of the planes held as 64-bit words, one
-// bit per pixel, 1 for black, the leftmost pixel in the most significant bit
-// (the plane's own bit order). Each pass reads only the previous picture, so
-// computing a whole word at once gives exactly the per-pixel result. Only the
-// changed pixels are written back, so the plane's border, padding bits and
-// the never-addressable bottom buffer row keep their bytes.
+using namespace pretraitement_bits;
+
+// Each pass reads only the previous picture, so computing a whole word of the
+// bit copies at once gives exactly the per-pixel result. Only the changed
+// pixels are written back, so the plane's border, padding bits and the
+// never-addressable bottom buffer row keep their bytes.
 namespace {
 
 // Eight bytes of a row as one word, the first byte in the high bits.
@@ -32,23 +33,6 @@ inline void Range_be(uint8_t* o, uint64_t v)
     if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
     std::memcpy(o, &v, 8);
 }
-
-struct Bits {
-    int nw = 0;    // words per row
-    int h = 0;     // rows y = 0 .. h-1; row 0 is the white row above the top
-    std::unique_ptr<uint64_t[]> m;  // not cleared: the strips load their rows
-    Bits() = default;
-    Bits(int nw_, int h_) : nw(nw_), h(h_), m(new uint64_t[static_cast<size_t>(h_) * nw_]) {}
-    uint64_t* ligne(int y) { return m.get() + static_cast<size_t>(y) * nw; }
-    const uint64_t* ligne(int y) const { return m.get() + static_cast<size_t>(y) * nw; }
-};
-
-// Geometry shared by the passes: the column masks of the interior
-// (1 <= x <= larg-2) and of the addressable window (1 <= x <= larg-1).
-struct Cadre {
-    int larg = 0, haut = 0, octets = 0, nw = 0;
-    std::vector<uint64_t> interieur, adressable;
-};
 
 std::vector<uint64_t> Masque_colonnes(int nw, int x0, int x1)
 {
@@ -85,11 +69,6 @@ bool Image_sans_interieur(const Cadre& c) { return c.larg < 3 || c.haut < 3; }
 
 // The strips of the interior rows 1 .. haut-2 for this picture.
 Bandes Bandes_de(const Cadre& c) { return Bandes(c.haut - 2, c.nw, Nombre_fils_bandes(c.haut - 2, c.nw)); }
-
-// The rows a strip loads and writes beyond its interior rows: the white row
-// 0 above the first strip, the bottom row haut-1 below the last.
-int Premiere_ligne(const Bande& b) { return b.k == 0 ? 0 : b.y0; }
-int Derniere_ligne(const Bandes& s, const Bande& b, const Cadre& c) { return s.derniere(b) ? c.haut - 1 : b.y1; }
 
 // Black bits of the addressable pixels of the strip's rows, as Lit_pixel
 // reads them (row 0 white).
@@ -145,10 +124,6 @@ void Ecrit_plans(const Bits& cur, const Cadre& c, const Bande& b)
     Ecrit_plan(Plan2, cur, c, c.interieur, b.y0, b.y1);
 }
 
-// Left and right neighbours of every pixel of word w of a row.
-inline uint64_t Voisin_gauche(const uint64_t* l, int w) { return (l[w] >> 1) | (w > 0 ? l[w - 1] << 63 : 0); }
-inline uint64_t Voisin_droit(const uint64_t* l, int w, int nw) { return (l[w] << 1) | (w + 1 < nw ? l[w + 1] >> 63 : 0); }
-
 // One pass over the strip's interior, in place: `nouveau(y, w)` is the new
 // word, and it must read only what the pass does not write (a picture
 // computed before the pass); pixels outside the interior keep their value.
@@ -178,23 +153,6 @@ void Copie_interieur(Bits& vers, const Bits& de, const Cadre& c, const Bande& b)
         const uint64_t* d = de.ligne(y);
         for (int w = 0; w < c.nw; w++) v[w] = (d[w] & c.interieur[w]) | (v[w] & ~c.interieur[w]);
     }
-}
-
-// The previous picture of the rows bordering the strip: kept aside by the
-// neighbouring strips (Garde_bords into copy i, in the phase before), or
-// the white rows that never change.
-void Garde_bords(const Bits& cur, Bande& b, int i)
-{
-    std::memcpy(b.premiere[i].data(), cur.ligne(b.y0), sizeof(uint64_t) * cur.nw);
-    std::memcpy(b.derniere[i].data(), cur.ligne(b.y1), sizeof(uint64_t) * cur.nw);
-}
-const uint64_t* Bord_dessus(const Bits& cur, Bandes& s, const Bande& b, int i)
-{
-    return b.k > 0 ? s.bande(b.k - 1).derniere[i].data() : cur.ligne(0);
-}
-const uint64_t* Bord_dessous(const Bits& cur, Bandes& s, const Bande& b, int i)
-{
-    return s.derniere(b) ? cur.ligne(cur.h - 1) : s.bande(b.k + 1).premiere[i].data();
 }
 
 // The passes on the bit copies, each strip on its rows; the callers load
@@ -338,111 +296,6 @@ void Erosion_bits(Bits& cur, const Cadre& c, Bandes& s, std::vector<uint64_t>& h
         });
         if (!change) break;
     }
-}
-
-// ---- Adaptive cleaning of scanner noise -----------------------------------
-//
-// A scan with salt-and-pepper noise carries black specks standing alone on
-// the paper and white pinholes eaten out of the strokes; on strokes two or
-// three pixels thick the smoothing then wears the pinholes through, and a
-// stroke falls into pieces. The cleaning runs before the smoothing and only
-// on such a page: it removes the lone specks, then bridges every white pixel
-// lying between ink on both sides of it along the row or the column, over
-// gaps of one pixel or, on a heavily noisy page, two. Ink drawn apart by
-// more than that is never joined.
-
-// A row's pixels with both horizontal neighbours, for 8-neighbourhoods.
-inline uint64_t Etale(const uint64_t* l, int w, int nw) { return l[w] | Voisin_gauche(l, w) | Voisin_droit(l, w, nw); }
-
-// Bits set in a word, in a few instructions on any processor (without its
-// own instruction, std::popcount is a library call).
-inline int Compte_bits(uint64_t v)
-{
-    v = v - ((v >> 1) & 0x5555555555555555ull);
-    v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
-    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-    return static_cast<int>((v * 0x0101010101010101ull) >> 56);
-}
-
-Bruit_page Mesure_bruit_bits(const Bits& cur, const Cadre& c, const Bande& b)
-{
-    Bruit_page n;
-    const int nw = c.nw;
-    for (int y = b.y0; y <= b.y1; y++) {
-        const uint64_t *u = cur.ligne(y - 1), *l = cur.ligne(y), *d = cur.ligne(y + 1);
-        for (int w = 0; w < nw; w++) {
-            const uint64_t m = c.interieur[w];
-            if (!m) continue;
-            const uint64_t C = l[w], U = u[w], D = d[w];
-            if ((C | (U & D)) == 0) continue;  // no ink, no pinhole: the paper
-            const uint64_t L = Voisin_gauche(l, w), R = Voisin_droit(l, w, nw);
-            const uint64_t voisins = Etale(u, w, nw) | Etale(d, w, nw) | L | R;
-            n.encre += Compte_bits(C & m);
-            n.points += Compte_bits(C & ~voisins & m);
-            n.trous += Compte_bits(~C & U & D & L & R & m);
-        }
-    }
-    return n;
-}
-
-// Lone black pixels of the interior turn white, the edge rows of the strips
-// read from copy 0; then the strip's rows, as it leaves them, into `apres`.
-void Efface_points_bits(Bits& cur, Bits& apres, const Cadre& c, Bandes& s, Bande& b)
-{
-    const int nw = c.nw;
-    uint64_t* avant = b.garde_a.data();
-    uint64_t* haut_avant = b.garde_b.data();
-    std::memcpy(haut_avant, Bord_dessus(cur, s, b, 0), sizeof(uint64_t) * nw);
-    const uint64_t* dessous = Bord_dessous(cur, s, b, 0);
-    for (int y = b.y0; y <= b.y1; y++) {
-        uint64_t* l = cur.ligne(y);
-        std::memcpy(avant, l, sizeof(uint64_t) * nw);
-        const uint64_t* d = y < b.y1 ? cur.ligne(y + 1) : dessous;
-        for (int w = 0; w < nw; w++) {
-            const uint64_t voisins = Etale(haut_avant, w, nw) | Etale(d, w, nw) | Voisin_gauche(avant, w) |
-                                     Voisin_droit(avant, w, nw);
-            l[w] &= voisins | ~c.interieur[w];
-        }
-        std::swap(haut_avant, avant);
-    }
-    for (int y = Premiere_ligne(b); y <= Derniere_ligne(s, b, c); y++)
-        std::memcpy(apres.ligne(y), cur.ligne(y), sizeof(uint64_t) * nw);
-}
-
-// Word w of row l shifted by k columns: bit x holds pixel x + k.
-inline uint64_t Decale(const uint64_t* l, int w, int nw, int k)
-{
-    if (k == 0) return l[w];
-    if (k > 0) return (l[w] << k) | (w + 1 < nw ? l[w + 1] >> (64 - k) : 0);
-    return (l[w] >> -k) | (w > 0 ? l[w - 1] << (64 + k) : 0);
-}
-
-// White interior pixels with ink on both sides across a gap of up to
-// `ecart` pixels (1 or 2), along the rows or the columns, read on the
-// picture before the pass. Diagonal bridges are left out: on the ragged
-// edges of a noisy stroke they grow lumps that the contours then follow.
-// `avant` holds the whole picture before the pass; the strip's edge rows are
-// then kept in copy 0.
-void Ponts_bits(Bits& cur, const Bits& avant, const Cadre& c, int ecart, Bande& b)
-{
-    const int nw = c.nw;
-    for (int y = b.y0; y <= b.y1; y++) {
-        uint64_t* l = cur.ligne(y);
-        const uint64_t* a = avant.ligne(y);
-        for (int w = 0; w < nw; w++) {
-            const uint64_t m = c.interieur[w];
-            if (!m) continue;
-            // Ink at -i and +j, a gap of i + j - 1 pixels.
-            uint64_t pont = 0;
-            for (int i = 1; i <= ecart; i++)
-                for (int j = 1; i + j <= ecart + 1; j++) {
-                    pont |= Decale(a, w, nw, -i) & Decale(a, w, nw, j);
-                    if (y - i >= 0 && y + j < c.haut) pont |= avant.ligne(y - i)[w] & avant.ligne(y + j)[w];
-                }
-            l[w] |= pont & m;
-        }
-    }
-    Garde_bords(cur, b, 0);
 }
 
 // Plan1 into `cur`, and its noise; the strips' edge rows kept in copy 0.
