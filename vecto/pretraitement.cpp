@@ -3,17 +3,20 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "port/shell.h"
 #include "image/planes.h"
+#include "vecto/bandes.h"
+#include "vecto/pretraitement_bits.h"
 
-// The three passes work on a copy of the planes held as 64-bit words, one
-// bit per pixel, 1 for black, the leftmost pixel in the most significant bit
-// (the plane's own bit order). Each pass reads only the previous picture, so
-// computing a whole word at once gives exactly the per-pixel result. Only the
-// changed pixels are written back, so the plane's border, padding bits and
-// the never-addressable bottom buffer row keep their bytes.
+using namespace pretraitement_bits;
+
+// Each pass reads only the previous picture, so computing a whole word of the
+// bit copies at once gives exactly the per-pixel result. Only the changed
+// pixels are written back, so the plane's border, padding bits and the
+// never-addressable bottom buffer row keep their bytes.
 namespace {
 
 // Eight bytes of a row as one word, the first byte in the high bits.
@@ -30,21 +33,6 @@ inline void Range_be(uint8_t* o, uint64_t v)
     if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
     std::memcpy(o, &v, 8);
 }
-
-struct Bits {
-    int nw = 0;    // words per row
-    int h = 0;     // rows y = 0 .. h-1; row 0 is the white row above the top
-    std::vector<uint64_t> m;
-    uint64_t* ligne(int y) { return m.data() + static_cast<size_t>(y) * nw; }
-    const uint64_t* ligne(int y) const { return m.data() + static_cast<size_t>(y) * nw; }
-};
-
-// Geometry shared by the passes: the column masks of the interior
-// (1 <= x <= larg-2) and of the addressable window (1 <= x <= larg-1).
-struct Cadre {
-    int larg = 0, haut = 0, octets = 0, nw = 0;
-    std::vector<uint64_t> interieur, adressable;
-};
 
 std::vector<uint64_t> Masque_colonnes(int nw, int x0, int x1)
 {
@@ -77,15 +65,18 @@ bool Prepare_cadre(Cadre& c)
     return true;
 }
 
-// Black bits of the addressable pixels, as Lit_pixel reads them.
-Bits Charge_plan(const PlanImage& p, const Cadre& c)
+bool Image_sans_interieur(const Cadre& c) { return c.larg < 3 || c.haut < 3; }
+
+// The strips of the interior rows 1 .. haut-2 for this picture.
+Bandes Bandes_de(const Cadre& c) { return Bandes(c.haut - 2, c.nw, Nombre_fils_bandes(c.haut - 2, c.nw)); }
+
+// Black bits of the addressable pixels of the strip's rows, as Lit_pixel
+// reads them (row 0 white).
+void Charge_plan(Bits& b, const PlanImage& p, const Cadre& c, const Bandes& s, const Bande& bande)
 {
-    Bits b;
-    b.nw = c.nw;
-    b.h = c.haut;
-    b.m.assign(static_cast<size_t>(c.haut) * c.nw, 0);
     uint8_t tampon[8];
-    for (int y = 1; y < c.haut; y++) {
+    if (bande.k == 0) std::memset(b.ligne(0), 0, sizeof(uint64_t) * c.nw);
+    for (int y = bande.y0; y <= Derniere_ligne(s, bande, c); y++) {
         const uint8_t* o = Ligne_plan(p, y);
         uint64_t* l = b.ligne(y);
         for (int w = 0; w < c.nw; w++) {
@@ -101,7 +92,6 @@ Bits Charge_plan(const PlanImage& p, const Cadre& c)
             l[w] = ~v & c.adressable[w];
         }
     }
-    return b;
 }
 
 // Writes the pixels of rows y0..y1 selected by `masque` from `b` into `p`.
@@ -127,19 +117,22 @@ void Ecrit_plan(PlanImage& p, const Bits& b, const Cadre& c, const std::vector<u
     }
 }
 
-// Left and right neighbours of every pixel of word w of a row.
-inline uint64_t Voisin_gauche(const uint64_t* l, int w) { return (l[w] >> 1) | (w > 0 ? l[w - 1] << 63 : 0); }
-inline uint64_t Voisin_droit(const uint64_t* l, int w, int nw) { return (l[w] << 1) | (w + 1 < nw ? l[w + 1] >> 63 : 0); }
+// The strip's interior rows into both planes.
+void Ecrit_plans(const Bits& cur, const Cadre& c, const Bande& b)
+{
+    Ecrit_plan(Plan1, cur, c, c.interieur, b.y0, b.y1);
+    Ecrit_plan(Plan2, cur, c, c.interieur, b.y0, b.y1);
+}
 
-// One pass over the interior, in place: `nouveau(y, w)` is the new word, and
-// it must read only what the pass does not write (a picture computed before
-// the pass); pixels outside the interior keep their value. Returns true when
-// a pixel changed.
+// One pass over the strip's interior, in place: `nouveau(y, w)` is the new
+// word, and it must read only what the pass does not write (a picture
+// computed before the pass); pixels outside the interior keep their value.
+// Returns true when a pixel changed.
 template <class F>
-bool Passe(Bits& cur, const Cadre& c, F nouveau)
+bool Passe(Bits& cur, const Cadre& c, const Bande& b, F nouveau)
 {
     bool change = false;
-    for (int y = 1; y <= c.haut - 2; y++) {
+    for (int y = b.y0; y <= b.y1; y++) {
         uint64_t* a = cur.ligne(y);
         for (int w = 0; w < c.nw; w++) {
             const uint64_t m = c.interieur[w];
@@ -152,22 +145,40 @@ bool Passe(Bits& cur, const Cadre& c, F nouveau)
     return change;
 }
 
-// The interior of `de` into `vers`, rows 1 .. haut-2.
-void Copie_interieur(Bits& vers, const Bits& de, const Cadre& c)
+// The interior of `de` into `vers`, the strip's rows.
+void Copie_interieur(Bits& vers, const Bits& de, const Cadre& c, const Bande& b)
 {
-    for (int y = 1; y <= c.haut - 2; y++) {
+    for (int y = b.y0; y <= b.y1; y++) {
         uint64_t* v = vers.ligne(y);
         const uint64_t* d = de.ligne(y);
         for (int w = 0; w < c.nw; w++) v[w] = (d[w] & c.interieur[w]) | (v[w] & ~c.interieur[w]);
     }
 }
 
-bool Image_sans_interieur(const Cadre& c) { return c.larg < 3 || c.haut < 3; }
+// The passes on the bit copies, each strip on its rows; the callers load
+// and write back the planes.
 
-// The passes on the bit copies; the callers load and write back the planes.
+// Changed rows and words of the smoothing's passes, for all the strips: a
+// strip writes only its rows' entries of the pass's next picture, and reads
+// its neighbours' rows of the previous one.
+struct Suivi_lissage {
+    size_t pas_mots = 0;  // a clear word on either side of each row
+    std::vector<char> change[2];
+    std::vector<uint8_t> mots[2];
+    explicit Suivi_lissage(const Cadre& c) : pas_mots(static_cast<size_t>(c.nw) + 2)
+    {
+        change[0].assign(static_cast<size_t>(c.haut) + 1, 1);
+        change[1].assign(change[0].size(), 0);
+        change[0][0] = change[0][static_cast<size_t>(c.haut) - 1] = 0;  // the white rows never change
+        // A clear row above and below.
+        for (auto& m : mots) m.assign(pas_mots * (static_cast<size_t>(c.haut) + 1), 0);
+    }
+    uint8_t* mots_de(int i, int y) { return mots[i].data() + static_cast<size_t>(y) * pas_mots + 1; }
+};
 
-// Up to 10 passes of the 4-neighbour majority filter.
-void Lissage_bits(Bits& cur, const Cadre& c)
+// One pass of the 4-neighbour majority filter over a strip; true when a
+// pixel changed.
+bool Lissage_passe(Bits& cur, const Cadre& c, Bandes& s, Bande& b, Suivi_lissage& suivi, int passe)
 {
     const int nw = c.nw;
     // Each pass updates the rows in place, from the top, keeping the
@@ -177,188 +188,146 @@ void Lissage_bits(Bits& cur, const Cadre& c)
     // after the first pass, only the words next to a changed word (above,
     // below, left, right) are computed again, and only on the rows next to
     // a changed row.
-    std::vector<uint64_t> garde_a(nw), garde_b(nw);
-    std::vector<char> change(static_cast<size_t>(c.haut) + 1, 1), change_suivant(change.size(), 0);
-    change[0] = change[static_cast<size_t>(c.haut) - 1] = 0;  // the white rows never change
-    // Changed words by row, with a clear word on either side of each row and
-    // a clear row above and below.
-    const size_t pas_mots = static_cast<size_t>(nw) + 2;
-    std::vector<uint8_t> mots(pas_mots * (static_cast<size_t>(c.haut) + 1), 0), mots_suivant(mots.size(), 0);
-    auto mots_de = [&](std::vector<uint8_t>& m, int y) { return m.data() + static_cast<size_t>(y) * pas_mots + 1; };
-    for (int passe = 0; passe < 10; passe++) {
-        bool un_change = false;
-        uint64_t* haut_avant = garde_a.data();  // previous picture of row y-1
-        uint64_t* ligne_avant = garde_b.data();
-        std::memcpy(haut_avant, cur.ligne(0), sizeof(uint64_t) * nw);
-        for (int y = 1; y <= c.haut - 2; y++) {
-            uint64_t* l = cur.ligne(y);
-            const bool a_calculer = passe == 0 || change[y - 1] || change[y] || change[y + 1];
-            if (change_suivant[y]) std::memset(mots_de(mots_suivant, y), 0, static_cast<size_t>(nw));
-            change_suivant[y] = 0;
-            if (!a_calculer) {
-                std::memcpy(haut_avant, l, sizeof(uint64_t) * nw);
-                continue;
-            }
-            std::memcpy(ligne_avant, l, sizeof(uint64_t) * nw);
-            const uint64_t* bas = cur.ligne(y + 1);
-            const uint8_t *m_haut = mots_de(mots, y - 1), *m_ligne = mots_de(mots, y), *m_bas = mots_de(mots, y + 1);
-            uint8_t* m_suivant = mots_de(mots_suivant, y);
-            bool ligne_change = false;
-            for (int w = 0; w < nw; w++) {
-                const uint64_t m = c.interieur[w];
-                if (!m) continue;
-                if (passe > 0 && !(m_haut[w] | m_bas[w] | m_ligne[w - 1] | m_ligne[w] | m_ligne[w + 1])) continue;
-                const uint64_t C = ligne_avant[w], U = haut_avant[w], D = bas[w];
-                const uint64_t L = Voisin_gauche(ligne_avant, w), R = Voisin_droit(ligne_avant, w, nw);
-                const uint64_t au_moins_2 = (U & D) | ((U | D) & (L | R)) | (L & R);
-                const uint64_t au_moins_3 = (U & D & (L | R)) | (L & R & (U | D));
-                const uint64_t v = ((au_moins_3 | (C & au_moins_2)) & m) | (C & ~m);
-                if (v != C) {
-                    ligne_change = true;
-                    m_suivant[w] = 1;
-                    l[w] = v;
-                }
-            }
-            change_suivant[y] = ligne_change;
-            un_change |= ligne_change;
-            std::swap(haut_avant, ligne_avant);
+    const int i = passe & 1, j = i ^ 1;  // this pass's bookkeeping and edges, the next one's
+    const char* change = suivi.change[i].data();
+    char* change_suivant = suivi.change[j].data();
+    uint64_t* haut_avant = b.garde_a.data();  // previous picture of row y-1
+    uint64_t* ligne_avant = b.garde_b.data();
+    std::memcpy(haut_avant, Bord_dessus(cur, s, b, i), sizeof(uint64_t) * nw);
+    const uint64_t* dessous = Bord_dessous(cur, s, b, i);
+    bool un_change = false;
+    for (int y = b.y0; y <= b.y1; y++) {
+        uint64_t* l = cur.ligne(y);
+        const bool a_calculer = passe == 0 || change[y - 1] || change[y] || change[y + 1];
+        if (change_suivant[y]) std::memset(suivi.mots_de(j, y), 0, static_cast<size_t>(nw));
+        change_suivant[y] = 0;
+        if (!a_calculer) {
+            std::memcpy(haut_avant, l, sizeof(uint64_t) * nw);
+            continue;
         }
-        std::swap(change, change_suivant);
-        std::swap(mots, mots_suivant);
-        if (!un_change) break;
+        std::memcpy(ligne_avant, l, sizeof(uint64_t) * nw);
+        const uint64_t* bas = y < b.y1 ? cur.ligne(y + 1) : dessous;
+        const uint8_t *m_haut = suivi.mots_de(i, y - 1), *m_ligne = suivi.mots_de(i, y), *m_bas = suivi.mots_de(i, y + 1);
+        uint8_t* m_suivant = suivi.mots_de(j, y);
+        bool ligne_change = false;
+        for (int w = 0; w < nw; w++) {
+            const uint64_t m = c.interieur[w];
+            if (!m) continue;
+            if (passe > 0 && !(m_haut[w] | m_bas[w] | m_ligne[w - 1] | m_ligne[w] | m_ligne[w + 1])) continue;
+            const uint64_t C = ligne_avant[w], U = haut_avant[w], D = bas[w];
+            const uint64_t L = Voisin_gauche(ligne_avant, w), R = Voisin_droit(ligne_avant, w, nw);
+            const uint64_t au_moins_2 = (U & D) | ((U | D) & (L | R)) | (L & R);
+            const uint64_t au_moins_3 = (U & D & (L | R)) | (L & R & (U | D));
+            const uint64_t v = ((au_moins_3 | (C & au_moins_2)) & m) | (C & ~m);
+            if (v != C) {
+                ligne_change = true;
+                m_suivant[w] = 1;
+                l[w] = v;
+            }
+        }
+        change_suivant[y] = ligne_change;
+        un_change |= ligne_change;
+        std::swap(haut_avant, ligne_avant);
     }
+    // The edge rows as this pass leaves them, for the next.
+    Garde_bords(cur, b, j);
+    return un_change;
+}
+
+// Up to 10 passes of the 4-neighbour majority filter, the edge rows of the
+// strips kept aside in copy 0.
+void Lissage_bits(Bits& cur, const Cadre& c, Bandes& s, Suivi_lissage& suivi)
+{
+    for (int passe = 0; passe < 10; passe++)
+        if (!s.phase([&](Bande& b) { return Lissage_passe(cur, c, s, b, suivi, passe); })) break;
 }
 
 // Up to 3 passes: every black interior pixel of `cur` blackens its 3x3
 // square in `p2` (not cleared: it holds the previous pass's picture), then
 // the interior of `cur` becomes that of `p2`. Squares of pixels next to the
 // border reach the last column and the bottom row of `p2`; the border of
-// `cur` itself never changes.
-void Dilatation_bits(Bits& cur, Bits& p2, const Cadre& c)
+// `cur` itself never changes. `h` holds haut+1 cleared rows.
+void Dilatation_bits(Bits& cur, Bits& p2, const Cadre& c, Bandes& s, std::vector<uint64_t>& h)
 {
     const int nw = c.nw;
-    std::vector<uint64_t> h(static_cast<size_t>(c.haut + 1) * nw, 0);  // horizontal spread, row y+1 at y
-    auto hl = [&](int y) { return h.data() + static_cast<size_t>(y) * nw; };
-    std::vector<uint64_t> src(nw);
+    auto hl = [&](int y) { return h.data() + static_cast<size_t>(y) * nw; };  // horizontal spread of row y
     for (int passe = 0; passe < 3; passe++) {
-        for (int y = 1; y <= c.haut - 2; y++) {
-            const uint64_t* l = cur.ligne(y);
-            for (int w = 0; w < nw; w++) src[w] = l[w] & c.interieur[w];
-            uint64_t* d = hl(y);
-            for (int w = 0; w < nw; w++) d[w] = src[w] | Voisin_gauche(src.data(), w) | Voisin_droit(src.data(), w, nw);
-        }
-        for (int y = 1; y <= c.haut - 1; y++) {
-            const uint64_t *a = hl(y - 1), *b = hl(y), *d = hl(y + 1);
-            uint64_t* l = p2.ligne(y);
-            for (int w = 0; w < nw; w++) l[w] |= (a[w] | b[w] | d[w]) & c.adressable[w];
-        }
-        if (!Passe(cur, c, [&](int y, int w) { return p2.ligne(y)[w]; })) break;
-    }
-}
-
-// Up to 3 passes of a 3x3 erosion.
-void Erosion_bits(Bits& cur, const Cadre& c)
-{
-    const int nw = c.nw;
-    std::vector<uint64_t> h(static_cast<size_t>(c.haut) * nw, 0);  // black with both horizontal neighbours
-    for (int passe = 0; passe < 3; passe++) {
-        for (int y = 0; y <= c.haut - 1; y++) {
-            const uint64_t* l = cur.ligne(y);
-            uint64_t* d = h.data() + static_cast<size_t>(y) * nw;
-            for (int w = 0; w < nw; w++) d[w] = l[w] & Voisin_gauche(l, w) & Voisin_droit(l, w, nw);
-        }
-        const bool change = Passe(cur, c, [&](int y, int w) {
-            const size_t i = static_cast<size_t>(y) * nw + w;
-            return h[i - nw] & h[i] & h[i + nw];
+        s.phase([&](Bande& b) {
+            uint64_t* src = b.garde_a.data();
+            for (int y = b.y0; y <= b.y1; y++) {
+                const uint64_t* l = cur.ligne(y);
+                for (int w = 0; w < nw; w++) src[w] = l[w] & c.interieur[w];
+                uint64_t* d = hl(y);
+                for (int w = 0; w < nw; w++) d[w] = src[w] | Voisin_gauche(src, w) | Voisin_droit(src, w, nw);
+            }
+            return false;
+        });
+        const bool change = s.phase([&](Bande& b) {
+            for (int y = b.y0; y <= Derniere_ligne(s, b, c); y++) {
+                const uint64_t *a = hl(y - 1), *m = hl(y), *d = hl(y + 1);
+                uint64_t* l = p2.ligne(y);
+                for (int w = 0; w < nw; w++) l[w] |= (a[w] | m[w] | d[w]) & c.adressable[w];
+            }
+            return Passe(cur, c, b, [&](int y, int w) { return p2.ligne(y)[w]; });
         });
         if (!change) break;
     }
 }
 
-// ---- Adaptive cleaning of scanner noise -----------------------------------
-//
-// A scan with salt-and-pepper noise carries black specks standing alone on
-// the paper and white pinholes eaten out of the strokes; on strokes two or
-// three pixels thick the smoothing then wears the pinholes through, and a
-// stroke falls into pieces. The cleaning runs before the smoothing and only
-// on such a page: it removes the lone specks, then bridges every white pixel
-// lying between ink on both sides of it along the row or the column, over
-// gaps of one pixel or, on a heavily noisy page, two. Ink drawn apart by
-// more than that is never joined.
-
-// A row's pixels with both horizontal neighbours, for 8-neighbourhoods.
-inline uint64_t Etale(const uint64_t* l, int w, int nw) { return l[w] | Voisin_gauche(l, w) | Voisin_droit(l, w, nw); }
-
-Bruit_page Mesure_bruit_bits(const Bits& cur, const Cadre& c)
-{
-    Bruit_page b;
-    const int nw = c.nw;
-    for (int y = 1; y <= c.haut - 2; y++) {
-        const uint64_t *u = cur.ligne(y - 1), *l = cur.ligne(y), *d = cur.ligne(y + 1);
-        for (int w = 0; w < nw; w++) {
-            const uint64_t m = c.interieur[w];
-            if (!m) continue;
-            const uint64_t C = l[w], U = u[w], D = d[w], L = Voisin_gauche(l, w), R = Voisin_droit(l, w, nw);
-            const uint64_t voisins = Etale(u, w, nw) | Etale(d, w, nw) | L | R;
-            b.encre += std::popcount(C & m);
-            b.points += std::popcount(C & ~voisins & m);
-            b.trous += std::popcount(~C & U & D & L & R & m);
-        }
-    }
-    return b;
-}
-
-// Lone black pixels of the interior turn white.
-void Efface_points_bits(Bits& cur, const Cadre& c)
+// Up to 3 passes of a 3x3 erosion; `h` holds haut rows.
+void Erosion_bits(Bits& cur, const Cadre& c, Bandes& s, std::vector<uint64_t>& h)
 {
     const int nw = c.nw;
-    std::vector<uint64_t> avant(nw), haut_avant(nw);
-    std::memcpy(haut_avant.data(), cur.ligne(0), sizeof(uint64_t) * nw);
-    for (int y = 1; y <= c.haut - 2; y++) {
-        uint64_t* l = cur.ligne(y);
-        std::memcpy(avant.data(), l, sizeof(uint64_t) * nw);
-        const uint64_t* d = cur.ligne(y + 1);
-        for (int w = 0; w < nw; w++) {
-            const uint64_t voisins = Etale(haut_avant.data(), w, nw) | Etale(d, w, nw) | Voisin_gauche(avant.data(), w) |
-                                     Voisin_droit(avant.data(), w, nw);
-            l[w] &= voisins | ~c.interieur[w];
-        }
-        std::swap(haut_avant, avant);
+    for (int passe = 0; passe < 3; passe++) {
+        // Black with both horizontal neighbours.
+        s.phase([&](Bande& b) {
+            for (int y = Premiere_ligne(b); y <= Derniere_ligne(s, b, c); y++) {
+                const uint64_t* l = cur.ligne(y);
+                uint64_t* d = h.data() + static_cast<size_t>(y) * nw;
+                for (int w = 0; w < nw; w++) d[w] = l[w] & Voisin_gauche(l, w) & Voisin_droit(l, w, nw);
+            }
+            return false;
+        });
+        const bool change = s.phase([&](Bande& b) {
+            return Passe(cur, c, b, [&](int y, int w) {
+                const size_t i = static_cast<size_t>(y) * nw + w;
+                return h[i - nw] & h[i] & h[i + nw];
+            });
+        });
+        if (!change) break;
     }
 }
 
-// Word w of row l shifted by k columns: bit x holds pixel x + k.
-inline uint64_t Decale(const uint64_t* l, int w, int nw, int k)
+// Plan1 into `cur`, and its noise; the strips' edge rows kept in copy 0.
+Bruit_page Charge_mesure(Bits& cur, const Cadre& c, Bandes& s)
 {
-    if (k == 0) return l[w];
-    if (k > 0) return (l[w] << k) | (w + 1 < nw ? l[w + 1] >> (64 - k) : 0);
-    return (l[w] >> -k) | (w > 0 ? l[w - 1] << (64 + k) : 0);
+    s.phase([&](Bande& b) {
+        Charge_plan(cur, Plan1, c, s, b);
+        Garde_bords(cur, b, 0);
+        return false;
+    });
+    std::vector<Bruit_page> n(static_cast<size_t>(s.nombre()));
+    s.phase([&](Bande& b) {
+        n[static_cast<size_t>(b.k)] = Mesure_bruit_bits(cur, c, b);
+        return false;
+    });
+    Bruit_page total;
+    for (const Bruit_page& x : n) {
+        total.encre += x.encre;
+        total.points += x.points;
+        total.trous += x.trous;
+    }
+    return total;
 }
 
-// White interior pixels with ink on both sides across a gap of up to
-// `ecart` pixels (1 or 2), along the rows or the columns, read on the
-// picture before the pass. Diagonal bridges are left out: on the ragged
-// edges of a noisy stroke they grow lumps that the contours then follow.
-void Ponts_bits(Bits& cur, const Cadre& c, int ecart)
+// Plan1 into `cur`, the strips' edge rows kept in copy 0.
+void Charge_plan1(Bits& cur, const Cadre& c, Bandes& s)
 {
-    const int nw = c.nw;
-    const Bits avant = cur;
-    for (int y = 1; y <= c.haut - 2; y++) {
-        uint64_t* l = cur.ligne(y);
-        const uint64_t* a = avant.ligne(y);
-        for (int w = 0; w < nw; w++) {
-            const uint64_t m = c.interieur[w];
-            if (!m) continue;
-            // Ink at -i and +j, a gap of i + j - 1 pixels.
-            uint64_t pont = 0;
-            for (int i = 1; i <= ecart; i++)
-                for (int j = 1; i + j <= ecart + 1; j++) {
-                    pont |= Decale(a, w, nw, -i) & Decale(a, w, nw, j);
-                    if (y - i >= 0 && y + j < c.haut) pont |= avant.ligne(y - i)[w] & avant.ligne(y + j)[w];
-                }
-            l[w] |= pont & m;
-        }
-    }
+    s.phase([&](Bande& b) {
+        Charge_plan(cur, Plan1, c, s, b);
+        Garde_bords(cur, b, 0);
+        return false;
+    });
 }
 
 }  // namespace
@@ -367,7 +336,9 @@ Bruit_page Mesure_bruit()
 {
     Cadre c;
     if (!Prepare_cadre(c) || Image_sans_interieur(c)) return {};
-    return Mesure_bruit_bits(Charge_plan(Plan1, c), c);
+    Bits cur(c.nw, c.haut);
+    Bandes s = Bandes_de(c);
+    return Charge_mesure(cur, c, s);
 }
 
 int Ecart_nettoyage(const Bruit_page& b)
@@ -378,6 +349,64 @@ int Ecart_nettoyage(const Bruit_page& b)
     return taux >= Seuil_bruit_fort ? 2 : taux >= Seuil_bruit ? 1 : 0;
 }
 
+namespace {
+
+// Force 3: measures the noise, cleans a noisy page, smooths.
+void Nettoyage_lissage(const Cadre& c)
+{
+    Bits cur(c.nw, c.haut);
+    Bandes s = Bandes_de(c);
+    Suivi_lissage suivi(c);
+    const int ecart = Ecart_nettoyage(Charge_mesure(cur, c, s));
+    if (ecart > 0) {
+        Bits avant(c.nw, c.haut);
+        s.phase([&](Bande& b) {
+            Efface_points_bits(cur, avant, c, s, b);
+            return false;
+        });
+        s.phase([&](Bande& b) {
+            Ponts_bits(cur, avant, c, ecart, b);
+            return false;
+        });
+    }
+    Lissage_bits(cur, c, s, suivi);
+    s.phase([&](Bande& b) {
+        Ecrit_plans(cur, c, b);
+        return false;
+    });
+}
+
+// Force 2: smoothing, dilation and erosion one after the other on one bit
+// copy of each plane, written back once: the planes end as the three
+// commands run one by one leave them.
+void Fermeture(const Cadre& c)
+{
+    Bits cur(c.nw, c.haut), p2(c.nw, c.haut);
+    Bandes s = Bandes_de(c);
+    {
+        Suivi_lissage suivi(c);
+        Charge_plan1(cur, c, s);
+        Lissage_bits(cur, c, s, suivi);
+    }
+    Efface_texte();  // where smoothing ends
+    std::vector<uint64_t> h(static_cast<size_t>(c.haut + 1) * c.nw, 0);
+    s.phase([&](Bande& b) {
+        Charge_plan(p2, Plan2, c, s, b);
+        Copie_interieur(p2, cur, c, b);  // Plan2 as smoothing leaves it
+        return false;
+    });
+    Dilatation_bits(cur, p2, c, s, h);
+    Erosion_bits(cur, c, s, h);
+    s.phase([&](Bande& b) {
+        Copie_interieur(p2, cur, c, b);  // erosion writes its picture into Plan2 too
+        Ecrit_plan(Plan1, cur, c, c.interieur, b.y0, b.y1);
+        Ecrit_plan(Plan2, p2, c, c.adressable, b.y0, Derniere_ligne(s, b, c));
+        return false;
+    });
+}
+
+}  // namespace
+
 void Pretraitement(int force)
 {
     Efface_texte();
@@ -387,37 +416,14 @@ void Pretraitement(int force)
     } else if (force == 3) {
         // Adaptive cleaning: on a clean page exactly the smoothing of force 1.
         Cadre c;
-        if (Prepare_cadre(c) && !Image_sans_interieur(c)) {
-            Bits cur = Charge_plan(Plan1, c);
-            const int ecart = Ecart_nettoyage(Mesure_bruit_bits(cur, c));
-            if (ecart > 0) {
-                Efface_points_bits(cur, c);
-                Ponts_bits(cur, c, ecart);
-            }
-            Lissage_bits(cur, c);
-            Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
-            Ecrit_plan(Plan2, cur, c, c.interieur, 1, c.haut - 2);
-        }
+        if (Prepare_cadre(c) && !Image_sans_interieur(c)) Nettoyage_lissage(c);
         Efface_texte();
     } else {
-        // Smoothing, dilation and erosion one after the other on one bit
-        // copy of each plane, written back once: the planes end as the three
-        // commands run one by one leave them.
         Cadre c;
-        if (Prepare_cadre(c) && !Image_sans_interieur(c)) {
-            Bits cur = Charge_plan(Plan1, c);
-            Lissage_bits(cur, c);
-            Efface_texte();  // where smoothing ends
-            Bits p2 = Charge_plan(Plan2, c);
-            Copie_interieur(p2, cur, c);  // Plan2 as smoothing leaves it
-            Dilatation_bits(cur, p2, c);
-            Erosion_bits(cur, c);
-            Copie_interieur(p2, cur, c);  // erosion writes its picture into Plan2 too
-            Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
-            Ecrit_plan(Plan2, p2, c, c.adressable, 1, c.haut - 1);
-        } else {
+        if (Prepare_cadre(c) && !Image_sans_interieur(c))
+            Fermeture(c);
+        else
             Efface_texte();
-        }
     }
     Efface_texte();
 }
@@ -426,10 +432,15 @@ void Lissage()
 {
     Cadre c;
     if (Prepare_cadre(c) && !Image_sans_interieur(c)) {
-        Bits cur = Charge_plan(Plan1, c);
-        Lissage_bits(cur, c);
-        Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
-        Ecrit_plan(Plan2, cur, c, c.interieur, 1, c.haut - 2);
+        Bits cur(c.nw, c.haut);
+        Bandes s = Bandes_de(c);
+        Suivi_lissage suivi(c);
+        Charge_plan1(cur, c, s);
+        Lissage_bits(cur, c, s, suivi);
+        s.phase([&](Bande& b) {
+            Ecrit_plans(cur, c, b);
+            return false;
+        });
     }
     Efface_texte();
 }
@@ -438,18 +449,33 @@ void Dilatation()
 {
     Cadre c;
     if (!Prepare_cadre(c) || Image_sans_interieur(c)) return;
-    Bits cur = Charge_plan(Plan1, c), p2 = Charge_plan(Plan2, c);
-    Dilatation_bits(cur, p2, c);
-    Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
-    Ecrit_plan(Plan2, p2, c, c.adressable, 1, c.haut - 1);
+    Bits cur(c.nw, c.haut), p2(c.nw, c.haut);
+    std::vector<uint64_t> h(static_cast<size_t>(c.haut + 1) * c.nw, 0);
+    Bandes s = Bandes_de(c);
+    s.phase([&](Bande& b) {
+        Charge_plan(cur, Plan1, c, s, b);
+        Charge_plan(p2, Plan2, c, s, b);
+        return false;
+    });
+    Dilatation_bits(cur, p2, c, s, h);
+    s.phase([&](Bande& b) {
+        Ecrit_plan(Plan1, cur, c, c.interieur, b.y0, b.y1);
+        Ecrit_plan(Plan2, p2, c, c.adressable, b.y0, Derniere_ligne(s, b, c));
+        return false;
+    });
 }
 
 void Erosion()
 {
     Cadre c;
     if (!Prepare_cadre(c) || Image_sans_interieur(c)) return;
-    Bits cur = Charge_plan(Plan1, c);
-    Erosion_bits(cur, c);
-    Ecrit_plan(Plan1, cur, c, c.interieur, 1, c.haut - 2);
-    Ecrit_plan(Plan2, cur, c, c.interieur, 1, c.haut - 2);
+    Bits cur(c.nw, c.haut);
+    std::vector<uint64_t> h(static_cast<size_t>(c.haut) * c.nw, 0);
+    Bandes s = Bandes_de(c);
+    Charge_plan1(cur, c, s);
+    Erosion_bits(cur, c, s, h);
+    s.phase([&](Bande& b) {
+        Ecrit_plans(cur, c, b);
+        return false;
+    });
 }

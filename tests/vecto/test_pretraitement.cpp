@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -9,6 +10,7 @@
 
 #include "port/shell.h"
 #include "image/chargement.h"
+#include "image/fils.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
 #include "vecto/pretraitement.h"
@@ -324,4 +326,52 @@ TEST_F(Pretraitement_test, NettoyageAdaptatifSurUnePageDuCorpus)
             for (int x = 1; x < Plan1.larg; x++) manque[i] += Lit_pixel(x, y, lisse) && !Lit_pixel(x, y, Plan1);
     }
     EXPECT_LT(manque[1] * 3, manque[0] * 2) << manque[1] << " ink pixels missing after cleaning, " << manque[0] << " after smoothing";
+}
+
+// The preprocessing by strips of rows on 2 and 4 threads leaves both planes
+// as one thread does, at every force: pictures of fewer rows than threads,
+// odd heights, words cut at the row's end, and noise (specks, pinholes,
+// gaps) lying across the strips' boundaries.
+TEST_F(Pretraitement_test, BandesIdentiquesAUnFil)
+{
+    struct Taille { int w, h, extra; };
+    const std::vector<Taille> tailles = {{9, 3, 0},   {40, 4, 1},  {70, 5, 0},  {65, 6, 2},
+                                         {130, 7, 0}, {77, 33, 3}, {200, 61, 0}, {129, 100, 1}};
+    std::mt19937 rng(4242);
+    std::set<int> ecarts;
+    for (const auto& t : tailles)
+        for (int motif = 0; motif < 3; motif++)
+            for (int force : {1, 2, 3}) {
+                // 0: dense blobs; 1: sparse strokes with scanner noise all
+                // over; 2: a clean picture with a noisy band over the middle
+                // rows, where the strips meet.
+                Planes_aleatoires(rng, t.w, t.h, t.extra, motif == 0 ? 0.3 : 0.0, motif == 0);
+                std::bernoulli_distribution bruit(motif == 1 ? 0.04 : 0.2);
+                for (int y = 1; y < t.h - 1; y++) {
+                    if (motif == 2 && std::abs(y - t.h / 2) > 2) continue;
+                    if (motif > 0 && y % 5 == 2) Rectangle_noir(Plan1, 2, y, t.w - 3, y);
+                    for (int x = 1; x < t.w - 1; x++)
+                        if (motif > 0 && bruit(rng)) Ecrit_pixel(x, y, 1 - Lit_pixel(x, y, Plan1), Plan1);
+                }
+                if (force == 3) ecarts.insert(Ecart_nettoyage(Mesure_bruit()));
+                const auto p1 = Plan1.pixels, p2 = Plan2.pixels;
+                std::vector<uint8_t> un_fil[2];
+                for (int fils : {1, 2, 4}) {
+                    SCOPED_TRACE(std::to_string(t.w) + "x" + std::to_string(t.h) + " motif " + std::to_string(motif) +
+                                 " force " + std::to_string(force) + " threads " + std::to_string(fils));
+                    Plan1.pixels = p1;
+                    Plan2.pixels = p2;
+                    Fils_analyse = fils;
+                    Pretraitement(force);
+                    Fils_analyse = 0;
+                    if (fils == 1) {
+                        un_fil[0] = Plan1.pixels;
+                        un_fil[1] = Plan2.pixels;
+                        continue;
+                    }
+                    ASSERT_EQ(un_fil[0], Plan1.pixels);
+                    ASSERT_EQ(un_fil[1], Plan2.pixels);
+                }
+            }
+    EXPECT_EQ((std::set<int>{0, 1, 2}), ecarts);
 }
