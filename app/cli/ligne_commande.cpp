@@ -2,12 +2,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 #include "app/cli/lot_ligne_commande.h"
 #include "app/cli/options.h"
 #include "batch/lot_parallele.h"
 #include "batch/modeles.h"
 #include "draw/dessin_ligne_commande.h"
+#include "image/fils.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "output/resultats.h"
@@ -43,6 +46,22 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
     // nothing, both files can be written at once.
     int format = 0;
     Resultats_ecrits ecrits;
+    // The lists' lengths for the summary, counted while the files are
+    // written (the writers read the links and change no list).
+    long vecteurs = 0, quads = 0, arcs = 0;
+    auto compte = [&] {
+        vecteurs = Compte(Liste_vecteurs);
+        quads = Compte(Liste_quads);
+        arcs = Compte(Liste_arcs_QQ) + Compte(Liste_arcs_VV) + Compte(Liste_arcs_QV);
+    };
+    std::jthread compteur;  // joined on the way out, whatever happens
+    if (chargee && Fils_permis() >= 2) {
+        try {
+            compteur = std::jthread(compte);
+        } catch (const std::system_error&) {
+            // counted below
+        }
+    }
     if (Lit_param_entier_net("Format_GXL", format)) {
         ecrits = Ecrit_resultats_et_graphe(texte, graphe, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
                                            Liste_arcs_VV, Liste_arcs_QV, format);
@@ -53,6 +72,8 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
         ecrits.graphe = Ecrit_graphe_gxl(graphe, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ, Liste_arcs_VV,
                                          Liste_arcs_QV, format);
     }
+    if (compteur.joinable()) compteur.join();
+    else if (chargee) compte();
     const bool dat = ecrits.texte, gxl = ecrits.graphe;
     // A file that could not be written was reported by its writer; saying
     // the results were saved would then be false.
@@ -60,9 +81,8 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
 
     bilan = image + ": ";
     if (chargee)
-        bilan += std::to_string(Compte(Liste_vecteurs)) + " vectors, " + std::to_string(Compte(Liste_quads)) +
-                 " quadrilaterals, " +
-                 std::to_string(Compte(Liste_arcs_QQ) + Compte(Liste_arcs_VV) + Compte(Liste_arcs_QV)) + " arcs";
+        bilan += std::to_string(vecteurs) + " vectors, " + std::to_string(quads) + " quadrilaterals, " +
+                 std::to_string(arcs) + " arcs";
     else
         bilan += "not loaded, empty results";
     if (dat || gxl) bilan += std::string(" -> ") + (dat ? "Rlignaxe.dat" : "") + (dat && gxl ? ", " : "") + (gxl ? "Rlignaxe.gxl" : "");
