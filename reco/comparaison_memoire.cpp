@@ -37,7 +37,7 @@ std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
     m.signature = Signature_graphe(m.graphe);
     const std::string dessin = chemin.substr(0, chemin.rfind('.')) + ".bmp";
     ImageChargee im;
-    if (fs::exists(dessin, ec) && Lit_bmp_dans(dessin, im) == 1) {
+    if (Lit_bmp_dans(dessin, im) == 1) {  // none, or not a BMP: no drawing
         const PlanImage& d = im.plan1;
         int x0 = d.larg, y0 = d.haut, x1 = -1, y1 = -1;
         for (int y = 1; y < d.haut; y++)

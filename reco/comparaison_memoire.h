@@ -16,10 +16,9 @@ struct Modele_memoire {
     std::string nom;   // file name without its extension
     GrapheG graphe;
     Signature signature;
-    // The model's drawing (nom.bmp beside the GXL), empty when there is none.
-    PlanImage dessin;
-    // Its ink on the grid of Ressemblance_dessin at the four quarter turns,
-    // then the same widened by a cell, a bit a cell; empty without a drawing.
+    // The ink of the model's drawing (nom.bmp beside the GXL) on the grid of
+    // Ressemblance_dessin at the four quarter turns, then the same widened by
+    // a cell, a bit a cell; empty without a drawing.
     std::vector<std::vector<uint64_t>> grilles;
 };
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -400,6 +401,17 @@ int Spotting_groupes(int reco)
     std::stable_sort(ordre.begin(), ordre.end(), [&](size_t a, size_t b) { return rang[a] > rang[b]; });
     std::vector<size_t> gardes;
     std::vector<bool> sauves(p.candidats.size(), false);  // kept by the second pass
+    // The likeness of a candidate's ink with every model's drawing, worked
+    // out once for the second pass and the naming below.
+    std::vector<int> tous(ms ? ms->liste.size() : 0);
+    for (size_t k = 0; k < tous.size(); k++) tous[k] = static_cast<int>(k);
+    std::map<size_t, std::vector<double>> dessins;
+    auto ressemblances = [&](size_t i) -> const std::vector<double>& {
+        const auto [it, neuf] = dessins.try_emplace(i);
+        const Candidat& c = p.candidats[i];
+        if (neuf) it->second = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, *ms, tous);
+        return it->second;
+    };
     // A second pass, where the first left room: candidates a little under
     // the threshold whose drawing vouches for them.
     for (const bool sauvetage : {false, true})
@@ -420,8 +432,7 @@ int Spotting_groupes(int reco)
             if (sauvetage) {
                 // Named, at its own similarity, when its ink matches the
                 // model's drawing.
-                const double d = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, *ms, {c.modele})[0];
-                if (d < Dessin_sauvetage) continue;
+                if (ressemblances(i)[static_cast<size_t>(c.modele)] < Dessin_sauvetage) continue;
                 sauves[i] = true;
             }
             gardes.push_back(i);
@@ -431,12 +442,9 @@ int Spotting_groupes(int reco)
     if (ms)
         for (size_t i : gardes) {
             Candidat& c = p.candidats[i];
-            if (c.modele < 0 || (c.score < seuil && !sauves[i])) continue;
             // By decreasing likeness of the drawings, the first model nearer
             // than the chosen one whose graph comes within the margin.
-            std::vector<int> tous(ms->liste.size());
-            for (size_t k = 0; k < tous.size(); k++) tous[k] = static_cast<int>(k);
-            const std::vector<double> r = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, *ms, tous);
+            const std::vector<double>& r = ressemblances(i);
             const double du_choisi = r[static_cast<size_t>(c.modele)];
             if (du_choisi < 0) continue;
             std::vector<int> plus_proches;

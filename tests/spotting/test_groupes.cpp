@@ -40,6 +40,21 @@ Carre Dessine_carre(int x, int y)
     return c;
 }
 
+// Two squares at (xa, y) and (xb, y) and a wire from the first's right side
+// to the second's left side, touching both.
+struct Relies {
+    Carre a, b;
+    Quad* fil;
+};
+Relies Carres_relies(int xa, int xb, int y)
+{
+    const Carre a = Dessine_carre(xa, y), b = Dessine_carre(xb, y);
+    Quad* fil = Trait(xa + 60, y + 30, xb, y + 30);
+    Arc(fil, a.cotes[1], 'T');
+    Arc(fil, b.cotes[3], 'T');
+    return {a, b, fil};
+}
+
 class Groupes : public tmtest::Environnement {};
 
 // Square A and square B joined by a wire that touches both; symbol C in two
@@ -47,11 +62,7 @@ class Groupes : public tmtest::Environnement {};
 TEST_F(Groupes, Fil_coupe_et_symbole_en_deux_parties_reuni)
 {
     tmtest::Image_blanche(600, 600);
-    const Carre a = Dessine_carre(100, 100);
-    const Carre b = Dessine_carre(400, 100);
-    Quad* fil = Trait(160, 130, 400, 130);
-    Arc(fil, a.cotes[1], 'T');
-    Arc(fil, b.cotes[3], 'T');
+    const auto [a, b, fil] = Carres_relies(100, 400, 100);
     const Carre c = Dessine_carre(100, 400);
     Quad* haut[1] = {c.cotes[0]};
     Quad* bas[2] = {Trait(115, 415, 145, 415), Trait(115, 415, 115, 445)};
@@ -128,11 +139,7 @@ TEST_F(Groupes, Contour_et_son_contenu_seuls)
 TEST_F(Groupes, Fil_court_entre_deux_symboles)
 {
     tmtest::Image_blanche(400, 300);
-    const Carre a = Dessine_carre(60, 100);
-    const Carre b = Dessine_carre(180, 100);
-    Quad* fil = Trait(120, 130, 180, 130);
-    Arc(fil, a.cotes[1], 'T');
-    Arc(fil, b.cotes[3], 'T');
+    const auto [a, b, fil] = Carres_relies(60, 180, 100);
     const Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ);
     for (const Carre* k : {&a, &b}) {
         std::vector<const Quad*> attendu(k->cotes, k->cotes + 4);
