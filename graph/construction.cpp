@@ -10,6 +10,7 @@
 #include "graph/graphe.h"
 #include "graph/sources.h"
 #include "graph/tables.h"
+#include "image/fils.h"
 #include "image/param.h"
 #include "vecto/records.h"
 
@@ -47,7 +48,7 @@ void Commande_graphe()
     if (Mode_trace == 0 && Nombre_fils(std::max(static_cast<int>(tv.vects.size()), static_cast<int>(Nb_quads))) > 1
         && Lit_param_entier_net("Seuil_LgQ", seuil_net) && Lit_param_entier_net("distZI", dist_net)) {
         try {
-            aide.t = std::thread([&] {
+            aide.t = Fil_aide([&] {
                 try {
                     Prepare_qqv(qqv, tv, seuil_net, dist_net);
                     pret = true;

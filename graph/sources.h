@@ -72,11 +72,12 @@ void Pour_chaque_source(int n, int fils, F&& calcule, G&& cree)
         return true;
     };
     std::vector<std::thread> aides;
+    aides.reserve(static_cast<size_t>(fils));  // a thread started is never dropped by a failing push
     for (int f = 1; f < fils; f++) {
         try {
-            aides.emplace_back([&prend, f] {
+            aides.push_back(Fil_aide([&prend, f] {
                 while (prend(f)) {}
-            });
+            }));
         } catch (const std::system_error&) {
             break;  // fewer threads: the others share the work
         }

@@ -1,9 +1,6 @@
 #include "image/fils.h"
 
-#include <sched.h>
-
 #include <cstdlib>
-#include <thread>
 
 int Fils_analyse = 0;
 
@@ -28,3 +25,29 @@ int Fils_permis()
     if (processeurs <= 0) return 1;
     return static_cast<int>(processeurs < plafond ? processeurs : plafond);
 }
+
+namespace fils_detail {
+
+void Place(pthread_t t, Placement& p)
+{
+    cpu_set_t permis, ailleurs;
+    const int ici = sched_getcpu();
+    int etat = 1;
+    if (ici >= 0 && ici < CPU_SETSIZE && sched_getaffinity(0, sizeof permis, &permis) == 0 && CPU_COUNT(&permis) >= 2 &&
+        CPU_ISSET(ici, &permis)) {
+        ailleurs = permis;
+        CPU_CLR(ici, &ailleurs);
+        p.permis = permis;
+        if (pthread_setaffinity_np(t, sizeof ailleurs, &ailleurs) == 0) etat = 2;
+    }
+    p.etat.store(etat, std::memory_order_release);
+}
+
+void Prend_place(Placement& p)
+{
+    int etat;
+    while ((etat = p.etat.load(std::memory_order_acquire)) == 0) std::this_thread::yield();
+    if (etat == 2) sched_setaffinity(0, sizeof p.permis, &p.permis);
+}
+
+}  // namespace fils_detail

@@ -48,7 +48,7 @@ Ecoulement* Ecoulement_demarre(int fd)
     Ecoulement* e = new (std::nothrow) Ecoulement(fd);
     if (!e) return nullptr;
     try {
-        e->fil = std::thread([e] { e->Boucle(); });
+        e->fil = Fil_aide([e] { e->Boucle(); });
     } catch (const std::system_error&) {
         delete e;
         return nullptr;

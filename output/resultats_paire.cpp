@@ -65,7 +65,7 @@ Resultats_ecrits Ecrit_resultats_et_graphe(const std::string& texte, const std::
     std::exception_ptr echec;
     std::thread aide;
     try {
-        aide = std::thread([&] {
+        aide = Fil_aide([&] {
             try {
                 Sortie_resultat s(fg);
                 Contenu_graphe_gxl(s, v, q, cc, aqq, avv, aqv, format, false, &arcs_prets);

@@ -44,7 +44,8 @@ public:
         }
         if (nombre() == 1) return;
         try {
-            for (int i = 1; i < fils; i++) aides_.emplace_back([this] { Aide(); });
+            aides_.reserve(static_cast<size_t>(fils));  // a thread started is never dropped by a failing push
+            for (int i = 1; i < fils; i++) aides_.push_back(Fil_aide([this] { Aide(); }));
         } catch (const std::system_error&) {
             // Fewer helpers, or none: the calling thread takes their strips.
         }

@@ -47,7 +47,7 @@ bool Fusions_quads_vecteurs()
         std::exception_ptr echec;
         std::thread aide;
         try {
-            aide = std::thread([&] {
+            aide = Fil_aide([&] {
                 try {
                     Fusions_vecteurs_differees(pente_v, eps, journal);
                 } catch (...) {

@@ -57,7 +57,7 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
     std::jthread compteur;  // joined on the way out, whatever happens
     if (chargee && Fils_permis() >= 2) {
         try {
-            compteur = std::jthread(compte);
+            compteur = Fil_aide<std::jthread>(compte);
         } catch (const std::system_error&) {
             // counted below
         }
