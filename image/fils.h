@@ -5,6 +5,7 @@
 #include <sched.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -44,4 +45,23 @@ Fil Fil_aide(F f)
     });
     fils_detail::Place(t.native_handle(), *p);
     return t;
+}
+
+// Waits for pret() by polling, at most about `us` microseconds; says whether
+// it came. Between a stage's short steps this keeps a thread from going to
+// sleep and then waiting, on a virtual machine, for its processor to be
+// woken again (tens of microseconds each time, up to milliseconds).
+template <class P>
+bool Attente_active(P pret, int us)
+{
+    const auto fin = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+    for (;;) {
+        for (int i = 0; i < 64; i++) {
+            if (pret()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        }
+        if (std::chrono::steady_clock::now() >= fin) return pret();
+    }
 }

@@ -2,6 +2,7 @@
 // thread and helper threads, one pass (a phase) at a time.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -87,6 +88,7 @@ public:
         v.unlock();
         reveil_.notify_all();
         Prend(phase_);
+        Attente_active([&] { return restantes_.load(std::memory_order_acquire) == 0; }, kAttente_us);
         v.lock();
         fini_.wait(v, [&] { return restantes_ == 0; });
         travail_ = nullptr;
@@ -114,6 +116,8 @@ private:
     {
         uint64_t vue = 0;
         for (;;) {
+            Attente_active([&] { return fin_.load(std::memory_order_acquire) || phase_.load(std::memory_order_acquire) != vue; },
+                           kAttente_us);
             {
                 std::unique_lock<std::mutex> v(mutex_);
                 reveil_.wait(v, [&] { return fin_ || phase_ != vue; });
@@ -130,9 +134,14 @@ private:
     std::condition_variable reveil_, fini_;
     void* travail_ = nullptr;
     bool (*appel_)(void*, Bande&) = nullptr;
-    uint64_t phase_ = 0;
-    int suivante_ = 0, restantes_ = 0;
-    bool fin_ = false;
+    // Written under the mutex; also polled without it for a short while
+    // before a thread sleeps on a condition.
+    std::atomic<uint64_t> phase_{0};
+    std::atomic<int> restantes_{0};
+    std::atomic<bool> fin_{false};
+    int suivante_ = 0;
+    // Passes follow each other within tens of microseconds.
+    static constexpr int kAttente_us = 200;
 };
 
 // Threads for a picture of `lignes` interior rows of `nw` words: those
