@@ -10,6 +10,8 @@
 #include "output/ecriture.h"
 #include "vecto/arcs.h"
 #include "graph/construction.h"
+#include "graph/tables.h"
+#include "image/fils.h"
 #include "image/chargement.h"
 #include "spotting/etat_analyse.h"
 #include "image/param.h"
@@ -22,8 +24,20 @@
 
 int Complete_analysis(int mode)
 {
-    Commande_vectorisation();
-    if (mode != 1) Commande_graphe();
+    if (mode == 1) {
+        Commande_vectorisation();
+        return 1;
+    }
+    // The graph follows at once: what it first does to the vectors is
+    // prepared beside the quadrilaterals' fusion when that runs on two
+    // threads (the vector graph's zone half-width read silently for it).
+    Preparation_vecteurs prep;
+    int dist_vv = 0;
+    const bool silencieux = Fils_permis() >= 2 && Lit_param_entier_net("distZI_Vect", dist_vv);
+    Commande_vectorisation([&] {
+        if (silencieux) Prepare_vecteurs(prep, dist_vv);
+    });
+    Commande_graphe(&prep);
     if (mode != 1 && mode != 2) LiaisonsB1Click();
     return 1;
 }

@@ -4,6 +4,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "port/shell.h"
 #include "vecto/arcs.h"
@@ -27,16 +28,23 @@ struct Aide {
 
 }  // namespace
 
-void Commande_graphe()
+void Commande_graphe(Preparation_vecteurs* prep)
 {
     Efface_texte();
     // A rebuild replaces the graph: arcs of an earlier run would be doubled,
     // and could point at quadrilaterals the filter and the sorts free below.
     // Freed without a log line so the command's log stays as it always reads.
     Vide_graphe();
-    Tri_vecteurs();
+    const bool prepare = prep && prep->prete && prep->tete == Liste_vecteurs;
     Tables_vecteurs tv;
-    if (Liste_vecteurs) Tables_vecteurs_de(tv);
+    if (prepare) {
+        Tri_vecteurs_selon(prep->tv.vects, prep->nuls);
+        tv = std::move(prep->tv);
+        prep->prete = false;  // the list it was made from is gone
+    } else {
+        Tri_vecteurs();
+        if (Liste_vecteurs) Tables_vecteurs_de(tv);
+    }
     // With threads, the quadrilaterals the filter and the sort will keep and
     // the quadrilateral graph's indexes are made beside the vector graph,
     // which reads neither; its thresholds must then be read without a word,
@@ -59,7 +67,8 @@ void Commande_graphe()
         } catch (const std::system_error&) {
         }
     }
-    Construit_graphe_VV(tv);
+    if (prepare) Construit_graphe_VV(tv, &prep->index_vv, prep->dist_vv);
+    else Construit_graphe_VV(tv);
     Signal_fin();
     if (aide.t.joinable()) aide.t.join();
     const int seuil = Lit_param_entier("Seuil_LgQ");

@@ -66,7 +66,7 @@ int Construit_graphe_VV()
     return Construit_graphe_VV(tv);
 }
 
-int Construit_graphe_VV(const Tables_vecteurs& tv)
+int Construit_graphe_VV(const Tables_vecteurs& tv, Index_segments* index_pret, int dist_index)
 {
     const int dist = Lit_param_entier("distZI_Vect");
     Seuils p;
@@ -80,8 +80,9 @@ int Construit_graphe_VV(const Tables_vecteurs& tv)
 
     const std::vector<Vecteur*>& vects = tv.vects;
     const std::vector<Element>& ev = tv.ev;
-    Index_segments index;
-    Index_construit(index, tv.sv, dist);
+    Index_segments propre;
+    if (!index_pret || dist_index != dist) Index_construit(propre, tv.sv, dist);
+    Index_segments& index = index_pret && dist_index == dist ? *index_pret : propre;
 
     ArcVV* queue = Dernier(Liste_arcs_VV);
     std::vector<int> candidats;

@@ -1,6 +1,7 @@
 #include "graph/tables.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace {
@@ -41,6 +42,41 @@ void Tables_vecteurs_de(Tables_vecteurs& t)
         t.vects.push_back(v);
         t.ev.push_back(Element_vecteur(*v));
         t.sv.push_back({v->xf, v->yf, v->xi, v->yi});
+    }
+}
+
+void Prepare_vecteurs(Preparation_vecteurs& p, int dist_vv)
+{
+    p.prete = false;
+    try {
+        // The sort's: those of length 0 out, the rest stably by decreasing
+        // length, the lengths sorted beside the records.
+        std::vector<std::pair<int32_t, Vecteur*>> v;
+        p.nuls.clear();
+        for (Vecteur* r = Liste_vecteurs; r; r = r->suivant) {
+            if (r->length == 0) p.nuls.push_back(r);
+            else v.emplace_back(r->length, r);
+        }
+        std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        Tables_vecteurs& t = p.tv;
+        t.vects.clear();
+        t.ev.clear();
+        t.sv.clear();
+        t.vects.reserve(v.size());
+        t.ev.reserve(v.size());
+        t.sv.reserve(v.size());
+        for (const auto& e : v) {
+            const Vecteur* r = e.second;
+            t.vects.push_back(e.second);
+            t.ev.push_back(Element_vecteur(*r));
+            t.sv.push_back({r->xf, r->yf, r->xi, r->yi});
+        }
+        p.dist_vv = dist_vv;
+        Index_construit(p.index_vv, t.sv, dist_vv);
+        p.tete = Liste_vecteurs;
+        p.prete = true;
+    } catch (const std::bad_alloc&) {
+        // made by the graph command itself
     }
 }
 

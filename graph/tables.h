@@ -14,6 +14,22 @@ struct Tables_vecteurs {
 };
 void Tables_vecteurs_de(Tables_vecteurs& t);
 
+// What the graph command would first do to the vectors (the sort by length,
+// the tables, the vector graph's index), worked out beside the
+// quadrilaterals' fusion once the vectors' is over, when the graph command
+// follows at once: the list is only read, and sorted by the command itself.
+struct Preparation_vecteurs {
+    bool prete = false;
+    Vecteur* tete = nullptr;       // Liste_vecteurs when it was prepared
+    std::vector<Vecteur*> nuls;    // the vectors of length 0, which the sort drops
+    Tables_vecteurs tv;            // the others in the sort's order
+    int dist_vv = 0;               // the half-width the index was made for
+    Index_segments index_vv;
+};
+// Prepares from Liste_vecteurs as it is; `dist_vv` is the vector graph's
+// zone half-width. Left not ready when memory runs out.
+void Prepare_vecteurs(Preparation_vecteurs& p, int dist_vv);
+
 // The quadrilaterals the quadrilateral graph will read and its two indexes
 // (quadrilaterals and vectors) for a zone half-width `dist`.
 struct Tables_qqv {
@@ -32,5 +48,6 @@ void Tables_qqv_de(Tables_qqv& t, const Tables_vecteurs& tv, int dist);
 
 // The builders on tables already made; `pret` is used when it holds the
 // quadrilaterals of Liste_quads in list order for the same half-width.
-int Construit_graphe_VV(const Tables_vecteurs& tv);
+// `index`, when given, was made from tv.sv for the half-width `dist_index`.
+int Construit_graphe_VV(const Tables_vecteurs& tv, Index_segments* index = nullptr, int dist_index = 0);
 int Construit_graphe_QQV(const Tables_vecteurs& tv, Tables_qqv* pret);

@@ -28,7 +28,7 @@ void Fusions_quads(int pente, bool evenements)
 
 }  // namespace
 
-bool Fusions_quads_vecteurs()
+bool Fusions_quads_vecteurs(const std::function<void()>& ensuite)
 {
     const int pente = Lit_param_entier("Seuil_penteTQ");
     // The second thread needs the vectors' thresholds read beforehand, which
@@ -50,6 +50,7 @@ bool Fusions_quads_vecteurs()
             aide = Fil_aide([&] {
                 try {
                     Fusions_vecteurs_differees(pente_v, eps, journal);
+                    if (ensuite) ensuite();
                 } catch (...) {
                     echec = std::current_exception();
                 }

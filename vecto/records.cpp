@@ -54,6 +54,17 @@ int Tri_vecteurs()
     return 1;
 }
 
+int Tri_vecteurs_selon(const std::vector<Vecteur*>& ordre, const std::vector<Vecteur*>& nuls)
+{
+    Ecrit_texte(1, " - Tri Vecteur (selon lg).");
+    for (Vecteur* v : nuls) delete v;
+    Liste_vecteurs = nullptr;
+    Vecteur* queue = nullptr;
+    for (Vecteur* v : ordre) queue = Ajoute_en_queue(Liste_vecteurs, queue, v);
+    Ecrit_texte(1, " - Tri termine");
+    return 1;
+}
+
 void Journal_raz(const char* texte, int nombre)
 {
     Ecrit_texte(1, texte);

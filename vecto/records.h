@@ -3,6 +3,7 @@
 // ones go at the tail, so a list is in creation order until it is sorted.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "vecto/reserve.h"
 
@@ -145,3 +146,6 @@ void Supprime_quads_courts(int seuil);
 // keeping their order. Tri_quads returns 0 without a word when Nb_quads is 0.
 int Tri_quads();
 int Tri_vecteurs();
+// Tri_vecteurs when its outcome is known beforehand: `nuls` the vectors of
+// length 0, `ordre` all the others in the sort's order; the same log.
+int Tri_vecteurs_selon(const std::vector<Vecteur*>& ordre, const std::vector<Vecteur*>& nuls);

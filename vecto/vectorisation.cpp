@@ -9,7 +9,7 @@
 #include "vecto/pretraitement.h"
 #include "vecto/quads.h"
 
-void Commande_vectorisation()
+void Commande_vectorisation(const std::function<void()>& ensuite)
 {
     // Fusion and cleaning free quadrilaterals and vectors: a graph built
     // earlier must not be left pointing at them. Freed without a word, so the
@@ -28,7 +28,7 @@ void Commande_vectorisation()
         Efface_texte();
         Construction_quads();
 
-        Fusions_quads_vecteurs();
+        Fusions_quads_vecteurs(ensuite);
     }
     Ecrit_texte(1, "Vecto. Ok.");
     Signal_fin();

@@ -34,12 +34,12 @@ void TMain1::Greedy1Click() { Commande_longue(::Greedy1Click); }
 
 void TMain1::vectorisation1Click()
 {
-    Commande_repeinte(Commande_vectorisation);
+    Commande_repeinte([] { Commande_vectorisation(); });
 }
 
 void TMain1::Texte1Click()
 {
-    Commande_repeinte(Commande_graphe);
+    Commande_repeinte([] { Commande_graphe(); });
 }
 
 void TMain1::LiaisonsB1Click()
