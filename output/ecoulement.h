@@ -6,6 +6,8 @@
 // file's pages to the disk there and then (some 100 ms for the graph file of
 // an A0 sheet). A helper thread starts that writeback, piece by piece, while
 // the writer formats what follows, so the rename finds little left to send.
+// Only where the file's blocks could not be reserved ahead (see
+// Sortie_resultat): with them reserved, the rename sends nothing.
 // A hint only: no byte and no error of the file depends on it.
 class Ecoulement;
 

@@ -1,10 +1,12 @@
 #include "output/ecriture.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdarg>
 #include <new>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -165,8 +167,30 @@ Sortie_resultat& Sortie_resultat::Fixe_converti(double v, int decimales)
     return *this;
 }
 
+void Sortie_resultat::Reserve(int64_t fin)
+{
+    if (fin <= reserve_ || reserve_ < 0 || !ok_) return;
+    const int fd = ::fileno(f_);
+    struct stat st;
+    if (reserve_ == 0 && (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        reserve_ = -1;  // a device or a pipe: nothing to reserve
+        return;
+    }
+    // Steps growing with the file, from 1 to 16 MB: the end left over and
+    // given back stays small.
+    const int64_t pas = std::max(std::clamp<int64_t>(reserve_, int64_t(1) << 20, int64_t(16) << 20), fin - reserve_);
+    // A hint only: a file system without it (or a full disk) is written as
+    // before, and a full disk is then reported by the writes.
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, reserve_, pas) != 0) {
+        reserve_ = -1;
+        return;
+    }
+    reserve_ += pas;
+}
+
 void Sortie_resultat::Ecrit_direct(std::string_view t)
 {
+    Reserve(ecrits_ + static_cast<int64_t>(t.size()));
     if (ok_ && std::fwrite(t.data(), 1, t.size(), f_) != t.size()) ok_ = false;
     ecrits_ += static_cast<int64_t>(t.size());
 }
@@ -175,6 +199,9 @@ void Sortie_resultat::Vide()
 {
     Ecrit_direct(std::string_view(tampon_, n_));
     n_ = 0;
+    // With the blocks reserved, replacing the previous file no longer sends
+    // the new one to the disk: the writeback is left to the system.
+    if (reserve_ > 0) return;
     if (ok_ && ecrits_ - signales_ >= kEcoulement) {
         if (signales_ == 0) ecoulement_ = Ecoulement_demarre(::fileno(f_));
         signales_ = ecrits_;
@@ -185,6 +212,8 @@ void Sortie_resultat::Vide()
 bool Sortie_resultat::Ferme()
 {
     Vide();
+    // The blocks reserved past the end are given back.
+    if (reserve_ > ecrits_ && ok_ && std::fflush(f_) == 0 && ::ftruncate(::fileno(f_), ecrits_) != 0) ok_ = false;
     Ecoulement_termine(ecoulement_);
     ecoulement_ = nullptr;
     const bool ok = Ferme_resultat(f_, ok_);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -69,6 +70,28 @@ TEST_F(EcritureComplete, AFailedOrUnfinishedWriteKeepsThePreviousFile)
     }
     ::sigaction(SIGXFSZ, &avant, nullptr);
     EXPECT_EQ(fe.boites.size(), 2u);  // "Ecriture ... impossible !" from the two writers that report
+}
+
+// The blocks reserved ahead of a large file's writes are given back at the
+// end: the file holds what was written and no more space than that.
+TEST_F(EcritureComplete, ReservedBlocksAreGivenBack)
+{
+    const fs::path cible = dir / "Rlignaxe.gxl";
+    std::string attendu;
+    {
+        Sortie_resultat s(Ouvre_resultat(cible.string()));
+        for (int k = 0; attendu.size() < 3500000; k++) {
+            const std::string ligne = "<edge id=\"edge" + std::to_string(k) + "\"/>\n";
+            s << ligne;
+            attendu += ligne;
+        }
+        ASSERT_TRUE(s.Termine(cible.string()));
+    }
+    EXPECT_EQ(tmtest::Lit_texte(cible), attendu);
+    struct stat st {};
+    ASSERT_EQ(::stat(cible.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, static_cast<off_t>(attendu.size()));
+    EXPECT_LT(static_cast<int64_t>(st.st_blocks) * 512, static_cast<int64_t>(attendu.size()) + (64 << 10));
 }
 
 }  // namespace
