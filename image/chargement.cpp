@@ -6,8 +6,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <system_error>
+#include <thread>
 
 #include "port/shell.h"
+#include "image/fils.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "image/programmes.h"
@@ -52,6 +56,52 @@ int Echec(ImageChargee& im, std::string cause)
     return 0;
 }
 
+// A plane's pixels filled white, on a helper thread for a large sheet when
+// one is allowed, here otherwise; Fait waits for it and says whether the
+// memory could be had. Joined whatever happens.
+class Plan_blanc {
+public:
+    Plan_blanc(PlanImage& plan, size_t octets) : plan_(plan), octets_(octets)
+    {
+        if (octets >= (size_t(4) << 20) && Fils_permis() >= 2) {
+            try {
+                fil_ = Fil_aide([this] { ok_ = Remplit(); });
+            } catch (const std::system_error&) {
+                // filled by Fait
+            }
+        }
+    }
+    ~Plan_blanc()
+    {
+        if (fil_.joinable()) fil_.join();
+        if (!fait_) std::vector<uint8_t>().swap(plan_.pixels);  // the load failed before: nothing kept
+    }
+    bool Fait()
+    {
+        fait_ = true;
+        if (fil_.joinable()) {
+            fil_.join();
+            return ok_;
+        }
+        return Remplit();
+    }
+
+private:
+    bool Remplit()
+    {
+        try {
+            plan_.pixels.assign(octets_, 0xFF);
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    PlanImage& plan_;
+    size_t octets_;
+    bool ok_ = false, fait_ = false;
+    std::thread fil_;
+};
+
 // Why the last plain load (Lit_bmp, Charge_Img) failed.
 std::string Cause_chargement;
 
@@ -88,6 +138,9 @@ int Lit_bmp_dans(const std::string& chemin, ImageChargee& im)
                              + std::to_string(kOffsetClassique + taille) + " bytes");
 
     if (std::fread(p.table, sizeof p.table, 1, in.f) != 1) return Echec(im, "read error");
+    // Plan2, a white plane of the same size, made beside the reading of a
+    // large sheet (some 10 ms at A0).
+    Plan_blanc blanc(im.plan2, static_cast<size_t>(taille));
     try {
         p.pixels.resize(static_cast<size_t>(taille));
     } catch (const std::bad_alloc&) {
@@ -134,9 +187,7 @@ int Lit_bmp_dans(const std::string& chemin, ImageChargee& im)
     entetes(im.zoom);
     Libere_plan(im.zoom);
     entetes(im.plan2);
-    try {
-        im.plan2.pixels.assign(p.pixels.size(), 0xFF);
-    } catch (const std::bad_alloc&) {
+    if (!blanc.Fait()) {
         Libere_plan(im.plan2);
         return Echec(im, "not enough memory for its planes");
     }

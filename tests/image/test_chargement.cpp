@@ -2,12 +2,14 @@
 // Close and Information.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "port/shell.h"
 #include "image/chargement.h"
+#include "image/fils.h"
 #include "spotting/etat_analyse.h"
 #include "image/planes.h"
 #include "image/zoom.h"
@@ -66,6 +68,28 @@ TEST_F(Chargement, ColourTableOrderDoesNotChangeThePicture)
     EXPECT_EQ(Plan_zoom.larg, 13);
     for (int x = 1; x < 6; x++)
         for (int y = 1; y < 3; y++) EXPECT_EQ(Lit_pixel(x, y, Plan_zoom), Lit_pixel(2 * x, 2 * y, Plan1)) << x << "," << y;
+}
+
+// A sheet large enough for Plan2 to be made white on a helper thread while
+// the pixels are read loads as on one thread.
+TEST_F(Chargement, LargeSheetLoadsTheSameOnOneOrTwoThreads)
+{
+    const fs::path chemin = dir / "grande.bmp";
+    Ecrit_fichier(chemin, Bmp_1bit(6000, 6000, true, {"", "  ####", "  #  #", "  ####"}));
+    std::vector<uint8_t> plan1;
+    for (const int fils : {1, 2}) {
+        SCOPED_TRACE(fils);
+        Fils_analyse = fils;
+        ASSERT_EQ(Lit_bmp(chemin.string()), 1);
+        Fils_analyse = 0;
+        ASSERT_EQ(Plan2.pixels.size(), Plan1.pixels.size());
+        EXPECT_GE(Plan2.pixels.size(), size_t(4) << 20);
+        EXPECT_EQ(std::count(Plan2.pixels.begin(), Plan2.pixels.end(), 0xFF), static_cast<long>(Plan2.pixels.size()));
+        EXPECT_EQ(Plan2.larg, 6000);
+        EXPECT_EQ(Lit_pixel(3, 2, Plan1), 1);
+        if (fils == 1) plan1 = Plan1.pixels;
+        else EXPECT_EQ(Plan1.pixels, plan1);
+    }
 }
 
 TEST_F(Chargement, WhiteFirstInversionLeavesThePaddingBytesAlone)
