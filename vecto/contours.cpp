@@ -365,7 +365,9 @@ void Nettoyage_CC(int s, int m)
                 for (int64_t cy = cy0; cy <= cy1; cy++) grille.push_back({{cx, cy}, i});
         }
         std::sort(grille.begin(), grille.end());
+        // The short vectors go in the same walk of the list.
         Retire_si(Liste_vecteurs, [&](const Vecteur& v) {
+            if (v.length < m) return true;
             const auto cle = cellule(v.xi, v.yi);
             auto it = std::lower_bound(grille.begin(), grille.end(), std::pair(cle, -1));
             for (; it != grille.end() && it->first == cle; ++it) {
@@ -376,6 +378,7 @@ void Nettoyage_CC(int s, int m)
             }
             return false;
         });
+        return;
     }
     Retire_si(Liste_vecteurs, [m](const Vecteur& v) { return v.length < m; });
 }
