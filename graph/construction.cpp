@@ -67,8 +67,12 @@ void Commande_graphe(Preparation_vecteurs* prep)
         } catch (const std::system_error&) {
         }
     }
-    if (prepare) Construit_graphe_VV(tv, &prep->index_vv, prep->dist_vv);
-    else Construit_graphe_VV(tv);
+    if (prepare) {
+        Construit_graphe_VV(tv, &prep->index_vv, prep->dist_vv);
+        prep->index_vv = Index_segments();  // not kept through the quadrilateral graph
+    } else {
+        Construit_graphe_VV(tv);
+    }
     Signal_fin();
     if (aide.t.joinable()) aide.t.join();
     const int seuil = Lit_param_entier("Seuil_LgQ");

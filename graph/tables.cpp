@@ -25,24 +25,33 @@ void Index_qqv(Tables_qqv& t, const Tables_vecteurs& tv, int dist)
     Index_construit(t.index_v, tv.sv, dist);
 }
 
-}  // namespace
-
-void Tables_vecteurs_de(Tables_vecteurs& t)
+// Emptied and sized at once for n vectors (grown by doubling, the tables
+// would take fresh memory for dropped copies).
+void Vide_tables(Tables_vecteurs& t, size_t n)
 {
-    // Sized at once (grown by doubling, fresh memory for dropped copies).
-    size_t n = 0;
-    for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant) n++;
     t.vects.clear();
     t.ev.clear();
     t.sv.clear();
     t.vects.reserve(n);
     t.ev.reserve(n);
     t.sv.reserve(n);
-    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) {
-        t.vects.push_back(v);
-        t.ev.push_back(Element_vecteur(*v));
-        t.sv.push_back({v->xf, v->yf, v->xi, v->yi});
-    }
+}
+
+void Ajoute(Tables_vecteurs& t, Vecteur* v)
+{
+    t.vects.push_back(v);
+    t.ev.push_back(Element_vecteur(*v));
+    t.sv.push_back({v->xf, v->yf, v->xi, v->yi});
+}
+
+}  // namespace
+
+void Tables_vecteurs_de(Tables_vecteurs& t)
+{
+    size_t n = 0;
+    for (const Vecteur* v = Liste_vecteurs; v; v = v->suivant) n++;
+    Vide_tables(t, n);
+    for (Vecteur* v = Liste_vecteurs; v; v = v->suivant) Ajoute(t, v);
 }
 
 void Prepare_vecteurs(Preparation_vecteurs& p, int dist_vv)
@@ -58,21 +67,10 @@ void Prepare_vecteurs(Preparation_vecteurs& p, int dist_vv)
             else v.emplace_back(r->length, r);
         }
         std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-        Tables_vecteurs& t = p.tv;
-        t.vects.clear();
-        t.ev.clear();
-        t.sv.clear();
-        t.vects.reserve(v.size());
-        t.ev.reserve(v.size());
-        t.sv.reserve(v.size());
-        for (const auto& e : v) {
-            const Vecteur* r = e.second;
-            t.vects.push_back(e.second);
-            t.ev.push_back(Element_vecteur(*r));
-            t.sv.push_back({r->xf, r->yf, r->xi, r->yi});
-        }
+        Vide_tables(p.tv, v.size());
+        for (const auto& e : v) Ajoute(p.tv, e.second);
         p.dist_vv = dist_vv;
-        Index_construit(p.index_vv, t.sv, dist_vv);
+        Index_construit(p.index_vv, p.tv.sv, dist_vv);
         p.tete = Liste_vecteurs;
         p.prete = true;
     } catch (const std::bad_alloc&) {
