@@ -58,17 +58,15 @@ void Prepare_vecteurs(Preparation_vecteurs& p, int dist_vv)
 {
     p.prete = false;
     try {
-        // The sort's: those of length 0 out, the rest stably by decreasing
-        // length, the lengths sorted beside the records.
-        std::vector<std::pair<int32_t, Vecteur*>> v;
+        // The sort's: those of length 0 out, the rest by length.
         p.nuls.clear();
-        for (Vecteur* r = Liste_vecteurs; r; r = r->suivant) {
-            if (r->length == 0) p.nuls.push_back(r);
-            else v.emplace_back(r->length, r);
-        }
-        std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-        Vide_tables(p.tv, v.size());
-        for (const auto& e : v) Ajoute(p.tv, e.second);
+        const std::vector<Vecteur*> ordre = Par_longueur(Liste_vecteurs, [&](Vecteur& r) {
+            if (r.length != 0) return true;
+            p.nuls.push_back(&r);
+            return false;
+        });
+        Vide_tables(p.tv, ordre.size());
+        for (Vecteur* r : ordre) Ajoute(p.tv, r);
         p.dist_vv = dist_vv;
         Index_construit(p.index_vv, p.tv.sv, dist_vv);
         p.tete = Liste_vecteurs;
@@ -81,14 +79,9 @@ void Prepare_vecteurs(Preparation_vecteurs& p, int dist_vv)
 void Prepare_qqv(Tables_qqv& t, const Tables_vecteurs& tv, int seuil, int dist)
 {
     // The filter of the short ones, then the sort's: those of length 0 out,
-    // the rest stably by decreasing length.
-    std::vector<std::pair<int32_t, Quad*>> v;
-    for (Quad* q = Liste_quads; q; q = q->suivant)
-        if (!(seuil != 0 && q->length < seuil) && q->length != 0) v.emplace_back(q->length, q);
-    std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    t.quads.clear();
-    t.quads.reserve(v.size());
-    for (const auto& e : v) t.quads.push_back(e.second);
+    // the rest by length.
+    t.quads = Par_longueur(Liste_quads,
+                           [seuil](const Quad& q) { return !(seuil != 0 && q.length < seuil) && q.length != 0; });
     Elements_quads(t);
     Index_qqv(t, tv, dist);
 }

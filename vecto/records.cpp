@@ -13,19 +13,19 @@ int32_t Nb_quads = 0;
 
 namespace {
 
-// Same result as the selection sort that repeatedly takes the first record
-// of strictly greatest length: a stable sort by decreasing length.
-// The lengths are sorted beside the records: compared through the pointers
-// they would be fetched again from records all over memory.
+// The list relinked in the order `ordre` gives.
+template <class T>
+void Relie(T*& tete, const std::vector<T*>& ordre)
+{
+    tete = nullptr;
+    T* queue = nullptr;
+    for (T* r : ordre) queue = Ajoute_en_queue(tete, queue, r);
+}
+
 template <class T>
 void Trie_par_longueur(T*& tete)
 {
-    std::vector<std::pair<int32_t, T*>> v;
-    for (T* r = tete; r; r = r->suivant) v.emplace_back(r->length, r);
-    std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    tete = nullptr;
-    T* queue = nullptr;
-    for (const auto& e : v) queue = Ajoute_en_queue(tete, queue, e.second);
+    Relie(tete, Par_longueur(tete, [](const T&) { return true; }));
 }
 
 }  // namespace
@@ -58,9 +58,7 @@ int Tri_vecteurs_selon(const std::vector<Vecteur*>& ordre, const std::vector<Vec
 {
     Ecrit_texte(1, " - Tri Vecteur (selon lg).");
     for (Vecteur* v : nuls) delete v;
-    Liste_vecteurs = nullptr;
-    Vecteur* queue = nullptr;
-    for (Vecteur* v : ordre) queue = Ajoute_en_queue(Liste_vecteurs, queue, v);
+    Relie(Liste_vecteurs, ordre);
     Ecrit_texte(1, " - Tri termine");
     return 1;
 }

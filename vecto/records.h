@@ -3,6 +3,8 @@
 // ones go at the tail, so a list is in creation order until it is sorted.
 #pragma once
 #include <cstdint>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "vecto/reserve.h"
@@ -146,6 +148,23 @@ void Supprime_quads_courts(int seuil);
 // keeping their order. Tri_quads returns 0 without a word when Nb_quads is 0.
 int Tri_quads();
 int Tri_vecteurs();
+// The records of a list that garde(record) keeps, in the order of the sorts
+// by length: stably by decreasing length (the same result as the selection
+// sort that repeatedly takes the first record of strictly greatest length).
+// The lengths are sorted beside the records: compared through the pointers
+// they would be fetched again from records all over memory.
+template <class T, class P>
+std::vector<T*> Par_longueur(T* tete, P garde)
+{
+    std::vector<std::pair<int32_t, T*>> v;
+    for (T* r = tete; r; r = r->suivant)
+        if (garde(*r)) v.emplace_back(r->length, r);
+    std::stable_sort(v.begin(), v.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<T*> ordre;
+    ordre.reserve(v.size());
+    for (const auto& e : v) ordre.push_back(e.second);
+    return ordre;
+}
 // Tri_vecteurs when its outcome is known beforehand: `nuls` the vectors of
 // length 0, `ordre` all the others in the sort's order; the same log.
 int Tri_vecteurs_selon(const std::vector<Vecteur*>& ordre, const std::vector<Vecteur*>& nuls);
