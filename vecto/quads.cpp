@@ -40,6 +40,16 @@ struct Chantier {
     int k = 0;
     bool memoire_epuisee = false;
     Index_vecteurs* ix = nullptr;  // null for the literal scan
+    // The iteration's reference and nearest facing vectors with their ranks:
+    // only they can leave the list during it.
+    const Vecteur* en_jeu[3] = {};
+    int rangs[3] = {-1, -1, -1};
+    int Rang(const Vecteur* v) const
+    {
+        for (int i = 0; i < 3; i++)
+            if (en_jeu[i] == v) return rangs[i];
+        return -1;
+    }
 };
 
 Quad* Nouveau_quad(Chantier& ch, int x1i, int y1i, int x1f, int y1f, int x2i, int y2i, int x2f, int y2f, int length,
@@ -168,10 +178,11 @@ bool Appariement_complet(Chantier& ch, Vecteur* R, Vecteur* T)
 
 // Vectors of the list by their rank in list order. Construction only moves
 // ends, changes lengths and etats and removes vectors, so ranks keep the list
-// order throughout. Two grids hold the first and the second ends; a heap
-// keyed by (length, -rank) gives the reference, entries going stale when a
-// vector changes (a fresh one is pushed then) and dropped when they reach the
-// top.
+// order throughout. Two grids hold the first and the second ends. The
+// reference is the greatest (length, -rank) among the eligible vectors'
+// entries: those of the start, sorted once, and those pushed on a heap when
+// a vector changes. Entries go stale when their vector changes and are
+// dropped when they come first.
 struct Index_vecteurs {
     // The ranks of each cell in a doubly linked list through the ranks: a
     // vector moves from cell to cell or leaves in constant time.
@@ -207,11 +218,12 @@ struct Index_vecteurs {
     std::vector<Bouts> bouts;
     std::vector<int> prec, suiv;  // living neighbours in the list, -1 at the ends
     std::vector<char> vivant;
-    std::vector<std::pair<const Vecteur*, int>> rang;  // by address
     int x0 = 0, y0 = 0, cote = 1, nx = 1, ny = 1;
     Grille debuts, fins;  // ranks by cell of first / second end
     std::vector<int> case_debut, case_fin;
-    std::priority_queue<std::pair<int, int>> tas;  // (length, -rank)
+    std::vector<std::pair<int, int>> depart;  // (length, -rank), greatest first
+    size_t prochain = 0;                      // first entry of `depart` not dropped
+    std::priority_queue<std::pair<int, int>> tas;  // (length, -rank) pushed since
     int Lmin = 0, E = 0;
 
     bool Eligible(const Vecteur* r) const { return r->length > Lmin && r->etat < E && r->etat != Sans_partenaire; }
@@ -233,12 +245,10 @@ struct Index_vecteurs {
         suiv.resize(n);
         vivant.assign(n, 1);
         bouts.resize(static_cast<size_t>(n));
-        rang.reserve(static_cast<size_t>(n));
         int x1 = 0, y1 = 0;
         for (int r = 0; r < n; r++) {
             prec[r] = r - 1;
             suiv[r] = r + 1 < n ? r + 1 : -1;
-            rang.push_back({v[r], r});
             const Vecteur* d = v[r];
             bouts[static_cast<size_t>(r)] = Bouts_de(d);
             if (r == 0) {
@@ -250,7 +260,6 @@ struct Index_vecteurs {
             y0 = std::min({y0, d->yi, d->yf});
             y1 = std::max({y1, d->yi, d->yf});
         }
-        std::sort(rang.begin(), rang.end(), [](const auto& a, const auto& b) { return std::less<const Vecteur*>()(a.first, b.first); });
         // Cells about as wide as the search radius, but never more of them
         // than a few per vector.
         cote = std::max(E, 16);
@@ -264,27 +273,61 @@ struct Index_vecteurs {
         fins.Prepare(static_cast<size_t>(nx) * ny, n);
         case_debut.resize(n);
         case_fin.resize(n);
-        std::vector<std::pair<int, int>> eligibles;
+        int lg_min = 0, lg_max = -1;
         for (int r = 0; r < n; r++) {
             case_debut[r] = Case(v[r]->xi, v[r]->yi);
             case_fin[r] = Case(v[r]->xf, v[r]->yf);
             debuts.Ajoute(case_debut[r], r);
             fins.Ajoute(case_fin[r], r);
-            if (Eligible(v[r])) eligibles.push_back({v[r]->length, -r});
+            if (Eligible(v[r])) {
+                const int lg = v[r]->length;
+                if (depart.empty()) lg_min = lg_max = lg;
+                lg_min = std::min(lg_min, lg);
+                lg_max = std::max(lg_max, lg);
+                depart.push_back({lg, -r});
+            }
         }
-        tas = std::priority_queue<std::pair<int, int>>(std::less<std::pair<int, int>>(), std::move(eligibles));
+        Trie_depart(lg_min, lg_max);
+    }
+
+    // `depart` by decreasing length, ranks increasing within a length: a
+    // count by length when lengths span little more than the vectors do.
+    void Trie_depart(int lg_min, int lg_max)
+    {
+        const int64_t etendue = static_cast<int64_t>(lg_max) - lg_min + 1;
+        if (etendue > 4 * static_cast<int64_t>(depart.size()) + 1024) {
+            std::sort(depart.begin(), depart.end(), std::greater<std::pair<int, int>>());
+            return;
+        }
+        // Positions counted from the longest; entries come in rank order.
+        std::vector<size_t> debut(static_cast<size_t>(etendue) + 1, 0);
+        for (const auto& e : depart) debut[static_cast<size_t>(lg_max - e.first) + 1]++;
+        for (size_t i = 1; i < debut.size(); i++) debut[i] += debut[i - 1];
+        std::vector<std::pair<int, int>> trie(depart.size());
+        for (const auto& e : depart) trie[debut[static_cast<size_t>(lg_max - e.first)]++] = e;
+        depart = std::move(trie);
+    }
+
+    bool Valide(std::pair<int, int> e) const
+    {
+        const int r = -e.second;
+        return vivant[r] && v[r]->length == e.first && Eligible(v[r]);
     }
 
     // First of the longest eligible vectors, or -1.
     int Reference()
     {
-        while (!tas.empty()) {
-            const auto [lg, moins_r] = tas.top();
-            const int r = -moins_r;
-            if (vivant[r] && v[r]->length == lg && Eligible(v[r])) return r;
-            tas.pop();
+        for (;;) {
+            const bool reste_depart = prochain < depart.size();
+            if (!reste_depart && tas.empty()) return -1;
+            if (reste_depart && (tas.empty() || tas.top() < depart[prochain])) {
+                if (Valide(depart[prochain])) return -depart[prochain].second;
+                prochain++;
+            } else {
+                if (Valide(tas.top())) return -tas.top().second;
+                tas.pop();
+            }
         }
-        return -1;
     }
 
     // After a vector changed: its cells follow its ends, and it goes back on
@@ -307,9 +350,9 @@ struct Index_vecteurs {
         if (Eligible(v[r])) tas.push({v[r]->length, -r});
     }
 
-    void Retire(Vecteur* d)
+    void Retire(Vecteur* d, int r)
     {
-        const int r = Rang(d);
+        if (r < 0) r = static_cast<int>(std::find(v.begin(), v.end(), d) - v.begin());  // not one of the iteration's
         if (prec[r] < 0) Liste_vecteurs = d->suivant;
         else v[prec[r]]->suivant = d->suivant;
         if (prec[r] >= 0) suiv[prec[r]] = suiv[r];
@@ -319,21 +362,12 @@ struct Index_vecteurs {
         vivant[r] = 0;
         delete d;
     }
-
-    int Rang(const Vecteur* d) const
-    {
-        if (!d) return -1;
-        const auto it = std::lower_bound(rang.begin(), rang.end(), d, [](const auto& a, const Vecteur* b) {
-            return std::less<const Vecteur*>()(a.first, b);
-        });
-        return it->second;
-    }
 };
 
 void Retire_vecteur(Chantier& ch, Vecteur* v)
 {
     if (ch.ix) {
-        ch.ix->Retire(v);
+        ch.ix->Retire(v, ch.Rang(v));
         return;
     }
     Vecteur** lien = &Liste_vecteurs;
@@ -503,6 +537,12 @@ void Construit_indexee(const Seuils& t)
         Vecteur* O = rO >= 0 ? ix.v[rO] : nullptr;
         if (!T) dT = 2147483647.0;
         if (!O) dO = 2147483647.0;
+        ch.en_jeu[0] = R;
+        ch.en_jeu[1] = T;
+        ch.en_jeu[2] = O;
+        ch.rangs[0] = rR;
+        ch.rangs[1] = rT;
+        ch.rangs[2] = rO;
         Traite_reference(ch, R, T, O, dT, dO, t.E);
         ix.Actualise(rR);
         ix.Actualise(rT);
