@@ -76,10 +76,14 @@ void Commande_graphe(Preparation_vecteurs* prep)
     Signal_fin();
     if (aide.t.joinable()) aide.t.join();
     const int seuil = Lit_param_entier("Seuil_LgQ");
-    if (seuil != 0) Supprime_quads_courts(seuil);
-    if (Nb_quads > 0) {
-        Tri_quads();
-        Construit_graphe_QQV(tv, pret ? &qqv : nullptr);
+    if (pret && Filtre_et_tri_prepares(qqv, seuil)) {
+        Construit_graphe_QQV(tv, &qqv);
+    } else {
+        if (seuil != 0) Supprime_quads_courts(seuil);
+        if (Nb_quads > 0) {
+            Tri_quads();
+            Construit_graphe_QQV(tv, pret ? &qqv : nullptr);
+        }
     }
     Signal_fin();
 }

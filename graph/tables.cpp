@@ -80,10 +80,30 @@ void Prepare_qqv(Tables_qqv& t, const Tables_vecteurs& tv, int seuil, int dist)
 {
     // The filter of the short ones, then the sort's: those of length 0 out,
     // the rest by length.
-    t.quads = Par_longueur(Liste_quads,
-                           [seuil](const Quad& q) { return !(seuil != 0 && q.length < seuil) && q.length != 0; });
+    t.tete = Liste_quads;
+    t.seuil = seuil;
+    t.courts.clear();
+    t.nuls.clear();
+    t.quads = Par_longueur(Liste_quads, [&t, seuil](Quad& q) {
+        if (seuil != 0 && q.length < seuil) {
+            t.courts.push_back(&q);
+            return false;
+        }
+        if (q.length != 0) return true;
+        t.nuls.push_back(&q);
+        return false;
+    });
     Elements_quads(t);
     Index_qqv(t, tv, dist);
+}
+
+bool Filtre_et_tri_prepares(const Tables_qqv& t, int seuil)
+{
+    if (t.tete != Liste_quads || t.seuil != seuil || Nb_quads - static_cast<int64_t>(t.courts.size()) <= 0) return false;
+    for (Quad* q : t.courts) delete q;
+    Nb_quads -= static_cast<int32_t>(t.courts.size());
+    Tri_quads_selon(t.quads, t.nuls);
+    return true;
 }
 
 void Tables_qqv_de(Tables_qqv& t, const Tables_vecteurs& tv, int dist)

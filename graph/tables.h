@@ -35,6 +35,11 @@ void Prepare_vecteurs(Preparation_vecteurs& p, int dist_vv);
 struct Tables_qqv {
     int dist = 0;
     std::vector<Quad*> quads;
+    // Made ahead by Prepare_qqv: the list it read, the threshold, and the
+    // records the filter (`courts`) and then the sort (`nuls`) drop.
+    Quad* tete = nullptr;
+    int seuil = 0;
+    std::vector<Quad*> courts, nuls;
     std::vector<Element> eq;
     std::vector<Segment> sq;  // handed over to index_q
     Index_segments index_q, index_v;
@@ -43,6 +48,11 @@ struct Tables_qqv {
 // (when seuil is not 0) and Tri_quads leave them, the list itself unchanged:
 // only reads the records, so it can run beside the vector graph.
 void Prepare_qqv(Tables_qqv& t, const Tables_vecteurs& tv, int seuil, int dist);
+// Supprime_quads_courts(seuil) (when seuil is not 0) then, when quadrilaterals
+// are left, Tri_quads, by what Prepare_qqv found; false, the list untouched,
+// when that was not made from the list as it is with this threshold, or
+// when the filter would leave none.
+bool Filtre_et_tri_prepares(const Tables_qqv& t, int seuil);
 // The quadrilaterals' tables of Liste_quads as it is, the indexes for `dist`.
 void Tables_qqv_de(Tables_qqv& t, const Tables_vecteurs& tv, int dist);
 

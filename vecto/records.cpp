@@ -54,6 +54,17 @@ int Tri_vecteurs()
     return 1;
 }
 
+int Tri_quads_selon(const std::vector<Quad*>& ordre, const std::vector<Quad*>& nuls)
+{
+    if (Nb_quads == 0) return 0;
+    Ecrit_texte(1, " - Tri Quads (selon lg).");
+    for (Quad* q : nuls) delete q;
+    Nb_quads -= static_cast<int32_t>(nuls.size());
+    Relie(Liste_quads, ordre);
+    Ecrit_texte(1, " - Tri termine");
+    return 1;
+}
+
 int Tri_vecteurs_selon(const std::vector<Vecteur*>& ordre, const std::vector<Vecteur*>& nuls)
 {
     Ecrit_texte(1, " - Tri Vecteur (selon lg).");

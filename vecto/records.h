@@ -165,6 +165,9 @@ std::vector<T*> Par_longueur(T* tete, P garde)
     for (const auto& e : v) ordre.push_back(e.second);
     return ordre;
 }
+// Tri_quads when its outcome is known beforehand: `nuls` the quadrilaterals
+// of length 0, `ordre` all the others in the sort's order; the same log.
+int Tri_quads_selon(const std::vector<Quad*>& ordre, const std::vector<Quad*>& nuls);
 // Tri_vecteurs when its outcome is known beforehand: `nuls` the vectors of
 // length 0, `ordre` all the others in the sort's order; the same log.
 int Tri_vecteurs_selon(const std::vector<Vecteur*>& ordre, const std::vector<Vecteur*>& nuls);

@@ -192,25 +192,37 @@ TEST_F(Index, SameArcsAsTheLiteralScanOnRandomPrimitives)
     EXPECT_GT(bips, 0);     // and some fill a candidate table
 }
 
+// The quadrilaterals' list as the command leaves it, with Nb_quads.
+std::string Quads_restants()
+{
+    std::string s = std::to_string(Nb_quads) + ":";
+    for (const Quad* q = Liste_quads; q; q = q->suivant)
+        s += std::to_string(q->x1i) + "," + std::to_string(q->y1i) + "," + std::to_string(q->length) + " ";
+    return s;
+}
+
 // The whole command on threads: the quadrilaterals the filter and the sort
 // keep, with their indexes, are made from the unsorted list beside the
-// vector graph; same arcs, beeps and log as on one thread.
+// vector graph, and the list is then filtered and sorted by what was found;
+// same arcs, beeps, log and quadrilaterals as on one thread, also when
+// Nb_quads says fewer than the list holds (the filter may then leave none).
 TEST_F(Index, CommandOnThreadsAsOnOneThread)
 {
     int arcs = 0;
-    for (int essai = 0; essai < 9; essai++) {
+    for (int essai = 0; essai < 12; essai++) {
         const int dq = std::vector<int>{0, 5, 30}[essai % 3];
         Parametres({{"distZI", std::to_string(dq)}, {"distZI_Vect", "10"},
-                    {"Seuil_LgQ", std::vector<std::string>{"0", "5", "25"}[essai / 3 % 3]}});
+                    {"Seuil_LgQ", std::vector<std::string>{"0", "5", "25"}[essai < 9 ? essai / 3 : essai % 3]}});
         auto commande = [&](int fils) {
             std::mt19937 rng(100 + essai);
             Remise_a_zero();
             Primitives_aleatoires(rng, dq, 10, essai % 4 == 3);
+            if (essai >= 9) Nb_quads = essai - 9;  // out of step with the list
             Efface_texte();
             fe.bips_fin = 0;
             Graphe_fils = fils;
             Commande_graphe();
-            return Resultat{Arcs(), fe.bips_fin, Texte_log()};
+            return Resultat{Arcs(), fe.bips_fin, Texte_log() + "\n" + Quads_restants()};
         };
         const Resultat un = commande(1);
         for (const int fils : {2, 4}) {
