@@ -34,9 +34,19 @@ double Distance2(int xa, int ya, int xb, int yb)
 
 struct Index_vecteurs;
 
+// Sides more than 90 degrees apart: the one beyond 90 (else the second) is
+// taken as its supplement.
+void Reconcilie(Quad& q)
+{
+    if (Val_abs(q.angle1 - q.angle2) <= 90) return;
+    if (q.angle1 > 90) q.angle1 = 180 - q.angle1;
+    else q.angle2 = 180 - q.angle2;
+}
+
 // Construction state: the list tail for appending and the count k.
 struct Chantier {
     Quad* queue = nullptr;
+    Quad* dernier_ancien = nullptr;  // last record of an earlier run, if any
     int k = 0;
     bool memoire_epuisee = false;
     Index_vecteurs* ix = nullptr;  // null for the literal scan
@@ -72,6 +82,7 @@ Quad* Nouveau_quad(Chantier& ch, int x1i, int y1i, int x1f, int y1f, int x2i, in
     q->length = length;
     q->angle1 = angle1;
     q->angle2 = angle2;
+    Reconcilie(*q);  // its angles change no more
     ch.queue = Ajoute_en_queue(Liste_quads, ch.queue, q);
     ch.k++;
     return q;
@@ -438,7 +449,13 @@ Seuils Lit_seuils()
 void Termine_construction(Chantier& ch)
 {
     Nb_quads = ch.k;
-    Reconcilie_angles();
+    // The new records were reconciled as they were made; the earlier ones
+    // are now.
+    if (ch.dernier_ancien)
+        for (Quad* q = Liste_quads; q; q = q->suivant) {
+            Reconcilie(*q);
+            if (q == ch.dernier_ancien) break;
+        }
     Retire_si(Liste_vecteurs, [](Vecteur& v) {
         if (v.length < 3) return true;
         v.etat = 1;
@@ -450,7 +467,7 @@ void Construit_directe(const Seuils& t)
 {
     Chantier ch;
     ch.k = Nb_quads;
-    ch.queue = Dernier(Liste_quads);
+    ch.queue = ch.dernier_ancien = Dernier(Liste_quads);
 
     for (;;) {
         if (ch.k % 6 == 0) Traite_evenements();
@@ -520,7 +537,7 @@ void Construit_indexee(const Seuils& t)
     ix.Construit(t.Lmin, t.E);
     Chantier ch;
     ch.k = Nb_quads;
-    ch.queue = Dernier(Liste_quads);
+    ch.queue = ch.dernier_ancien = Dernier(Liste_quads);
     ch.ix = &ix;
     const double r2 = t.E > 0 ? static_cast<double>(t.E) * t.E : 0.0;
 
@@ -556,11 +573,7 @@ void Construit_indexee(const Seuils& t)
 
 void Reconcilie_angles()
 {
-    for (Quad* q = Liste_quads; q; q = q->suivant) {
-        if (Val_abs(q->angle1 - q->angle2) <= 90) continue;
-        if (q->angle1 > 90) q->angle1 = 180 - q->angle1;
-        else q->angle2 = 180 - q->angle2;
-    }
+    for (Quad* q = Liste_quads; q; q = q->suivant) Reconcilie(*q);
 }
 
 int Construction_quads()

@@ -241,14 +241,17 @@ TEST_F(Quads, AjouteApresLesQuadsExistants)
     ancien->angle2 = 5;
     Liste_quads = ancien;
     Nb_quads = 1;
-    Ajoute({10, 28, 109, 28});
-    Ajoute({109, 20, 10, 20});
+    // Sides leaning either way of the horizontal: 1 and 178 degrees once paired.
+    Ajoute({10, 28, 109, 25});
+    Ajoute({109, 20, 10, 17});
     Construction_quads();
     EXPECT_EQ(Nb_quads, 2);
     ASSERT_EQ(Liste_quads, ancien);
     ASSERT_NE(ancien->suivant, nullptr);
-    EXPECT_EQ(ancien->suivant->length, 99);
-    // Older records are reconciled too.
+    EXPECT_EQ(ancien->suivant->length, 100);
+    // The new record's angles and the older records' are reconciled.
+    EXPECT_EQ(ancien->suivant->angle1, 1);
+    EXPECT_EQ(ancien->suivant->angle2, 2);
     EXPECT_EQ(ancien->angle1, 2);
     EXPECT_EQ(ancien->angle2, 5);
 }
