@@ -10,7 +10,9 @@
 //  - Freed records go back to their pool for the next image; the blocks are
 //    kept for the life of the process (memory stays at the largest image's
 //    need, it does not grow from image to image).
-//  - One thread only, as is all the analysis state.
+//  - One thread at a time, as is all the analysis state; another thread
+//    makes its records from a lot of its own (Lot_de) poured into the pool
+//    afterwards.
 //  - The sanitizer build leaves the records to the global operators, so that
 //    a use after free or a leak of a record is still caught.
 #pragma once
@@ -67,7 +69,78 @@ private:
 
     static inline Case* libre_ = nullptr;
     static inline Case* blocs_ = nullptr;
+
+public:
+    // Cases for another thread while the pool serves its own: taken from
+    // blocks of the lot's, which join the pool with the cases still free
+    // when the pool's thread pours the lot in (Verse); records made from
+    // them are then the pool's like any other.
+    class Lot {
+    public:
+        Lot() = default;
+        Lot(const Lot&) = delete;
+        Lot& operator=(const Lot&) = delete;
+        ~Lot() { Verse(); }
+        void* Prend() noexcept
+        {
+            if (!libre_lot_ && !Bloc()) return nullptr;
+            Case* c = libre_lot_;
+            libre_lot_ = c->suivante;
+            return c;
+        }
+        void Rend(void* p) noexcept
+        {
+            Case* c = static_cast<Case*>(p);
+            c->suivante = libre_lot_;
+            libre_lot_ = c;
+        }
+        // On the pool's thread, once the other thread is done with the lot.
+        void Verse() noexcept
+        {
+            while (Case* b = blocs_lot_) {
+                blocs_lot_ = b[0].suivante;
+                b[0].suivante = blocs_;
+                blocs_ = b;
+            }
+            while (Case* c = libre_lot_) {
+                libre_lot_ = c->suivante;
+                c->suivante = libre_;
+                libre_ = c;
+            }
+        }
+
+    private:
+        bool Bloc() noexcept
+        {
+            Case* bloc = static_cast<Case*>(std::malloc(kParBloc * sizeof(Case)));
+            if (!bloc) return false;
+            bloc[0].suivante = blocs_lot_;
+            blocs_lot_ = bloc;
+            for (size_t i = kParBloc - 1; i >= 1; i--) {
+                bloc[i].suivante = libre_lot_;
+                libre_lot_ = &bloc[i];
+            }
+            return true;
+        }
+        Case* libre_lot_ = nullptr;
+        Case* blocs_lot_ = nullptr;
+    };
 };
+
+// Records of type T made on a thread other than the pool's: see
+// Reserve<T>::Lot (the global operators in the sanitizer build).
+#ifdef TRACEMORPH_SANS_RESERVE
+template <class T>
+class Lot_de {
+public:
+    void* Prend() noexcept { return ::operator new(sizeof(T), std::nothrow); }
+    void Rend(void* p) noexcept { ::operator delete(p); }
+    void Verse() noexcept {}
+};
+#else
+template <class T>
+using Lot_de = typename Reserve<T>::Lot;
+#endif
 
 #ifdef TRACEMORPH_SANS_RESERVE
 #define TM_RESERVE(T)

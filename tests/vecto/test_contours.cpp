@@ -9,6 +9,7 @@
 
 #include "port/shell.h"
 #include "image/chargement.h"
+#include "image/fils.h"
 #include "image/param.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
@@ -157,26 +158,46 @@ struct Ref_suivi {
 
 // The row scan skips whole white and black bytes; it must follow the same
 // contours as a scan reading every pixel, on random drawings with ink in the
-// padding, small step limits and several tolerances.
+// padding, small step limits and several tolerances. From essai 400 on, the
+// lower rows are scanned beside (taller pictures, two threads forced), with
+// frames and strokes across the middle rows and their holes: whether that
+// scan is kept or done again, the outcome is the same.
 TEST_F(Contours_test, IdentiqueAuSuiviPixelParPixel)
 {
     std::mt19937 rng(4242);
-    for (int essai = 0; essai < 400; essai++) {
+    const int partages = Contours_partages;
+    for (int essai = 0; essai < 700; essai++) {
+        const bool beside = essai >= 400;
         Remise_a_zero();
         fe = FrontendEnregistreur{};
         Parametres({{"EpsV", std::to_string(static_cast<int>(rng() % 30) / 10.0)}});
-        const int w = 3 + static_cast<int>(rng() % 150), h = 3 + static_cast<int>(rng() % 60);
+        const int w = 3 + static_cast<int>(rng() % 150);
+        const int h = beside ? 64 + static_cast<int>(rng() % 140) : 3 + static_cast<int>(rng() % 60);
         Image_blanche(w, h);
         for (auto& o : Plan1.pixels) o = static_cast<uint8_t>(rng() | rng());
+        if (beside && rng() % 2 == 0) std::fill(Plan1.pixels.begin(), Plan1.pixels.end(), 0xFF);
         for (int i = static_cast<int>(rng() % 8); i > 0; i--) {
             const int x0 = static_cast<int>(rng() % w), y0 = static_cast<int>(rng() % h);
             Rectangle_noir(Plan1, x0, y0, x0 + static_cast<int>(rng() % 40), y0 + static_cast<int>(rng() % 20));
         }
+        for (int i = beside ? static_cast<int>(rng() % 4) : 0; i > 0; i--) {
+            // A frame around the middle rows, its hole inside; now and then
+            // a one-pixel stroke or a diagonal.
+            const int x0 = static_cast<int>(rng() % w), y0 = static_cast<int>(rng() % (h / 2 + 1));
+            const int x1 = x0 + 2 + static_cast<int>(rng() % 60), y1 = h / 2 + static_cast<int>(rng() % (h / 2));
+            const int e = 1 + static_cast<int>(rng() % 3);
+            Rectangle_noir(Plan1, x0, y0, x1, y1);
+            for (int y = y0 + e; y <= y1 - e; y++)
+                for (int x = x0 + e; x <= x1 - e; x++) Ecrit_pixel(x, y, 0, Plan1);
+            for (int t = 0; rng() % 2 == 0 && t < h; t++) Ecrit_pixel(x0 + t / 2, y0 + t, 1, Plan1);
+        }
         if (rng() % 3 == 0)
             for (auto& o : Plan1.pixels) o = static_cast<uint8_t>(o & (rng() | rng()));
-        Mode_trace = 1;
+        Mode_trace = beside ? 0 : 1;
+        Fils_analyse = beside ? 2 : 0;
         const auto p2 = Plan2.pixels;
         Suivi_contours();
+        Fils_analyse = 0;
         const auto trace = Plan2.pixels;
         int messages = 0;
         for (const auto& b : fe.boites) messages += b.texte == "Erreur(1)";
@@ -189,6 +210,9 @@ TEST_F(Contours_test, IdentiqueAuSuiviPixelParPixel)
         ASSERT_EQ(ref.messages, messages);
         ASSERT_EQ(Plan2.pixels, trace);
     }
+    // Both ways were taken: scans beside kept, and others done again.
+    EXPECT_GT(Contours_partages - partages, 30);
+    EXPECT_LT(Contours_partages - partages, 290);
 }
 
 TEST_F(Contours_test, NormeVirage)
