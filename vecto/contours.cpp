@@ -116,10 +116,37 @@ void Nettoyage_CC(int s, int m)
                 for (int64_t cy = cy0; cy <= cy1; cy++) grille.push_back({{cx, cy}, i});
         }
         std::sort(grille.begin(), grille.end());
+        // The cells holding a box, one bit each over the cells' span (when
+        // that stays small): most vectors lie in none, and are let through
+        // without a search.
+        std::vector<uint64_t> occupees;
+        int64_t gx0 = 0, gy0 = 0, gnx = 0, gny = 0;
+        if (!grille.empty()) {
+            gx0 = grille.front().first.first;
+            gnx = grille.back().first.first - gx0 + 1;
+            gy0 = grille.front().first.second, gny = 1;
+            for (const auto& g : grille) gy0 = std::min(gy0, g.first.second);
+            for (const auto& g : grille) gny = std::max(gny, g.first.second - gy0 + 1);
+            if (gnx * gny <= (int64_t(1) << 26)) {
+                occupees.assign(static_cast<size_t>((gnx * gny + 63) / 64), 0);
+                for (const auto& g : grille) {
+                    const int64_t k = (g.first.second - gy0) * gnx + (g.first.first - gx0);
+                    occupees[static_cast<size_t>(k >> 6)] |= uint64_t{1} << (k & 63);
+                }
+            }
+        }
+        auto sans_boite = [&](std::pair<int64_t, int64_t> c) {
+            if (occupees.empty()) return false;
+            const int64_t cx = c.first - gx0, cy = c.second - gy0;
+            if (cx < 0 || cx >= gnx || cy < 0 || cy >= gny) return true;
+            const int64_t k = cy * gnx + cx;
+            return ((occupees[static_cast<size_t>(k >> 6)] >> (k & 63)) & 1) == 0;
+        };
         // The short vectors go in the same walk of the list.
         Retire_si(Liste_vecteurs, [&](const Vecteur& v) {
             if (v.length < m) return true;
             const auto cle = cellule(v.xi, v.yi);
+            if (sans_boite(cle)) return false;
             auto it = std::lower_bound(grille.begin(), grille.end(), std::pair(cle, -1));
             for (; it != grille.end() && it->first == cle; ++it) {
                 const Boite& b = petites[it->second];

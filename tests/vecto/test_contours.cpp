@@ -398,6 +398,42 @@ TEST_F(Contours_test, NettoyageCC)
     EXPECT_EQ(1, Lit_pixel(3, 3, Plan1));
 }
 
+// Random boxes and vectors, negative and far coordinates and empty boxes
+// included, against the rule itself: a vector goes when it is shorter than
+// m or lies wholly in a box smaller than s both ways.
+TEST_F(Contours_test, NettoyageCCCommeLaRegle)
+{
+    std::mt19937 rng(77);
+    auto u = [&](int a, int b) { return a + static_cast<int>(rng() % static_cast<unsigned>(b - a + 1)); };
+    for (int essai = 0; essai < 200; essai++) {
+        Remise_a_zero();
+        Image_blanche(80, 60);
+        const int s = u(-1, 8), m = u(0, 4), etendue = essai % 10 == 0 ? 100000 : 90;
+        std::vector<Seg> boites;
+        for (int i = u(0, 30); i > 0; i--) {
+            const int x = u(-10, etendue), y = u(-10, etendue);
+            boites.emplace_back(x, y, x + u(-1, 9), y + u(-1, 9));
+            Ajoute_cc(x, y, std::get<2>(boites.back()), std::get<3>(boites.back()));
+        }
+        std::vector<Seg> attendus;
+        Vecteur* queue = nullptr;
+        for (int i = u(0, 200); i > 0; i--) {
+            const int x = u(-12, etendue), y = u(-12, etendue), lg = u(0, 6);
+            const Seg v{x, y, x + u(-3, 3), y + u(-3, 3)};
+            queue = Ajoute_en_queue(Liste_vecteurs, queue, Nouveau(std::get<0>(v), std::get<1>(v), std::get<2>(v), std::get<3>(v), lg));
+            bool part = lg < m;
+            for (const auto& [bx0, by0, bx1, by1] : boites) {
+                const bool petite = bx1 - bx0 < s && by1 - by0 < s;
+                auto dans = [&](int px, int py) { return bx0 <= px && px <= bx1 && by0 <= py && py <= by1; };
+                part |= petite && dans(std::get<0>(v), std::get<1>(v)) && dans(std::get<2>(v), std::get<3>(v));
+            }
+            if (!part) attendus.push_back(v);
+        }
+        Nettoyage_CC(s, m);
+        ASSERT_EQ(attendus, Segments()) << "essai " << essai;
+    }
+}
+
 TEST_F(Contours_test, Commandes)
 {
     // No image: the contours command only beeps; cleaning runs on the lists.
