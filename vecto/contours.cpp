@@ -124,9 +124,13 @@ void Nettoyage_CC(int s, int m)
         if (!grille.empty()) {
             gx0 = grille.front().first.first;
             gnx = grille.back().first.first - gx0 + 1;
-            gy0 = grille.front().first.second, gny = 1;
-            for (const auto& g : grille) gy0 = std::min(gy0, g.first.second);
-            for (const auto& g : grille) gny = std::max(gny, g.first.second - gy0 + 1);
+            gy0 = grille.front().first.second;
+            int64_t gy1 = gy0;
+            for (const auto& g : grille) {
+                gy0 = std::min(gy0, g.first.second);
+                gy1 = std::max(gy1, g.first.second);
+            }
+            gny = gy1 - gy0 + 1;
             if (gnx * gny <= (int64_t(1) << 26)) {
                 occupees.assign(static_cast<size_t>((gnx * gny + 63) / 64), 0);
                 for (const auto& g : grille) {

@@ -22,6 +22,15 @@ void Relie(T*& tete, const std::vector<T*>& ordre)
     for (T* r : ordre) queue = Ajoute_en_queue(tete, queue, r);
 }
 
+// The list relinked in a sort's order known beforehand, its records of
+// length 0 (`nuls`) freed.
+template <class T>
+void Relie_sans(T*& tete, const std::vector<T*>& ordre, const std::vector<T*>& nuls)
+{
+    for (T* r : nuls) delete r;
+    Relie(tete, ordre);
+}
+
 template <class T>
 void Trie_par_longueur(T*& tete)
 {
@@ -58,9 +67,8 @@ int Tri_quads_selon(const std::vector<Quad*>& ordre, const std::vector<Quad*>& n
 {
     if (Nb_quads == 0) return 0;
     Ecrit_texte(1, " - Tri Quads (selon lg).");
-    for (Quad* q : nuls) delete q;
+    Relie_sans(Liste_quads, ordre, nuls);
     Nb_quads -= static_cast<int32_t>(nuls.size());
-    Relie(Liste_quads, ordre);
     Ecrit_texte(1, " - Tri termine");
     return 1;
 }
@@ -68,8 +76,7 @@ int Tri_quads_selon(const std::vector<Quad*>& ordre, const std::vector<Quad*>& n
 int Tri_vecteurs_selon(const std::vector<Vecteur*>& ordre, const std::vector<Vecteur*>& nuls)
 {
     Ecrit_texte(1, " - Tri Vecteur (selon lg).");
-    for (Vecteur* v : nuls) delete v;
-    Relie(Liste_vecteurs, ordre);
+    Relie_sans(Liste_vecteurs, ordre, nuls);
     Ecrit_texte(1, " - Tri termine");
     return 1;
 }

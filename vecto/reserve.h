@@ -23,13 +23,7 @@
 template <class T>
 class Reserve {
 public:
-    static void* Prend() noexcept
-    {
-        if (!libre_ && !Nouveau_bloc()) return nullptr;
-        Case* c = libre_;
-        libre_ = c->suivante;
-        return c;
-    }
+    static void* Prend() noexcept { return Prend_dans(libre_, blocs_); }
     static void* Prend_ou_echoue()
     {
         void* p = Prend();
@@ -38,10 +32,7 @@ public:
     }
     static void Rend(void* p) noexcept
     {
-        if (!p) return;
-        Case* c = static_cast<Case*>(p);
-        c->suivante = libre_;
-        libre_ = c;
+        if (p) Rend_dans(libre_, p);
     }
 
 private:
@@ -53,16 +44,30 @@ private:
     // reachable (and are not taken for leaks by a checker).
     static constexpr size_t kParBloc = (65536 / sizeof(Case)) > 2 ? 65536 / sizeof(Case) : 2;
 
-    static bool Nouveau_bloc() noexcept
+    // A free list and its blocks, the pool's or a lot's.
+    static void* Prend_dans(Case*& libre, Case*& blocs) noexcept
+    {
+        if (!libre && !Nouveau_bloc(libre, blocs)) return nullptr;
+        Case* c = libre;
+        libre = c->suivante;
+        return c;
+    }
+    static void Rend_dans(Case*& libre, void* p) noexcept
+    {
+        Case* c = static_cast<Case*>(p);
+        c->suivante = libre;
+        libre = c;
+    }
+    static bool Nouveau_bloc(Case*& libre, Case*& blocs) noexcept
     {
         Case* bloc = static_cast<Case*>(std::malloc(kParBloc * sizeof(Case)));
         if (!bloc) return false;
-        bloc[0].suivante = blocs_;
-        blocs_ = bloc;
+        bloc[0].suivante = blocs;
+        blocs = bloc;
         // Handed out in address order: the free list runs forward.
         for (size_t i = kParBloc - 1; i >= 1; i--) {
-            bloc[i].suivante = libre_;
-            libre_ = &bloc[i];
+            bloc[i].suivante = libre;
+            libre = &bloc[i];
         }
         return true;
     }
@@ -81,19 +86,8 @@ public:
         Lot(const Lot&) = delete;
         Lot& operator=(const Lot&) = delete;
         ~Lot() { Verse(); }
-        void* Prend() noexcept
-        {
-            if (!libre_lot_ && !Bloc()) return nullptr;
-            Case* c = libre_lot_;
-            libre_lot_ = c->suivante;
-            return c;
-        }
-        void Rend(void* p) noexcept
-        {
-            Case* c = static_cast<Case*>(p);
-            c->suivante = libre_lot_;
-            libre_lot_ = c;
-        }
+        void* Prend() noexcept { return Prend_dans(libre_lot_, blocs_lot_); }
+        void Rend(void* p) noexcept { Rend_dans(libre_lot_, p); }
         // On the pool's thread, once the other thread is done with the lot.
         void Verse() noexcept
         {
@@ -104,24 +98,11 @@ public:
             }
             while (Case* c = libre_lot_) {
                 libre_lot_ = c->suivante;
-                c->suivante = libre_;
-                libre_ = c;
+                Rend_dans(libre_, c);
             }
         }
 
     private:
-        bool Bloc() noexcept
-        {
-            Case* bloc = static_cast<Case*>(std::malloc(kParBloc * sizeof(Case)));
-            if (!bloc) return false;
-            bloc[0].suivante = blocs_lot_;
-            blocs_lot_ = bloc;
-            for (size_t i = kParBloc - 1; i >= 1; i--) {
-                bloc[i].suivante = libre_lot_;
-                libre_lot_ = &bloc[i];
-            }
-            return true;
-        }
         Case* libre_lot_ = nullptr;
         Case* blocs_lot_ = nullptr;
     };
