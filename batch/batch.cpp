@@ -7,6 +7,7 @@
 #include "port/shell.h"
 #include "batch/interruption.h"
 #include "batch/resultats_lot.h"
+#include "nets/ecriture_nets.h"
 #include "output/ecriture.h"
 #include "vecto/arcs.h"
 #include "graph/construction.h"
@@ -90,6 +91,7 @@ bool Ecrit_fichiers_image(const std::string& chemin)
         }
     }
     Copie_symboles(chemin + ".xml");
+    if (Reglages_nets.actif) ecrits = Ecrit_netlist_image(chemin, chemin + ".xml") && ecrits;
     // A matcher that gave no answer leaves names missing: the image failed.
     return ecrits && Existe(chemin + ".xml") && Pannes_apparieurs == 0;
 }

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "batch/lot_parallele.h"
+#include "nets/ecriture_nets.h"
 #include "port/shell.h"
 #include "batch/batch.h"
 #include "batch/interruption.h"
@@ -213,9 +214,16 @@ bool Demarre(Ouvrier& o)
     sigaddset(&defaut, SIGPIPE);
     posix_spawnattr_setsigdefault(&attributs, &defaut);
     posix_spawnattr_setflags(&attributs, POSIX_SPAWN_SETSIGDEF);
-    char* argv[] = {const_cast<char*>("tracemorph"), const_cast<char*>(kOptionOuvrier),
-                    const_cast<char*>(o.repertoire.c_str()), nullptr};
-    const int r = posix_spawn(&o.pid, "/proc/self/exe", &actions, &attributs, argv, environ);
+    // The worker writes the netlists as this process would.
+    std::vector<char*> argv = {const_cast<char*>("tracemorph"), const_cast<char*>(kOptionOuvrier),
+                               const_cast<char*>(o.repertoire.c_str())};
+    if (Reglages_nets.actif) argv.push_back(const_cast<char*>("--netlist"));
+    if (!Reglages_nets.symboles.empty()) {
+        argv.push_back(const_cast<char*>("--symbols"));
+        argv.push_back(const_cast<char*>(Reglages_nets.symboles.c_str()));
+    }
+    argv.push_back(nullptr);
+    const int r = posix_spawn(&o.pid, "/proc/self/exe", &actions, &attributs, argv.data(), environ);
     posix_spawnattr_destroy(&attributs);
     posix_spawn_file_actions_destroy(&actions);
     ::close(demandes[0]);

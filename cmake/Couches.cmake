@@ -5,7 +5,7 @@
 #  - each layer is linked whole into a small check program with only the
 #    layers below it, so a reference to a higher layer's function is an
 #    undefined symbol there.
-set(TM_COUCHES port image vecto graph output reco spotting draw batch)
+set(TM_COUCHES port image vecto graph output reco spotting nets draw batch)
 
 # Includes of the project's own folders that a file of layer `couche` may
 # not make: every layer above it, and the front ends.

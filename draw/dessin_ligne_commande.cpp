@@ -7,6 +7,8 @@
 #include "port/frontends.h"
 #include "port/shell.h"
 #include "draw/dessin.h"
+#include "draw/dessin_nets.h"
+#include "nets/ecriture_nets.h"
 #include "draw/export_dessin.h"
 #include "draw/image_couleur.h"
 #include "vecto/arcs.h"
@@ -21,7 +23,7 @@
 #include "vecto/vectorisation.h"
 
 const char* const Usage_dessin =
-    "Usage: tracemorph --draw vectors|quads|ccs|axes|graph|symbols|colored-quads|colored-graph IMAGE OUT.png|OUT.svg\n";
+    "Usage: tracemorph --draw vectors|quads|ccs|axes|graph|symbols|colored-quads|colored-graph|nets IMAGE OUT.png|OUT.svg\n";
 
 namespace {
 
@@ -87,6 +89,7 @@ int Dessine_fichier(const Choix& choix, const std::string& image, const std::str
 
 bool Dessin_connu(std::string_view quoi)
 {
+    if (quoi == "nets") return true;
     for (const Choix& c : Choix_dessins)
         if (c.nom == quoi) return true;
     return false;
@@ -96,7 +99,7 @@ std::string Noms_dessins()
 {
     std::string o;
     for (const Choix& c : Choix_dessins) o += (o.empty() ? "" : ", ") + std::string(c.nom);
-    return o;
+    return o + ", nets";
 }
 
 FormatDessin Format_dessin(std::string_view sortie)
@@ -110,8 +113,37 @@ FormatDessin Format_dessin(std::string_view sortie)
     return FormatDessin::inconnu;
 }
 
+namespace {
+
+// The nets over the drawing: the symbols from the detections file when one
+// is given, else from the spotting.
+int Dessine_nets(const std::string& image, const std::string& sortie)
+{
+    Open(image);
+    if (!Plan_courant) return 1;
+    Efface_texte();
+    Commande_vectorisation();
+    Commande_graphe();
+    if (Reglages_nets.symboles.empty()) LiaisonsB1Click();
+    std::vector<BoiteSymbole> boites;
+    std::string erreur;
+    if (!Boites_image(image, Rep_travail + "/tmpsymb.gxl", boites, erreur)) {
+        Message_erreur("Netlist " + image + " : " + erreur);
+        return 1;
+    }
+    if (!Ecrit_dessin_nets(Calcule_netlist(boites), Plan1, sortie)) {
+        Message_erreur("Ouverture " + sortie + " impossible !");
+        return 1;
+    }
+    Ecrit_texte(1, "Dessin enregistré : " + sortie);
+    return Nb_defauts_param() == 0 ? 0 : 1;
+}
+
+}  // namespace
+
 int Dessine_ligne_commande(const std::string& quoi, const std::string& image, const std::string& sortie)
 {
+    if (quoi == "nets" && Format_dessin(sortie) != FormatDessin::inconnu) return Dessine_nets(image, sortie);
     const Choix* choix = nullptr;
     for (const Choix& c : Choix_dessins)
         if (c.nom == quoi) choix = &c;

@@ -13,6 +13,8 @@
 #include "image/fils.h"
 #include "image/param.h"
 #include "image/planes.h"
+#include "nets/ecriture_nets.h"
+#include "spotting/spotting.h"
 #include "output/resultats.h"
 #include "port/frontends.h"
 #include "port/installation.h"
@@ -78,6 +80,16 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
     // A file that could not be written was reported by its writer; saying
     // the results were saved would then be false.
     if (dat && gxl) Ecrit_texte(1, "Resultats enregistrés");
+    // The nets need the symbols: the spotting's own, found after the
+    // results are written so that these stay as without --netlist.
+    bool nets = true;
+    if (Reglages_nets.actif) {
+        if (chargee && Reglages_nets.symboles.empty()) {
+            std::remove((Rep_travail + "/tmpsymb.gxl").c_str());
+            LiaisonsB1Click();
+        }
+        nets = chargee && Ecrit_netlist_image(image, Rep_travail + "/tmpsymb.gxl");
+    }
 
     bilan = image + ": ";
     if (chargee)
@@ -88,7 +100,8 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
     if (dat || gxl) bilan += std::string(" -> ") + (dat ? "Rlignaxe.dat" : "") + (dat && gxl ? ", " : "") + (gxl ? "Rlignaxe.gxl" : "");
     if (!dat || !gxl) bilan += std::string(" (") + (!dat ? "Rlignaxe.dat" : "") + (!dat && !gxl ? " and " : "") +
                                (!gxl ? "Rlignaxe.gxl" : "") + " not written)";
-    return chargee && dat && gxl && Nb_defauts_param() == 0 ? 0 : 1;
+    if (Reglages_nets.actif) bilan += nets ? ", " + image + ".nets.json" : " (" + image + ".nets.json not written)";
+    return chargee && dat && gxl && nets && Nb_defauts_param() == 0 ? 0 : 1;
 }
 
 int Main_ligne_commande(int argc, char** argv)
@@ -115,6 +128,8 @@ int Main_ligne_commande(int argc, char** argv)
     }
     Capture_repertoires();
     Fournit_param_defaut();
+    Reglages_nets.actif = o.netlist;
+    Reglages_nets.symboles = o.symboles;
     if (o.forme == Forme::lot || o.forme == Forme::rassemblement) return Main_lot_ligne_commande(o);
 
     FrontendConsole console;

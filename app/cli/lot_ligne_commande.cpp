@@ -14,6 +14,8 @@
 #include "batch/detections_json.h"
 #include "batch/lot_parallele.h"
 #include "batch/resultats_lot.h"
+#include "nets/detections.h"
+#include "nets/ecriture_nets.h"
 #include "port/frontends.h"
 #include "port/shell.h"
 
@@ -72,7 +74,12 @@ bool A_jour(const std::string& image, const struct stat* param)
 
 int Main_ouvrier(int argc, char** argv)
 {
-    if (argc != 3) return 2;
+    if (argc < 3) return 2;
+    for (int i = 3; i < argc; i++) {
+        if (std::strcmp(argv[i], "--netlist") == 0) Reglages_nets.actif = true;
+        else if (std::strcmp(argv[i], "--symbols") == 0 && i + 1 < argc) Reglages_nets.symboles = argv[++i];
+        else return 2;
+    }
     FrontendLot console({});
     Installe_frontend(&console);
     const int statut = Ouvrier_lot(argv[2], console);
@@ -97,6 +104,14 @@ int Main_lot_ligne_commande(const Options& o)
         repris = images.size() - a_faire.size();
     }
 
+    // A detections file that cannot serve is said once here; each image's
+    // netlist then fails with it, the rest of the batch is done.
+    if (lot && o.netlist && !o.symboles.empty()) {
+        const Detections d = Lit_detections(o.symboles);
+        if (!d.erreur.empty()) std::fprintf(stderr, "tracemorph: %s: no netlist written\n", d.erreur.c_str());
+        for (const std::string& nom : Images_non_donnees(d, images))
+            std::fprintf(stderr, "tracemorph: %s names %s, which is not given\n", o.symboles.c_str(), nom.c_str());
+    }
     FrontendLot console(lot ? a_faire : std::vector<std::string>{});
     console.set_quiet(o.silencieux);
     Installe_frontend(&console);

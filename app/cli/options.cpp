@@ -113,6 +113,12 @@ std::string Lit_options(int argc, char** argv, Options& o)
             if (!prend_valeur("--json") || valeur.empty() || (valeur.size() > 1 && valeur[0] == '-'))
                 erreur = "--json: missing value (the file to write)";
             else o.json = valeur;
+        } else if (a == "--netlist") {
+            o.netlist = true;
+        } else if (est("--symbols")) {
+            if (!prend_valeur("--symbols") || valeur.empty() || (valeur.size() > 1 && valeur[0] == '-'))
+                erreur = "--symbols: missing value (the detections file to read)";
+            else o.symboles = valeur;
         } else {
             erreur = "unknown option " + Cite(a);
         }
@@ -127,15 +133,18 @@ std::string Lit_options(int argc, char** argv, Options& o)
     if (vu_jobs && forme != Forme::lot) return "--jobs is only for --batch";
     if (o.reprise && forme != Forme::lot) return "--resume is only for --batch";
     if (vu_json && forme != Forme::lot && forme != Forme::rassemblement) return "--json is only for --batch and --gather";
+    if (o.netlist && forme != Forme::lot && forme != Forme::image) return "--netlist is only for --batch and the one-image run";
+    if (!o.symboles.empty() && !o.netlist && !(forme == Forme::dessin && !o.operandes.empty() && o.operandes[0] == "nets"))
+        return "--symbols is only for --netlist and --draw nets";
     return Verifie_operandes(o);
 }
 
 void Ecrit_usage(std::FILE* f)
 {
-    std::fputs("Usage: tracemorph [-q] [IMAGE]\n"
-               "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] IMAGE...\n"
+    std::fputs("Usage: tracemorph [-q] [--netlist [--symbols FILE]] [IMAGE]\n"
+               "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] [--netlist [--symbols FILE]] IMAGE...\n"
                "       tracemorph [-q] --gather [--json FILE] IMAGE...\n"
-               "       tracemorph [-q] --draw WHAT IMAGE OUT.png|OUT.svg\n"
+               "       tracemorph [-q] --draw WHAT [--symbols FILE] IMAGE OUT.png|OUT.svg\n"
                "       tracemorph [-q] --make-models SYMBOL_DIR MODEL_DIR\n"
                "       tracemorph --help | --version\n",
                f);
@@ -166,10 +175,15 @@ void Ecrit_aide(std::FILE* f)
         "  --json FILE  also writes the symbols of every image as detections in JSON\n"
         "               (images with their size, one annotation per symbol with its\n"
         "               bbox [x, y, width, height] from the top-left, category, score)\n"
+        "  --netlist    also writes IMAGE.nets.json and IMAGE.nets.gxl: the nets the\n"
+        "               wires make between the symbols (also in the one-image run)\n"
+        "  --symbols FILE  takes the symbols' boxes from FILE, detections in the\n"
+        "               layout --json writes (images matched by file name), instead\n"
+        "               of the spotting's; the nets name them by their ids\n"
         "--gather writes ./FINAL_RESULTS.GRE from the IMAGE.xml files that batch runs\n"
         "left beside the images, as the batch over all of them would have (--json too).\n"
         "--draw WHAT (vectors, quads, ccs, axes, graph, symbols, colored-quads,\n"
-        "colored-graph) draws what a step found over the drawing into OUT, a PNG or an\n"
+        "colored-graph, nets) draws what a step found over the drawing into OUT, a PNG or an\n"
         "SVG file by its extension.\n"
         "--make-models writes the matcher graph of every image of SYMBOL_DIR as\n"
         "MODEL_DIR/NAME.gxl.\n"

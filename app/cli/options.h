@@ -13,6 +13,8 @@ struct Options {
     bool reprise = false;     // --resume: images with up-to-date files are not analysed again
     int jobs = 1;
     std::string json;                // --json FILE, empty when not asked
+    bool netlist = false;            // --netlist: IMAGE.nets.json and .nets.gxl beside each image
+    std::string symboles;            // --symbols DETECTIONS.json: the symbols' boxes, not the spotting's
     std::vector<std::string> operandes;
 };
 

@@ -1,0 +1,159 @@
+#include "nets/ecriture_nets.h"
+
+#include <cstdio>
+#include <map>
+
+#include "image/planes.h"
+#include "nets/detections.h"
+#include "output/ecriture.h"
+#include "port/shell.h"
+#include "spotting/lecture_symboles.h"
+
+ReglagesNets Reglages_nets;
+
+namespace {
+
+// Read once per process: every image of a batch takes its boxes from it.
+const Detections& Detections_courantes()
+{
+    static std::map<std::string, Detections> lues;
+    auto it = lues.find(Reglages_nets.symboles);
+    if (it == lues.end()) it = lues.emplace(Reglages_nets.symboles, Lit_detections(Reglages_nets.symboles)).first;
+    return it->second;
+}
+
+// A JSON string: the text's characters (UTF-8, or Latin-1 bytes) in UTF-8.
+std::string Chaine_json(std::string_view s)
+{
+    std::string o = "\"";
+    for (size_t i = 0; i < s.size();) {
+        const char32_t c = Caractere_suivant(s, i);
+        if (c == '"' || c == '\\') {
+            o += '\\';
+            o += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+            o += buf;
+        } else {
+            Encode_utf8(o, c);
+        }
+    }
+    return o + "\"";
+}
+
+std::string Point(const PointNet& p) { return std::to_string(p.x) + ", " + std::to_string(p.y - 1); }
+
+}  // namespace
+
+bool Boites_image(const std::string& chemin, const std::string& liste, std::vector<BoiteSymbole>& boites,
+                  std::string& erreur)
+{
+    boites.clear();
+    if (Reglages_nets.symboles.empty()) {
+        std::vector<SymboleLu> lus;
+        if (!Lit_liste_symboles(liste, lus)) {
+            erreur = "no symbol list " + liste;
+            return false;
+        }
+        long id = 0;
+        for (const SymboleLu& s : lus) boites.push_back({++id, s.nom, s.xi, s.yi, s.xf, s.yf});
+        return true;
+    }
+    const Detections& d = Detections_courantes();
+    if (!d.erreur.empty()) {
+        erreur = d.erreur;
+        return false;
+    }
+    const DetectionsImage* di = Detections_de(d, chemin);
+    if (!di) {
+        erreur = Reglages_nets.symboles + ": no entry for " + chemin;
+        return false;
+    }
+    erreur.clear();
+    for (const std::string& e : di->erreurs) erreur += (erreur.empty() ? "" : "; ") + e;
+    // The loaded image's size holds even where the file gave none.
+    for (const BoiteSymbole& b : di->boites)
+        if (Plan1.existe() && (b.xf >= Largeur || b.yf > Hauteur))
+            erreur += (erreur.empty() ? "" : "; ") + std::string("annotation ") + std::to_string(b.id) +
+                      ": box outside the image";
+    if (!erreur.empty()) {
+        erreur = Reglages_nets.symboles + ", " + di->fichier + ": " + erreur;
+        return false;
+    }
+    boites = di->boites;
+    return true;
+}
+
+std::string Json_netlist(const Netlist& n, const std::string& image)
+{
+    std::string o = "{\"image\": " + Chaine_json(image) + ",\n\"symbols\": [";
+    for (size_t k = 0; k < n.boites.size(); k++) {
+        const BoiteSymbole& b = n.boites[k];
+        o += std::string(k ? "," : "") + "\n  {\"id\": " + std::to_string(b.id) + ", \"name\": " + Chaine_json(b.nom) +
+             ", \"bbox\": [" + std::to_string(b.xi) + ", " + std::to_string(b.yi - 1) + ", " +
+             std::to_string(b.xf - b.xi + 1) + ", " + std::to_string(b.yf - b.yi + 1) + "], \"terminals\": [";
+        const std::vector<PointNet>& t = n.bornes_symbole[k];
+        for (size_t i = 0; i < t.size(); i++) o += std::string(i ? ", " : "") + "[" + Point(t[i]) + "]";
+        o += "]}";
+    }
+    o += "\n],\n\"nets\": [";
+    for (size_t k = 0; k < n.nets.size(); k++) {
+        const Net& net = n.nets[k];
+        o += std::string(k ? "," : "") + "\n  {\"id\": " + std::to_string(net.id) + ", \"symbols\": [";
+        for (size_t i = 0; i < net.symboles.size(); i++) o += (i ? ", " : "") + std::to_string(net.symboles[i]);
+        o += "],\n   \"terminals\": [";
+        for (size_t i = 0; i < net.bornes.size(); i++)
+            o += std::string(i ? ", " : "") + "[" + std::to_string(net.bornes[i].symbole) + ", " +
+                 Point(net.bornes[i].p) + "]";
+        o += "],\n   \"wires\": [";
+        for (size_t i = 0; i < net.traits.size(); i++)
+            o += std::string(i ? ", " : "") + "[" + Point(net.traits[i].a) + ", " + Point(net.traits[i].b) + "]";
+        o += "]}";
+    }
+    return o + "\n]\n}\n";
+}
+
+std::string Gxl_netlist(const Netlist& n, const std::string& image)
+{
+    std::string o = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<gxl>\n <graph id=\"" + Texte_xml(image) +
+                    "\" edgeids=\"true\" edgemode=\"undirected\">\n";
+    auto attr = [](const char* nom, const std::string& type, const std::string& valeur) {
+        return "  <attr name=\"" + std::string(nom) + "\"><" + type + ">" + valeur + "</" + type + "></attr>\n";
+    };
+    for (const BoiteSymbole& b : n.boites) {
+        o += " <node id=\"s" + std::to_string(b.id) + "\">\n" + attr("kind", "string", "symbol") +
+             attr("name", "string", Texte_xml(b.nom)) + attr("x", "int", std::to_string(b.xi)) +
+             attr("y", "int", std::to_string(b.yi - 1)) + attr("width", "int", std::to_string(b.xf - b.xi + 1)) +
+             attr("height", "int", std::to_string(b.yf - b.yi + 1)) + " </node>\n";
+    }
+    for (const Net& net : n.nets)
+        o += " <node id=\"n" + std::to_string(net.id) + "\">\n" + attr("kind", "string", "net") +
+             attr("wires", "int", std::to_string(net.traits.size())) + " </node>\n";
+    long e = 0;
+    for (const Net& net : n.nets)
+        for (const BorneNet& b : net.bornes)
+            o += " <edge id=\"e" + std::to_string(++e) + "\" from=\"s" + std::to_string(b.symbole) + "\" to=\"n" +
+                 std::to_string(net.id) + "\">\n" + attr("x", "int", std::to_string(b.p.x)) +
+                 attr("y", "int", std::to_string(b.p.y - 1)) + " </edge>\n";
+    return o + " </graph>\n</gxl>\n";
+}
+
+bool Ecrit_netlist_image(const std::string& chemin, const std::string& liste)
+{
+    std::vector<BoiteSymbole> boites;
+    std::string erreur;
+    if (!Boites_image(chemin, liste, boites, erreur)) {
+        Message_erreur("Netlist " + chemin + " : " + erreur);
+        return false;
+    }
+    const Netlist n = Calcule_netlist(boites);
+    bool ok = true;
+    for (const auto& [suffixe, contenu] : {std::pair<const char*, std::string>{".nets.json", Json_netlist(n, chemin)},
+                                           {".nets.gxl", Gxl_netlist(n, chemin)}}) {
+        const std::string f = chemin + suffixe;
+        std::FILE* s = Ouvre_resultat(f);
+        ok = s && Termine_resultat(s, f, contenu) && ok;
+    }
+    return ok;
+}
