@@ -5,7 +5,7 @@
                        [--projects a,b] [--jobs N] [--overhead] [--keep DIR]
 
 truth: each page_X.json becomes a detections file (the COCO layout --json writes: bbox [x, y, w, h] from the
-top-left, the truth's ids as annotation ids), and `--batch --netlist --symbols FILE` runs on the project's pages;
+top-left, annotation ids 100000 * page rank + the truth's id, unique over the file), and `--batch --netlist --symbols FILE` runs on the project's pages;
 the pairs of symbol ids of every net of IMAGE.nets.json are scored against page_X.nets.json's drawn_pairs.
 e2e: the program's own symbols (models made per project from the names its pages use, as kicad_quality.py does,
 Bool_reco 11), `--batch --netlist`; its symbols are matched one to one to the truth (IoU >= 0.5, greedy by IoU),
@@ -73,7 +73,7 @@ def detections(pages):
     for k, (p, d) in enumerate(pages, 1):
         images.append({"id": k, "file_name": os.path.basename(p), "width": d["width"], "height": d["height"]})
         for s in d["symbols"]:
-            anns.append({"id": s["id"], "image_id": k, "category": s["name"],
+            anns.append({"id": k * 100000 + s["id"], "image_id": k, "category": s["name"],
                          "bbox": [s["xmin"], s["ymin"], s["xmax"] - s["xmin"] + 1, s["ymax"] - s["ymin"] + 1]})
     return {"images": images, "annotations": anns, "categories": []}
 
@@ -158,7 +158,7 @@ def main(argv):
                         except (OSError, ValueError):
                             doc = {"nets": [], "symbols": []}
                         if mode == "truth":
-                            pred = pairs_of(doc)
+                            pred = pairs_of(doc, {i: i % 100000 for s in doc.get("symbols", []) for i in [s["id"]]})
                         else:
                             found = {s["id"]: (s["bbox"][0], s["bbox"][1], s["bbox"][0] + s["bbox"][2] - 1,
                                                s["bbox"][1] + s["bbox"][3] - 1) for s in doc.get("symbols", [])}

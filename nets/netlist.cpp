@@ -1,6 +1,8 @@
 #include "nets/netlist.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -32,10 +34,14 @@ bool Chemin_encre(double x0, double y0, double x1, double y1)
 {
     const double l = std::hypot(x1 - x0, y1 - y0);
     const int n = std::max(1, int(std::ceil(l * 2)));
+    // A pixel to either side counts: an axis may lie a pixel off the
+    // stroke's middle.
+    const double nx = l > 0 ? -(y1 - y0) / l : 0, ny = l > 0 ? (x1 - x0) / l : 0;
     int blancs = 0;
     for (int k = 0; k <= n; k++) {
         const double s = double(k) / n;
-        if (!Encre(x0 + (x1 - x0) * s, y0 + (y1 - y0) * s) && ++blancs > 1) return false;
+        const double x = x0 + (x1 - x0) * s, y = y0 + (y1 - y0) * s;
+        if (!Encre(x, y) && !Encre(x + nx, y + ny) && !Encre(x - nx, y - ny) && ++blancs > 1) return false;
     }
     return true;
 }
@@ -157,7 +163,7 @@ std::vector<Trait> Fusionne_alignes(const std::vector<Trait>& traits)
             const double ux = (L.x2 - L.x1) / lL, uy = (L.y2 - L.y1) / lL;
             const double vx = (C.x2 - C.x1) / lC, vy = (C.y2 - C.y1) / lC;
             if (std::fabs(ux * vy - uy * vx) > 0.105) return;  // about 6 degrees
-            const double tol = std::max(2.0, 0.6 * std::max(L.ep, C.ep));
+            const double tol = std::max(3.0, std::max(L.ep, C.ep));
             const double d1 = (C.x1 - L.x1) * uy - (C.y1 - L.y1) * ux;
             const double d2 = (C.x2 - L.x1) * uy - (C.y2 - L.y1) * ux;
             if (std::fabs(d1) > tol || std::fabs(d2) > tol) return;
@@ -176,7 +182,7 @@ std::vector<Trait> Fusionne_alignes(const std::vector<Trait>& traits)
                 fx = L.x1;
                 fy = L.y1;
             }
-            if (gap > 3 * std::max(L.ep, C.ep) + 12) return;
+            if (gap > 60) return;
             if (gap > 0 && !Chemin_encre(fx, fy, ex, ey)) return;
             u.Joint(int(k), j);
         });
@@ -292,7 +298,7 @@ bool Bout_joint(const Piece& pa, int bout, const Piece& pb)
     const double ex = bout ? a.x2 : a.x1, ey = bout ? a.y2 : a.y1;
     double s, fx, fy;
     const double d = Distance_segment(b, ex, ey, s, fx, fy);
-    if (d > (a.ep + b.ep) / 2 + 5) return false;
+    if (d > (a.ep + b.ep) / 2 + 7) return false;
     if (!Chemin_encre(ex, ey, fx, fy)) return false;
     const double lb = Longueur(b);
     const double pres = b.ep / 2 + 4;
@@ -327,7 +333,18 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
     res.bornes_symbole.assign(boites.size(), {});
     if (!Plan1.existe()) return res;
 
-    const std::vector<Trait> fils = Fusionne_alignes(Traits_image());
+    const std::vector<Trait> bruts = Traits_image();
+    const std::vector<Trait> fils = Fusionne_alignes(bruts);
+    if (const char* dbg = std::getenv("NETS_DBG")) {
+        int dx = 0, dy = 0;
+        std::sscanf(dbg, "%d,%d", &dx, &dy);
+        for (const Trait& t : bruts)
+            if (std::min(std::hypot(t.x1 - dx, t.y1 - dy), std::hypot(t.x2 - dx, t.y2 - dy)) < 40)
+                std::fprintf(stderr, "brut %.1f %.1f %.1f %.1f ep %.1f\n", t.x1, t.y1, t.x2, t.y2, t.ep);
+        for (const Trait& t : fils)
+            if (std::min(std::hypot(t.x1 - dx, t.y1 - dy), std::hypot(t.x2 - dx, t.y2 - dy)) < 40 || Distance_segment(t, dx, dy, *new double, *new double, *new double) < 10)
+                std::fprintf(stderr, "fil %.1f %.1f %.1f %.1f ep %.1f\n", t.x1, t.y1, t.x2, t.y2, t.ep);
+    }
 
     // Boxes by cell; every wire cut by the boxes it runs into.
     Grille gb(Largeur, Hauteur, 128);
