@@ -1,6 +1,7 @@
 #include "nets/netlist.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cmath>
@@ -44,6 +45,38 @@ bool Chemin_encre(double x0, double y0, double x1, double y1)
         if (!Encre(x, y) && !Encre(x + nx, y + ny) && !Encre(x - nx, y - ny) && ++blancs > 1) return false;
     }
     return true;
+}
+
+// The ink joins (x0, y0) to (x1, y1) within their box widened by 3 pixels:
+// around a junction dot the straight path may cut the white corner.
+bool Relies_encre(double x0, double y0, double x1, double y1)
+{
+    const int xa = int(std::floor(std::min(x0, x1))) - 3, xb = int(std::ceil(std::max(x0, x1))) + 3;
+    const int ya = int(std::floor(std::min(y0, y1))) - 3, yb = int(std::ceil(std::max(y0, y1))) + 3;
+    const int w = xb - xa + 1, h = yb - ya + 1;
+    if (w > 80 || h > 80) return Chemin_encre(x0, y0, x1, y1);
+    std::vector<uint8_t> vu(size_t(w) * size_t(h), 0);
+    std::vector<std::pair<int, int>> pile;
+    auto pose = [&](int x, int y) {
+        if (x < xa || x > xb || y < ya || y > yb) return;
+        uint8_t& v = vu[size_t(y - ya) * size_t(w) + size_t(x - xa)];
+        if (v || Lit_pixel(x, y, Plan1) != 1) return;
+        v = 1;
+        pile.push_back({x, y});
+    };
+    const int cx = int(std::lround(x0)), cy = int(std::lround(y0));
+    for (int dy = -1; dy <= 1; dy++)
+        for (int dx = -1; dx <= 1; dx++) pose(cx + dx, cy + dy);
+    const int fx = int(std::lround(x1)), fy = int(std::lround(y1));
+    while (!pile.empty()) {
+        const auto [x, y] = pile.back();
+        pile.pop_back();
+        if (std::abs(x - fx) <= 1 && std::abs(y - fy) <= 1) return true;
+        for (int dy = -1; dy <= 1; dy++)
+            for (int dx = -1; dx <= 1; dx++)
+                if (dx || dy) pose(x + dx, y + dy);
+    }
+    return false;
 }
 
 // Union-find over indices.
@@ -298,8 +331,8 @@ bool Bout_joint(const Piece& pa, int bout, const Piece& pb)
     const double ex = bout ? a.x2 : a.x1, ey = bout ? a.y2 : a.y1;
     double s, fx, fy;
     const double d = Distance_segment(b, ex, ey, s, fx, fy);
-    if (d > (a.ep + b.ep) / 2 + 7) return false;
-    if (!Chemin_encre(ex, ey, fx, fy)) return false;
+    if (d > (a.ep + b.ep) / 2 + 10) return false;
+    if (!Relies_encre(ex, ey, fx, fy)) return false;
     const double lb = Longueur(b);
     const double pres = b.ep / 2 + 4;
     if (s * lb <= pres || (1 - s) * lb <= pres) return true;  // a corner, or one carrying on the other
@@ -422,7 +455,7 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
                 if (p.boite[bout] >= 0 || ex < b.xi - m || ex > b.xf + m || ey < b.yi - m || ey > b.yf + m) return;
                 const double cx = std::clamp(ex, b.xi - kMarge, b.xf + kMarge);
                 const double cy = std::clamp(ey, b.yi - kMarge, b.yf + kMarge);
-                if (Chemin_encre(ex, ey, cx, cy)) p.boite[bout] = k;
+                if (Relies_encre(ex, ey, cx, cy)) p.boite[bout] = k;
             });
         }
 
