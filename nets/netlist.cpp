@@ -9,138 +9,13 @@
 #include <numeric>
 
 #include "image/planes.h"
+#include "nets/outils_nets.h"
 #include "spotting/boucles.h"
 #include "vecto/records.h"
 
+using namespace nets;
+
 namespace {
-
-// Margin around a given box within which a stroke still belongs to the
-// symbol: a tight box passes through the outline strokes themselves.
-constexpr double kMarge = 3.0;
-// Components smaller than this in both directions are glyphs.
-constexpr int kGlyphe = 36;
-
-struct Trait {
-    double x1, y1, x2, y2;
-    double ep;  // stroke thickness
-};
-
-double Longueur(const Trait& t) { return std::hypot(t.x2 - t.x1, t.y2 - t.y1); }
-
-bool Encre(double x, double y) { return Lit_pixel(int(std::lround(x)), int(std::lround(y)), Plan1) == 1; }
-
-// The straight path from (x0, y0) to (x1, y1) is ink, one white pixel
-// forgiven (edge jitter).
-bool Chemin_encre(double x0, double y0, double x1, double y1)
-{
-    const double l = std::hypot(x1 - x0, y1 - y0);
-    const int n = std::max(1, int(std::ceil(l * 2)));
-    // A pixel to either side counts: an axis may lie a pixel off the
-    // stroke's middle.
-    const double nx = l > 0 ? -(y1 - y0) / l : 0, ny = l > 0 ? (x1 - x0) / l : 0;
-    int blancs = 0;
-    for (int k = 0; k <= n; k++) {
-        const double s = double(k) / n;
-        const double x = x0 + (x1 - x0) * s, y = y0 + (y1 - y0) * s;
-        if (!Encre(x, y) && !Encre(x + nx, y + ny) && !Encre(x - nx, y - ny) && ++blancs > 1) return false;
-    }
-    return true;
-}
-
-// The ink joins (x0, y0) to (x1, y1) within their box widened by 3 pixels:
-// around a junction dot the straight path may cut the white corner.
-bool Relies_encre(double x0, double y0, double x1, double y1)
-{
-    const int xa = int(std::floor(std::min(x0, x1))) - 3, xb = int(std::ceil(std::max(x0, x1))) + 3;
-    const int ya = int(std::floor(std::min(y0, y1))) - 3, yb = int(std::ceil(std::max(y0, y1))) + 3;
-    const int w = xb - xa + 1, h = yb - ya + 1;
-    if (w > 80 || h > 80) return Chemin_encre(x0, y0, x1, y1);
-    std::vector<uint8_t> vu(size_t(w) * size_t(h), 0);
-    std::vector<std::pair<int, int>> pile;
-    auto pose = [&](int x, int y) {
-        if (x < xa || x > xb || y < ya || y > yb) return;
-        uint8_t& v = vu[size_t(y - ya) * size_t(w) + size_t(x - xa)];
-        if (v || Lit_pixel(x, y, Plan1) != 1) return;
-        v = 1;
-        pile.push_back({x, y});
-    };
-    const int cx = int(std::lround(x0)), cy = int(std::lround(y0));
-    for (int dy = -1; dy <= 1; dy++)
-        for (int dx = -1; dx <= 1; dx++) pose(cx + dx, cy + dy);
-    const int fx = int(std::lround(x1)), fy = int(std::lround(y1));
-    while (!pile.empty()) {
-        const auto [x, y] = pile.back();
-        pile.pop_back();
-        if (std::abs(x - fx) <= 1 && std::abs(y - fy) <= 1) return true;
-        for (int dy = -1; dy <= 1; dy++)
-            for (int dx = -1; dx <= 1; dx++)
-                if (dx || dy) pose(x + dx, y + dy);
-    }
-    return false;
-}
-
-// Union-find over indices.
-struct Unions {
-    std::vector<int> p;
-    explicit Unions(size_t n) : p(n) { std::iota(p.begin(), p.end(), 0); }
-    int Racine(int i)
-    {
-        while (p[size_t(i)] != i) i = p[size_t(i)] = p[size_t(p[size_t(i)])];
-        return i;
-    }
-    void Joint(int a, int b)
-    {
-        a = Racine(a);
-        b = Racine(b);
-        if (a != b) p[size_t(std::max(a, b))] = std::min(a, b);
-    }
-};
-
-// Buckets of a square grid: each element listed in every cell its box meets,
-// so that neighbours are found among those of a few cells.
-struct Grille {
-    double cote;
-    int nx = 1, ny = 1;
-    std::vector<std::vector<int>> cases;
-    std::vector<int> vu;
-    int tampon = 0;
-    Grille(int largeur, int hauteur, double c) : cote(c)
-    {
-        nx = std::max(1, int(largeur / c) + 1);
-        ny = std::max(1, int(hauteur / c) + 1);
-        cases.resize(size_t(nx) * size_t(ny));
-    }
-    void Bornes(double x0, double y0, double x1, double y1, int& i0, int& j0, int& i1, int& j1) const
-    {
-        i0 = std::clamp(int(std::floor(std::min(x0, x1) / cote)), 0, nx - 1);
-        i1 = std::clamp(int(std::floor(std::max(x0, x1) / cote)), 0, nx - 1);
-        j0 = std::clamp(int(std::floor(std::min(y0, y1) / cote)), 0, ny - 1);
-        j1 = std::clamp(int(std::floor(std::max(y0, y1) / cote)), 0, ny - 1);
-    }
-    void Ajoute(int id, double x0, double y0, double x1, double y1)
-    {
-        int i0, j0, i1, j1;
-        Bornes(x0, y0, x1, y1, i0, j0, i1, j1);
-        for (int j = j0; j <= j1; j++)
-            for (int i = i0; i <= i1; i++) cases[size_t(j) * size_t(nx) + size_t(i)].push_back(id);
-        if (vu.size() <= size_t(id)) vu.resize(size_t(id) + 1, 0);
-    }
-    // The elements whose cells meet the box, each once.
-    template <class F>
-    void Voisins(double x0, double y0, double x1, double y1, F&& f)
-    {
-        int i0, j0, i1, j1;
-        Bornes(x0, y0, x1, y1, i0, j0, i1, j1);
-        tampon++;
-        for (int j = j0; j <= j1; j++)
-            for (int i = i0; i <= i1; i++)
-                for (int id : cases[size_t(j) * size_t(nx) + size_t(i)]) {
-                    if (vu[size_t(id)] == tampon) continue;
-                    vu[size_t(id)] = tampon;
-                    f(id);
-                }
-    }
-};
 
 // The thick strokes of the analysis, glyph-sized components left out.
 std::vector<Trait> Traits_image()
@@ -264,18 +139,6 @@ bool Coupe_rectangle(const Trait& t, double x0, double y0, double x1, double y1,
     return ta <= tb;
 }
 
-// A piece of wire outside every box, with the box (or -1) at each end.
-struct Piece {
-    Trait t;
-    int trait;          // the wire it was cut from
-    int boite[2] = {-1, -1};
-};
-
-struct Borne {
-    int boite;
-    double x, y;
-};
-
 // Pixels across both strokes' corners at a meeting point are ink only under
 // a junction dot; a bare crossing leaves them white.
 bool Point_de_jonction(double px, double py, const Trait& a, const Trait& b)
@@ -310,17 +173,6 @@ bool Continue_au_dela(double fx, double fy, double ux, double uy, double ep)
         encre += Encre(fx + ux * s, fy + uy * s);
     }
     return encre >= 5;
-}
-
-// Nearest point of segment t to (x, y): its parameter and distance.
-double Distance_segment(const Trait& t, double x, double y, double& s, double& fx, double& fy)
-{
-    const double dx = t.x2 - t.x1, dy = t.y2 - t.y1;
-    const double l2 = dx * dx + dy * dy;
-    s = l2 > 0 ? std::clamp(((x - t.x1) * dx + (y - t.y1) * dy) / l2, 0.0, 1.0) : 0.0;
-    fx = t.x1 + dx * s;
-    fy = t.y1 + dy * s;
-    return std::hypot(x - fx, y - fy);
 }
 
 // Whether piece a's end (0 or 1) joins piece b.
@@ -461,7 +313,6 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
 
     // The pieces that join.
     const size_t np = pieces.size();
-    Unions u(np + liens.size());
     Grille gp(Largeur, Hauteur, 64);
     for (size_t k = 0; k < np; k++) {
         const Trait& t = pieces[k].t;
@@ -469,6 +320,12 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
         gp.Ajoute(int(k), std::min(t.x1, t.x2) - m, std::min(t.y1, t.y2) - m, std::max(t.x1, t.x2) + m,
                   std::max(t.y1, t.y2) + m);
     }
+    std::vector<std::pair<int, int>> joints_sondes;
+    std::vector<BornePiece> bornes_sondes;
+    Sondes_encre(pieces, boites, gp, gb, joints_sondes, liens, bornes_liens, bornes_sondes);
+
+    Unions u(np + liens.size());
+    for (const auto& [a, b] : joints_sondes) u.Joint(a, b);
     for (size_t k = 0; k < np; k++) {
         const Piece& a = pieces[k];
         gp.Voisins(std::min(a.t.x1, a.t.x2), std::min(a.t.y1, a.t.y2), std::max(a.t.x1, a.t.x2),
@@ -504,6 +361,8 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
             if (p.boite[bout] >= 0)
                 n.bornes.push_back({boites[size_t(p.boite[bout])].id, bout ? pt(p.t.x2, p.t.y2) : pt(p.t.x1, p.t.y1)});
     }
+    for (const BornePiece& b : bornes_sondes)
+        net_de(b.piece).bornes.push_back({boites[size_t(b.boite)].id, pt(b.x, b.y)});
     for (size_t l = 0; l < liens.size(); l++) {
         Net& n = net_de(int(np + l));
         for (int c = 0; c < 2; c++) {
