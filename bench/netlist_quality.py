@@ -9,7 +9,8 @@ top-left, annotation ids 100000 * page rank + the truth's id, unique over the fi
 the pairs of symbol ids of every net of IMAGE.nets.json are scored against page_X.nets.json's drawn_pairs.
 e2e: the program's own symbols (models made per project from the names its pages use, as kicad_quality.py does,
 Bool_reco 11), `--batch --netlist`; its symbols are matched one to one to the truth (IoU >= 0.5, greedy by IoU),
-and its pairs scored against the drawn pairs whose two symbols were both found.
+and its pairs scored against the drawn pairs whose two symbols were both found (how many of all drawn pairs
+that is, is printed too).
 --overhead also times the same batch without --netlist and prints the netlist's share of the time.
 Prints per project P, R, F1 and the counts, then the totals (pairs summed over all pages).
 """
@@ -117,7 +118,7 @@ def main(argv):
     env["QT_QPA_PLATFORM"] = "offscreen"
     for mode in modes:
         for variant in variants:
-            tot = [0, 0, 0]  # tp, predicted, truth
+            tot = [0, 0, 0, 0]  # tp, predicted, truth, all drawn pairs
             secs = secs_sans = 0.0
             print("== %s, %s" % ("truth boxes" if mode == "truth" else "end to end", variant))
             for proj, pages in groups.items():
@@ -150,9 +151,10 @@ def main(argv):
                     if flags["--overhead"]:
                         secs_sans += run(cmd + imgs, w, env)
                     secs += run(cmd + nl + imgs, w, env)
-                    row = [0, 0, 0]
+                    row = [0, 0, 0, 0]
                     for (img, d), (_, nets) in zip(listed, pages):
                         truth = {tuple(p) for p in nets["drawn_pairs"]}
+                        row[3] += len(truth)
                         try:
                             doc = json.load(open(img + ".nets.json"))
                         except (OSError, ValueError):
@@ -177,13 +179,15 @@ def main(argv):
                                 json.dumps({"fp": sorted(pred - truth), "fn": sorted(truth - pred)}))
                     p = row[0] / row[1] if row[1] else 1.0
                     r = row[0] / row[2] if row[2] else 1.0
-                    print("%-22s P %.3f R %.3f F1 %.3f  (%d of %d found, %d true)" % (proj, p, r, f1(p, r), row[0], row[1], row[2]))
+                    print("%-22s P %.3f R %.3f F1 %.3f  (%d of %d found, %d true, %d drawn)"
+                          % (proj, p, r, f1(p, r), row[0], row[1], row[2], row[3]))
                     tot = [a + b for a, b in zip(tot, row)]
                 finally:
                     shutil.rmtree(w, ignore_errors=True)
             p = tot[0] / tot[1] if tot[1] else 1.0
             r = tot[0] / tot[2] if tot[2] else 1.0
-            line = "total %s %s P %.3f R %.3f F1 %.3f | seconds %.1f" % (mode, variant, p, r, f1(p, r), secs)
+            line = "total %s %s P %.3f R %.3f F1 %.3f (%d of %d drawn pairs scored) | seconds %.1f" % (
+                mode, variant, p, r, f1(p, r), tot[2], tot[3], secs)
             if flags["--overhead"]:
                 line += " without netlist %.1f (+%.0f%%)" % (secs_sans, 100 * (secs - secs_sans) / max(secs_sans, 1e-9))
             print(line, flush=True)

@@ -118,6 +118,28 @@ std::vector<Trait> Fusionne_alignes(const std::vector<Trait>& traits)
     return fusionnes;
 }
 
+// A wire's ends carried on along its line as far as the ink goes: the
+// stroke's last pixels before a dot, a crossing or a pin often make no
+// quadrilateral of their own.
+void Prolonge(Trait& t)
+{
+    const double l = Longueur(t);
+    if (l < 1) return;
+    const double ux = (t.x2 - t.x1) / l, uy = (t.y2 - t.y1) / l;
+    auto avance = [&](double& x, double& y, double sx, double sy) {
+        int s = 0;
+        for (int k = 1; k <= 40; k++) {
+            const double px = x + sx * k, py = y + sy * k;
+            if (!Encre(px, py) && !Encre(px - sy, py + sx) && !Encre(px + sy, py - sx)) break;
+            s = k;
+        }
+        x += sx * s;
+        y += sy * s;
+    };
+    avance(t.x2, t.y2, ux, uy);
+    avance(t.x1, t.y1, -ux, -uy);
+}
+
 // The parameter interval of the segment inside the rectangle (Liang-Barsky);
 // false when it stays out.
 bool Coupe_rectangle(const Trait& t, double x0, double y0, double x1, double y1, double& ta, double& tb)
@@ -219,7 +241,8 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
     if (!Plan1.existe()) return res;
 
     const std::vector<Trait> bruts = Traits_image();
-    const std::vector<Trait> fils = Fusionne_alignes(bruts);
+    std::vector<Trait> fils = Fusionne_alignes(bruts);
+    for (Trait& t : fils) Prolonge(t);
     if (const char* dbg = std::getenv("NETS_DBG")) {
         int dx = 0, dy = 0;
         std::sscanf(dbg, "%d,%d", &dx, &dy);
