@@ -140,6 +140,46 @@ void Prolonge(Trait& t)
     avance(t.x1, t.y1, -ux, -uy);
 }
 
+// The stroke's width across its axis, the median of nine places along it.
+double Largeur_trait(const Trait& t)
+{
+    const double l = Longueur(t);
+    if (l < 1) return t.ep;
+    const double nx = -(t.y2 - t.y1) / l, ny = (t.x2 - t.x1) / l;
+    std::vector<int> w;
+    for (int k = 1; k <= 9; k++) {
+        const double x = t.x1 + (t.x2 - t.x1) * k / 10, y = t.y1 + (t.y2 - t.y1) * k / 10;
+        if (!Encre(x, y)) continue;
+        int n = 1;
+        for (int s : {-1, 1})
+            for (int d = 1; d <= 15 && Encre(x + s * d * nx, y + s * d * ny); d++) n++;
+        w.push_back(n);
+    }
+    if (w.empty()) return t.ep;
+    std::nth_element(w.begin(), w.begin() + long(w.size() / 2), w.end());
+    return w[w.size() / 2];
+}
+
+// Buses, drawn markedly thicker than the page's wires, carry many signals
+// and join none: they are left out.
+void Retire_bus(std::vector<Trait>& fils)
+{
+    std::vector<double> largeurs(fils.size());
+    std::vector<double> longs;
+    for (size_t k = 0; k < fils.size(); k++) {
+        largeurs[k] = Largeur_trait(fils[k]);
+        if (Longueur(fils[k]) >= 30) longs.push_back(largeurs[k]);
+    }
+    if (longs.size() < 5) return;
+    std::nth_element(longs.begin(), longs.begin() + long(longs.size() / 2), longs.end());
+    const double courante = longs[longs.size() / 2];
+    std::vector<Trait> gardes;
+    for (size_t k = 0; k < fils.size(); k++)
+        if (!(Longueur(fils[k]) >= 30 && largeurs[k] >= courante + 1.5 && largeurs[k] >= 1.45 * courante))
+            gardes.push_back(fils[k]);
+    fils.swap(gardes);
+}
+
 // The parameter interval of the segment inside the rectangle (Liang-Barsky);
 // false when it stays out.
 bool Coupe_rectangle(const Trait& t, double x0, double y0, double x1, double y1, double& ta, double& tb)
@@ -243,6 +283,7 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
     const std::vector<Trait> bruts = Traits_image();
     std::vector<Trait> fils = Fusionne_alignes(bruts);
     for (Trait& t : fils) Prolonge(t);
+    Retire_bus(fils);
     if (const char* dbg = std::getenv("NETS_DBG")) {
         int dx = 0, dy = 0;
         std::sscanf(dbg, "%d,%d", &dx, &dy);
