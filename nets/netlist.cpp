@@ -201,42 +201,6 @@ bool Coupe_rectangle(const Trait& t, double x0, double y0, double x1, double y1,
     return ta <= tb;
 }
 
-// Pixels across both strokes' corners at a meeting point are ink only under
-// a junction dot; a bare crossing leaves them white.
-bool Point_de_jonction(double px, double py, const Trait& a, const Trait& b)
-{
-    const double la = Longueur(a), lb = Longueur(b);
-    double ux = (a.x2 - a.x1) / la, uy = (a.y2 - a.y1) / la;
-    const double vx = (b.x2 - b.x1) / lb, vy = (b.y2 - b.y1) / lb;
-    if (ux * vx + uy * vy < 0) {
-        ux = -ux;
-        uy = -uy;
-    }
-    const double b1x = ux + vx, b1y = uy + vy, b2x = ux - vx, b2y = uy - vy;
-    const double n1 = std::hypot(b1x, b1y), n2 = std::hypot(b2x, b2y);
-    if (n1 < 1e-6 || n2 < 1e-6) return false;
-    const double ep = std::clamp(std::min(a.ep, b.ep), 1.0, 8.0);
-    const double d = 0.707 * ep + 1.5;
-    int encre = 0;
-    for (int s : {-1, 1}) {
-        encre += Encre(px + s * d * b1x / n1, py + s * d * b1y / n1);
-        encre += Encre(px + s * d * b2x / n2, py + s * d * b2y / n2);
-    }
-    return encre >= 3;
-}
-
-// The stroke arriving at (fx, fy) along (ux, uy) goes on across the other
-// stroke (of thickness ep): a crossing rather than a T.
-bool Continue_au_dela(double fx, double fy, double ux, double uy, double ep)
-{
-    int encre = 0;
-    for (int k = 3; k <= 8; k++) {
-        const double s = ep / 2 + k;
-        encre += Encre(fx + ux * s, fy + uy * s);
-    }
-    return encre >= 5;
-}
-
 // Whether piece a's end (0 or 1) joins piece b.
 bool Bout_joint(const Piece& pa, int bout, const Piece& pb)
 {

@@ -124,6 +124,19 @@ std::vector<std::vector<std::pair<int, int>>> Sorties(const BoiteSymbole& b)
     return runs;
 }
 
+// The ink that met the piece goes on across it, with no dot there: a
+// crossing, not a join.
+bool Traverse(const Contact& c, const Trait& q)
+{
+    double s, fx, fy;
+    const double d = Distance_segment(q, c.x, c.y, s, fx, fy);
+    if (d < 0.5) return false;
+    const double ux = (fx - c.x) / d, uy = (fy - c.y) / d;
+    if (!Continue_au_dela(fx, fy, ux, uy, q.ep)) return false;
+    const Trait arrivee{c.x, c.y, fx, fy, q.ep};
+    return !Point_de_jonction(fx, fy, arrivee, q);
+}
+
 }  // namespace
 
 void Sondes_encre(const std::vector<Piece>& pieces, const std::vector<BoiteSymbole>& boites, Grille& gp, Grille& gb,
@@ -144,6 +157,7 @@ void Sondes_encre(const std::vector<Piece>& pieces, const std::vector<BoiteSymbo
                     continue;
                 }
                 const Trait& q = pieces[size_t(c.piece)].t;
+                if (Traverse(c, q)) continue;
                 double s, fx, fy;
                 if (Distance_segment(q, ex, ey, s, fx, fy) > (p.t.ep + q.ep) / 2 + 10) joints.push_back({int(k), c.piece});
             }
@@ -153,6 +167,7 @@ void Sondes_encre(const std::vector<Piece>& pieces, const std::vector<BoiteSymbo
         for (const auto& run : Sorties(boites[b])) {
             const auto [gx, gy] = run[run.size() / 2];
             for (const Contact& c : Sonde(run, kRayon, -1, gx, gy, int(b), pieces, boites, gp, gb)) {
+                if (c.boite < 0 && Traverse(c, pieces[size_t(c.piece)].t)) continue;
                 if (c.boite >= 0) {
                     liens.push_back({int(b), c.boite});
                     bornes_liens.push_back({int(b), double(gx), double(gy)});
