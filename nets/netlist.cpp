@@ -402,6 +402,14 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
     for (size_t k = 0; k < boites.size(); k++) index_boite.emplace(boites[k].id, k);
     for (Net& n : nets) {
         if (n.bornes.empty()) continue;
+        // A wire's end and a probe often find the same pin.
+        std::vector<BorneNet> uniques;
+        for (const BorneNet& b : n.bornes)
+            if (std::none_of(uniques.begin(), uniques.end(), [&](const BorneNet& u) {
+                    return u.symbole == b.symbole && std::abs(u.p.x - b.p.x) <= 3 && std::abs(u.p.y - b.p.y) <= 3;
+                }))
+                uniques.push_back(b);
+        n.bornes.swap(uniques);
         for (const BorneNet& b : n.bornes) n.symboles.push_back(b.symbole);
         std::sort(n.symboles.begin(), n.symboles.end());
         n.symboles.erase(std::unique(n.symboles.begin(), n.symboles.end()), n.symboles.end());

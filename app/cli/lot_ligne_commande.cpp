@@ -57,12 +57,14 @@ bool Plus_recent(const struct stat& a, const struct stat& b)
            (a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec > b.st_mtim.tv_nsec);
 }
 
-// The image's three files exist and are newer than the image and param.dat.
-bool A_jour(const std::string& image, const struct stat* param)
+// The image's three files (and its netlist when asked) exist and are newer
+// than the image and param.dat.
+bool A_jour(const std::string& image, const struct stat* param, bool nets)
 {
     struct stat si;
     if (::stat(image.c_str(), &si) != 0) return false;
-    for (const char* suffixe : {".dat", ".gxl", ".xml"}) {
+    for (const char* suffixe : {".dat", ".gxl", ".xml", ".nets.json"}) {
+        if (!nets && std::strcmp(suffixe, ".nets.json") == 0) continue;
         struct stat sf;
         if (::stat((image + suffixe).c_str(), &sf) != 0 || !S_ISREG(sf.st_mode)) return false;
         if (!Plus_recent(sf, si) || (param && !Plus_recent(sf, *param))) return false;
@@ -100,7 +102,7 @@ int Main_lot_ligne_commande(const Options& o)
         const bool param = ::stat((Rep_travail + "/param.dat").c_str(), &sp) == 0;
         a_faire.clear();
         for (const std::string& image : images)
-            if (!A_jour(image, param ? &sp : nullptr)) a_faire.push_back(image);
+            if (!A_jour(image, param ? &sp : nullptr, o.netlist)) a_faire.push_back(image);
         repris = images.size() - a_faire.size();
     }
 
