@@ -70,3 +70,7 @@ target_link_libraries(tracemorph_draw PUBLIC ZLIB::ZLIB)
 # The whole analysis core, for the programs and tests that use all of it.
 add_library(tracemorph_core INTERFACE)
 target_link_libraries(tracemorph_core INTERFACE tracemorph_batch)
+# The netlist reads detections files (JSON) with a header-only parser: a
+# build-time dependency only.
+find_package(nlohmann_json 3 REQUIRED)
+target_link_libraries(tracemorph_nets PUBLIC nlohmann_json::nlohmann_json)

@@ -141,10 +141,10 @@ std::string Lit_options(int argc, char** argv, Options& o)
 
 void Ecrit_usage(std::FILE* f)
 {
-    std::fputs("Usage: tracemorph [-q] [--netlist [--symbols FILE]] [IMAGE]\n"
-               "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] [--netlist [--symbols FILE]] IMAGE...\n"
+    std::fputs("Usage: tracemorph [-q] [IMAGE]\n"
+               "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] IMAGE...\n"
                "       tracemorph [-q] --gather [--json FILE] IMAGE...\n"
-               "       tracemorph [-q] --draw WHAT [--symbols FILE] IMAGE OUT.png|OUT.svg\n"
+               "       tracemorph [-q] --draw WHAT IMAGE OUT.png|OUT.svg\n"
                "       tracemorph [-q] --make-models SYMBOL_DIR MODEL_DIR\n"
                "       tracemorph --help | --version\n",
                f);
@@ -176,15 +176,16 @@ void Ecrit_aide(std::FILE* f)
         "               (images with their size, one annotation per symbol with its\n"
         "               bbox [x, y, width, height] from the top-left, category, score)\n"
         "  --netlist    also writes IMAGE.nets.json and IMAGE.nets.gxl: the nets the\n"
-        "               wires make between the symbols (also in the one-image run)\n"
-        "  --symbols FILE  takes the symbols' boxes from FILE, detections in the\n"
-        "               layout --json writes (images matched by file name), instead\n"
-        "               of the spotting's; the nets name them by their ids\n"
+        "               wires make between the symbols (the one-image run too)\n"
+        "  --symbols FILE  with --netlist or --draw nets: the symbols' boxes from\n"
+        "               FILE, detections in the layout --json writes (images matched\n"
+        "               by file name), instead of the spotting's; the nets name them\n"
+        "               by their ids\n"
         "--gather writes ./FINAL_RESULTS.GRE from the IMAGE.xml files that batch runs\n"
         "left beside the images, as the batch over all of them would have (--json too).\n"
         "--draw WHAT (vectors, quads, ccs, axes, graph, symbols, colored-quads,\n"
-        "colored-graph, nets) draws what a step found over the drawing into OUT, a PNG or an\n"
-        "SVG file by its extension.\n"
+        "colored-graph, nets) draws what a step found over the drawing into OUT, a PNG\n"
+        "or an SVG file by its extension.\n"
         "--make-models writes the matcher graph of every image of SYMBOL_DIR as\n"
         "MODEL_DIR/NAME.gxl.\n"
         "\n"

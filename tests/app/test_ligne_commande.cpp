@@ -121,9 +121,12 @@ TEST_F(LigneCommande, UsageErrorsNameTheMistakeAndTouchNothing)
         {{"--batch", "--gather", a}, "--batch and --gather cannot be combined"},
         {{"--draw", "quads", a, "out.jpg"}, "--draw: OUT must end in .png or .svg, got 'out.jpg'"},
         {{"--draw", "lines", a, "out.png"}, "--draw: unknown drawing 'lines' (vectors, quads, ccs, axes, graph, "
-                                            "symbols, colored-quads, colored-graph)"},
+                                            "symbols, colored-quads, colored-graph, nets)"},
         {{"--draw", "quads", a}, "--draw: expected WHAT IMAGE OUT, got 2 arguments"},
         {{"--make-models", "symboles"}, "--make-models: expected SYMBOL_DIR MODEL_DIR, got 1 argument"},
+        {{"--gather", "--netlist", a}, "--netlist is only for --batch and the one-image run"},
+        {{"--batch", "--symbols", "d.json", a}, "--symbols is only for --netlist and --draw nets"},
+        {{"--batch", "--netlist", a, "--symbols"}, "--symbols: missing value (the detections file to read)"},
     };
     fs::remove(courant / "param.dat");
     for (const Cas& c : cas) {
