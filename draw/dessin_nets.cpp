@@ -8,6 +8,8 @@
 
 #include "draw/dessin_ligne_commande.h"
 #include "draw/export_dessin.h"
+#include "nets/ecriture_nets.h"
+#include "spotting/etat_analyse.h"
 
 namespace {
 
@@ -132,4 +134,14 @@ bool Ecrit_dessin_nets(const Netlist& n, const PlanImage& fond, const std::strin
 {
     const std::string octets = Format_dessin(sortie) == FormatDessin::svg ? Svg_nets(n, fond, sortie) : Png_nets(n, fond);
     return !octets.empty() && Ecrit_octets(sortie, octets);
+}
+
+bool Dessine_nets_image(const std::string& image, const std::string& sortie)
+{
+    Netlist n;
+    if (!Lit_netlist_json(image + ".nets.json", n)) return false;
+    Open(image);
+    const bool ok = Plan_courant && Ecrit_dessin_nets(n, Plan1, sortie);
+    Ferme_image();
+    return ok;
 }

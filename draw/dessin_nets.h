@@ -16,3 +16,8 @@ std::string Svg_nets(const Netlist& n, const PlanImage& fond, const std::string&
 // Writes OUT as PNG or SVG by its extension. False when it could not be
 // written (nothing reported); for the batch report and --draw nets.
 bool Ecrit_dessin_nets(const Netlist& n, const PlanImage& fond, const std::string& sortie);
+// The picture of an image's netlist after its batch: IMAGE.nets.json read
+// back over the image, loaded for the time of the drawing (the image closed
+// again: call it between the analyses, not during one). False, with nothing
+// written, when either cannot be read or OUT not written.
+bool Dessine_nets_image(const std::string& image, const std::string& sortie);

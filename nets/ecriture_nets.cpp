@@ -1,7 +1,11 @@
 #include "nets/ecriture_nets.h"
 
 #include <cstdio>
+#include <fstream>
 #include <map>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "image/planes.h"
 #include "nets/detections.h"
@@ -156,4 +160,62 @@ bool Ecrit_netlist_image(const std::string& chemin, const std::string& liste)
         ok = s && Termine_resultat(s, f, contenu) && ok;
     }
     return ok;
+}
+
+bool Lit_netlist_json(const std::string& chemin, Netlist& n)
+{
+    using json = nlohmann::json;
+    n = {};
+    std::ifstream f(chemin, std::ios::binary);
+    if (!f) return false;
+    std::ostringstream s;
+    s << f.rdbuf();
+    const json j = json::parse(s.str(), nullptr, false);
+    if (j.is_discarded() || !j.is_object() || !j.contains("symbols") || !j["symbols"].is_array() ||
+        !j.contains("nets") || !j["nets"].is_array())
+        return false;
+    auto entiers = [](const json& v, size_t nombre, std::vector<long>& o) {
+        o.clear();
+        if (!v.is_array() || v.size() != nombre) return false;
+        for (const json& e : v) {
+            if (!e.is_number_integer()) return false;
+            o.push_back(e.get<long>());
+        }
+        return true;
+    };
+    std::vector<long> v;
+    for (const json& sj : j["symbols"]) {
+        if (!sj.is_object() || !sj.contains("id") || !sj.contains("bbox") || !entiers(sj["bbox"], 4, v) ||
+            !sj["id"].is_number_integer())
+            return false;
+        BoiteSymbole b;
+        b.id = sj["id"].get<long>();
+        if (sj.contains("name") && sj["name"].is_string()) b.nom = sj["name"].get<std::string>();
+        b.xi = int(v[0]);
+        b.yi = int(v[1]) + 1;
+        b.xf = int(v[0] + v[2] - 1);
+        b.yf = int(v[1] + v[3]);
+        std::vector<PointNet> bornes;
+        if (sj.contains("terminals") && sj["terminals"].is_array())
+            for (const json& t : sj["terminals"])
+                if (entiers(t, 2, v)) bornes.push_back({int(v[0]), int(v[1]) + 1});
+        n.boites.push_back(std::move(b));
+        n.bornes_symbole.push_back(std::move(bornes));
+    }
+    for (const json& nj : j["nets"]) {
+        if (!nj.is_object()) return false;
+        Net net;
+        if (nj.contains("id") && nj["id"].is_number_integer()) net.id = nj["id"].get<long>();
+        if (nj.contains("symbols") && nj["symbols"].is_array())
+            for (const json& e : nj["symbols"])
+                if (e.is_number_integer()) net.symboles.push_back(e.get<long>());
+        if (nj.contains("terminals") && nj["terminals"].is_array())
+            for (const json& t : nj["terminals"])
+                if (entiers(t, 3, v)) net.bornes.push_back({v[0], {int(v[1]), int(v[2]) + 1}});
+        if (nj.contains("wires") && nj["wires"].is_array())
+            for (const json& t : nj["wires"])
+                if (entiers(t, 4, v)) net.traits.push_back({{int(v[0]), int(v[1]) + 1}, {int(v[2]), int(v[3]) + 1}});
+        n.nets.push_back(std::move(net));
+    }
+    return true;
 }

@@ -30,6 +30,10 @@ std::string Json_netlist(const Netlist& n, const std::string& image);
 // its symbol and its net.
 std::string Gxl_netlist(const Netlist& n, const std::string& image);
 
+// Reads back a document Json_netlist wrote (IMAGE.nets.json). False when the
+// file cannot be read or is not one.
+bool Lit_netlist_json(const std::string& chemin, Netlist& n);
+
 // The netlist of the current image into chemin + ".nets.json" and
 // ".nets.gxl". False, after a message naming the cause, when the boxes
 // could not be had or a file not written; nothing is written then.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -99,7 +100,8 @@ constexpr int kRayon = 30;
 std::vector<std::vector<std::pair<int, int>>> Sorties(const BoiteSymbole& b)
 {
     const int m = int(kMarge) + 1;
-    const int x0 = b.xi - m, x1 = b.xf + m, y0 = b.yi - m, y1 = b.yf + m;
+    const int x0 = std::clamp(b.xi - m, 0, Largeur), x1 = std::clamp(b.xf + m, 0, Largeur);
+    const int y0 = std::clamp(b.yi - m, 0, Hauteur), y1 = std::clamp(b.yf + m, 0, Hauteur);
     std::vector<std::pair<int, int>> tour;
     for (int x = x0; x < x1; x++) tour.push_back({x, y0});
     for (int y = y0; y < y1; y++) tour.push_back({x1, y});
@@ -121,6 +123,9 @@ std::vector<std::vector<std::pair<int, int>>> Sorties(const BoiteSymbole& b)
         runs.front().insert(runs.front().end(), runs.back().begin(), runs.back().end());
         runs.pop_back();
     }
+    // A pin crosses the ring in a few pixels; a longer run is a stroke
+    // running along the box, not out of it.
+    std::erase_if(runs, [](const std::vector<std::pair<int, int>>& r) { return r.size() > 40; });
     return runs;
 }
 

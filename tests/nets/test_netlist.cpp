@@ -175,6 +175,16 @@ TEST_F(Netlist, BoxesFromADetectionsFileGetTheirTerminals)
     EXPECT_NE(json.find("{\"id\": 71, \"name\": \"R\", \"bbox\": [70, 193, 61, 13], \"terminals\": [["), std::string::npos)
         << json;
     EXPECT_NE(json.find("\"symbols\": [71, 72]"), std::string::npos) << json;
+    // Read back (for the batch report's picture), the same nets and terminals.
+    Ecrit_fichier(dir / "sheet.bmp.nets.json", json);
+    ::Netlist relue;
+    ASSERT_TRUE(Lit_netlist_json((dir / "sheet.bmp.nets.json").string(), relue));
+    EXPECT_EQ(Paires_de(relue), Paires_de(n));
+    ASSERT_EQ(relue.boites.size(), 2u);
+    EXPECT_EQ(relue.boites[0].yi, 194);
+    EXPECT_EQ(relue.boites[0].xf, 130);
+    EXPECT_EQ(relue.bornes_symbole[1][0].y, n.bornes_symbole[1][0].y);
+    EXPECT_EQ(relue.nets[0].traits.size(), n.nets[0].traits.size());
 }
 
 TEST_F(Netlist, BadDetectionsFilesAreNamed)
