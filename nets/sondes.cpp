@@ -94,6 +94,7 @@ namespace nets {
 namespace {
 
 constexpr int kRayon = 30;
+constexpr double kPiece_sondee = 12;
 
 // The ink pixels of the ring just outside a widened box, in runs of
 // neighbours along the ring: one run per stroke leaving the box.
@@ -150,6 +151,9 @@ void Sondes_encre(const std::vector<Piece>& pieces, const std::vector<BoiteSymbo
 {
     for (size_t k = 0; k < pieces.size(); k++) {
         const Piece& p = pieces[k];
+        // Glyph strokes touching a wire are short: no probe from them
+        // through the letters of a label to the next wire.
+        if (Longueur(p.t) < kPiece_sondee) continue;
         for (int bout = 0; bout < 2; bout++) {
             if (p.boite[bout] >= 0) continue;
             const double ex = bout ? p.t.x2 : p.t.x1, ey = bout ? p.t.y2 : p.t.y1;
