@@ -130,6 +130,7 @@ TEST_F(Netlist, WiresJoinAtJunctionsAndNotAtBareCrossings)
          {{130, 200, 190, 200}},
          {},
          {{1, 2}}},
+        {"pins touching, no wire", {{1, 100, 200, false}, {2, 160, 200, false}, {3, 300, 200, false}}, {}, {}, {{1, 2}}},
         {"no wires", {Gauche, Droite}, {}, {}, {}},
     };
     for (const Schema& s : schemas) {
@@ -137,7 +138,7 @@ TEST_F(Netlist, WiresJoinAtJunctionsAndNotAtBareCrossings)
         tmtest::Remise_a_zero();
         const ::Netlist n = Analyse(s);
         EXPECT_EQ(Paires_de(n), s.attendues);
-        if (s.fils.empty()) {
+        if (s.attendues.empty()) {
             EXPECT_TRUE(n.nets.empty());
         }
     }
