@@ -105,15 +105,38 @@ std::vector<Trait> Fusionne_alignes(const std::vector<Trait>& traits)
         const Trait& L = traits[plus_long];
         const double lL = Longueur(L);
         const double ux = (L.x2 - L.x1) / lL, uy = (L.y2 - L.y1) / lL;
-        double smin = 0, smax = lL;
+        // The line through all the pieces' ends (offset across the longest
+        // one's line = a + b s, least squares weighted by the pieces'
+        // lengths), so that the wire stays on its ink far from the longest.
+        const double nx = -uy, ny = ux;
+        double smin = 0, smax = lL, sw = 0, ss = 0, so = 0, sss = 0, sso = 0;
         for (size_t m : membres) {
             const Trait& t = traits[m];
-            for (double s : {(t.x1 - L.x1) * ux + (t.y1 - L.y1) * uy, (t.x2 - L.x1) * ux + (t.y2 - L.y1) * uy}) {
+            const double w = Longueur(t);
+            for (const auto& [px, py] : {std::pair{t.x1, t.y1}, std::pair{t.x2, t.y2}}) {
+                const double s = (px - L.x1) * ux + (py - L.y1) * uy, o = (px - L.x1) * nx + (py - L.y1) * ny;
                 smin = std::min(smin, s);
                 smax = std::max(smax, s);
+                sw += w;
+                ss += w * s;
+                so += w * o;
+                sss += w * s * s;
+                sso += w * s * o;
             }
         }
-        fusionnes.push_back({L.x1 + ux * smin, L.y1 + uy * smin, L.x1 + ux * smax, L.y1 + uy * smax, L.ep});
+        double a = 0, b = 0;
+        const double det = sw * sss - ss * ss;
+        if (membres.size() > 1 && sw > 0 && std::fabs(det) > 1e-9) {
+            b = (sw * sso - ss * so) / det;
+            a = (so - b * ss) / sw;
+        }
+        auto point = [&](double s) {
+            const double o = a + b * s;
+            return std::pair{L.x1 + ux * s + nx * o, L.y1 + uy * s + ny * o};
+        };
+        const auto [xa, ya] = point(smin);
+        const auto [xb, yb] = point(smax);
+        fusionnes.push_back({xa, ya, xb, yb, L.ep});
     }
     return fusionnes;
 }
