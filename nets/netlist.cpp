@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -258,37 +256,14 @@ bool Croisement_joint(const Trait& a, const Trait& b, bool& croisent)
     return Point_de_jonction(a.x1 + rx * t, a.y1 + ry * t, a, b);
 }
 
-}  // namespace
-
-Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
+// Every wire cut by the boxes it runs into: the pieces outside them with the
+// box at each end, and the boxes whose pins run into each other along a
+// wire (`liens`, both terminals in `bornes_liens`). A free end stopping just
+// short of a box still meets it.
+void Coupe_par_boites(const std::vector<Trait>& fils, const std::vector<BoiteSymbole>& boites, Grille& gb,
+                      std::vector<Piece>& pieces, std::vector<std::pair<int, int>>& liens,
+                      std::vector<Borne>& bornes_liens)
 {
-    Netlist res;
-    res.boites = boites;
-    res.bornes_symbole.assign(boites.size(), {});
-    if (!Plan1.existe()) return res;
-
-    const std::vector<Trait> bruts = Traits_image();
-    std::vector<Trait> fils = Fusionne_alignes(bruts);
-    for (Trait& t : fils) Prolonge(t);
-    Retire_bus(fils);
-    if (const char* dbg = std::getenv("NETS_DBG")) {
-        int dx = 0, dy = 0;
-        std::sscanf(dbg, "%d,%d", &dx, &dy);
-        for (const Trait& t : bruts)
-            if (std::min(std::hypot(t.x1 - dx, t.y1 - dy), std::hypot(t.x2 - dx, t.y2 - dy)) < 40)
-                std::fprintf(stderr, "brut %.1f %.1f %.1f %.1f ep %.1f\n", t.x1, t.y1, t.x2, t.y2, t.ep);
-        for (const Trait& t : fils)
-            if (std::min(std::hypot(t.x1 - dx, t.y1 - dy), std::hypot(t.x2 - dx, t.y2 - dy)) < 40 || Distance_segment(t, dx, dy, *new double, *new double, *new double) < 10)
-                std::fprintf(stderr, "fil %.1f %.1f %.1f %.1f ep %.1f\n", t.x1, t.y1, t.x2, t.y2, t.ep);
-    }
-
-    // Boxes by cell; every wire cut by the boxes it runs into.
-    Grille gb(Largeur, Hauteur, 128);
-    for (size_t k = 0; k < boites.size(); k++)
-        gb.Ajoute(int(k), boites[k].xi - kMarge, boites[k].yi - kMarge, boites[k].xf + kMarge, boites[k].yf + kMarge);
-    std::vector<Piece> pieces;
-    std::vector<std::pair<int, int>> liens;  // boxes whose pins run into each other
-    std::vector<Borne> bornes_liens;
     for (size_t f = 0; f < fils.size(); f++) {
         const Trait& t = fils[f];
         struct Intervalle {
@@ -347,7 +322,6 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
         }
     }
 
-    // A free end stopping just short of a box still meets it.
     for (Piece& p : pieces)
         for (int bout = 0; bout < 2; bout++) {
             if (p.boite[bout] >= 0) continue;
@@ -361,6 +335,28 @@ Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
                 if (Relies_encre(ex, ey, cx, cy)) p.boite[bout] = k;
             });
         }
+}
+
+}  // namespace
+
+Netlist Calcule_netlist(const std::vector<BoiteSymbole>& boites)
+{
+    Netlist res;
+    res.boites = boites;
+    res.bornes_symbole.assign(boites.size(), {});
+    if (!Plan1.existe()) return res;
+
+    std::vector<Trait> fils = Fusionne_alignes(Traits_image());
+    for (Trait& t : fils) Prolonge(t);
+    Retire_bus(fils);
+    // Boxes by cell; every wire cut by the boxes it runs into.
+    Grille gb(Largeur, Hauteur, 128);
+    for (size_t k = 0; k < boites.size(); k++)
+        gb.Ajoute(int(k), boites[k].xi - kMarge, boites[k].yi - kMarge, boites[k].xf + kMarge, boites[k].yf + kMarge);
+    std::vector<Piece> pieces;
+    std::vector<std::pair<int, int>> liens;  // boxes whose pins run into each other
+    std::vector<Borne> bornes_liens;
+    Coupe_par_boites(fils, boites, gb, pieces, liens, bornes_liens);
 
     // The pieces that join.
     const size_t np = pieces.size();
