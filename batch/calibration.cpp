@@ -336,9 +336,25 @@ bool Fabrique_reglages(const std::string& rep_modeles, const std::vector<std::pa
     }
     for (const Modele_lu& m : lus)
         if (const auto it = meme_que.find(m.nom); it != meme_que.end()) fichier.memes.emplace_back(m.nom, it->second);
-    for (const auto& [nom, premier] : memes)
-        if (!std::binary_search(noms.begin(), noms.end(), nom)) fichier.memes.emplace_back(nom, premier);
+    // The duplicates the model maker left out have no file here: they are
+    // known from its list, or from the settings file being replaced.
+    std::vector<std::pair<std::string, std::string>> absents = memes;
+    if (memes.empty()) {
+        std::string ancien;
+        Lit_fichier(chemin_reglages, ancien);
+        for (size_t p = 0; (p = ancien.find("\nsame\t", p)) != std::string::npos;) {
+            const size_t tab = ancien.find('\t', p + 6), fin = ancien.find('\n', p + 1);
+            p++;
+            if (tab == std::string::npos || fin == std::string::npos || tab > fin) continue;
+            absents.emplace_back(ancien.substr(p + 5, tab - p - 5), ancien.substr(tab + 1, fin - tab - 1));
+        }
+    }
+    for (const auto& [nom, premier] : absents)
+        if (!std::binary_search(noms.begin(), noms.end(), nom) && std::binary_search(noms.begin(), noms.end(), premier) &&
+            nom.find_first_of("\t\n\r") == std::string::npos)
+            fichier.memes.emplace_back(nom, premier);
     std::sort(fichier.memes.begin(), fichier.memes.end());
+    fichier.memes.erase(std::unique(fichier.memes.begin(), fichier.memes.end()), fichier.memes.end());
     b.modeles = static_cast<int>(fichier.modeles.size());
     std::FILE* f = Ouvre_resultat(chemin_reglages);
     if (!f || !Termine_resultat(f, chemin_reglages, Texte_reglages(fichier))) return false;

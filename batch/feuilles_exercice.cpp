@@ -202,11 +202,16 @@ std::vector<Borne> Bornes(const Bitmap& b)
     // At most this wide along the side: a capacitor's plate, drawn thicker,
     // ends on the side as a pin does.
     const int large = e + 1;
-    const int profond = std::max(3, 2 * e);       // carried on inward this far
+    const int profond = std::max(3, 2 * e);  // carried on inward this far
+    // And white beside it, this far along the side and inward: a pin sticks
+    // out of the symbol, where the end of a ground's bar has the next bar
+    // close by.
+    const int autour = 3 * e;
     for (int cote = 0; cote < 4; cote++) {
         const int n = cote % 2 == 0 ? b.larg : b.haut;
-        // Pixel at `t` along the side and `d` inward.
+        // Pixel at `t` along the side and `d` inward (white outside).
         auto encre = [&](int t, int d) {
+            if (t < 0 || t >= n) return false;
             switch (cote) {
             case 0: return d < b.haut && b.at(t, d);
             case 1: return d < b.larg && b.at(b.larg - 1 - d, t);
@@ -224,10 +229,8 @@ std::vector<Borne> Bornes(const Bitmap& b)
             const int milieu = (t + f) / 2;
             bool porte = f - t + 1 <= large;
             for (int d = 1; porte && d < profond; d++) porte = encre(milieu, d);
-            // A thin run whose neighbours along the side stay white inward:
-            // a stroke ending on the side, not the corner of an outline.
-            if (porte && t > 0 && encre(t - 1, profond / 2)) porte = false;
-            if (porte && f + 1 < n && encre(f + 1, profond / 2)) porte = false;
+            for (int d = 0; porte && d < autour; d++)
+                for (int k = 1; porte && k <= autour; k++) porte = !encre(t - k, d) && !encre(f + k, d);
             if (porte) bornes.push_back({cote, t, f});
             t = f + 1;
         }

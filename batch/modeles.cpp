@@ -62,7 +62,9 @@ std::string Defaut_dessin(const Bitmap& b)
     long encre = 0;
     for (uint8_t v : b.px) encre += v;
     if (encre == 0) return "empty (no ink)";
-    if (static_cast<double>(encre) >= Encre_max_modele * static_cast<double>(b.px.size())) return "all black";
+    // Loading whitens the frame of the picture: its first and last rows and columns.
+    const double lus = std::max(1.0, static_cast<double>(b.larg - 2) * static_cast<double>(b.haut - 2));
+    if (static_cast<double>(encre) >= Encre_max_modele * lus) return "all black";
     return "";
 }
 
@@ -175,10 +177,16 @@ int Fabrique_modeles(const std::string& symboles, const std::string& modeles)
     // What the models' own practice sheets teach, unless the settings beside
     // them were learnt from these very models.
     if (faits > 0) {
-        if (Etat_fichier_reglages(modeles) == Etat_reglages::a_jour)
-            Ecrit_texte(1, "Settings learnt from these models already in " + modeles + "/" + Nom_fichier_reglages);
-        else if (!Fabrique_reglages(modeles, memes))
-            echecs++;
+        std::string raison;
+        const Etat_reglages etat = Etat_fichier_reglages(modeles, nullptr, &raison);
+        const std::string fichier = modeles + "/" + Nom_fichier_reglages;
+        if (etat == Etat_reglages::a_jour) {
+            Ecrit_texte(1, "Settings learnt from these models already in " + fichier);
+        } else {
+            if (etat == Etat_reglages::abime) Message_boite(fichier + ": " + raison + "; made again", "Warning");
+            if (etat == Etat_reglages::perime) Ecrit_texte(1, fichier + ": " + raison + "; made again");
+            if (!Fabrique_reglages(modeles, memes)) echecs++;
+        }
     }
     return echecs == 0 && ecartes == 0 ? 0 : 1;
 }
