@@ -250,14 +250,15 @@ std::vector<Feuille> Feuilles_exercice(const std::vector<Dessin_modele>& modeles
     std::sort(epaisseurs.begin(), epaisseurs.end());
     const int fil = epaisseurs[epaisseurs.size() / 2];
     // About 160 drawings in all: every model at least twice, at most six
-    // times; a large one (an integrated circuit) twice, not enlarged.
+    // times; a large one (an integrated circuit, whose many pins cost the
+    // spotting most) once, not enlarged.
     const int par_defaut = std::clamp(160 / static_cast<int>(std::max<size_t>(1, epaisseurs.size())), 2, 6);
     std::vector<Exemplaire> ex;
     for (size_t m = 0; m < modeles.size(); m++) {
         const Bitmap& d = modeles[m].encre;
         if (d.larg == 0) continue;
         const bool grand = std::max(d.larg, d.haut) > 400;
-        const int n = o.exemplaires > 0 ? o.exemplaires : grand ? 2 : par_defaut;
+        const int n = o.exemplaires > 0 ? o.exemplaires : grand ? 1 : par_defaut;
         const int premiere = h.entier(0, 7);
         for (int k = 0; k < n; k++) {
             Exemplaire e;
