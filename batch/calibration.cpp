@@ -15,6 +15,7 @@
 #include "image/planes.h"
 #include "output/ecriture.h"
 #include "port/shell.h"
+#include "reco/comparaison_interne.h"
 #include "reco/comparaison_memoire.h"
 #include "reco/fichier_reglages.h"
 #include "reco/reglages_modeles.h"
@@ -186,6 +187,11 @@ bool Fabrique_reglages(const std::string& rep_modeles, const std::vector<std::pa
     int reco = 0;
     if (!Lit_param_entier_net("Bool_reco", reco) || reco <= 0) reco = 11;
 
+    // What the user's own work holds, given back at the end: the sheets and
+    // drawings are opened as images are, and are not traced step by step.
+    const std::string rep_courant = Rep_courant, chemin_image = Chemin_image;
+    const int mode_trace = Mode_trace;
+    Mode_trace = 0;
     // The drawings; one of each canonical form goes on the sheets.
     Frontend& avant = Frontend_courant();
     Frontend_muet muet(avant);
@@ -198,6 +204,8 @@ bool Fabrique_reglages(const std::string& rep_modeles, const std::vector<std::pa
     for (const std::string& nom : noms) {
         const std::string bmp = rep + "/" + nom + ".bmp";
         if (nom.find_first_of("\t\n\r") != std::string::npos || !fs::exists(bmp, ec)) continue;
+        // A model recognition leaves out names nothing: not worth drawing.
+        if (!Modele_hors_limites(rep + "/" + nom + ".gxl").empty()) continue;
         Open(bmp);
         if (!Plan_courant) continue;
         Modele_lu m;
@@ -295,6 +303,8 @@ bool Fabrique_reglages(const std::string& rep_modeles, const std::vector<std::pa
     }
     if (cree) fs::remove_all(temporaire, ec);
     Installe_frontend(&avant);
+    Rep_courant = rep_courant, Chemin_image = chemin_image;
+    Mode_trace = mode_trace;
     if (!bon) {
         Message_erreur("Settings: unable to prepare the practice sheets in " + temporaire);
         return false;
