@@ -178,8 +178,16 @@ int Fabrique_modeles(const std::string& symboles, const std::string& modeles)
     // them were learnt from these very models.
     if (faits > 0) {
         std::string raison;
-        const Etat_reglages etat = Etat_fichier_reglages(modeles, nullptr, &raison);
+        Fichier_reglages lu;
+        Etat_reglages etat = Etat_fichier_reglages(modeles, &lu, &raison);
         const std::string fichier = modeles + "/" + Nom_fichier_reglages;
+        // A duplicate drawing added or gone leaves the models as they were,
+        // not the file's record of the duplicates.
+        std::sort(memes.begin(), memes.end());
+        if (etat == Etat_reglages::a_jour && lu.memes != memes) {
+            etat = Etat_reglages::perime;
+            raison = "other duplicate drawings";
+        }
         if (etat == Etat_reglages::a_jour) {
             Ecrit_texte(1, "Settings learnt from these models already in " + fichier);
         } else {
