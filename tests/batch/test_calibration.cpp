@@ -163,6 +163,45 @@ struct Journal : FrontendEnregistreur {
     void log_changed(bool, std::string_view piece) override { tout += piece; }
 };
 
+TEST(FichierReglages, ASoundFileReadsBackAndEachDamageIsToldByItsLine)
+{
+    Fichier_reglages f;
+    f.empreinte = "0123456789abcdef";
+    Reglage_modele a, b;
+    a.nom = "GND", a.seuil = 0.8125, a.trop_simple = true, a.contexte = 1;
+    b.nom = "R 10k\xE9", b.confondus = {"C", "GND"};  // a Latin-1 name with a space, not learnt
+    f.modeles = {a, b};
+    f.memes = {{"GND2", "GND"}};
+    const std::string texte = Texte_reglages(f);
+    Fichier_reglages lu;
+    ASSERT_EQ(Lit_texte_reglages(texte, lu), "") << texte;
+    EXPECT_EQ(Texte_reglages(lu), texte);
+    EXPECT_EQ(lu.modeles[0].seuil, 0.8125);
+    EXPECT_TRUE(lu.modeles[0].trop_simple);
+    EXPECT_EQ(lu.modeles[1].seuil, -1);
+    EXPECT_EQ(lu.modeles[1].confondus, (std::vector<std::string>{"C", "GND"}));
+    const size_t m = texte.find("model\tGND"), ligne = static_cast<size_t>(std::count(texte.begin(), texte.begin() + static_cast<long>(m), '\n') + 1);
+    const std::string ici = "line " + std::to_string(ligne) + ": ";
+    struct Cas {
+        std::string de, en, erreur;
+    };
+    for (const Cas& c : {Cas{"0.812500", "1.5", ici + "threshold '1.5'"}, Cas{"0.812500", "0,8", ici + "threshold '0,8'"},
+                         Cas{"0.812500\t1\t1", "0.812500\t2\t1", ici + "plain '2'"},
+                         Cas{"0.812500\t1\t1", "0.812500\t1\t3", ici + "context '3'"},
+                         Cas{"model\tGND", "model\tZ", "line " + std::to_string(ligne + 1) + ": model name out of order"},
+                         Cas{"end\t2", "end\t3", "line " + std::to_string(ligne + 3) + ": closing count 3 for 2 models"},
+                         Cas{"fingerprint 0123456789abcdef", "fingerprint 0123", "line 1: fingerprint '0123'"},
+                         Cas{"end\t2\n", "end\t2", "no closing line"}, Cas{"same\tGND2", "odd\tGND2", "line " + std::to_string(ligne + 2) + ": unknown line"}}) {
+        std::string t = texte;
+        const size_t p = t.find(c.de);
+        ASSERT_NE(p, std::string::npos) << c.de;
+        t.replace(p, c.de.size(), c.en);
+        EXPECT_EQ(Lit_texte_reglages(t, lu), c.erreur) << c.en;
+    }
+    EXPECT_EQ(Lit_texte_reglages(texte + "model\tZ\t-\t0\t0\n", lu), "line " + std::to_string(ligne + 4) + ": text after the closing line");
+    EXPECT_EQ(Lit_texte_reglages("", lu), "empty file");
+}
+
 class Reglages : public tmtest::Environnement {
 protected:
     void SetUp() override
