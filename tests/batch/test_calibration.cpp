@@ -344,9 +344,9 @@ TEST_F(Reglages, BadAndDuplicateDrawingsAreNamedOnceAndTheSettingsFileIsMadeAgai
 
 TEST_F(Reglages, AFolderOfManySmallModelsIsMadeAndLearntInFull)
 {
-    // Thirty small drawings of one to five strokes, pins on some: each made,
+    // Two dozen small drawings of one to five strokes, pins on some: each made,
     // or named by an earlier one it draws the same as.
-    const int n = 30;
+    const int n = 24;
     for (int i = 0; i < n; i++) {
         Toile t(44, 44);
         t.pave(6 + (i % 5) * 3, 6, 8 + (i % 5) * 3, 37);
