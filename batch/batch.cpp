@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "port/shell.h"
+#include "batch/calibration.h"
 #include "batch/interruption.h"
 #include "batch/resultats_lot.h"
 #include "nets/ecriture_nets.h"
@@ -108,6 +109,7 @@ int Echecs_lot = 0;
 int OuvrirLot1Click()
 {
     Echecs_lot = 0;
+    Verifie_reglages(Rep_travail + "/models");
     const std::string chemin_resultats = Rep_travail + "/FINAL_RESULTS.GRE";
     std::FILE* f = Ouvre_resultats_lot(chemin_resultats);
     if (!f) return 1;

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "batch/lot_parallele.h"
+#include "batch/calibration.h"
 #include "nets/ecriture_nets.h"
 #include "port/shell.h"
 #include "batch/batch.h"
@@ -451,6 +452,8 @@ private:
 int Lot_parallele(const std::vector<std::string>& images, int jobs, bool journal)
 {
     g_journal_relaye = journal;
+    // The workers read the settings; they are made here, once, first.
+    Verifie_reglages(Rep_travail + "/models");
     const char* tmp = std::getenv("TMPDIR");
     std::string modele = std::string(tmp && *tmp ? tmp : "/tmp") + "/tracemorph-batch-XXXXXX";
     if (!::mkdtemp(modele.data())) {

@@ -34,8 +34,9 @@ TEST_F(Modeles, EachImageGivesTheGraphOfAPlainRun)
     std::vector<std::string> faits;
     for (const auto& e : fs::directory_iterator(dir / "modeles/neuf")) faits.push_back(e.path().filename().string());
     std::sort(faits.begin(), faits.end());
-    // A BMP drawing goes beside its graph, for spotting to compare ink with.
-    EXPECT_EQ(faits, (std::vector<std::string>{"bath.bmp", "bath.gxl", "drawing.v2.gxl"}));
+    // A BMP drawing goes beside its graph, for spotting to compare ink with;
+    // the settings learnt from the drawings beside them.
+    EXPECT_EQ(faits, (std::vector<std::string>{"bath.bmp", "bath.gxl", "drawing.v2.gxl", "reglages.txt"}));
     EXPECT_EQ(tmtest::Lit_fichier(dir / "modeles/neuf/bath.bmp"), tmtest::Lit_fichier(symboles / "bath.bmp"));
 
     // The model is exactly the matcher-variant graph of the command-line run.
