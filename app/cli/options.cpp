@@ -64,7 +64,7 @@ std::string Verifie_operandes(const Options& o)
 std::string Lit_options(int argc, char** argv, Options& o)
 {
     bool options_finies = false, aide = false, version = false;
-    bool vu_jobs = false, vu_json = false;
+    bool vu_jobs = false, vu_json = false, vu_rapport = false;
     Forme forme = Forme::fenetre;
     auto prend_forme = [&](Forme f) -> std::string {
         if (forme != Forme::fenetre && forme != f)
@@ -113,6 +113,11 @@ std::string Lit_options(int argc, char** argv, Options& o)
             if (!prend_valeur("--json") || valeur.empty() || (valeur.size() > 1 && valeur[0] == '-'))
                 erreur = "--json: missing value (the file to write)";
             else o.json = valeur;
+        } else if (est("--report")) {
+            vu_rapport = true;
+            if (!prend_valeur("--report") || valeur.empty() || (valeur.size() > 1 && valeur[0] == '-'))
+                erreur = "--report: missing value (the folder to write the report into)";
+            else o.rapport = valeur;
         } else {
             erreur = "unknown option " + Cite(a);
         }
@@ -127,14 +132,16 @@ std::string Lit_options(int argc, char** argv, Options& o)
     if (vu_jobs && forme != Forme::lot) return "--jobs is only for --batch";
     if (o.reprise && forme != Forme::lot) return "--resume is only for --batch";
     if (vu_json && forme != Forme::lot && forme != Forme::rassemblement) return "--json is only for --batch and --gather";
+    if (vu_rapport && forme != Forme::lot && forme != Forme::rassemblement)
+        return "--report is only for --batch and --gather";
     return Verifie_operandes(o);
 }
 
 void Ecrit_usage(std::FILE* f)
 {
     std::fputs("Usage: tracemorph [-q] [IMAGE]\n"
-               "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] IMAGE...\n"
-               "       tracemorph [-q] --gather [--json FILE] IMAGE...\n"
+               "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] [--report DIR] IMAGE...\n"
+               "       tracemorph [-q] --gather [--json FILE] [--report DIR] IMAGE...\n"
                "       tracemorph [-q] --draw WHAT IMAGE OUT.png|OUT.svg\n"
                "       tracemorph [-q] --make-models SYMBOL_DIR MODEL_DIR\n"
                "       tracemorph --help | --version\n",
@@ -166,8 +173,13 @@ void Ecrit_aide(std::FILE* f)
         "  --json FILE  also writes the symbols of every image as detections in JSON\n"
         "               (images with their size, one annotation per symbol with its\n"
         "               bbox [x, y, width, height] from the top-left, category, score)\n"
+        "  --report DIR writes DIR/index.html, a page to check the batch by eye in a\n"
+        "               browser (each image with its symbols drawn over it, the counts\n"
+        "               per symbol name per image and in total, links to its files),\n"
+        "               DIR/counts.csv (the same counts) and DIR/pictures/\n"
         "--gather writes ./FINAL_RESULTS.GRE from the IMAGE.xml files that batch runs\n"
-        "left beside the images, as the batch over all of them would have (--json too).\n"
+        "left beside the images, as the batch over all of them would have (--json and\n"
+        "--report too).\n"
         "--draw WHAT (vectors, quads, ccs, axes, graph, symbols, colored-quads,\n"
         "colored-graph) draws what a step found over the drawing into OUT, a PNG or an\n"
         "SVG file by its extension.\n"

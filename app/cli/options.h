@@ -13,6 +13,7 @@ struct Options {
     bool reprise = false;     // --resume: images with up-to-date files are not analysed again
     int jobs = 1;
     std::string json;                // --json FILE, empty when not asked
+    std::string rapport;             // --report DIR, empty when not asked
     std::vector<std::string> operandes;
 };
 
