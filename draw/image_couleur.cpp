@@ -263,7 +263,7 @@ void Legende_decisions()
     };
     static constexpr Ligne_legende lignes[] = {
         {"wire", Decision_fil}, {"wall", Decision_mur}, {"symbol (a colour each)", 0}, {"other stroke", Decision_reste}};
-    const int echelle = std::max(2, std::max(Image_couleur.largeur, Image_couleur.hauteur) / 700);
+    const int echelle = std::max(2, std::max(Image_couleur.largeur, Image_couleur.hauteur) / 500);
     const int pas = 8 * echelle, marge = 3 * echelle;
     const int hauteur = marge * 2 + static_cast<int>(std::size(lignes)) * pas;
     const int largeur = marge * 3 + pas + 22 * 4 * echelle;
