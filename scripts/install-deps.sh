@@ -6,6 +6,8 @@ set -euo pipefail
 paquets=(cmake g++ make pkg-config libgtest-dev qt6-base-dev qt6-multimedia-dev
          libvips-dev potrace libxml2-utils zlib1g-dev parallel clang libclang-rt-14-dev
          dpkg-dev file libpugixml-dev locales)
+# chromium opens the batch report in a test, as a user's browser does.
+paquets+=(chromium)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manquants+=("$p")
