@@ -233,9 +233,12 @@ bool Ecrit_rapport_lot(const std::string& rep, const std::vector<SymbolesImage>&
         "th[scope=row],thead th:first-child{text-align:left}\n"
         "thead th{background:#eee}\ntfoot th,tfoot td{font-weight:bold;background:#f6f6f6}\n"
         ".planches{display:flex;flex-wrap:wrap;gap:14px}\n"
-        ".planche{margin:0;padding:6px;border:1px solid #ccc;width:244px;font-size:13px;overflow-wrap:anywhere}\n"
+        // A browser lays out and paints only the cards and the table in
+        // view: a page of thousands of images opens at once.
+        ".planche{content-visibility:auto;contain-intrinsic-size:auto 244px auto 250px;"
+        "margin:0;padding:6px;border:1px solid #ccc;width:244px;font-size:13px;overflow-wrap:anywhere}\n"
         ".planche img{display:block;border:1px solid #eee;max-width:100%;height:auto}\n"
-        ".echec{color:#b00}\n</style>\n</head>\n<body>\n<h1>Tracemorph batch report</h1>\n<p>";
+        ".tableau{content-visibility:auto;overflow-x:auto}\n.echec{color:#b00}\n</style>\n</head>\n<body>\n<h1>Tracemorph batch report</h1>\n<p>";
     o += std::to_string(lot.size()) + (lot.size() == 1 ? " image, " : " images, ") + std::to_string(nb_symboles) +
          " symbols";
     if (illisibles) o += ", " + std::to_string(illisibles) + " not read again";
@@ -254,7 +257,8 @@ bool Ecrit_rapport_lot(const std::string& rep, const std::vector<SymbolesImage>&
 
     o += "<h2>Images</h2>\n<div class=\"planches\">\n" + images + "</div>\n";
 
-    o += "<h2>Counts per image</h2>\n<table id=\"counts\">\n<thead><tr><th>image</th>";
+    o += "<h2>Counts per image</h2>\n<div class=\"tableau\" style=\"contain-intrinsic-size:auto " +
+         std::to_string(24 * (lot.size() + 2)) + "px\">\n<table id=\"counts\">\n<thead><tr><th>image</th>";
     for (const std::string& nom : comptes.noms) o += "<th>" + Texte_html(nom) + "</th>";
     o += "<th>total</th></tr></thead>\n<tbody>\n";
     for (size_t i = 0; i < lot.size(); i++) {
@@ -269,6 +273,6 @@ bool Ecrit_rapport_lot(const std::string& rep, const std::vector<SymbolesImage>&
     }
     o += "</tbody>\n<tfoot><tr><th scope=\"row\">total</th>";
     for (long v : comptes.total) o += "<td>" + std::to_string(v) + "</td>";
-    o += "<td>" + std::to_string(nb_symboles) + "</td></tr></tfoot>\n</table>\n</body>\n</html>\n";
+    o += "<td>" + std::to_string(nb_symboles) + "</td></tr></tfoot>\n</table>\n</div>\n</body>\n</html>\n";
     return ecrit("index.html", o);
 }
