@@ -188,8 +188,12 @@ bool Ecrit_rapport_lot(const std::string& rep, const std::vector<SymbolesImage>&
         if (Charge_Img_dans(im.image, chargee) == 1) {
             const std::string grande = "pictures/" + n + ".png", petite = "pictures/" + n + "-small.png";
             const std::string png = Png_symboles(chargee.plan1, im.symboles, kLargeurVignette);
-            if (!ecrit(grande, Png_symboles(chargee.plan1, im.symboles, kLargeurMax)) || !ecrit(petite, png))
+            const std::string grand_png = Png_symboles(chargee.plan1, im.symboles, kLargeurMax);
+            if (png.size() < 24 || grand_png.empty()) {
+                Message_erreur("Ecriture du rapport impossible : " + rep + " (pictures of " + im.image + " not made)");
                 return false;
+            }
+            if (!ecrit(grande, grand_png) || !ecrit(petite, png)) return false;
             // The thumbnail's size, from its header: the page keeps its
             // layout while the pictures load.
             const auto mot = [&](size_t k) {
