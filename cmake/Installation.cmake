@@ -5,7 +5,7 @@
 #   share/tracemorph/param.dat     the default thresholds
 #   share/tracemorph/samples/      a sample drawing
 #   share/man/man1/tracemorph.1.gz, the desktop entry and its icon
-#   share/doc/tracemorph/          copyright, changelog.gz
+#   share/doc/tracemorph/          copyright, changelog.gz, manual.md
 # The program looks for its helpers beside its own resolved path, as in the
 # build tree, so the same lookups serve both; bin/ holds only the link.
 set(TM_LIBEXEC lib/tracemorph)
@@ -40,6 +40,8 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/installation/changelog.gz
 add_custom_target(changelog_paquet ALL DEPENDS ${CMAKE_BINARY_DIR}/installation/changelog.gz)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/installation/changelog.gz
   DESTINATION share/doc/tracemorph)
+# The full manual, which the man page names.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/manual.md DESTINATION share/doc/tracemorph)
 
 # Man pages are shipped compressed; -n keeps the archive free of a date.
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/installation/tracemorph.1.gz

@@ -7,8 +7,10 @@
 
 namespace {
 
-// 3 x 5 glyphs, rows from the top, '#' ink. Capitals are drawn as the small
-// letters; a character without a glyph is drawn as '?'.
+// 3 x 5 glyphs, rows from the top, '#' ink; a character without a glyph is
+// drawn as '?'. Capitals fill the five rows, small letters the lower four
+// (with a stroke above for the tall ones), so that a name reads with the
+// case the SVG drawing and the symbol list give it.
 struct Glyphe {
     char c;
     const char* rangees[5];
@@ -19,19 +21,32 @@ constexpr Glyphe kGlyphes[] = {
     {'4', {"#.#", "#.#", "###", "..#", "..#"}}, {'5', {"###", "#..", "##.", "..#", "##."}},
     {'6', {".##", "#..", "###", "#.#", "###"}}, {'7', {"###", "..#", ".#.", ".#.", ".#."}},
     {'8', {"###", "#.#", "###", "#.#", "###"}}, {'9', {"###", "#.#", "###", "..#", "##."}},
-    {'a', {".#.", "#.#", "###", "#.#", "#.#"}}, {'b', {"##.", "#.#", "##.", "#.#", "##."}},
-    {'c', {".##", "#..", "#..", "#..", ".##"}}, {'d', {"##.", "#.#", "#.#", "#.#", "##."}},
-    {'e', {"###", "#..", "##.", "#..", "###"}}, {'f', {"###", "#..", "##.", "#..", "#.."}},
-    {'g', {".##", "#..", "#.#", "#.#", ".##"}}, {'h', {"#.#", "#.#", "###", "#.#", "#.#"}},
-    {'i', {"###", ".#.", ".#.", ".#.", "###"}}, {'j', {"..#", "..#", "..#", "#.#", ".#."}},
-    {'k', {"#.#", "#.#", "##.", "#.#", "#.#"}}, {'l', {"#..", "#..", "#..", "#..", "###"}},
-    {'m', {"#.#", "###", "###", "#.#", "#.#"}}, {'n', {"##.", "#.#", "#.#", "#.#", "#.#"}},
-    {'o', {".#.", "#.#", "#.#", "#.#", ".#."}}, {'p', {"##.", "#.#", "##.", "#..", "#.."}},
-    {'q', {".#.", "#.#", "#.#", "##.", ".##"}}, {'r', {"##.", "#.#", "##.", "#.#", "#.#"}},
-    {'s', {".##", "#..", ".#.", "..#", "##."}}, {'t', {"###", ".#.", ".#.", ".#.", ".#."}},
-    {'u', {"#.#", "#.#", "#.#", "#.#", "###"}}, {'v', {"#.#", "#.#", "#.#", "#.#", ".#."}},
-    {'w', {"#.#", "#.#", "###", "###", "#.#"}}, {'x', {"#.#", "#.#", ".#.", "#.#", "#.#"}},
-    {'y', {"#.#", "#.#", ".#.", ".#.", ".#."}}, {'z', {"###", "..#", ".#.", "#..", "###"}},
+    {'A', {".#.", "#.#", "###", "#.#", "#.#"}}, {'B', {"##.", "#.#", "##.", "#.#", "##."}},
+    {'C', {".##", "#..", "#..", "#..", ".##"}}, {'D', {"##.", "#.#", "#.#", "#.#", "##."}},
+    {'E', {"###", "#..", "##.", "#..", "###"}}, {'F', {"###", "#..", "##.", "#..", "#.."}},
+    {'G', {".##", "#..", "#.#", "#.#", ".##"}}, {'H', {"#.#", "#.#", "###", "#.#", "#.#"}},
+    {'I', {"###", ".#.", ".#.", ".#.", "###"}}, {'J', {"..#", "..#", "..#", "#.#", ".#."}},
+    {'K', {"#.#", "#.#", "##.", "#.#", "#.#"}}, {'L', {"#..", "#..", "#..", "#..", "###"}},
+    {'M', {"#.#", "###", "###", "#.#", "#.#"}}, {'N', {"##.", "#.#", "#.#", "#.#", "#.#"}},
+    {'O', {".#.", "#.#", "#.#", "#.#", ".#."}}, {'P', {"##.", "#.#", "##.", "#..", "#.."}},
+    {'Q', {".#.", "#.#", "#.#", "##.", ".##"}}, {'R', {"##.", "#.#", "##.", "#.#", "#.#"}},
+    {'S', {".##", "#..", ".#.", "..#", "##."}}, {'T', {"###", ".#.", ".#.", ".#.", ".#."}},
+    {'U', {"#.#", "#.#", "#.#", "#.#", "###"}}, {'V', {"#.#", "#.#", "#.#", "#.#", ".#."}},
+    {'W', {"#.#", "#.#", "###", "###", "#.#"}}, {'X', {"#.#", "#.#", ".#.", "#.#", "#.#"}},
+    {'Y', {"#.#", "#.#", ".#.", ".#.", ".#."}}, {'Z', {"###", "..#", ".#.", "#..", "###"}},
+    {'a', {"...", ".##", "#.#", "#.#", ".##"}}, {'b', {"#..", "##.", "#.#", "#.#", "##."}},
+    {'c', {"...", ".##", "#..", "#..", ".##"}}, {'d', {"..#", ".##", "#.#", "#.#", ".##"}},
+    {'e', {"...", ".#.", "###", "#..", ".##"}}, {'f', {"..#", ".#.", "###", ".#.", ".#."}},
+    {'g', {"...", ".##", "#.#", ".##", "##."}}, {'h', {"#..", "##.", "#.#", "#.#", "#.#"}},
+    {'i', {".#.", "...", "##.", ".#.", "###"}}, {'j', {"..#", "...", "..#", "#.#", ".#."}},
+    {'k', {"#..", "#.#", "##.", "##.", "#.#"}}, {'l', {"##.", ".#.", ".#.", ".#.", "###"}},
+    {'m', {"...", "##.", "###", "#.#", "#.#"}}, {'n', {"...", "##.", "#.#", "#.#", "#.#"}},
+    {'o', {"...", ".#.", "#.#", "#.#", ".#."}}, {'p', {"...", "##.", "#.#", "##.", "#.."}},
+    {'q', {"...", ".##", "#.#", ".##", "..#"}}, {'r', {"...", "#.#", "##.", "#..", "#.."}},
+    {'s', {"...", ".##", "#..", "..#", "##."}}, {'t', {".#.", "###", ".#.", ".#.", "..#"}},
+    {'u', {"...", "#.#", "#.#", "#.#", ".##"}}, {'v', {"...", "#.#", "#.#", "#.#", ".#."}},
+    {'w', {"...", "#.#", "#.#", "###", "#.#"}}, {'x', {"...", "#.#", ".#.", ".#.", "#.#"}},
+    {'y', {"...", "#.#", "#.#", ".##", "##."}}, {'z', {"...", "###", ".#.", "#..", "###"}},
     {'.', {"...", "...", "...", "...", ".#."}}, {'_', {"...", "...", "...", "...", "###"}},
     {'-', {"...", "...", "###", "...", "..."}}, {'(', {"..#", ".#.", ".#.", ".#.", "..#"}},
     {')', {"#..", ".#.", ".#.", ".#.", "#.."}}, {' ', {"...", "...", "...", "...", "..."}},
@@ -40,38 +55,36 @@ constexpr Glyphe kGlyphes[] = {
 
 const Glyphe& Glyphe_de(char c)
 {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     for (const Glyphe& g : kGlyphes)
         if (g.c == c) return g;
     return kGlyphes[sizeof kGlyphes / sizeof kGlyphes[0] - 1];
 }
 
-constexpr int kEchelle = 2;                 // pixels per glyph dot
-constexpr int kAvance = 4 * kEchelle;       // glyph and space
+constexpr int kEchelle = 2;  // pixels per glyph dot in the --draw pictures
 constexpr int kHauteurTexte = 5 * kEchelle;
 
-// Writes `texte` with its top-left corner at (x, y), on a white band that
-// keeps it readable over the strokes.
-void Ecrit(std::string& gris, int w, int h, int x, int y, const std::string& texte)
+}  // namespace
+
+void Ecrit_etiquette(std::string& octets, int w, int h, int x, int y, const std::string& texte, char fond, char encre,
+                     int echelle)
 {
     auto met = [&](int px, int py, char v) {
-        if (px >= 0 && py >= 0 && px < w && py < h) gris[static_cast<size_t>(py) * w + px] = v;
+        if (px >= 0 && py >= 0 && px < w && py < h) octets[static_cast<size_t>(py) * w + px] = v;
     };
-    const int largeur = static_cast<int>(texte.size()) * kAvance + kEchelle;
-    for (int py = y - 1; py <= y + kHauteurTexte; py++)
-        for (int px = x - kEchelle; px < x + largeur; px++) met(px, py, '\xff');
+    const int avance = 4 * echelle;  // glyph and space
+    const int largeur = static_cast<int>(texte.size()) * avance + echelle;
+    for (int py = y - 1; py <= y + 5 * echelle; py++)
+        for (int px = x - echelle; px < x + largeur; px++) met(px, py, fond);
     for (size_t k = 0; k < texte.size(); k++) {
         const Glyphe& g = Glyphe_de(texte[k]);
         for (int r = 0; r < 5; r++)
             for (int c = 0; c < 3; c++)
                 if (g.rangees[r][c] == '#')
-                    for (int dy = 0; dy < kEchelle; dy++)
-                        for (int dx = 0; dx < kEchelle; dx++)
-                            met(x + static_cast<int>(k) * kAvance + c * kEchelle + dx, y + r * kEchelle + dy, '\0');
+                    for (int dy = 0; dy < echelle; dy++)
+                        for (int dx = 0; dx < echelle; dx++)
+                            met(x + static_cast<int>(k) * avance + c * echelle + dx, y + r * echelle + dy, encre);
     }
 }
-
-}  // namespace
 
 std::string Etiquette_symbole(const SymboleLu& s)
 {
@@ -99,7 +112,7 @@ std::string Png_sur_fond(const PlanImage& dessin, const PlanImage& fond, const s
         if (texte.empty()) continue;
         // Above the box, or inside it when the box touches the top.
         const int y = s.yi - kHauteurTexte - 3 >= 1 ? s.yi - kHauteurTexte - 3 : s.yi + 2;
-        Ecrit(gris, w, h, s.xi, y, texte);
+        Ecrit_etiquette(gris, w, h, s.xi, y, texte, '\xff', '\0', kEchelle);
     }
     return Encode_png(w, h, 8, 0, gris);
 }

@@ -23,9 +23,29 @@ std::string Png_sur_fond(const PlanImage& dessin, const PlanImage& fond, const s
 // A symbol's label, "name 0.94"; empty when it was not named (no name,
 // NONE, a rejection).
 std::string Etiquette_symbole(const SymboleLu& s);
-// PNG bytes from rows of raw samples (no filter byte), 8-bit RGB (type 2)
-// or grey (type 0, 1 or 8 bits); empty when the compression failed.
-std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleur, std::string_view lignes);
+// Every symbol's label, for the pictures that show them all: "name 0.94",
+// the name alone without a score, NONE without recognition, "?" unnamed.
+std::string Etiquette_complete(const SymboleLu& s);
+// PNG bytes from rows of raw samples (no filter byte), 8-bit RGB (type 2),
+// grey (type 0, 1 or 8 bits) or 8-bit indices into `palette` (type 3, its
+// RGB triples); empty when the compression failed.
+std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleur, std::string_view lignes,
+                       std::string_view palette = {});
+// Writes `texte` in the built-in 3 x 5 font, each dot `echelle` pixels
+// square, with its top-left corner at (x, y) of a picture of one byte per
+// pixel, `encre` on a band of `fond` that keeps it readable over strokes.
+void Ecrit_etiquette(std::string& octets, int w, int h, int x, int y, const std::string& texte, char fond, char encre,
+                     int echelle);
+// Height in pixels of a label written at `echelle`.
+inline int Hauteur_etiquette(int echelle) { return 5 * echelle; }
+
+// A picture of a drawing with the symbols found on it, for the batch
+// report: the ink in dark grey, each symbol's box in red with its label
+// ("name 0.94", or the name alone without a score) above it. `largeur_max`
+// above 0 and below the drawing's width reduces the picture to that width,
+// each pixel of the reduction inked when any pixel of its cell is, so thin
+// strokes stay whole; labels are then written at the smallest scale.
+std::string Png_symboles(const PlanImage& dessin, const std::vector<SymboleLu>& symboles, int largeur_max);
 std::string Base64(std::string_view octets);
 
 // What the headless run can draw.

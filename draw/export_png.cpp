@@ -25,7 +25,8 @@ void Ajoute_chunk(std::string& o, const char* type, std::string_view donnees)
 
 }  // namespace
 
-std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleur, std::string_view lignes)
+std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleur, std::string_view lignes,
+                       std::string_view palette)
 {
     const int canaux = type_couleur == 2 ? 3 : 1;
     const size_t octets_ligne = (static_cast<size_t>(largeur) * canaux * profondeur + 7) / 8;
@@ -51,6 +52,7 @@ std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleu
     ihdr.push_back(static_cast<char>(type_couleur));
     ihdr.append(3, '\0');  // deflate, adaptive filtering, no interlace
     Ajoute_chunk(o, "IHDR", ihdr);
+    if (type_couleur == 3) Ajoute_chunk(o, "PLTE", palette);
     Ajoute_chunk(o, "IDAT", compresse);
     Ajoute_chunk(o, "IEND", {});
     return o;

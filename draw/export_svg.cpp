@@ -8,6 +8,7 @@
 #include "draw/image_couleur.h"
 #include "vecto/arcs.h"
 #include "output/ecriture.h"
+#include "spotting/decisions_groupes.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 
@@ -116,8 +117,22 @@ void Quads(Svg& g, bool couleur)
     for (Quad* q = Liste_quads; q && Nb_quads != 0; q = q->suivant) {
         if (q->length == 0) continue;
         const Point p[4] = {{q->x1i, q->y1i}, {q->x1f, q->y1f}, {q->x2i, q->y2i}, {q->x2f, q->y2f}};
-        g.Polygone(p, 4, couleur ? " fill=\"" + Hex(Couleur_score(q->score)) + "\"" : "");
-        g.Fin("score " + Fixe(q->score, 3));
+        g.Polygone(p, 4, couleur ? " fill=\"" + Hex(Couleur_quad(q)) + "\"" : "");
+        g.Fin(couleur && Decisions_groupes.remplies ? Nom_decision(q) : "score " + Fixe(q->score, 3));
+    }
+    g.Fin_groupe();
+    if (!couleur || !Decisions_groupes.remplies) return;
+    // The key of method 1's colours.
+    g.Groupe("legend", "font-family=\"sans-serif\" font-size=\"12\"");
+    g.s += "<rect x=\"2\" y=\"2\" width=\"190\" height=\"82\" fill=\"#ffffff\" stroke=\"#000000\"/>\n";
+    const std::pair<const char*, int> lignes[] = {
+        {"wire", Decision_fil}, {"wall", Decision_mur}, {"symbol (a colour each)", 0}, {"other stroke", Decision_reste}};
+    int y = 8;
+    for (const auto& [texte, decision] : lignes) {
+        g.s += "<rect x=\"8\" y=\"" + std::to_string(y) + "\" width=\"14\" height=\"12\" stroke=\"#000000\" fill=\"" +
+               Hex(Couleur_decision(decision)) + "\"/><text x=\"30\" y=\"" + std::to_string(y + 11) + "\">" + texte +
+               "</text>\n";
+        y += 18;
     }
     g.Fin_groupe();
 }

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 
 #include "port/shell.h"
 #include "draw/dessin.h"
 #include "draw/export_dessin.h"
 #include "image/planes.h"
 #include "output/ecriture.h"
+#include "spotting/decisions_groupes.h"
 #include "vecto/geometrie.h"
 
 ImageCouleur Image_couleur;
@@ -92,7 +95,7 @@ uint32_t Lit_couleur(int x, int y)
     return im.pixels[static_cast<size_t>(y) * im.largeur + x];
 }
 
-void Quad_couleur(const int xs[4], const int ys[4], uint32_t remplissage)
+void Quad_couleur(const int xs[4], const int ys[4], uint32_t remplissage, uint32_t contour)
 {
     const int ymin = std::max(0, *std::min_element(ys, ys + 4));
     const int ymax = std::min(Image_couleur.hauteur - 1, *std::max_element(ys, ys + 4));
@@ -116,7 +119,7 @@ void Quad_couleur(const int xs[4], const int ys[4], uint32_t remplissage)
             for (int x = x0; x < x1; x++) Pose(x, y, remplissage);
         }
     }
-    for (int i = 0; i < 4; i++) Ligne_couleur(xs[i], ys[i], xs[(i + 1) % 4], ys[(i + 1) % 4], Noir);
+    for (int i = 0; i < 4; i++) Ligne_couleur(xs[i], ys[i], xs[(i + 1) % 4], ys[(i + 1) % 4], contour);
 }
 
 bool Sauve_couleur(const std::string& chemin)
@@ -178,16 +181,135 @@ uint32_t Couleur_type(char type)
     }
 }
 
+uint32_t Couleur_decision(int decision)
+{
+    // Strong hues told apart at a glance; neither the wires' blue nor the
+    // walls' grey.
+    static constexpr uint32_t symboles[] = {Rgb(230, 25, 75),  Rgb(60, 180, 75),  Rgb(245, 130, 48),
+                                            Rgb(145, 30, 180), Rgb(240, 50, 230), Rgb(0, 150, 136),
+                                            Rgb(170, 110, 40), Rgb(128, 0, 0),    Rgb(250, 150, 190)};
+    if (decision == Decision_fil) return Rgb(30, 110, 255);
+    if (decision == Decision_mur) return Rgb(70, 70, 70);
+    if (decision < 0) return Rgb(230, 190, 0);
+    return symboles[static_cast<size_t>(decision) % (sizeof symboles / sizeof symboles[0])];
+}
+
+uint32_t Couleur_quad(const Quad* q)
+{
+    if (!Decisions_groupes.remplies) return Couleur_score(q->score);
+    const auto it = Decisions_groupes.quads.find(q);
+    return it == Decisions_groupes.quads.end() ? Couleur_decision(Decision_reste) : Couleur_decision(it->second);
+}
+
+std::string Nom_decision(const Quad* q)
+{
+    const auto it = Decisions_groupes.quads.find(q);
+    if (it == Decisions_groupes.quads.end()) return "other stroke";
+    if (it->second == Decision_fil) return "wire";
+    if (it->second == Decision_mur) return "wall";
+    return "symbol " + std::to_string(it->second + 1);
+}
+
+// `texte` in the built-in font, black on a white band, its top-left corner
+// at (x, y) of the picture.
+void Texte_couleur(int x, int y, const std::string& texte, int echelle)
+{
+    const int l = static_cast<int>(texte.size()) * 4 * echelle + 2 * echelle, h = 5 * echelle + 2;
+    std::string masque(static_cast<size_t>(l) * h, '\0');
+    Ecrit_etiquette(masque, l, h, echelle, 1, texte, '\1', '\2', echelle);
+    for (int py = 0; py < h; py++)
+        for (int px = 0; px < l; px++)
+            if (const char m = masque[static_cast<size_t>(py) * l + px]) Pose(x - echelle + px, y - 1 + py, m == 2 ? Noir : Blanc);
+}
+
+void Symboles_sur_dessin(Symbole* tete, const PlanImage& fond, const std::vector<std::string>& etiquettes)
+{
+    Efface_couleur();
+    constexpr uint32_t gris = Rgb(150, 150, 150);
+    for (int y = 1; y < fond.haut; y++)
+        for (int x = 1; x < fond.larg; x++)
+            if (Lit_pixel(x, y, fond)) Pose(x, y, gris);
+    Symboles_couleur(tete);
+    // Boxes and names that stay readable when a large sheet is shown whole,
+    // reduced to the screen.
+    const int echelle = std::max(2, std::max(fond.larg, fond.haut) / 500);
+    int k = 0;
+    for (Symbole* s = tete; s; s = s->suivant, k++) {
+        const int np = Points_symbole(*s);
+        if (np == 0) continue;
+        const auto p = [s](int i) { return Point{s->points[i][0], s->points[i][1]}; };
+        int xmin = p(0).x, ymin = p(0).y;
+        for (int i = 1; i < np; i++) xmin = std::min(xmin, p(i).x), ymin = std::min(ymin, p(i).y);
+        for (int e = 1; e < echelle / 2; e++)
+            for (int i = 0; i < np; i++) {
+                const Point a = p(i), b = p((i + 1) % np);
+                Ligne({a.x - e, a.y - e}, {b.x - e, b.y - e}, Rouge);
+                Ligne({a.x + e, a.y + e}, {b.x + e, b.y + e}, Rouge);
+            }
+        const std::string texte = static_cast<size_t>(k) < etiquettes.size() ? etiquettes[static_cast<size_t>(k)]
+                                                                              : std::string(s->nom, strnlen(s->nom, sizeof s->nom));
+        if (texte.empty()) continue;
+        const int haut = 5 * echelle + 2;
+        const int y = ymin - haut - echelle >= 1 ? ymin - haut - echelle : ymin + echelle + 2;
+        Texte_couleur(std::max(xmin, echelle), y, texte, echelle);
+    }
+}
+
+void Legende_decisions()
+{
+    struct Ligne_legende {
+        const char* texte;
+        int decision;
+    };
+    static constexpr Ligne_legende lignes[] = {
+        {"wire", Decision_fil}, {"wall", Decision_mur}, {"symbol (a colour each)", 0}, {"other stroke", Decision_reste}};
+    const int echelle = std::max(2, std::max(Image_couleur.largeur, Image_couleur.hauteur) / 500);
+    const int pas = 8 * echelle, marge = 3 * echelle;
+    const int hauteur = marge * 2 + static_cast<int>(std::size(lignes)) * pas;
+    const int largeur = marge * 3 + pas + 22 * 4 * echelle;
+    // Label pixels first into a mask of one byte each, then into the picture.
+    std::string masque(static_cast<size_t>(largeur) * hauteur, '\0');
+    for (size_t k = 0; k < std::size(lignes); k++)
+        Ecrit_etiquette(masque, largeur, hauteur, marge * 2 + pas, marge + static_cast<int>(k) * pas + echelle,
+                        lignes[k].texte, '\0', '\1', echelle);
+    for (int y = 0; y < hauteur; y++)
+        for (int x = 0; x < largeur; x++) {
+            const bool bord = x == 0 || y == 0 || x == largeur - 1 || y == hauteur - 1;
+            Pose(x + 1, y + 1, bord || masque[static_cast<size_t>(y) * largeur + x] ? Noir : Blanc);
+        }
+    for (size_t k = 0; k < std::size(lignes); k++) {
+        const int y0 = 1 + marge + static_cast<int>(k) * pas;
+        for (int y = y0; y < y0 + pas - 4; y++)
+            for (int x = 1 + marge; x < 1 + marge + pas - 2; x++) {
+                const bool bord = y == y0 || y == y0 + pas - 5 || x == 1 + marge || x == marge + pas - 2;
+                Pose(x, y, bord ? Noir : Couleur_decision(lignes[k].decision));
+            }
+    }
+}
+
 void Quads_couleur(Quad* tete)
 {
     if (Nb_quads == 0) return;
     Efface_couleur();
+    const bool decisions = Decisions_groupes.remplies;
     for (Quad* q = tete; q; q = q->suivant) {
         if (q->length == 0) continue;
         const int xs[4] = {q->x1i, q->x1f, q->x2i, q->x2f};
         const int ys[4] = {q->y1i, q->y1f, q->y2i, q->y2f};
-        Quad_couleur(xs, ys, Couleur_score(q->score));
+        const uint32_t c = Couleur_quad(q);
+        Quad_couleur(xs, ys, c, decisions ? c : Noir);
+        if (!decisions) continue;
+        // A thin stroke's quadrilateral is a pixel or two wide: its axis,
+        // three pixels wide, shows its colour.
+        Point a, b;
+        Axe_quad(*q, a, b);
+        for (int d = -1; d <= 1; d++) {
+            Ligne({a.x + d, a.y}, {b.x + d, b.y}, c);
+            Ligne({a.x, a.y + d}, {b.x, b.y + d}, c);
+        }
     }
+    // Method 1's colours say what it decided: the picture carries their key.
+    if (decisions) Legende_decisions();
 }
 
 void Graphe_couleur(ArcQQ* tete)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "image/planes.h"
 #include "vecto/arcs.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
@@ -27,13 +28,14 @@ void Efface_couleur();
 // The toolkit's line: from (x1,y1) towards (x2,y2) on the same digital line
 // as Trace_ligne, the end pixel left out, clipped to the picture.
 void Ligne_couleur(int x1, int y1, int x2, int y2, uint32_t couleur);
-// Closed polygon through the four points in order, filled, black outline.
+// Closed polygon through the four points in order, filled, outlined in
+// `contour` (black unless said).
 // Notes: a pixel is filled when its centre (x + 0.5, y + 0.5) lies inside the
 // polygon by the even-odd rule, so a self-crossing (bow-tie) outline leaves
 // the part covered twice unfilled; the outline is then drawn over the fill
 // with four colour lines, each starting where the previous one ended, which
 // sets every corner.
-void Quad_couleur(const int xs[4], const int ys[4], uint32_t remplissage);
+void Quad_couleur(const int xs[4], const int ys[4], uint32_t remplissage, uint32_t contour = Noir);
 // 24-bit BMP: 54-byte header, bottom-up rows padded to 4 bytes. False when
 // the file could not be written.
 bool Sauve_couleur(const std::string& chemin);
@@ -46,7 +48,23 @@ uint32_t Couleur_score(double s);
 // Colour of a relation in the graph drawing; black for an unknown type.
 uint32_t Couleur_type(char type);
 
-// The quadrilaterals by score (nothing at all when Nb_quads is 0), the
+// Fill colour of a quadrilateral in the colour drawing: what spotting by
+// groups decided about it when that method ran last (wire, wall, a colour
+// per symbol kept, the rest: Couleur_decision), else its score.
+uint32_t Couleur_quad(const Quad* q);
+uint32_t Couleur_decision(int decision);
+// "wire", "wall", "symbol N" (from 1), "other stroke".
+std::string Nom_decision(const Quad* q);
+// Bounding boxes over the drawing: the picture erased, the ink of `fond`
+// in grey, each symbol's outline in red (thicker on a large sheet) with its
+// label above it: etiquettes[k] for the k-th symbol, its own name beyond.
+// The labels grow with the sheet, so that they stay readable when the
+// picture is shown reduced to the screen.
+void Symboles_sur_dessin(Symbole* tete, const PlanImage& fond, const std::vector<std::string>& etiquettes);
+// The key of those colours, in a box at the top-left of the picture.
+void Legende_decisions();
+
+// The quadrilaterals by score (method 1's decisions after that method) (nothing at all when Nb_quads is 0), the
 // quadrilateral graph in colours, the symbol outlines in red.
 void Quads_couleur(Quad* tete);
 void Graphe_couleur(ArcQQ* tete);

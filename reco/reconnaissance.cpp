@@ -132,7 +132,7 @@ void Compare_dehors(const std::string& modeles, const std::vector<std::string>& 
 
 }  // namespace
 
-int Reconnaissance(const std::string& modeles, const std::string& tests, int mode)
+int Reconnaissance(const std::string& modeles, const std::string& tests, int mode, bool fin)
 {
     Ecrit_texte(2, "Reco(Ulvane)...");
     const double seuil = Lit_param("Seuil_rejet");
@@ -204,7 +204,7 @@ int Reconnaissance(const std::string& modeles, const std::string& tests, int mod
         std::fwrite(contenu.data(), 1, contenu.size(), f);
         std::fclose(f);
     }
-    Ecrit_texte(1, "Done.");
+    if (fin) Ecrit_texte(1, "Done.");
     return 1;
 }
 

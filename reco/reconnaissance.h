@@ -21,7 +21,9 @@
 // until Debut_reconnaissance_image.
 // Matcher faults (no answer, an unreadable test graph) count in
 // Pannes_apparieurs (apparieurs.h).
-int Reconnaissance(const std::string& modeles, const std::string& tests, int mode);
+// `fin`: "Done." ends the log; spotting, which compares one candidate at a
+// time, leaves it out so that the log does not say done mid-run.
+int Reconnaissance(const std::string& modeles, const std::string& tests, int mode, bool fin = true);
 // "&Processing" > "&Recognition" > SimGraph1, Gsignature, Greedy, Auction:
 // an Info box, then Reconnaissance on Rep_travail's models and tests.
 void Caractres1Click();

@@ -30,7 +30,8 @@ dpkg -x "$deb" "$root"
 prog="$root/usr/bin/tracemorph"
 for f in usr/lib/tracemorph/tracemorph usr/lib/tracemorph/cxconvert usr/share/tracemorph/param.dat \
          usr/share/man/man1/tracemorph.1.gz usr/share/tracemorph/samples/bath_plan.bmp \
-         usr/share/doc/tracemorph/copyright usr/share/doc/tracemorph/changelog.gz; do
+         usr/share/doc/tracemorph/copyright usr/share/doc/tracemorph/changelog.gz \
+         usr/share/doc/tracemorph/manual.md; do
   [ -e "$root/$f" ] || { echo "missing $f" >&2; exit 1; }
 done
 "$prog" --help | grep -q '^Usage: tracemorph' || { echo "--help failed" >&2; exit 1; }

@@ -8,6 +8,8 @@ paquets=(cmake g++ make pkg-config libgtest-dev qt6-base-dev qt6-multimedia-dev
          dpkg-dev file libpugixml-dev locales)
 # The netlist reads detections files with a header-only JSON parser.
 paquets+=(nlohmann-json3-dev)
+# chromium opens the batch report in a test, as a user's browser does.
+paquets+=(chromium)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manquants+=("$p")

@@ -4,6 +4,7 @@
 #include "image/chargement.h"
 #include "image/planes.h"
 #include "port/shell.h"
+#include "spotting/decisions_groupes.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
 
@@ -64,6 +65,7 @@ int Ouvre_image(const std::string& chemin)
 
 void Vide_listes(bool journal)
 {
+    Raz_decisions_groupes();  // it points into the quadrilaterals freed here
     if (!journal) {
         Libere_liste(Liste_vecteurs);
         Libere_liste(Liste_quads);

@@ -11,6 +11,7 @@
 #include "output/ecriture.h"
 #include "reco/reconnaissance.h"
 #include "spotting/boucles.h"
+#include "spotting/decisions_groupes.h"
 #include "spotting/incidence.h"
 #include "spotting/regions.h"
 #include "spotting/scores.h"
@@ -178,7 +179,7 @@ int Extraction(double seuil, int reco, bool sous_graphes)
             // A result left by the previous symbol must not pass for this one's.
             std::error_code ec;
             fs::remove(chemin_res, ec);
-            Reconnaissance(Rep_travail + "/models", rep_tests, reco);
+            Reconnaissance(Rep_travail + "/models", rep_tests, reco, false);
             std::string ligne;
             if (!Lit_resultat_reco(chemin_res, ligne)) {
                 Message_erreur("Ouverture ssg.gxl.res impossible");
@@ -208,6 +209,7 @@ void LiaisonsB1Click()
     int reco = Lit_param_entier("Bool_reco");
     // A missing parameter must not start the matchers (and empty tests/).
     if (reco == -255) reco = 0;
+    Raz_decisions_groupes();  // what an earlier run decided no longer holds
     if (Methode_spotting() == 1) {
         const int n = Spotting_groupes(reco);
         Ecrit_texte(1, "Nb = " + std::to_string(n));

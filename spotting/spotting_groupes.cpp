@@ -19,6 +19,7 @@
 #include "reco/comparaison_memoire.h"
 #include "reco/reconnaissance.h"
 #include "spotting/boucles.h"
+#include "spotting/decisions_groupes.h"
 #include "spotting/graphe_lisse.h"
 #include "spotting/groupes.h"
 #include "spotting/regions.h"
@@ -297,6 +298,12 @@ int Spotting_groupes(int reco)
     Ecrit_texte(2, " Groups + models ...");
     Supprime_doublons_arcs();
     Propositions p = Propose_candidats(Liste_quads, Liste_arcs_QQ, Liste_CC);
+    // Side table of the decisions (decisions_groupes.h), for the drawings:
+    // the wires and walls this method leaves out.
+    Decisions_groupes.remplies = true;
+    for (size_t i = 0; i < p.traits.size(); i++)
+        if (p.roles[i] == Trait_fil || p.roles[i] == Trait_mur)
+            Decisions_groupes.quads[p.traits[i]] = p.roles[i] == Trait_fil ? Decision_fil : Decision_mur;
 
     const Modeles_memoire* ms = nullptr;
     if (reco != 0) {
@@ -469,6 +476,7 @@ int Spotting_groupes(int reco)
     std::FILE* liste = Ouvre_resultat(chemin_liste);
     if (!liste) return 0;
     std::string s = "\n<symbolist>\n";
+    int rang_symbole = 0;  // in Liste_symboles, for the drawings of the decisions
     for (size_t i : gardes) {
         const Candidat& c = p.candidats[i];
         const Boite b = Boite_candidat(c);
@@ -482,9 +490,16 @@ int Spotting_groupes(int reco)
             s += "<symbolname>NONE</symbolname>";
         }
         s += "\n</symbol>\n";
-        if (Ajoute_symbole(b) == 1 && !nom.empty()) {
+        const bool ajoute = Ajoute_symbole(b) == 1;
+        if (ajoute && !nom.empty()) {
             Symbole* dernier = Dernier(Liste_symboles);
             std::strncpy(dernier->nom, nom.c_str(), sizeof dernier->nom - 1);
+        }
+        // Side table of the decisions (decisions_groupes.h): the strokes of
+        // each symbol kept.
+        if (ajoute) {
+            for (Quad* q : c.membres) Decisions_groupes.quads[q] = rang_symbole;
+            rang_symbole++;
         }
         if (Mode_trace == 1) Trace_boite(b);
     }

@@ -13,6 +13,7 @@
 #include "batch/batch.h"
 #include "batch/detections_json.h"
 #include "batch/lot_parallele.h"
+#include "batch/rapport.h"
 #include "batch/resultats_lot.h"
 #include "nets/detections.h"
 #include "nets/ecriture_nets.h"
@@ -134,6 +135,8 @@ int Main_lot_ligne_commande(const Options& o)
     const std::vector<SymbolesImage> symboles = Lit_symboles_lot(images);
     bool json = true;
     if (!o.json.empty()) json = Ecrit_detections_json(o.json, symboles);
+    bool rapport = true;
+    if (!o.rapport.empty()) rapport = Ecrit_rapport_lot(o.rapport, symboles);
     console.flush();
     Installe_frontend(nullptr);
 
@@ -142,6 +145,7 @@ int Main_lot_ligne_commande(const Options& o)
     if (lot && o.reprise) bilan += ", " + std::to_string(repris) + " up to date";
     bilan += "), " + std::to_string(Nombre_symboles(symboles)) + " symbols -> FINAL_RESULTS.GRE";
     if (!o.json.empty()) bilan += json ? ", " + o.json : " (" + o.json + " not written)";
+    if (!o.rapport.empty()) bilan += rapport ? ", " + o.rapport + "/index.html" : " (report " + o.rapport + " not written)";
     std::fprintf(stderr, "%s\n", bilan.c_str());
-    return json ? statut : 1;
+    return json && rapport ? statut : 1;
 }

@@ -64,7 +64,7 @@ std::string Verifie_operandes(const Options& o)
 std::string Lit_options(int argc, char** argv, Options& o)
 {
     bool options_finies = false, aide = false, version = false;
-    bool vu_jobs = false, vu_json = false;
+    bool vu_jobs = false, vu_json = false, vu_rapport = false;
     Forme forme = Forme::fenetre;
     auto prend_forme = [&](Forme f) -> std::string {
         if (forme != Forme::fenetre && forme != f)
@@ -119,6 +119,11 @@ std::string Lit_options(int argc, char** argv, Options& o)
             if (!prend_valeur("--symbols") || valeur.empty() || (valeur.size() > 1 && valeur[0] == '-'))
                 erreur = "--symbols: missing value (the detections file to read)";
             else o.symboles = valeur;
+        } else if (est("--report")) {
+            vu_rapport = true;
+            if (!prend_valeur("--report") || valeur.empty() || (valeur.size() > 1 && valeur[0] == '-'))
+                erreur = "--report: missing value (the folder to write the report into)";
+            else o.rapport = valeur;
         } else {
             erreur = "unknown option " + Cite(a);
         }
@@ -136,14 +141,16 @@ std::string Lit_options(int argc, char** argv, Options& o)
     if (o.netlist && forme != Forme::lot && forme != Forme::image) return "--netlist is only for --batch and the one-image run";
     if (!o.symboles.empty() && !o.netlist && !(forme == Forme::dessin && !o.operandes.empty() && o.operandes[0] == "nets"))
         return "--symbols is only for --netlist and --draw nets";
+    if (vu_rapport && forme != Forme::lot && forme != Forme::rassemblement)
+        return "--report is only for --batch and --gather";
     return Verifie_operandes(o);
 }
 
 void Ecrit_usage(std::FILE* f)
 {
     std::fputs("Usage: tracemorph [-q] [IMAGE]\n"
-               "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] IMAGE...\n"
-               "       tracemorph [-q] --gather [--json FILE] IMAGE...\n"
+               "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] [--report DIR] IMAGE...\n"
+               "       tracemorph [-q] --gather [--json FILE] [--report DIR] IMAGE...\n"
                "       tracemorph [-q] --draw WHAT IMAGE OUT.png|OUT.svg\n"
                "       tracemorph [-q] --make-models SYMBOL_DIR MODEL_DIR\n"
                "       tracemorph --help | --version\n",
@@ -181,8 +188,13 @@ void Ecrit_aide(std::FILE* f)
         "               FILE, detections in the layout --json writes (images matched\n"
         "               by file name), instead of the spotting's; the nets name them\n"
         "               by their ids\n"
+        "  --report DIR writes DIR/index.html, a page to check the batch by eye in a\n"
+        "               browser (each image with its symbols drawn over it, the counts\n"
+        "               per symbol name per image and in total, links to its files),\n"
+        "               DIR/counts.csv (the same counts) and DIR/pictures/\n"
         "--gather writes ./FINAL_RESULTS.GRE from the IMAGE.xml files that batch runs\n"
-        "left beside the images, as the batch over all of them would have (--json too).\n"
+        "left beside the images, as the batch over all of them would have (--json and\n"
+        "--report too).\n"
         "--draw WHAT (vectors, quads, ccs, axes, graph, symbols, colored-quads,\n"
         "colored-graph, nets) draws what a step found over the drawing into OUT, a PNG\n"
         "or an SVG file by its extension.\n"

@@ -15,6 +15,7 @@ struct Options {
     std::string json;                // --json FILE, empty when not asked
     bool netlist = false;            // --netlist: IMAGE.nets.json and .nets.gxl beside each image
     std::string symboles;            // --symbols DETECTIONS.json: the symbols' boxes, not the spotting's
+    std::string rapport;             // --report DIR, empty when not asked
     std::vector<std::string> operandes;
 };
 

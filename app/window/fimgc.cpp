@@ -44,12 +44,26 @@ void TFImgC::Rafraichit()
             for (int x = 0; x < ic.largeur; x++) ligne[x] = 0xff000000u | source[x];
         }
     }
+    const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (ajuste_ && ecran && !image.isNull()) {
+        const QRect dispo = ecran->availableGeometry();
+        // Room for the frame and the title bar.
+        const QSize place(std::max(100, dispo.width() - 20), std::max(100, dispo.height() - 40));
+        if (image.width() > place.width() || image.height() > place.height())
+            image = image.scaled(place, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        ImgC->setPixmap(QPixmap::fromImage(image));
+        ImgC->adjustSize();
+        taille_ = image.size();
+        move(dispo.topLeft());
+        resize(std::max(100, taille_.width()), std::max(100, taille_.height()));
+        return;
+    }
     ImgC->setPixmap(QPixmap::fromImage(image));
     ImgC->adjustSize();
     if (image.size() == taille_ || image.isNull()) return;
     taille_ = image.size();
     QSize voulu = taille_;
-    if (const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen()) {
+    if (ecran) {
         const QRect dispo = ecran->availableGeometry();
         // Whole on the screen from where the window stands; scroll bars beyond.
         const QPoint coin = pos();
@@ -57,4 +71,11 @@ void TFImgC::Rafraichit()
                                       dispo.bottom() - std::max(coin.y(), dispo.top()) - 40));
     }
     resize(std::max(100, voulu.width()), std::max(100, voulu.height()));
+}
+
+void TFImgC::Ajuste_ecran(bool oui)
+{
+    if (oui == ajuste_) return;
+    ajuste_ = oui;
+    taille_ = {0, 0};  // the next picture sizes the window again
 }

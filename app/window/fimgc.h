@@ -17,6 +17,12 @@ public:
     // Takes the picture again from Image_couleur. When its size changed, the
     // window grows or shrinks to show it whole, within the screen.
     void Rafraichit();
+    // With `oui`, the next pictures are shown whole: reduced to fit the
+    // screen when larger, the window at the screen's top-left (Bounding
+    // boxes over a sheet). Without, at their own size, scrolled.
+    void Ajuste_ecran(bool oui);
+    bool Ajuste() const { return ajuste_; }
 private:
+    bool ajuste_ = false;
     QSize taille_ = {0, 0};  // of the picture last shown
 };

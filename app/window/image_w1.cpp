@@ -6,6 +6,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <vector>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -180,18 +181,6 @@ void ImageW1::paintEvent(QPaintEvent*)
     p.drawImage(QPoint(b0 * 8 - ox, t0 - oy), bande_, QRect(0, 0, c1 - b0 * 8, t1 - t0));
 }
 
-namespace {
-
-// The stored bit of plane pixel (x, t), t the row from the top of the
-// picture: 0 selects the table's first colour.
-inline int Bit(const PlanImage& pl, int x, int t)
-{
-    const uint8_t octet = pl.pixels[static_cast<size_t>(pl.haut - 1 - t) * pl.octets + (x >> 3)];
-    return (octet >> (7 - (x & 7))) & 1;
-}
-
-}  // namespace
-
 int ImageW1::Remplit_bande(const PlanImage& pl, int c0, int c1, int t0, int t1)
 {
     const int b0 = c0 / 8, b1 = std::min(pl.octets, (c1 + 7) / 8);
@@ -207,7 +196,9 @@ int ImageW1::Remplit_bande(const PlanImage& pl, int c0, int c1, int t0, int t1)
 
 void ImageW1::Peint_reduit(QPainter& p, const PlanImage& pl, int ox, int oy)
 {
-    // Displayed pixel (i, j) is plane pixel (f i, f j): one in f kept.
+    // Displayed pixel (i, j) stands for the f x f cell from plane pixel
+    // (f i, f j): ink when any pixel of the cell is, so that a stroke thinner
+    // than f pixels stays whole instead of dotted.
     const int f = Reduction();
     const QSize affichee = Taille_affichee();
     const int i0 = std::max(0, ox), i1 = std::min(affichee.width(), ox + width());
@@ -216,12 +207,27 @@ void ImageW1::Peint_reduit(QPainter& p, const PlanImage& pl, int ox, int oy)
     QImage image(i1 - i0, j1 - j0, QImage::Format_Mono);
     image.setColorTable({qRgb(pl.table[0].rouge, pl.table[0].vert, pl.table[0].bleu),
                          qRgb(pl.table[1].rouge, pl.table[1].vert, pl.table[1].bleu)});
+    // The plane's bytes covering columns f i0 .. f i1 - 1.
+    const int x0 = f * i0, x1 = std::min(pl.larg, f * i1);
+    const int o0 = x0 / 8, o1 = std::min(pl.octets, (x1 + 7) / 8);
+    std::vector<uchar> encre(static_cast<size_t>(i1 - i0));
     for (int j = j0; j < j1; j++) {
+        std::fill(encre.begin(), encre.end(), 0);
+        for (int t = f * j; t < std::min(pl.haut, f * j + f); t++) {
+            const uint8_t* rangee = pl.pixels.data() + static_cast<size_t>(pl.haut - 1 - t) * pl.octets;
+            for (int o = o0; o < o1; o++) {
+                // Entry 0 of the table is ink: a byte of eight 1 bits has none.
+                if (rangee[o] == 0xFF) continue;
+                for (int b = 0; b < 8; b++) {
+                    const int x = o * 8 + b;
+                    if (x >= x0 && x < x1 && !((rangee[o] >> (7 - b)) & 1)) encre[static_cast<size_t>(x / f - i0)] = 1;
+                }
+            }
+        }
         uchar* ligne = image.scanLine(j - j0);
         std::memset(ligne, 0, static_cast<size_t>(image.bytesPerLine()));
-        const int t = f * j;
         for (int i = i0; i < i1; i++)
-            if (Bit(pl, f * i, t)) ligne[(i - i0) >> 3] |= static_cast<uchar>(0x80u >> ((i - i0) & 7));
+            if (!encre[static_cast<size_t>(i - i0)]) ligne[(i - i0) >> 3] |= static_cast<uchar>(0x80u >> ((i - i0) & 7));
     }
     p.drawImage(QPoint(i0 - ox, j0 - oy), image);
 }

@@ -27,8 +27,9 @@ const char* const kFiltreLotTous = "Fichiers Images (*.bmp *.tif *.tiff *.jpg *.
 
 QStringList Filtres_ouverture()
 {
-    return {"Images BMP (*.bmp)", "Images JPG (*.jpg)", "Images GIF (*.gif)", "Images TIF (*.tif)",
-            "Images PNG (*.png)"};
+    // Every format the converter reads first, shown by default.
+    return {"All images (*.bmp *.tif *.tiff *.jpg *.jpeg *.png *.gif)", "Images BMP (*.bmp)", "Images JPG (*.jpg *.jpeg)",
+            "Images GIF (*.gif)", "Images TIF (*.tif *.tiff)", "Images PNG (*.png)"};
 }
 
 void TMain1::Ouvrir1Click()

@@ -1,5 +1,6 @@
 // "&Images": zoom, Plan2, the colour window; and the "Plan1/2" button.
 #include <QLabel>
+#include <QScrollArea>
 #include <QScrollBar>
 
 #include <cstdlib>
@@ -70,8 +71,12 @@ void TMain1::Montre_couleur(bool modal)
     TFImgC& f = FImgC();
     f.Rafraichit();
     if (!modal) return;
+    // Opened on the picture's top-left corner, whatever was scrolled before.
+    f.Defilement->horizontalScrollBar()->setValue(0);
+    f.Defilement->verticalScrollBar()->setValue(0);
     // The first time over the main window; afterwards where the user left it.
-    if (!f.property("placee").toBool()) {
+    // A picture shown whole stands at the screen's top-left.
+    if (!f.Ajuste() && !f.property("placee").toBool()) {
         Centre_sur_fenetre(f);
         f.setProperty("placee", true);
     }

@@ -1,6 +1,7 @@
 // "&Primitives" and "&Symbols": the drawings on Plan2 and in the colour
 // window. In step-by-step mode they pause on each record, so they run as
 // long commands.
+#include "app/window/fimgc.h"
 #include "app/window/main1.h"
 #include "draw/commandes_couleur.h"
 #include "draw/dessin.h"
@@ -51,7 +52,10 @@ void TMain1::Quadslctifs1Click()
 
 void TMain1::Caractres2Click()
 {
+    // The symbols over the whole sheet, reduced to the screen.
+    FImgC().Ajuste_ecran(true);
     Commande_repeinte(Commande_boites_symboles);
+    FImgC().Ajuste_ecran(false);
 }
 
 void TMain1::QuadsCouleur1Click()

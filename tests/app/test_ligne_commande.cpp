@@ -118,6 +118,8 @@ TEST_F(LigneCommande, UsageErrorsNameTheMistakeAndTouchNothing)
         {{"--batch", a, "--json"}, "--json: missing value (the file to write)"},
         {{"--gather", "--resume", a}, "--resume is only for --batch"},
         {{"--json", "d.json", a}, "--json is only for --batch and --gather"},
+        {{"--batch", a, "--report"}, "--report: missing value (the folder to write the report into)"},
+        {{"--report=r", a}, "--report is only for --batch and --gather"},
         {{"--batch", "--gather", a}, "--batch and --gather cannot be combined"},
         {{"--draw", "quads", a, "out.jpg"}, "--draw: OUT must end in .png or .svg, got 'out.jpg'"},
         {{"--draw", "lines", a, "out.png"}, "--draw: unknown drawing 'lines' (vectors, quads, ccs, axes, graph, "
@@ -332,8 +334,8 @@ TEST_F(LigneCommande, HelpAndVersionWriteNoFile)
     EXPECT_EQ(aide.statut, 0);
     // The Usage block lists every form.
     EXPECT_EQ(aide.sortie.rfind("Usage: tracemorph [-q] [IMAGE]\n"
-                                "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] IMAGE...\n"
-                                "       tracemorph [-q] --gather [--json FILE] IMAGE...\n"
+                                "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] [--report DIR] IMAGE...\n"
+                                "       tracemorph [-q] --gather [--json FILE] [--report DIR] IMAGE...\n"
                                 "       tracemorph [-q] --draw WHAT IMAGE OUT.png|OUT.svg\n"
                                 "       tracemorph [-q] --make-models SYMBOL_DIR MODEL_DIR\n"
                                 "       tracemorph --help | --version\n",

@@ -138,8 +138,8 @@ TEST_F(LotLigneCommande, ExitStatusesAndUsageErrors)
     }
     const Execution aide = Lance({"--help"});
     EXPECT_EQ(aide.statut, 0);
-    for (const char* ligne : {"Usage: tracemorph [-q] [IMAGE]\n", "       tracemorph [-q] --gather [--json FILE] IMAGE...\n",
-                              "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] IMAGE...\n",
+    for (const char* ligne : {"Usage: tracemorph [-q] [IMAGE]\n", "       tracemorph [-q] --gather [--json FILE] [--report DIR] IMAGE...\n",
+                              "       tracemorph [-q] --batch [--jobs N] [--resume] [--json FILE] [--report DIR] IMAGE...\n",
                               "Without IMAGE, opens the desktop window.\n", "  --version    the program's version\n"})
         EXPECT_NE(aide.sortie.find(ligne), std::string::npos) << ligne;
 }

@@ -119,7 +119,8 @@ TEST_F(ImageCouleurs, SavedAsA24BitBmp)
 }
 
 // The menu commands: "Colored Quad." without quadrilaterals shows the
-// picture untouched; "Bounding boxes" draws over it and on Plan2; "Save in
+// picture untouched; "Bounding boxes" draws the boxes over the drawing in
+// grey, in place of what the picture held, and on Plan2; "Save in
 // file" saves under "img.bmp" on Cancel and reports a file it cannot write.
 TEST_F(ImageCouleurs, ColourWindowCommands)
 {
@@ -132,11 +133,13 @@ TEST_F(ImageCouleurs, ColourWindowCommands)
     s.genre = 100, s.nb_points = 2;
     s.points[0][0] = 3, s.points[0][1] = 3, s.points[1][0] = 8, s.points[1][1] = 3;
     Liste_symboles = &s;
+    Ecrit_pixel(5, 8, 1, Plan1);
     Commande_boites_symboles();
     Liste_symboles = nullptr;
     EXPECT_EQ(fenetre.montre, (std::vector<bool>{true, true}));
-    EXPECT_EQ(std::vector<uint32_t>({Lit_couleur(1, 1), Lit_couleur(7, 3), uint32_t(Lit_pixel(7, 3, Plan2))}),
-              std::vector<uint32_t>({Rgb(0, 0, 255), Rouge, 1}));
+    EXPECT_EQ(std::vector<uint32_t>({Lit_couleur(1, 1), Lit_couleur(5, 8), Lit_couleur(7, 3),
+                                     uint32_t(Lit_pixel(7, 3, Plan2))}),
+              std::vector<uint32_t>({Blanc, Rgb(150, 150, 150), Rouge, 1}));
 
     char ancien[4096];
     ASSERT_NE(::getcwd(ancien, sizeof ancien), nullptr);

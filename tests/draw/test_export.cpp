@@ -2,6 +2,8 @@
 // tracemorph --draw run as a user runs it.
 #include <zlib.h>
 
+#include <set>
+
 #include "draw/export_dessin.h"
 #include "image/planes.h"
 #include "tests/support/support.h"
@@ -43,7 +45,8 @@ Png Decode(const std::string& s)
         if (type == "IDAT") idat += donnees;
         i += 12 + n;
     }
-    EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+    if (p.type == 3) EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "PLTE", "IDAT", "IEND"}));
+    else EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
     const size_t octets = (size_t(p.largeur) * (p.type == 2 ? 3 : 1) * p.profondeur + 7) / 8;
     std::string brut((octets + 1) * p.hauteur, '\0');
     uLongf taille = brut.size();
@@ -166,3 +169,47 @@ TEST_F(Export, DrawCommandEndToEnd)
 }
 
 }  // namespace
+
+// Labels keep the case of the name, as the SVG drawing does: a small letter
+// is not its capital.
+TEST_F(Export, LabelsKeepTheirCase)
+{
+    const auto masque = [](const std::string& texte) {
+        std::string m(40 * 7, '.');
+        Ecrit_etiquette(m, 40, 7, 1, 1, texte, '.', '#', 1);
+        return m;
+    };
+    for (const char* paire : {"aA", "gG", "eE", "nN", "tT"})
+        EXPECT_NE(masque(std::string(1, paire[0])), masque(std::string(1, paire[1]))) << paire;
+    // Small letters without a stem leave the top row of their cell empty.
+    EXPECT_EQ(masque("aceo").substr(40, 40), std::string(40, '.'));
+    EXPECT_NE(masque("ACEO").substr(40, 40), std::string(40, '.'));
+}
+
+// The report's pictures: reduced, a stroke one pixel wide stays whole
+// (a cell is ink when any of its pixels is) and each symbol keeps its box
+// and label; at full size the drawing's own size.
+TEST_F(Export, ReportPicturesKeepThinStrokes)
+{
+    PlanImage dessin;
+    dessin.larg = 1000, dessin.haut = 300, dessin.octets = 128;
+    dessin.pixels.assign(size_t(dessin.octets) * dessin.haut, 0xFF);
+    for (int y = 1; y < 300; y++) Ecrit_pixel(503, y, 1, dessin);
+    SymboleLu s;
+    s.nom = "lamp", s.score = 0.9, s.xi = 600, s.yi = 150, s.xf = 700, s.yf = 250;
+    const Png petite = Decode(Png_symboles(dessin, {s}, 100));
+    ASSERT_EQ(std::vector<uint32_t>({petite.largeur, petite.hauteur, uint32_t(petite.type)}),
+              std::vector<uint32_t>({100, 30, 3}));
+    for (uint32_t y = 1; y < 30; y++) EXPECT_EQ(petite.lignes[y][50], '\1') << y;
+    std::multiset<char> valeurs;
+    for (const std::string& l : petite.lignes) valeurs.insert(l.begin(), l.end());
+    EXPECT_GT(valeurs.count('\2'), 30u);  // the box
+    EXPECT_GT(valeurs.count('\3'), 10u);  // its label
+    const Png grande = Decode(Png_symboles(dessin, {s}, 0));
+    EXPECT_EQ(std::vector<uint32_t>({grande.largeur, grande.hauteur}), std::vector<uint32_t>({1000, 300}));
+    EXPECT_EQ(grande.lignes[10][503], '\1');
+    EXPECT_EQ(grande.lignes[200][600], '\2');
+    EXPECT_EQ(Etiquette_complete(s), "lamp 0.90");
+    s.nom.clear(), s.score = -1;
+    EXPECT_EQ(Etiquette_complete(s), "?");
+}

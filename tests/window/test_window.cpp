@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -618,7 +620,8 @@ private slots:
         w_->Ouvrir1->trigger();
         QVERIFY(!Plan_courant);
         QCOMPARE(it_->dialogues.back().filtre,
-                 QString("Images BMP (*.bmp);;Images JPG (*.jpg);;Images GIF (*.gif);;Images TIF (*.tif);;Images PNG (*.png)"));
+                 QString("All images (*.bmp *.tif *.tiff *.jpg *.jpeg *.png *.gif);;Images BMP (*.bmp);;"
+                         "Images JPG (*.jpg *.jpeg);;Images GIF (*.gif);;Images TIF (*.tif *.tiff);;Images PNG (*.png)"));
         QCOMPARE(it_->dialogues.back().nom, rep_.path());
 
         it_->reponses = {QString(TM_TEST_DATA "/bath_plan.bmp")};
@@ -970,14 +973,34 @@ private slots:
         QCOMPARE(it_->fimgc_montree, 1);
         QCOMPARE(f.ImgC->size(), QSize(40, 30));
         Image_couleur.pixels[2 * 40 + 3] = Rgb(255, 0, 0);
-        // Without quadrilaterals or symbols the picture is shown as it is.
-        for (QAction* a : {w_->AfficheCouleur1, w_->QuadsCouleur1, w_->Caractres2}) {
+        // Without quadrilaterals the picture is shown as it is.
+        for (QAction* a : {w_->AfficheCouleur1, w_->QuadsCouleur1}) {
             vue = {};
             a->trigger();
             QCOMPARE(vue.size(), QSize(40, 30));
             QCOMPARE(vue.pixelColor(3, 2), QColor(255, 0, 0));
             QCOMPARE(vue.pixelColor(0, 0), QColor(255, 255, 255));
         }
+        // Bounding boxes draws the (blank) drawing again, with its symbols.
+        vue = {};
+        w_->Caractres2->trigger();
+        QCOMPARE(vue.size(), QSize(40, 30));
+        QCOMPARE(vue.pixelColor(3, 2), QColor(255, 255, 255));
+        // A sheet larger than the screen: Bounding boxes shows it whole, at
+        // the screen's top-left, the proportions kept; Display at its size,
+        // opened on its top-left corner.
+        Charge(3000, 2000);
+        const QRect ecran = f.screen()->availableGeometry();
+        w_->Caractres2->trigger();
+        QVERIFY(vue.width() <= ecran.width() && vue.height() <= ecran.height());
+        QVERIFY(std::abs(vue.width() * 2000 - vue.height() * 3000) <= 3000);
+        QCOMPARE(f.pos(), ecran.topLeft());
+        f.Defilement->horizontalScrollBar()->setValue(500);
+        w_->AfficheCouleur1->trigger();
+        QCOMPARE(vue.size(), QSize(3000, 2000));
+        QCOMPARE(f.Defilement->horizontalScrollBar()->value(), 0);
+        Charge(40, 30);
+        w_->EffaceCouleur1->trigger();
         // OK in "Save in file" with the proposed name.
         it_->form = [](TForm1&) { return int(QDialog::Accepted); };
         w_->SauveCouleur1->trigger();
