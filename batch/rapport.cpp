@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "batch/resultats_lot.h"
+#include "draw/dessin_nets.h"
 #include "draw/export_dessin.h"
 #include "image/chargement.h"
 #include "output/ecriture.h"
@@ -25,16 +26,6 @@ struct PieceRapport {
     std::string titre;    // the link's text
     std::string fichier;  // path relative to the report's folder
 };
-
-// Further pictures or files of one image, shown as links under its
-// thumbnail. This is where another per-image result joins the report (the
-// picture of its nets, say): write the file into `rep`/pictures/ under
-// `prefixe` + a suffix of its own and return it here.
-std::vector<PieceRapport> Pieces_supplementaires(const SymbolesImage& /*image*/, const std::string& /*rep*/,
-                                                 const std::string& /*prefixe*/)
-{
-    return {};
-}
 
 std::string Csv_champ(const std::string& texte)
 {
@@ -72,6 +63,21 @@ bool Existe(const std::string& chemin)
 {
     std::error_code ec;
     return fs::is_regular_file(chemin, ec);
+}
+
+// Further pictures or files of one image, shown as links under its
+// thumbnail: the picture of its nets and the netlist itself, when the batch
+// read them (IMAGE.nets.json beside the image).
+std::vector<PieceRapport> Pieces_supplementaires(const SymbolesImage& image, const std::string& rep,
+                                                 const std::string& prefixe,
+                                                 const fs::path& rep_absolu)
+{
+    std::vector<PieceRapport> pieces;
+    if (!Existe(image.image + ".nets.json")) return pieces;
+    const std::string dessin = prefixe + "-nets.png";
+    if (Dessine_nets_image(image.image, rep + "/" + dessin)) pieces.push_back({"nets", dessin});
+    pieces.push_back({"nets.json", Relatif(image.image + ".nets.json", rep_absolu)});
+    return pieces;
 }
 
 }  // namespace
@@ -220,7 +226,7 @@ bool Ecrit_rapport_lot(const std::string& rep, const std::vector<SymbolesImage>&
         std::vector<PieceRapport> pieces = {{"image", Relatif(im.image, rep_absolu)}};
         for (const char* suffixe : {".dat", ".gxl", ".xml"})
             if (Existe(im.image + suffixe)) pieces.push_back({suffixe + 1, Relatif(im.image + suffixe, rep_absolu)});
-        for (PieceRapport& p : Pieces_supplementaires(im, rep, "pictures/" + n)) pieces.push_back(std::move(p));
+        for (PieceRapport& p : Pieces_supplementaires(im, rep, "pictures/" + n, rep_absolu)) pieces.push_back(std::move(p));
         images += "<br>";
         for (size_t k = 0; k < pieces.size(); k++)
             images += (k ? " &middot; " : "") + std::string("<a href=\"") + Lien_html(pieces[k].fichier) + "\">" +
