@@ -5,6 +5,8 @@
 #include <system_error>
 #include <thread>
 
+#include <unistd.h>
+
 #include "app/cli/lot_ligne_commande.h"
 #include "app/cli/options.h"
 #include "batch/lot_parallele.h"
@@ -115,6 +117,23 @@ int Main_ligne_commande(int argc, char** argv)
     }
     Capture_repertoires();
     Fournit_param_defaut();
+    // Every form but the gathering reads the thresholds: a missing file would
+    // give empty results after one message per lookup, a named pipe would
+    // block the first one.
+    if (o.forme != Forme::rassemblement) {
+        const std::string param = Rep_travail + "/param.dat";
+        if (const std::string refus = Param_non_fichier(param); !refus.empty()) {
+            std::fprintf(stderr, "tracemorph: %s: refused\n", refus.c_str());
+            return 1;
+        }
+        if (::access(param.c_str(), F_OK) != 0) {
+            std::fprintf(stderr,
+                         "tracemorph: no param.dat in %s and no default one beside the program: copy a param.dat "
+                         "there (the shipped one is in the source tree or in share/tracemorph)\n",
+                         Rep_travail.c_str());
+            return 2;
+        }
+    }
     if (o.forme == Forme::lot || o.forme == Forme::rassemblement) return Main_lot_ligne_commande(o);
 
     FrontendConsole console;
