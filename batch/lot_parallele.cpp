@@ -444,7 +444,10 @@ int Lot_parallele(const std::vector<std::string>& images, int jobs, bool journal
 {
     g_journal_relaye = journal;
     const char* tmp = std::getenv("TMPDIR");
-    std::string modele = std::string(tmp && *tmp ? tmp : "/tmp") + "/tracemorph-batch-XXXXXX";
+    // The process's id in the name: a later batch recognises the directory
+    // of one that was killed outright.
+    std::string modele =
+        std::string(tmp && *tmp ? tmp : "/tmp") + "/tracemorph-batch-" + std::to_string(::getpid()) + "-XXXXXX";
     if (!::mkdtemp(modele.data())) {
         std::fprintf(stderr, "tracemorph: cannot create a directory for the workers (%s): running in this process\n",
                      std::strerror(errno));

@@ -100,7 +100,7 @@ bool Lit_fichier(const std::string& chemin, std::string& octets, std::string& ra
 constexpr int kLongLigne = 50;  // the line reads take at most 49 characters
 constexpr int kLongCle = 21;
 
-enum class Erreur { aucune, cle_trop_longue, lecture };
+enum class Erreur { aucune, cle_trop_longue, lecture, refus };
 
 // Thresholds that must be positive: a zero leaves the stage nothing to do
 // (no zone of influence, no thickness a quadrilateral may have) or makes it
@@ -304,7 +304,9 @@ double Lecture_param(std::string_view nom, bool* net, bool entier)
             else if (nom == "Methode_spotting" && valeur != 0 && valeur != 1)
                 refus = "must be 0 or 1";
             if (refus) {
-                err = Erreur::lecture;
+                // Refused like a value that cannot be read, but said once per
+                // content of the file, as a suspect value is.
+                err = Erreur::refus;
                 detail = Lieu(nom, ligne) + Cite(texte) + " " + refus;
                 break;
             }
@@ -336,7 +338,9 @@ double Lecture_param(std::string_view nom, bool* net, bool entier)
     }
     if (net) return *net = false, -255;
     g_defauts++;
-    if (err == Erreur::lecture) {
+    if (err == Erreur::refus) {
+        if (g_signales.insert(detail).second) Message_erreur("PB de lecture !\n" + detail);
+    } else if (err == Erreur::lecture) {
         Message_erreur("PB de lecture !\n" + detail);
     } else {
         const std::string voisines = Cles_voisines(octets, nom);

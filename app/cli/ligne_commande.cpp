@@ -15,11 +15,13 @@
 #include "image/fils.h"
 #include "image/param.h"
 #include "image/planes.h"
+#include "output/ecriture.h"
 #include "output/resultats.h"
 #include "port/frontends.h"
 #include "port/installation.h"
 #include "port/shell.h"
 #include "batch/batch.h"
+#include "batch/interruption.h"
 #include "spotting/etat_analyse.h"
 #include "vecto/arcs.h"
 #include "vecto/records.h"
@@ -64,6 +66,9 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
             // counted below
         }
     }
+    // The two files go into place together, or neither does: a text file
+    // beside the graph of another analysis would not belong with it.
+    Ouvre_groupe_resultats();
     if (Lit_param_entier_net("Format_GXL", format)) {
         ecrits = Ecrit_resultats_et_graphe(texte, graphe, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
                                            Liste_arcs_VV, Liste_arcs_QV, format);
@@ -76,7 +81,10 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
     }
     if (compteur.joinable()) compteur.join();
     else if (chargee) compte();
-    const bool dat = ecrits.texte, gxl = ecrits.graphe;
+    const bool places = Ferme_groupe_resultats(ecrits.texte && ecrits.graphe);
+    if (ecrits.texte && ecrits.graphe && !places)
+        Message_erreur("Ecriture " + texte + " impossible !\n" + texte + ": " + Cause_echec_resultat());
+    const bool dat = places, gxl = places;
     // A file that could not be written was reported by its writer; saying
     // the results were saved would then be false.
     if (dat && gxl) Ecrit_texte(1, "Resultats enregistrés");
@@ -139,6 +147,7 @@ int Main_ligne_commande(int argc, char** argv)
     FrontendConsole console;
     console.set_quiet(o.silencieux);
     Installe_frontend(&console);
+    Protege_ecritures();
     int statut = 1;
     if (o.forme == Forme::dessin) {
         statut = Dessine_ligne_commande(o.operandes[0], o.operandes[1], o.operandes[2]);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "batch/batch.h"
 #include "batch/detections_json.h"
 #include "batch/lot_parallele.h"
+#include "batch/restes.h"
 #include "batch/resultats_lot.h"
 #include "port/frontends.h"
 #include "port/shell.h"
@@ -97,6 +99,16 @@ int Main_lot_ligne_commande(const Options& o)
         repris = images.size() - a_faire.size();
     }
 
+    if (lot) {
+        // What earlier batches killed outright left behind.
+        std::vector<std::string> fichiers{Rep_travail + "/FINAL_RESULTS.GRE"};
+        for (const std::string& image : images)
+            for (const char* suffixe : {".dat", ".gxl", ".xml"}) fichiers.push_back(image + suffixe);
+        std::vector<std::string> restes = Supprime_restes(fichiers);
+        const char* tmp = std::getenv("TMPDIR");
+        for (std::string& r : Supprime_repertoires_ouvriers(tmp && *tmp ? tmp : "/tmp")) restes.push_back(std::move(r));
+        Signale_restes(restes);
+    }
     FrontendLot console(lot ? a_faire : std::vector<std::string>{});
     console.set_quiet(o.silencieux);
     Installe_frontend(&console);
