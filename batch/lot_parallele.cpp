@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,7 +88,9 @@ int Analyse_image_ouvrier(const std::string& depart, const std::string& image)
     if (::chdir(depart.c_str()) != 0) return 3;
     const bool ecrits = Ecrit_fichiers_image(image);
     Ferme_image();
-    return chargee && ecrits && Nb_defauts_param() == defauts ? 0 : 1;
+    const int code = chargee && ecrits && Nb_defauts_param() == defauts ? 0 : 1;
+    if (code != 0) Marque_echec_image(image);
+    return code;
 }
 
 }  // namespace
@@ -148,7 +151,18 @@ struct Travail {
     Etat etat = Etat::attente;
     int code = 0;          // the worker's answer
     std::string panne;     // why the worker gave no answer; empty when it did
+    struct stat liste_avant {};  // the image's .xml before it was sent, if any
+    bool liste_existait = false;
 };
+
+// The list at `chemin` is the one noted before: its analysis did not
+// replace it (a new one is a new file, renamed into place).
+bool Meme_liste(const std::string& chemin, const struct stat& avant)
+{
+    struct stat st;
+    return ::stat(chemin.c_str(), &st) == 0 && st.st_ino == avant.st_ino && st.st_dev == avant.st_dev &&
+           st.st_mtim.tv_sec == avant.st_mtim.tv_sec && st.st_mtim.tv_nsec == avant.st_mtim.tv_nsec;
+}
 
 struct Ouvrier {
     std::string repertoire;
@@ -323,6 +337,8 @@ public:
                 tout_bon = ecrit_entree(f) && tout_bon;
             if (ecrits_ < travaux_.size() && !attend()) break;
         }
+        // Interrupted: the answers already sent still count the images done.
+        if (g_interruption) attend(0);
         for (Ouvrier& o : ouvriers_) {
             if (g_interruption && o.pid > 0) ::kill(o.pid, SIGTERM);
             Arrete(o);
@@ -340,8 +356,9 @@ private:
                 const size_t i = suivant_++;
                 Travail& t = travaux_[i];
                 if (t.origine != i) continue;
-                // An .xml left by an earlier run must never stand for this one.
-                std::remove((t.image + ".xml").c_str());
+                // An .xml left by an earlier run must never stand for this
+                // one; it stays until replaced, and is recognised after.
+                t.liste_existait = ::stat((t.image + ".xml").c_str(), &t.liste_avant) == 0;
                 if (o.pid < 0 && !Demarre(o)) {
                     t.etat = Etat::fini;
                     t.panne = "the worker could not be started";
@@ -365,8 +382,9 @@ private:
         }
     }
 
-    // Waits for an answer or the end of a worker. False when no worker is busy.
-    bool attend()
+    // Waits for an answer or the end of a worker, at most `delai` ms (-1:
+    // no limit). False when no worker is busy.
+    bool attend(int delai = -1)
     {
         std::vector<pollfd> fds;
         std::vector<Ouvrier*> qui;
@@ -376,7 +394,7 @@ private:
             qui.push_back(&o);
         }
         if (fds.empty()) return false;
-        if (::poll(fds.data(), fds.size(), -1) < 0) return errno == EINTR;
+        if (::poll(fds.data(), fds.size(), delai) < 0) return errno == EINTR;
         for (size_t k = 0; k < fds.size(); k++) {
             if (fds[k].revents == 0) continue;
             Ouvrier& o = *qui[k];
@@ -418,15 +436,22 @@ private:
         Relaie(journal(t.origine, ".err"), stderr);
         bool bon;
         Frontend_courant().batch_image_begin(image);  // its messages name it
-        if (t.panne.empty()) {
+        const bool ancienne = t.liste_existait && Meme_liste(image + ".xml", t.liste_avant);
+        if (t.panne.empty() && !ancienne) {
             const bool symboles = Ecrit_entree_lot(f, image);
             bon = symboles && t.code == 0;
+        } else if (t.panne.empty()) {
+            Ecrit_entree_sans_symboles(f, image);
+            bon = false;
         } else {
             std::fprintf(stderr, "tracemorph: %s: %s; its entry has no symbols\n", image.c_str(), t.panne.c_str());
             Ecrit_entree_sans_symboles(f, image);
             bon = false;
         }
-        if (!bon) Echecs_lot++;
+        if (!bon) {
+            Echecs_lot++;
+            if (!t.panne.empty()) Marque_echec_image(image);
+        }
         ecrits_++;
         Fin_image_lot(static_cast<int>(ecrits_), static_cast<int>(travaux_.size()), image);
         return bon;

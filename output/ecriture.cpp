@@ -107,7 +107,10 @@ std::FILE* Ouvre_temporaire(const std::string& chemin)
         errno = e;
     }
     libre->f = f;
-    if (!f) libre->actif = 0;
+    if (!f) {
+        g_erreur_resultat = errno;
+        libre->actif = 0;
+    }
     return f;
 }
 

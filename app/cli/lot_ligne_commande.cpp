@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ namespace {
 
 // Writes FINAL_RESULTS.GRE from the images' .xml files; `echecs` counts the
 // images without one. `signale` says so on stderr for each.
-int Rassemble(const std::vector<std::string>& images, int& echecs, bool signale)
+int Rassemble(const std::vector<std::string>& images, int& echecs, bool signale,
+              const std::set<std::string>* comptees = nullptr)
 {
     echecs = 0;
     const std::string chemin = Rep_travail + "/FINAL_RESULTS.GRE";
@@ -44,7 +46,7 @@ int Rassemble(const std::vector<std::string>& images, int& echecs, bool signale)
             Ecrit_entree_sans_symboles(f, image);
             bon = false;
         }
-        if (!bon) echecs++;
+        if (!bon && (!comptees || comptees->count(image))) echecs++;
         tout_bon = bon && tout_bon;
     }
     Frontend_courant().batch_image_begin({});
@@ -57,7 +59,9 @@ bool Plus_recent(const struct stat& a, const struct stat& b)
            (a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec > b.st_mtim.tv_nsec);
 }
 
-// The image's three files exist and are newer than the image and param.dat.
+// The image's three files exist and are newer than the image and param.dat,
+// and its symbol list can be gathered (an image that failed had its list
+// dated back).
 bool A_jour(const std::string& image, const struct stat* param)
 {
     struct stat si;
@@ -67,7 +71,7 @@ bool A_jour(const std::string& image, const struct stat* param)
         if (::stat((image + suffixe).c_str(), &sf) != 0 || !S_ISREG(sf.st_mode)) return false;
         if (!Plus_recent(sf, si) || (param && !Plus_recent(sf, *param))) return false;
     }
-    return true;
+    return Liste_lisible(image + ".xml");
 }
 
 }  // namespace
@@ -113,6 +117,7 @@ int Main_lot_ligne_commande(const Options& o)
     console.set_quiet(o.silencieux);
     Installe_frontend(&console);
     int statut = 0, echecs = 0;
+    const int places = Resultats_lot_places;
     if (!lot) {
         statut = Rassemble(images, echecs, true);
     } else {
@@ -122,8 +127,13 @@ int Main_lot_ligne_commande(const Options& o)
         // The results file holds every image, in the order given: the ones
         // not analysed again come from their .xml, as a gathering does.
         if (o.reprise && repris > 0) {
+            // Its count of failures adds those of the images taken as they
+            // were, so that the summary agrees with the results file.
+            std::set<std::string> reprises(images.begin(), images.end());
+            for (const std::string& image : a_faire) reprises.erase(image);
             int manquants = 0;
-            statut = std::max(statut, Rassemble(images, manquants, false));
+            statut = std::max(statut, Rassemble(images, manquants, false, &reprises));
+            echecs += manquants;
         }
     }
     const std::vector<SymbolesImage> symboles = Lit_symboles_lot(images);
@@ -135,7 +145,9 @@ int Main_lot_ligne_commande(const Options& o)
     std::string bilan = std::to_string(images.size()) + (images.size() == 1 ? " image (" : " images (") +
                         std::to_string(echecs) + " failed";
     if (lot && o.reprise) bilan += ", " + std::to_string(repris) + " up to date";
-    bilan += "), " + std::to_string(Nombre_symboles(symboles)) + " symbols -> FINAL_RESULTS.GRE";
+    // Only a file written is named.
+    bilan += "), " + std::to_string(Nombre_symboles(symboles)) + " symbols" +
+             (Resultats_lot_places > places ? " -> FINAL_RESULTS.GRE" : " (FINAL_RESULTS.GRE not written)");
     if (!o.json.empty()) bilan += json ? ", " + o.json : " (" + o.json + " not written)";
     std::fprintf(stderr, "%s\n", bilan.c_str());
     return json ? statut : 1;
