@@ -36,6 +36,7 @@
 #include "graph/sources.h"
 #include "image/chargement.h"
 #include "image/param.h"
+#include "reco/reconnaissance.h"
 #include "spotting/etat_analyse.h"
 
 extern char** environ;
@@ -113,6 +114,8 @@ int Ouvrier_lot(const std::string& repertoire, FrontendConsole& console)
     ::close(nul);
     // The other workers keep the other cores busy.
     Graphe_fils = 1;
+    // The batch named the broken models once, before starting the workers.
+    Signale_modeles = false;
     std::string tampon, journal, messages, image;
     while (Lit_texte(demandes, tampon, journal) && Lit_texte(demandes, tampon, messages) &&
            Lit_texte(demandes, tampon, image)) {
@@ -480,6 +483,8 @@ int Lot_parallele(const std::vector<std::string>& images, int jobs, bool journal
     }
     const fs::path racine(modele);
     Echecs_lot = 0;
+    int reco = 0;
+    if (Lit_param_entier_net("Bool_reco", reco) && reco != 0) Verifie_modeles(Rep_travail + "/models");
     Lot lot(images, racine);
     const size_t nb = std::min(static_cast<size_t>(jobs), lot.distincts());
     for (size_t k = 0; k < nb; k++) {

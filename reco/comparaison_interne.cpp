@@ -9,6 +9,7 @@
 #include "image/programmes.h"
 #include "output/ecriture.h"
 #include "reco/apparieurs.h"
+#include "reco/reconnaissance.h"
 #include "tools/matchers/mesures.h"
 
 namespace {
@@ -88,8 +89,9 @@ bool Apparieur_interne(int mode)
     return Programme_du_projet(Chemin_apparieur(nom), nom);
 }
 
-std::vector<const ModeleLu*> Modeles_comparables(const std::string& repertoire, const std::vector<std::string>& noms)
+std::vector<const ModeleLu*> Modeles_comparables(const std::string& dossier, const std::vector<std::string>& noms)
 {
+    const std::string repertoire = Dossier_modeles(dossier);
     static std::map<std::string, ModeleCache> cache;
     std::vector<const ModeleLu*> r;
     for (const std::string& nom : noms) {
@@ -106,7 +108,7 @@ std::vector<const ModeleLu*> Modeles_comparables(const std::string& repertoire, 
             c.valide = erreur.empty();
             if (!c.valide) {
                 c.modele.graphe = GrapheG{};
-                Message_erreur("Model " + chemin + " left out: " + erreur);
+                Signale_modele("Model " + chemin + " left out: " + erreur);
             }
         }
         if (c.valide) r.push_back(&c.modele);

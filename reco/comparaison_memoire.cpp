@@ -92,8 +92,9 @@ double Edition(const GrapheG& g1, const GrapheG& g2, const CoutsEdition& k, bool
 
 }  // namespace
 
-const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mode)
+const Modeles_memoire& Modeles_en_memoire(const std::string& dossier, int mode)
 {
+    const std::string repertoire = Dossier_modeles(dossier);
     if (Modeles_charges && Modeles_lus.repertoire == repertoire && Modeles_lus.mode == mode) return Modeles_lus;
     Modeles_lus = Modeles_memoire{};
     Modeles_lus.repertoire = repertoire;
@@ -112,7 +113,7 @@ const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mod
         m.nom = nom.substr(0, nom.find('.'));
         const std::string erreur = Lit_modele(repertoire + "/" + nom, m);
         if (!erreur.empty()) {
-            Message_erreur(erreur);
+            Signale_modele(erreur);
             continue;
         }
         Modeles_lus.liste.push_back(std::move(m));
@@ -122,6 +123,7 @@ const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mod
 
 void Oublie_modeles()
 {
+    Oublie_modeles_signales();
     Modeles_lus = Modeles_memoire{};
     Modeles_charges = false;
 }

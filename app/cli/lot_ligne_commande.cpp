@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "batch/detections_json.h"
 #include "batch/lot_parallele.h"
 #include "batch/restes.h"
+#include "image/param.h"
 #include "batch/resultats_lot.h"
 #include "port/frontends.h"
 #include "port/shell.h"
@@ -103,6 +105,17 @@ int Main_lot_ligne_commande(const Options& o)
         repris = images.size() - a_faire.size();
     }
 
+    // Recognition on without models would name nothing: refused at once.
+    int reco = 0;
+    std::error_code ec;
+    if (lot && Lit_param_entier_net("Bool_reco", reco) && reco != 0 &&
+        !std::filesystem::is_directory(Rep_travail + "/models", ec)) {
+        std::fprintf(stderr,
+                     "tracemorph: Bool_reco is %d but %s/models is no directory of models (tracemorph --make-models "
+                     "SYMBOL_DIR models makes one; Bool_reco 0 switches recognition off)\n",
+                     reco, Rep_travail.c_str());
+        return 1;
+    }
     if (lot) {
         // What earlier batches killed outright left behind.
         std::vector<std::string> fichiers{Rep_travail + "/FINAL_RESULTS.GRE"};

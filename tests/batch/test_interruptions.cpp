@@ -138,7 +138,7 @@ protected:
     {
         std::vector<std::string> t;
         for (const auto& e : fs::recursive_directory_iterator(racine))
-            if (e.path().filename().string().size() > 4 && e.path().extension() == ".tmp") t.push_back(e.path().string());
+            if (e.path().filename().string()[0] == '.' && e.path().extension() == ".tmp") t.push_back(e.path().string());
         for (const auto& e : fs::directory_iterator(tmp)) t.push_back(e.path().string());
         return t;
     }

@@ -2,6 +2,7 @@
 // at result names, programs planted in the working directory, leftovers of
 // runs killed outright, a full disk, images that failed before a resume.
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -198,6 +199,40 @@ TEST_F(LotAttaques, ResumeRedoesFailedAndUnreadableImages)
     EXPECT_EQ(abime.statut, 0) << abime.erreurs;
     EXPECT_EQ(Bilan(abime).rfind("2 images (0 failed, 1 up to date), ", 0), 0u) << Bilan(abime);
     EXPECT_EQ(Lit_texte(courant / "img/b.bmp.xml"), tmtest::kListeVide);
+}
+
+// Models that cannot be read are named once per run, by their path in the
+// user's folder, with one worker or two; a pipe among them blocks nothing;
+// recognition without models is refused.
+TEST_F(LotAttaques, BrokenModelsAreNamedOncePerRunAndAPipeBlocksNothing)
+{
+    auto p = tmtest::Parametres_defaut();
+    p["Bool_reco"] = "11";
+    tmtest::Ecrit_param(courant, p);
+    fs::copy_file(courant / "img/a.bmp", courant / "img/c.bmp");
+    const Execution sans = Lance({"-q", "--batch", "img/a.bmp"});
+    EXPECT_EQ(sans.statut, 1);
+    EXPECT_EQ(sans.erreurs, "tracemorph: Bool_reco is 11 but " + courant.string() +
+                                "/models is no directory of models (tracemorph --make-models SYMBOL_DIR models makes "
+                                "one; Bool_reco 0 switches recognition off)\n");
+
+    const fs::path modeles = courant / "models";
+    fs::create_directories(modeles);
+    fs::copy_file(fs::path(TM_TEST_DATA) / "models" / "resistor.gxl", modeles / "resistor.gxl");
+    Ecrit_chaine(modeles / "casse.gxl", "<gxl><graph id=\"g\"><node id=");
+    ASSERT_EQ(::mkfifo((modeles / "tube.gxl").c_str(), 0600), 0);
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(std::string("jobs ") + jobs);
+        const Execution r = Lance({"-q", "--batch", "--jobs", jobs, "img/a.bmp", "img/b.bmp", "img/c.bmp"});
+        EXPECT_EQ(r.statut, 0) << r.erreurs;
+        for (const char* nom : {"casse.gxl", "tube.gxl"}) {
+            const std::string chemin = (modeles / nom).string() + " left out: ";
+            size_t fois = 0;
+            for (size_t q = r.erreurs.find(chemin); q != std::string::npos; q = r.erreurs.find(chemin, q + 1)) fois++;
+            EXPECT_EQ(fois, 1u) << nom << "\n" << r.erreurs;
+        }
+        EXPECT_EQ(r.erreurs.find(tmp.string()), std::string::npos) << r.erreurs;
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "port/shell.h"
+#include "reco/reconnaissance.h"
 #include "vecto/arcs.h"
 #include "image/chargement.h"
 #include "image/fils.h"
@@ -43,6 +44,7 @@ void Ecrit_param(const fs::path& dir, const std::map<std::string, std::string>& 
 void Remise_a_zero()
 {
     Vide_listes(false);
+    Oublie_modeles_signales();
     Libere_plan(Plan1);
     Libere_plan(Plan2);
     Libere_plan(Plan_zoom);
