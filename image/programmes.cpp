@@ -104,7 +104,7 @@ std::string Derniere_ligne(std::string_view texte)
     return std::string(p == std::string_view::npos ? texte : texte.substr(p + 1));
 }
 
-bool Programme_du_projet(const std::string& chemin, std::string_view nom)
+bool Programme_du_projet(const std::string& chemin, std::string_view nom, bool nomme)
 {
     struct stat st {};
     if (::stat(chemin.c_str(), &st) != 0) return false;
@@ -120,7 +120,7 @@ bool Programme_du_projet(const std::string& chemin, std::string_view nom)
     const bool notre = r.fin == Execution_programme::terminee && r.statut == 0 &&
                        r.sortie.substr(0, r.sortie.find('\n')) == Identite_programme(nom);
     connus[cle] = notre;
-    if (!notre && r.fin != Execution_programme::non_lance)
+    if (nomme && !notre && r.fin != Execution_programme::non_lance)
         Message_boite("Outside program used for " + std::string(nom) + ": " + chemin + " (not tracemorph's own)", "Info");
     return notre;
 }

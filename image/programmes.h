@@ -21,7 +21,8 @@ std::string Programme_cherche(const std::string& relatif);
 // Identite_programme(nom). Asked once per program per run (again when the
 // file changed); a program that is not the project's own is named once, in
 // an "Info" message, as the outside program used.
-bool Programme_du_projet(const std::string& chemin, std::string_view nom);
+// With `nomme` false the answer is only asked for (nothing shown).
+bool Programme_du_projet(const std::string& chemin, std::string_view nom, bool nomme = true);
 
 // How a run of an outside program ended.
 struct Execution_programme {

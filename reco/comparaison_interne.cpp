@@ -1,6 +1,7 @@
 #include "reco/comparaison_interne.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <map>
 #include <tuple>
@@ -87,6 +88,14 @@ bool Apparieur_interne(int mode)
 {
     const char* nom = Nom_apparieur(Apparieur_mode(mode));
     return Programme_du_projet(Chemin_apparieur(nom), nom);
+}
+
+std::string Apparieur_dehors_laisse(int mode)
+{
+    const char* nom = Nom_apparieur(Apparieur_mode(mode));
+    const std::string chemin = Chemin_apparieur(nom);
+    if (::access(chemin.c_str(), X_OK) != 0 || Programme_du_projet(chemin, nom, false)) return {};
+    return chemin;
 }
 
 std::vector<const ModeleLu*> Modeles_comparables(const std::string& dossier, const std::vector<std::string>& noms)

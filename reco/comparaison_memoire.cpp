@@ -7,6 +7,7 @@
 #include "port/shell.h"
 #include "image/chargement.h"
 #include "reco/apparieurs.h"
+#include "reco/comparaison_interne.h"
 #include "reco/reconnaissance.h"
 #include "tools/matchers/edition.h"
 
@@ -103,6 +104,12 @@ const Modeles_memoire& Modeles_en_memoire(const std::string& dossier, int mode)
     std::vector<std::string> avertissements;
     Modeles_lus.proprietes = Lit_proprietes(Chemin_apparieur("properties.xml"), avertissements);
     for (const std::string& a : avertissements) Ecrit_texte(1, "properties.xml: " + a);
+    // Said once per run: the outside matcher the user installed is not the
+    // one that names these symbols.
+    if (const std::string dehors = Apparieur_dehors_laisse(mode); !dehors.empty())
+        Message_boite("Methode_spotting 1 compares the models in-process; the outside matcher " + dehors +
+                          " is used by Methode_spotting 0 only",
+                      "Info");
     std::vector<std::string> noms;
     if (!Liste_gxl(repertoire, noms)) {
         Message_erreur("Unable to open model directory " + repertoire);

@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -233,6 +235,76 @@ TEST_F(LotAttaques, BrokenModelsAreNamedOncePerRunAndAPipeBlocksNothing)
         }
         EXPECT_EQ(r.erreurs.find(tmp.string()), std::string::npos) << r.erreurs;
     }
+}
+
+// Crafted param.dat files through the batch: each message names the file
+// and the line, and the run fails; what is no file is refused before any work.
+TEST_F(LotAttaques, CraftedParamFilesFailTheRunWithFileAndLine)
+{
+    struct Cas {
+        const char* quoi;
+        std::function<void()> prepare;
+        std::string message;
+        int statut;
+    };
+    const fs::path param = courant / "param.dat";
+    auto ecrit = [&](const char* cle, const std::string& valeur) {
+        return [&, cle, valeur] {
+            auto p = tmtest::Parametres_defaut();
+            p[cle] = valeur;
+            tmtest::Ecrit_param(courant, p);
+        };
+    };
+    const Cas cas[] = {
+        {"method 7", ecrit("Methode_spotting", "7"), ": Methode_spotting: '7' must be 0 or 1\n", 1},
+        {"past INT_MAX", ecrit("distZI", "99999999999"), ": distZI: '99999999999' is too large (at most 2147483647)\n", 1},
+        {"309 digits", ecrit("distZI", std::string(309, '9')), ": distZI: '99999999999999999999...' (309 characters) is too large", 1},
+        {"a pipe", [&] { fs::remove(param); ASSERT_EQ(::mkfifo(param.c_str(), 0600), 0); },
+         "tracemorph: " + param.string() + " is a named pipe (FIFO), not a file: refused\n", 1},
+        {"a directory", [&] { fs::remove(param); fs::create_directory(param); },
+         "tracemorph: " + param.string() + " is a directory, not a file: refused\n", 1},
+    };
+    for (const Cas& c : cas) {
+        for (const char* jobs : {"1", "2"}) {
+            SCOPED_TRACE(std::string(c.quoi) + ", jobs " + jobs);
+            fs::remove_all(param);
+            c.prepare();
+            const Execution r = Lance({"-q", "--batch", "--jobs", jobs, "img/a.bmp", "img/b.bmp"});
+            EXPECT_EQ(r.statut, c.statut);
+            const size_t p = r.erreurs.find(c.message);
+            ASSERT_NE(p, std::string::npos) << r.erreurs;
+            if (c.message[0] == ':') {  // "param.dat:LINE" before it
+                size_t d = p;
+                while (d > 0 && std::isdigit(static_cast<unsigned char>(r.erreurs[d - 1]))) d--;
+                EXPECT_TRUE(d < p && d >= 10 && r.erreurs.compare(d - 10, 10, "param.dat:") == 0) << r.erreurs;
+            }
+            EXPECT_TRUE(fs::is_empty(tmp));
+        }
+    }
+}
+
+// Methode_spotting 1 names the symbols in-process: an outside matcher
+// installed for Methode_spotting 0 is said to be left, once, and not started.
+TEST_F(LotAttaques, MethodOneSaysItLeavesTheOutsideMatcher)
+{
+    auto p = tmtest::Parametres_defaut();
+    p["Bool_reco"] = "11";
+    p["Methode_spotting"] = "1";
+    tmtest::Ecrit_param(courant, p);
+    fs::create_directories(courant / "models");
+    fs::copy_file(fs::path(TM_TEST_DATA) / "models" / "resistor.gxl", courant / "models" / "resistor.gxl");
+    const fs::path marque = racine / "lance";
+    Apparieur("touch " + marque.string() + "\n");
+    fs::copy_file(courant / "img/a.bmp", courant / "img/c.bmp");
+    const Execution r = Lance({"-q", "--batch", "img/a.bmp", "img/c.bmp"}, {{"TRACEMORPH_LOCAL_PROGRAMS", "1"}});
+    EXPECT_EQ(r.statut, 0) << r.erreurs;
+    const std::string dit = "Info: Methode_spotting 1 compares the models in-process; the outside matcher " +
+                            (courant / "simgraph/auction").string() + " is used by Methode_spotting 0 only\n";
+    const size_t q = r.erreurs.find(dit);
+    EXPECT_NE(q, std::string::npos) << r.erreurs;
+    EXPECT_EQ(r.erreurs.find(dit, q + 1), std::string::npos) << r.erreurs;
+    EXPECT_EQ(r.erreurs.find("Outside program used"), std::string::npos) << r.erreurs;
+    EXPECT_FALSE(fs::exists(marque));
 }
 
 }  // namespace
