@@ -110,19 +110,28 @@ bool Programme_du_projet(const std::string& chemin, std::string_view nom, bool n
     if (::stat(chemin.c_str(), &st) != 0) return false;
     // The file's identity: a program replaced in the meantime is asked again.
     using Cle = std::tuple<std::string, dev_t, ino_t, off_t, long long>;
-    static std::map<Cle, bool> connus;
+    struct Reponse {
+        bool notre = false, nomme = false;
+    };
+    static std::map<Cle, Reponse> connus;
     const Cle cle{chemin, st.st_dev, st.st_ino, st.st_size,
                   static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
-    const auto it = connus.find(cle);
-    if (it != connus.end()) return it->second;
-    // Our programs answer at once; another one is given a few seconds.
-    const Execution_programme r = Execute_programme(chemin, {"--identify"}, 5.0, Flux_programme::sortie_capturee);
-    const bool notre = r.fin == Execution_programme::terminee && r.statut == 0 &&
-                       r.sortie.substr(0, r.sortie.find('\n')) == Identite_programme(nom);
-    connus[cle] = notre;
-    if (nomme && !notre && r.fin != Execution_programme::non_lance)
+    auto it = connus.find(cle);
+    if (it == connus.end()) {
+        // Our programs answer at once; another one is given a few seconds.
+        const Execution_programme r = Execute_programme(chemin, {"--identify"}, 5.0, Flux_programme::sortie_capturee);
+        // Stopped before it answered: nothing is known yet.
+        if (r.fin == Execution_programme::arrete) return false;
+        const bool notre = r.fin == Execution_programme::terminee && r.statut == 0 &&
+                           r.sortie.substr(0, r.sortie.find('\n')) == Identite_programme(nom);
+        // One that could not be started is never named.
+        it = connus.emplace(cle, Reponse{notre, r.fin == Execution_programme::non_lance}).first;
+    }
+    if (nomme && !it->second.notre && !it->second.nomme) {
+        it->second.nomme = true;
         Message_boite("Outside program used for " + std::string(nom) + ": " + chemin + " (not tracemorph's own)", "Info");
-    return notre;
+    }
+    return it->second.notre;
 }
 
 Execution_programme Execute_programme(const std::string& programme, const std::vector<std::string>& arguments,

@@ -66,8 +66,11 @@ std::string Panne(const std::string& programme, const Execution_programme& r)
     if (!Modele_compare.empty()) s += ", model " + Modele_compare;
     switch (r.fin) {
     case Execution_programme::non_lance:
-        if (programme.compare(0, 1, "/") != 0 || ::access(programme.c_str(), F_OK) != 0)
-            return s + ": " + Programme_cherche(programme.substr(programme.rfind("simgraph/") == std::string::npos ? 0 : programme.rfind("simgraph/")));
+        if (::access(programme.c_str(), F_OK) != 0) {
+            // Where it was looked for, as "simgraph/NAME".
+            const size_t p = programme.rfind("simgraph/");
+            return s + ": " + Programme_cherche(p == std::string::npos ? programme : programme.substr(p));
+        }
         return s + ": could not be started (" + r.raison + ")";
     case Execution_programme::arrete: return s + ": stopped";
     case Execution_programme::delai:
