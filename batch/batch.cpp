@@ -1,5 +1,8 @@
 #include "batch/batch.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -69,9 +72,21 @@ bool Ouvre_image_lot(const std::string& chemin)
     Pannes_apparieurs = 0;
     Frontend_courant().batch_image_begin(chemin);
     Open(chemin);
+    // The image's own .xml stays until its replacement is complete: a run
+    // that fails must not lose the list of an earlier good one.
     std::remove(Liste_symboles_courante().c_str());
-    std::remove((chemin + ".xml").c_str());
+    Liste_image_ecrite = false;
     return Plan_courant != nullptr;
+}
+
+bool Liste_image_ecrite = false;
+
+void Marque_echec_image(const std::string& chemin)
+{
+    // Dated back to the epoch, its list is older than the image: a resumed
+    // batch analyses the image again, a gathering still reads it.
+    const struct timespec temps[2] = {{0, 0}, {0, 0}};
+    ::utimensat(AT_FDCWD, (chemin + ".xml").c_str(), temps, 0);
 }
 
 bool Ecrit_fichiers_image(const std::string& chemin)
@@ -91,10 +106,11 @@ bool Ecrit_fichiers_image(const std::string& chemin)
             Ferme_resultat(f, true);
         }
     }
-    Copie_symboles(chemin + ".xml");
+    Liste_image_ecrite = Copie_symboles(chemin + ".xml") == 1;
+    if (!Liste_image_ecrite) Message_erreur("Ecriture " + chemin + ".xml impossible !\n" + chemin + ".xml: " + Cause_echec_resultat());
     if (Reglages_nets.actif) ecrits = Ecrit_netlist_image(chemin, chemin + ".xml") && ecrits;
     // A matcher that gave no answer leaves names missing: the image failed.
-    return ecrits && Existe(chemin + ".xml") && Pannes_apparieurs == 0;
+    return ecrits && Liste_image_ecrite && Pannes_apparieurs == 0;
 }
 
 void Fin_image_lot(int rang, int total, const std::string& chemin)
@@ -115,6 +131,7 @@ int OuvrirLot1Click()
     if (!f) return 1;
     bool tout_bon = true;
     int arret = -1;  // images done when Stop ended the batch
+    int faites = 0;
     std::vector<std::string> images;
     if (Frontend_courant().choose_images(images)) {
         const int n = static_cast<int>(images.size());
@@ -129,13 +146,20 @@ int OuvrirLot1Click()
             const bool chargee = Ouvre_image_lot(chemin);
             Complete_analysis(4);
             const bool ecrits = Ecrit_fichiers_image(chemin);
-            const bool symboles = Ecrit_entree_lot(f, chemin);
+            // Done from here on: a signal now counts it.
+            Garde_interruption::Note_images_faites(++faites);
+            // A list this run did not write is an earlier run's: not this entry's.
+            bool symboles = false;
+            if (Liste_image_ecrite) symboles = Ecrit_entree_lot(f, chemin);
+            else Ecrit_entree_sans_symboles(f, chemin);
             // Analysed with a threshold that could not be read: written, but failed.
             const bool bonne = chargee && ecrits && symboles && Nb_defauts_param() == defauts;
             tout_bon = tout_bon && bonne;
-            if (!bonne) Echecs_lot++;
+            if (!bonne) {
+                Echecs_lot++;
+                Marque_echec_image(chemin);
+            }
             Ferme_image();
-            Garde_interruption::Note_images_faites(i + 1);
             Fin_image_lot(i + 1, n, chemin);
         }
     }

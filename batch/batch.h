@@ -20,15 +20,22 @@ extern int Echecs_lot;
 
 // The two halves of one image's batch analysis, around Complete_analysis(4)
 // (a batch worker runs the analysis itself in its own directory).
-// Logs the path, opens the image and removes the symbol lists an earlier run
-// left (Rep_travail's tmpsymb.gxl and the image's .xml), so that a step that
-// fails can never hand on another image's symbols. True when it loaded.
+// Logs the path, opens the image and removes the symbol list an earlier
+// image left (Rep_travail's tmpsymb.gxl), so that a step that fails can never
+// hand on another image's symbols. The image's .xml stays until replaced:
+// Liste_image_ecrite tells whether this run wrote it. True when it loaded.
 bool Ouvre_image_lot(const std::string& chemin);
 // Writes chemin + ".dat", ".gxl" (Format_GXL) and ".xml" (the symbol list).
 // An image without quadrilaterals whose spotting left no symbol list gets
 // the empty one. True when the three files were written and no matcher
 // failed on the image (Pannes_apparieurs, reset by Ouvre_image_lot).
 bool Ecrit_fichiers_image(const std::string& chemin);
+// Whether Ecrit_fichiers_image wrote the image's .xml (false from
+// Ouvre_image_lot on).
+extern bool Liste_image_ecrite;
+// An image that failed: its .xml, when there is one, is dated back so that
+// a resumed batch analyses it again.
+void Marque_echec_image(const std::string& chemin);
 // After the image number `rang` (from 1) of `total`: the progress bar at
 // rang of (0, total), and the front end told.
 void Fin_image_lot(int rang, int total, const std::string& chemin);

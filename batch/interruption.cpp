@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "image/programmes.h"
 #include "output/ecriture.h"
 
 namespace {
@@ -35,6 +36,7 @@ void Ecrit(const char* texte) { Ecrit(texte, std::strlen(texte)); }
 
 void Termine_par(int sig)
 {
+    Termine_programmes_en_cours();
     Supprime_resultats_en_cours();
     ::signal(sig, SIG_DFL);
     ::raise(sig);
@@ -42,6 +44,7 @@ void Termine_par(int sig)
 
 void Interrompt_lot(int sig)
 {
+    Termine_programmes_en_cours();
     Supprime_resultats_en_cours();
     Message_interruption(g_faites, g_total);
     ::signal(sig, SIG_DFL);
@@ -83,7 +86,9 @@ Garde_interruption::~Garde_interruption()
 
 void Garde_interruption::Note_images_faites(int faites) { g_faites = faites; }
 
-void Protege_ecritures_ouvrier()
+void Protege_ecritures_ouvrier() { Protege_ecritures(); }
+
+void Protege_ecritures()
 {
     struct sigaction fin {}, avant {};
     fin.sa_handler = Termine_par;

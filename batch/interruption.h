@@ -12,7 +12,8 @@
 void Message_interruption(int faites, int total);
 
 // For the batch run in this process: while in force, the three signals
-// remove the result files being written (Supprime_resultats_en_cours), say
+// end the outside programs running (Termine_programmes_en_cours), remove the
+// result files being written (Supprime_resultats_en_cours), say
 // Message_interruption with the count noted by Note_images_faites, and end
 // the process by the same signal. A signal the caller ignores stays ignored.
 class Garde_interruption {
@@ -27,6 +28,8 @@ private:
     struct sigaction avant_[3];
 };
 
-// For a batch worker: the three signals remove the result files being
-// written and end the process by the same signal.
+// For a batch worker, the one-image run, a drawing, the model maker: the
+// three signals end the outside programs running, remove the result files
+// being written and end the process by the same signal.
+void Protege_ecritures();
 void Protege_ecritures_ouvrier();

@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,6 +38,7 @@
 #include "graph/sources.h"
 #include "image/chargement.h"
 #include "image/param.h"
+#include "reco/reconnaissance.h"
 #include "spotting/etat_analyse.h"
 
 extern char** environ;
@@ -89,7 +91,9 @@ int Analyse_image_ouvrier(const std::string& depart, const std::string& image)
     if (::chdir(depart.c_str()) != 0) return 3;
     const bool ecrits = Ecrit_fichiers_image(image);
     Ferme_image();
-    return chargee && ecrits && Nb_defauts_param() == defauts ? 0 : 1;
+    const int code = chargee && ecrits && Nb_defauts_param() == defauts ? 0 : 1;
+    if (code != 0) Marque_echec_image(image);
+    return code;
 }
 
 }  // namespace
@@ -112,6 +116,8 @@ int Ouvrier_lot(const std::string& repertoire, FrontendConsole& console)
     ::close(nul);
     // The other workers keep the other cores busy.
     Graphe_fils = 1;
+    // The batch named the broken models once, before starting the workers.
+    Signale_modeles = false;
     std::string tampon, journal, messages, image;
     while (Lit_texte(demandes, tampon, journal) && Lit_texte(demandes, tampon, messages) &&
            Lit_texte(demandes, tampon, image)) {
@@ -150,7 +156,18 @@ struct Travail {
     Etat etat = Etat::attente;
     int code = 0;          // the worker's answer
     std::string panne;     // why the worker gave no answer; empty when it did
+    struct stat liste_avant {};  // the image's .xml before it was sent, if any
+    bool liste_existait = false;
 };
+
+// The list at `chemin` is the one noted before: its analysis did not
+// replace it (a new one is a new file, renamed into place).
+bool Meme_liste(const std::string& chemin, const struct stat& avant)
+{
+    struct stat st;
+    return ::stat(chemin.c_str(), &st) == 0 && st.st_ino == avant.st_ino && st.st_dev == avant.st_dev &&
+           st.st_mtim.tv_sec == avant.st_mtim.tv_sec && st.st_mtim.tv_nsec == avant.st_mtim.tv_nsec;
+}
 
 struct Ouvrier {
     std::string repertoire;
@@ -332,6 +349,8 @@ public:
                 tout_bon = ecrit_entree(f) && tout_bon;
             if (ecrits_ < travaux_.size() && !attend()) break;
         }
+        // Interrupted: the answers already sent still count the images done.
+        if (g_interruption) attend(0);
         for (Ouvrier& o : ouvriers_) {
             if (g_interruption && o.pid > 0) ::kill(o.pid, SIGTERM);
             Arrete(o);
@@ -349,8 +368,9 @@ private:
                 const size_t i = suivant_++;
                 Travail& t = travaux_[i];
                 if (t.origine != i) continue;
-                // An .xml left by an earlier run must never stand for this one.
-                std::remove((t.image + ".xml").c_str());
+                // An .xml left by an earlier run must never stand for this
+                // one; it stays until replaced, and is recognised after.
+                t.liste_existait = ::stat((t.image + ".xml").c_str(), &t.liste_avant) == 0;
                 if (o.pid < 0 && !Demarre(o)) {
                     t.etat = Etat::fini;
                     t.panne = "the worker could not be started";
@@ -374,8 +394,9 @@ private:
         }
     }
 
-    // Waits for an answer or the end of a worker. False when no worker is busy.
-    bool attend()
+    // Waits for an answer or the end of a worker, at most `delai` ms (-1:
+    // no limit). False when no worker is busy.
+    bool attend(int delai = -1)
     {
         std::vector<pollfd> fds;
         std::vector<Ouvrier*> qui;
@@ -385,7 +406,7 @@ private:
             qui.push_back(&o);
         }
         if (fds.empty()) return false;
-        if (::poll(fds.data(), fds.size(), -1) < 0) return errno == EINTR;
+        if (::poll(fds.data(), fds.size(), delai) < 0) return errno == EINTR;
         for (size_t k = 0; k < fds.size(); k++) {
             if (fds[k].revents == 0) continue;
             Ouvrier& o = *qui[k];
@@ -427,15 +448,22 @@ private:
         Relaie(journal(t.origine, ".err"), stderr);
         bool bon;
         Frontend_courant().batch_image_begin(image);  // its messages name it
-        if (t.panne.empty()) {
+        const bool ancienne = t.liste_existait && Meme_liste(image + ".xml", t.liste_avant);
+        if (t.panne.empty() && !ancienne) {
             const bool symboles = Ecrit_entree_lot(f, image);
             bon = symboles && t.code == 0;
+        } else if (t.panne.empty()) {
+            Ecrit_entree_sans_symboles(f, image);
+            bon = false;
         } else {
             std::fprintf(stderr, "tracemorph: %s: %s; its entry has no symbols\n", image.c_str(), t.panne.c_str());
             Ecrit_entree_sans_symboles(f, image);
             bon = false;
         }
-        if (!bon) Echecs_lot++;
+        if (!bon) {
+            Echecs_lot++;
+            if (!t.panne.empty()) Marque_echec_image(image);
+        }
         ecrits_++;
         Fin_image_lot(static_cast<int>(ecrits_), static_cast<int>(travaux_.size()), image);
         return bon;
@@ -455,7 +483,10 @@ int Lot_parallele(const std::vector<std::string>& images, int jobs, bool journal
     // The workers read the settings; they are made here, once, first.
     Verifie_reglages(Rep_travail + "/models");
     const char* tmp = std::getenv("TMPDIR");
-    std::string modele = std::string(tmp && *tmp ? tmp : "/tmp") + "/tracemorph-batch-XXXXXX";
+    // The process's id in the name: a later batch recognises the directory
+    // of one that was killed outright.
+    std::string modele =
+        std::string(tmp && *tmp ? tmp : "/tmp") + "/tracemorph-batch-" + std::to_string(::getpid()) + "-XXXXXX";
     if (!::mkdtemp(modele.data())) {
         std::fprintf(stderr, "tracemorph: cannot create a directory for the workers (%s): running in this process\n",
                      std::strerror(errno));
@@ -463,6 +494,8 @@ int Lot_parallele(const std::vector<std::string>& images, int jobs, bool journal
     }
     const fs::path racine(modele);
     Echecs_lot = 0;
+    int reco = 0;
+    if (Lit_param_entier_net("Bool_reco", reco) && reco != 0) Verifie_modeles(Rep_travail + "/models");
     Lot lot(images, racine);
     const size_t nb = std::min(static_cast<size_t>(jobs), lot.distincts());
     for (size_t k = 0; k < nb; k++) {

@@ -1,6 +1,8 @@
 #include "batch/resultats_lot.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include <pugixml.hpp>
 
@@ -25,7 +27,7 @@ std::FILE* Ouvre_resultats_lot(const std::string& chemin)
 {
     std::FILE* f = Ouvre_temporaire(chemin);  // not inherited by batch workers
     if (!f) {
-        Message_erreur("Ouverture impossible de resultfinal!");
+        Message_erreur("Ouverture impossible de resultfinal!\n" + chemin + ": " + std::strerror(errno));
         return nullptr;
     }
     std::fputs("<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
@@ -79,13 +81,33 @@ static std::string Liste_mal_formee(const std::string& liste)
     return {};
 }
 
+static bool Lit_liste(const std::string& chemin, std::string& liste)
+{
+    std::FILE* copie = std::fopen(chemin.c_str(), "rbe");
+    if (!copie) return false;
+    char tampon[8192];
+    size_t n;
+    while ((n = std::fread(tampon, 1, sizeof tampon, copie)) > 0) liste.append(tampon, n);
+    const bool ok = !std::ferror(copie);
+    std::fclose(copie);
+    return ok;
+}
+
+bool Liste_lisible(const std::string& chemin)
+{
+    std::string liste;
+    return Lit_liste(chemin, liste) && Liste_complete(liste) && Liste_mal_formee(liste).empty();
+}
+
+int Resultats_lot_places = 0;
+
 bool Ecrit_entree_lot(std::FILE* f, const std::string& chemin_image)
 {
     Ouvre_entree(f, chemin_image);
     const std::string chemin_copie = chemin_image + ".xml";
     std::FILE* copie = std::fopen(chemin_copie.c_str(), "rb");
     if (!copie) {
-        Message_boite("Ouverture tmp impossible", "Erreur");
+        Message_boite("Ouverture tmp impossible\n" + chemin_copie + ": " + std::strerror(errno), "Erreur");
         std::fputs("</imageresult>\n", f);
         return false;
     }
@@ -113,7 +135,8 @@ bool Ferme_resultats_lot(std::FILE* f, const std::string& chemin)
 {
     std::fputs("\n</testresult>\n", f);
     const bool ok = Ferme_resultat(f, true);
-    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
+    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !\n" + chemin + ": " + Cause_echec_resultat());
+    else Resultats_lot_places++;
     return ok;
 }
 

@@ -22,7 +22,7 @@ std::string Participant_lot();
 std::FILE* Ouvre_resultats_lot(const std::string& chemin);
 // Appends the entry of one image: its name, the symbol list copied verbatim
 // from chemin_image + ".xml", the closing. When that copy cannot be read,
-// "Ouverture tmp impossible" is shown and the entry holds no symbol list;
+// "Ouverture tmp impossible" is shown (with a line naming it and the cause) and the entry holds no symbol list;
 // so it does, after a message, when the list does not end with its closing
 // tag (a broken-off spotting run) or is not well-formed XML. Returns true
 // when the list was copied.
@@ -30,8 +30,13 @@ bool Ecrit_entree_lot(std::FILE* f, const std::string& chemin_image);
 // As above without looking for the copy: the entry of an image whose
 // analysis broke off (no symbol list).
 void Ecrit_entree_sans_symboles(std::FILE* f, const std::string& chemin_image);
+// A symbol list that Ecrit_entree_lot would copy: readable, complete and
+// well-formed.
+bool Liste_lisible(const std::string& chemin);
 // Writes the closing and closes the file. False, after "Ecriture %s
-// impossible !", when a byte could not be written.
+// impossible !", when a byte could not be written. Counts in
+// Resultats_lot_places the results files put in place.
+extern int Resultats_lot_places;
 bool Ferme_resultats_lot(std::FILE* f, const std::string& chemin);
 // Closes the file of a batch that did not end: the previous results file, if
 // any, stays as it was.

@@ -17,6 +17,7 @@
 #include "image/param.h"
 #include "spotting/etat_analyse.h"
 #include "image/planes.h"
+#include "output/ecriture.h"
 #include "spotting/spotting.h"
 #include "spotting/symboles.h"
 #include "vecto/records.h"
@@ -72,13 +73,20 @@ int Dessine_fichier(const Choix& choix, const std::string& image, const std::str
     // The names and scores recognition gave, from the spotting's list.
     std::vector<SymboleLu> symboles;
     if (choix.quoi == Dessin::symboles) Lit_liste_symboles(Rep_travail + "/tmpsymb.gxl", symboles);
-    std::string octets;
-    if (Format_dessin(sortie) == FormatDessin::svg)
-        octets = Svg_dessin(choix.quoi, Plan1, "Tracemorph " + std::string(choix.nom) + ": " + Nom_fichier(image), symboles);
-    else if (choix.quoi == Dessin::quads_couleur || choix.quoi == Dessin::graphe_couleur) octets = Png_couleur_sur(Plan1);
-    else octets = Png_sur_fond(Plan2, Plan1, symboles);
-    if (octets.empty() || !Ecrit_octets(sortie, octets)) {
-        Message_erreur("Ouverture " + sortie + " impossible !");
+    bool ecrit = false;
+    // The PNG pictures are written as they are encoded: a large sheet costs
+    // no copy of the whole picture.
+    if (Format_dessin(sortie) == FormatDessin::svg) {
+        const std::string octets =
+            Svg_dessin(choix.quoi, Plan1, "Tracemorph " + std::string(choix.nom) + ": " + Nom_fichier(image), symboles);
+        ecrit = !octets.empty() && Ecrit_octets(sortie, octets);
+    } else if (choix.quoi == Dessin::quads_couleur || choix.quoi == Dessin::graphe_couleur) {
+        ecrit = Ecrit_png_couleur_sur(sortie, Plan1);
+    } else {
+        ecrit = Ecrit_png_sur_fond(sortie, Plan2, Plan1, symboles);
+    }
+    if (!ecrit) {
+        Message_erreur("Ouverture " + sortie + " impossible !\n" + sortie + ": " + Cause_echec_resultat());
         return 1;
     }
     Ecrit_texte(1, "Dessin enregistré : " + sortie);

@@ -1,7 +1,10 @@
 // Drawings as PNG over a light grey copy of the drawing, with the names
 // recognition gave to the symbols written beside their boxes in a small
 // built-in font.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 
 #include "draw/export_dessin.h"
 
@@ -97,22 +100,64 @@ std::string Etiquette_symbole(const SymboleLu& s)
     return s.nom + score;
 }
 
-std::string Png_sur_fond(const PlanImage& dessin, const PlanImage& fond, const std::vector<SymboleLu>& symboles)
+namespace {
+
+// Rows [y0, y0 + n) of the picture of Png_sur_fond, labels included (a
+// label across the band's edge is drawn in both bands, each its part).
+void Bande_sur_fond(const PlanImage& dessin, const PlanImage& fond, const std::vector<SymboleLu>& symboles, int y0,
+                    int n, std::string& gris)
 {
-    const int w = dessin.larg, h = dessin.haut;
-    std::string gris(static_cast<size_t>(w) * static_cast<size_t>(h), '\xff');
-    for (int y = 0; y < h; y++)
+    const int w = dessin.larg;
+    gris.assign(static_cast<size_t>(w) * static_cast<size_t>(n), '\xff');
+    for (int y = y0; y < y0 + n; y++)
         for (int x = 0; x < w; x++) {
-            char& g = gris[static_cast<size_t>(y) * w + x];
+            char& g = gris[static_cast<size_t>(y - y0) * w + x];
             if (Lit_pixel(x, y, dessin)) g = '\0';
             else if (Lit_pixel(x, y, fond)) g = static_cast<char>(205);
         }
     for (const SymboleLu& s : symboles) {
-        const std::string texte = Etiquette_symbole(s);
-        if (texte.empty()) continue;
         // Above the box, or inside it when the box touches the top.
         const int y = s.yi - kHauteurTexte - 3 >= 1 ? s.yi - kHauteurTexte - 3 : s.yi + 2;
-        Ecrit_etiquette(gris, w, h, s.xi, y, texte, '\xff', '\0', kEchelle);
+        if (y + kHauteurTexte < y0 - 1 || y - 1 >= y0 + n) continue;
+        const std::string texte = Etiquette_symbole(s);
+        if (texte.empty()) continue;
+        Ecrit_etiquette(gris, w, n, s.xi, y - y0, texte, '\xff', '\0', kEchelle);
     }
-    return Encode_png(w, h, 8, 0, gris);
+}
+
+constexpr int kBande = 256;  // rows drawn at a time
+
+bool Encode_sur_fond(const PlanImage& dessin, const PlanImage& fond, const std::vector<SymboleLu>& symboles,
+                     const std::function<bool(std::string_view)>& sortie)
+{
+    const int w = dessin.larg, h = dessin.haut;
+    std::string bande;
+    int debut = -1;
+    return Encode_png_lignes(
+        w, h, 8, 0,
+        [&](int y, char* l) {
+            if (debut < 0 || y >= debut + kBande) {
+                debut = y;
+                Bande_sur_fond(dessin, fond, symboles, y, std::min(kBande, h - y), bande);
+            }
+            std::memcpy(l, bande.data() + static_cast<size_t>(y - debut) * w, static_cast<size_t>(w));
+        },
+        sortie);
+}
+
+}  // namespace
+
+std::string Png_sur_fond(const PlanImage& dessin, const PlanImage& fond, const std::vector<SymboleLu>& symboles)
+{
+    std::string o;
+    const bool ok = Encode_sur_fond(dessin, fond, symboles, [&](std::string_view t) { return o.append(t), true; });
+    return ok ? o : std::string();
+}
+
+bool Ecrit_png_sur_fond(const std::string& chemin, const PlanImage& dessin, const PlanImage& fond,
+                        const std::vector<SymboleLu>& symboles)
+{
+    return Ecrit_png(chemin, [&](const std::function<bool(std::string_view)>& sortie) {
+        return Encode_sur_fond(dessin, fond, symboles, sortie);
+    });
 }

@@ -3,6 +3,7 @@
 // primitives: column x, row y from the top (row 0 and column 0 lie outside
 // the addressable window and come out white).
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,20 @@ inline int Hauteur_etiquette(int echelle) { return 5 * echelle; }
 // each pixel of the reduction inked when any pixel of its cell is, so thin
 // strokes stay whole; labels are then written at the smallest scale.
 std::string Png_symboles(const PlanImage& dessin, const std::vector<SymboleLu>& symboles, int largeur_max);
+// The same, row by row: `ligne(y, o)` writes row y's samples at o, and the
+// file's bytes go to `sortie` piece by piece (false from it ends the
+// encoding). A sheet of any size costs one row and a piece of compressed
+// data, not the whole picture. The bytes differ from Encode_png's only in
+// how the compressed data is cut into chunks.
+bool Encode_png_lignes(int largeur, int hauteur, int profondeur, int type_couleur,
+                       const std::function<void(int, char*)>& ligne, const std::function<bool(std::string_view)>& sortie);
+// Writes at `chemin` (beside it first, renamed once whole) what `encode`
+// gives its sink; false when it could not be written.
+bool Ecrit_png(const std::string& chemin, const std::function<bool(const std::function<bool(std::string_view)>&)>& encode);
+// Png_couleur_sur and Png_sur_fond written to a file as they are encoded.
+bool Ecrit_png_couleur_sur(const std::string& chemin, const PlanImage& fond);
+bool Ecrit_png_sur_fond(const std::string& chemin, const PlanImage& dessin, const PlanImage& fond,
+                        const std::vector<SymboleLu>& symboles);
 std::string Base64(std::string_view octets);
 
 // What the headless run can draw.

@@ -1,6 +1,7 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "draw/export_dessin.h"
 #include "draw/image_couleur.h"
@@ -58,6 +59,63 @@ std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleu
     return o;
 }
 
+bool Encode_png_lignes(int largeur, int hauteur, int profondeur, int type_couleur,
+                       const std::function<void(int, char*)>& ligne, const std::function<bool(std::string_view)>& sortie)
+{
+    const int canaux = type_couleur == 2 ? 3 : 1;
+    const size_t octets_ligne = (static_cast<size_t>(largeur) * canaux * profondeur + 7) / 8;
+    std::string o = "\x89PNG\r\n\x1a\n";
+    std::string ihdr;
+    Ajoute_u32(ihdr, static_cast<uint32_t>(largeur));
+    Ajoute_u32(ihdr, static_cast<uint32_t>(hauteur));
+    ihdr.push_back(static_cast<char>(profondeur));
+    ihdr.push_back(static_cast<char>(type_couleur));
+    ihdr.append(3, '\0');  // deflate, adaptive filtering, no interlace
+    Ajoute_chunk(o, "IHDR", ihdr);
+    if (!sortie(o)) return false;
+
+    z_stream z{};
+    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK) return false;
+    // One row and one piece of compressed data at a time: a sheet of any
+    // size costs them and no more.
+    std::string brut(octets_ligne + 1, '\0');
+    std::string compresse(size_t(1) << 16, '\0');
+    bool ok = true;
+    // The compressed data goes out in chunks of 1 MiB (a small picture has
+    // one, as Encode_png gives).
+    std::string idat;
+    auto emet = [&] {
+        std::string chunk;
+        Ajoute_chunk(chunk, "IDAT", idat);
+        idat.clear();
+        return sortie(chunk);
+    };
+    auto pousse = [&](int vidage) {
+        int r = Z_OK;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(compresse.data());
+            z.avail_out = static_cast<uInt>(compresse.size());
+            r = deflate(&z, vidage);
+            if (r == Z_STREAM_ERROR) return false;
+            idat.append(compresse.data(), compresse.size() - z.avail_out);
+            if (idat.size() >= (size_t(1) << 20) && !emet()) return false;
+        } while (z.avail_out == 0 || (vidage == Z_FINISH && r != Z_STREAM_END));
+        return vidage != Z_FINISH || emet();
+    };
+    for (int y = 0; y < hauteur && ok; y++) {
+        brut[0] = '\0';  // filter: none
+        ligne(y, brut.data() + 1);
+        z.next_in = reinterpret_cast<Bytef*>(brut.data());
+        z.avail_in = static_cast<uInt>(brut.size());
+        ok = pousse(Z_NO_FLUSH);
+    }
+    ok = ok && pousse(Z_FINISH);
+    deflateEnd(&z);
+    std::string fin;
+    Ajoute_chunk(fin, "IEND", {});
+    return ok && sortie(fin);
+}
+
 std::string Png_plan(const PlanImage& p)
 {
     const int w = p.larg, h = p.haut;
@@ -70,21 +128,44 @@ std::string Png_plan(const PlanImage& p)
     return Encode_png(w, h, 1, 0, lignes);
 }
 
+namespace {
+
+void Ligne_couleur_sur(const PlanImage& fond, int y, char* o)
+{
+    constexpr uint32_t gris = Rgb(205, 205, 205);
+    for (int x = 0; x < fond.larg; x++) {
+        uint32_t c = Lit_couleur(x, y);
+        if (c == Blanc && Lit_pixel(x, y, fond)) c = gris;
+        *o++ = static_cast<char>(c >> 16);
+        *o++ = static_cast<char>(c >> 8);
+        *o++ = static_cast<char>(c);
+    }
+}
+
+}  // namespace
+
 std::string Png_couleur_sur(const PlanImage& fond)
 {
-    const int w = fond.larg, h = fond.haut;
-    constexpr uint32_t gris = Rgb(205, 205, 205);
-    std::string lignes;
-    lignes.reserve(static_cast<size_t>(w) * h * 3);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            uint32_t c = Lit_couleur(x, y);
-            if (c == Blanc && Lit_pixel(x, y, fond)) c = gris;
-            lignes.push_back(static_cast<char>(c >> 16));
-            lignes.push_back(static_cast<char>(c >> 8));
-            lignes.push_back(static_cast<char>(c));
-        }
-    return Encode_png(w, h, 8, 2, lignes);
+    std::string o;
+    const bool ok = Encode_png_lignes(
+        fond.larg, fond.haut, 8, 2, [&](int y, char* l) { Ligne_couleur_sur(fond, y, l); },
+        [&](std::string_view t) { return o.append(t), true; });
+    return ok ? o : std::string();
+}
+
+bool Ecrit_png_couleur_sur(const std::string& chemin, const PlanImage& fond)
+{
+    return Ecrit_png(chemin, [&](const std::function<bool(std::string_view)>& sortie) {
+        return Encode_png_lignes(fond.larg, fond.haut, 8, 2, [&](int y, char* l) { Ligne_couleur_sur(fond, y, l); }, sortie);
+    });
+}
+
+bool Ecrit_png(const std::string& chemin, const std::function<bool(const std::function<bool(std::string_view)>&)>& encode)
+{
+    std::FILE* f = Ouvre_temporaire(chemin);
+    if (!f) return false;
+    const bool ok = encode([f](std::string_view t) { return std::fwrite(t.data(), 1, t.size(), f) == t.size(); });
+    return Ferme_resultat(f, ok);
 }
 
 std::string Base64(std::string_view octets)

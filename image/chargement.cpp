@@ -251,7 +251,10 @@ int Charge_Img_dans(const std::string& chemin, ImageChargee& im)
         Execute_programme(prog, {chemin, sortie}, kDelaiConvertisseur, Flux_programme::erreurs_gardees);
     const std::string& messages = conv.erreurs;
     if (conv.fin == Execution_programme::non_lance)
-        return Echec(im, "not a BMP and the converter " + prog + " could not be started: " + conv.raison);
+        return Echec(im, "not a BMP and the converter could not be started: " +
+                             (::access(prog.c_str(), F_OK) != 0 ? Programme_cherche("cxconvert")
+                                                                : prog + ": " + conv.raison));
+    if (conv.fin == Execution_programme::arrete) return Echec(im, "not a BMP and its conversion was stopped");
     if (conv.fin == Execution_programme::delai)
         return Echec(im, "not a BMP and the converter did not finish within "
                              + std::to_string(static_cast<int>(kDelaiConvertisseur)) + " s (stopped)");

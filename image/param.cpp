@@ -1,6 +1,7 @@
 #include "image/param.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,11 +37,12 @@ struct Lecteur {
         if (c == '\n') ligne_courante++;
         return c;
     }
-    // Rest of the line, at most n - 1 characters, the line break included.
+    // Rest of the line, at most n - 1 characters (no limit when n is 0), the
+    // line break included.
     std::string ligne(int n)
     {
         std::string s;
-        while (static_cast<int>(s.size()) < n - 1) {
+        while (n == 0 || static_cast<int>(s.size()) < n - 1) {
             int c = lit();
             if (c == EOF) break;
             s.push_back(static_cast<char>(c));
@@ -50,13 +52,37 @@ struct Lecteur {
     }
 };
 
-// The whole file, in one read where it fits (the parameters are read by
-// name at each step, some tens of times a run). False when it cannot be
-// opened; a read error ends the bytes there, as the end of the file would.
-bool Lit_fichier(const std::string& chemin, std::string& octets)
+// What stands at the path when it is no plain file, in a few words; empty
+// for a plain file.
+std::string Genre_non_fichier(const struct stat& st)
 {
-    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (S_ISREG(st.st_mode)) return {};
+    if (S_ISDIR(st.st_mode)) return "a directory";
+    if (S_ISFIFO(st.st_mode)) return "a named pipe (FIFO)";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "a device";
+    if (S_ISSOCK(st.st_mode)) return "a socket";
+    return "not a regular file";
+}
+
+// The whole file, in one read where it fits (the parameters are read by
+// name at each step, some tens of times a run). False, with the cause in
+// `raison`, when it cannot be opened or is no plain file: a pipe is opened
+// without waiting for a writer and never read, a directory or a device is
+// not taken for an empty file. A read error ends the bytes there, as the end
+// of the file would.
+bool Lit_fichier(const std::string& chemin, std::string& octets, std::string& raison)
+{
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        raison = std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        raison = ::fstat(fd, &st) != 0 ? std::strerror(errno) : Genre_non_fichier(st) + ", not a file: refused";
+        ::close(fd);
+        return false;
+    }
     octets.resize(8192);
     size_t n = 0;
     for (;;) {
@@ -74,7 +100,7 @@ bool Lit_fichier(const std::string& chemin, std::string& octets)
 constexpr int kLongLigne = 50;  // the line reads take at most 49 characters
 constexpr int kLongCle = 21;
 
-enum class Erreur { aucune, cle_trop_longue, lecture };
+enum class Erreur { aucune, cle_trop_longue, lecture, refus };
 
 // Thresholds that must be positive: a zero leaves the stage nothing to do
 // (no zone of influence, no thickness a quadrilateral may have) or makes it
@@ -104,6 +130,8 @@ std::string Lieu(std::string_view nom, int ligne)
 // file is reported afresh.
 std::set<std::string> g_signales;
 std::string g_contenu_signale;
+// The last failure to read the file, said once until a read succeeds.
+std::string g_echec_signale;
 
 // One message at most per lookup, holding the reasons not yet shown.
 void Signale_une_fois(const std::vector<std::string>& raisons)
@@ -130,19 +158,81 @@ int Nb_defauts_param() { return g_defauts; }
 
 namespace {
 
+// Every key the program reads: a key of the file that is none of them is
+// most likely a misspelling of the one a lookup then misses.
+constexpr std::string_view kCles[] = {
+    "Format_GXL", "Resolution", "Force_morpho", "Seuil_petiteCC", "Seuil_petitV", "Seuil_penteTQ",
+    "EpsV",       "EpsFV",      "EpsFQ",        "Seuil_penteV",   "SeuilEpmax",   "LgMinQuad",
+    "SeuilDiffEp", "Seuil_LgQ", "distZI",       "distZI_Vect",    "Angle_TP",     "Angle_TL",
+    "Seuil_Trou", "Bool_reco",  "Seuil_ScoreQ", "Seuil_rejet",    "Methode_spotting"};
+
+size_t Distance(std::string_view a, std::string_view b)
+{
+    std::vector<size_t> d(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); j++) d[j] = j;
+    for (size_t i = 1; i <= a.size(); i++) {
+        size_t diagonale = d[0];
+        d[0] = i;
+        for (size_t j = 1; j <= b.size(); j++) {
+            const size_t haut = d[j];
+            d[j] = std::min({d[j] + 1, d[j - 1] + 1, diagonale + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonale = haut;
+        }
+    }
+    return d[b.size()];
+}
+
+// For a key the program reads, the key entries of the file that no lookup
+// reads and that are close to `nom` (a letter or two apart, or written in
+// another case), as
+// "param.dat:28: unknown key Seuil_petiV (Seuil_petitV?)".
+std::string Cles_voisines(std::string_view octets, std::string_view nom)
+{
+    std::string texte;
+    if (std::find(std::begin(kCles), std::end(kCles), nom) == std::end(kCles)) return texte;
+    Lecteur in{octets};
+    for (;;) {
+        const int c = in.lit();
+        if (c == EOF || c == '$') break;
+        if (c != '#') continue;
+        const int ligne = in.ligne_courante;
+        const std::string reste = in.ligne(kLongLigne);
+        const std::string cle = reste.substr(0, std::min(reste.find_first_of("#\r\n"), size_t(kLongCle)));
+        if (cle.empty() || cle == nom || std::find(std::begin(kCles), std::end(kCles), cle) != std::end(kCles)) continue;
+        std::string bas(cle), bas_nom(nom);
+        for (char& x : bas) x = static_cast<char>(std::tolower(static_cast<unsigned char>(x)));
+        for (char& x : bas_nom) x = static_cast<char>(std::tolower(static_cast<unsigned char>(x)));
+        if (bas != bas_nom && Distance(cle, nom) > std::max<size_t>(1, nom.size() / 5)) continue;
+        texte += "\nparam.dat:" + std::to_string(ligne) + ": unknown key " + cle + " (" + std::string(nom) + "?)";
+    }
+    return texte;
+}
+
+// A value's text for a message: a long one is cut, with its length.
+std::string Cite(const std::string& texte)
+{
+    if (texte.size() <= 40) return "'" + texte + "'";
+    return "'" + texte.substr(0, 20) + "...' (" + std::to_string(texte.size()) + " characters)";
+}
+
 // The lookup of Lit_param; with `net` given it is silent (nothing shown,
 // nothing counted) and *net tells whether Lit_param would have been silent
-// too: the key found, its value not suspect.
-double Lecture_param(std::string_view nom, bool* net)
+// too: the key found, its value not suspect. `entier`: the caller takes the
+// integer part, which must then fit an int.
+double Lecture_param(std::string_view nom, bool* net, bool entier)
 {
     const std::string chemin = Rep_travail + "/param.dat";
-    std::string octets;
-    if (!Lit_fichier(chemin, octets)) {
+    std::string octets, raison;
+    if (!Lit_fichier(chemin, octets, raison)) {
         if (net) return *net = false, -255;
         g_defauts++;
-        Message_erreur("Ouverture " + chemin + " impossible !");
+        // The same failure at each of the tens of lookups of a run is said once.
+        const std::string message = "Ouverture " + chemin + " impossible !\n" + chemin + ": " + raison;
+        if (message != g_echec_signale) Message_erreur(message);
+        g_echec_signale = message;
         return -255;
     }
+    g_echec_signale.clear();
     if (!net && octets != g_contenu_signale) {
         g_signales.clear();
         g_contenu_signale = octets;
@@ -182,12 +272,13 @@ double Lecture_param(std::string_view nom, bool* net)
             break;
         }
         const int ligne = in.ligne_courante;
-        const std::string v = in.ligne(kLongLigne);
+        // The whole value line: a long value is measured, not cut.
+        const std::string v = in.ligne(0);
         if (trouve) {
             // The first entry wins; a second one is most likely the one
             // the user meant to change.
             raisons.push_back(Lieu(nom, ligne) + "given again (first at line " + std::to_string(ligne_valeur) +
-                              ", whose value '" + texte + "' is used)");
+                              ", whose value " + Cite(texte) + " is used)");
             suspect = Texte_valeur(v) != texte;
             break;
         }
@@ -199,11 +290,30 @@ double Lecture_param(std::string_view nom, bool* net)
             // The longest decimal prefix ("1.2.3" is 1.2, "" is 0), whatever
             // decimal separator the user's locale has.
             valeur = 0;
-            std::from_chars(v.data(), v.data() + n, valeur);
+            const auto r = std::from_chars(v.data(), v.data() + n, valeur);
+            // A number too large for its reader is refused, never capped.
+            // (Past a double's range only when the whole part has a digit
+            // other than 0: a value too small to be told from 0 reads as 0.)
+            const bool hors = r.ec == std::errc::result_out_of_range &&
+                              v.find_first_of("123456789") < std::min(n, v.find('.'));
+            const char* refus = nullptr;
+            if (entier && (hors || valeur >= static_cast<double>(INT_MAX) + 1))
+                refus = "is too large (at most 2147483647)";
+            else if (hors)
+                refus = "is too large";
+            else if (nom == "Methode_spotting" && valeur != 0 && valeur != 1)
+                refus = "must be 0 or 1";
+            if (refus) {
+                // Refused like a value that cannot be read, but said once per
+                // content of the file, as a suspect value is.
+                err = Erreur::refus;
+                detail = Lieu(nom, ligne) + Cite(texte) + " " + refus;
+                break;
+            }
             trouve = true;
         } else {
             err = Erreur::lecture;
-            detail = Lieu(nom, ligne) + "'" + texte + "' " +
+            detail = Lieu(nom, ligne) + Cite(texte) + " " +
                      (Seulement_chiffres_points(texte) ? "has no closing '#'" : "is not a number (digits and '.' only)");
             break;
         }
@@ -213,12 +323,12 @@ double Lecture_param(std::string_view nom, bool* net)
             raisons.push_back(Lieu(nom, ligne_valeur) + "empty value, read as 0");
             suspect = true;
         } else if (std::count(texte.begin(), texte.end(), '.') > 1) {
-            raisons.push_back(Lieu(nom, ligne_valeur) + "'" + texte + "' is not a number, read as " +
+            raisons.push_back(Lieu(nom, ligne_valeur) + Cite(texte) + " is not a number, read as " +
                               std::string(texte, 0, texte.find('.', texte.find('.') + 1)));
             suspect = true;
         }
         if (const char* signe = Defaut_de_signe(nom, valeur)) {
-            raisons.push_back(Lieu(nom, ligne_valeur) + "'" + texte + "' " + signe);
+            raisons.push_back(Lieu(nom, ligne_valeur) + Cite(texte) + " " + signe);
             suspect = true;
         }
         if (net) return *net = raisons.empty() && !suspect, valeur;
@@ -228,39 +338,44 @@ double Lecture_param(std::string_view nom, bool* net)
     }
     if (net) return *net = false, -255;
     g_defauts++;
-    if (err == Erreur::lecture)
+    if (err == Erreur::refus) {
+        if (g_signales.insert(detail).second) Message_erreur("PB de lecture !\n" + detail);
+    } else if (err == Erreur::lecture) {
         Message_erreur("PB de lecture !\n" + detail);
-    else
-        Message_erreur("Parametre inconnu !\n" + Lieu(nom, 0) + "no such key");
+    } else {
+        const std::string voisines = Cles_voisines(octets, nom);
+        Message_erreur("Parametre inconnu !\n" + Lieu(nom, 0) + "no such key" + voisines);
+    }
     return -255;
 }
 
-int Entier_param(double v)
-{
-    if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-    return static_cast<int>(v);
-}
+// Values past INT_MAX were refused by the lookup; -255 stays -255.
+int Entier_param(double v) { return static_cast<int>(std::max(v, static_cast<double>(INT_MIN))); }
 
 }  // namespace
 
-double Lit_param(std::string_view nom) { return Lecture_param(nom, nullptr); }
+double Lit_param(std::string_view nom) { return Lecture_param(nom, nullptr, false); }
 
 bool Lit_param_net(std::string_view nom, double& valeur)
 {
     bool net = false;
-    valeur = Lecture_param(nom, &net);
+    valeur = Lecture_param(nom, &net, false);
     return net;
 }
 
 bool Lit_param_entier_net(std::string_view nom, int& valeur)
 {
-    double v = 0;
-    const bool net = Lit_param_net(nom, v);
-    valeur = Entier_param(v);
+    bool net = false;
+    valeur = Entier_param(Lecture_param(nom, &net, true));
     return net;
 }
 
-int Lit_param_entier(std::string_view nom)
+int Lit_param_entier(std::string_view nom) { return Entier_param(Lecture_param(nom, nullptr, true)); }
+
+std::string Param_non_fichier(const std::string& chemin)
 {
-    return Entier_param(Lit_param(nom));
+    struct stat st {};
+    if (::stat(chemin.c_str(), &st) != 0) return {};
+    const std::string genre = Genre_non_fichier(st);
+    return genre.empty() ? genre : chemin + " is " + genre + ", not a file";
 }

@@ -12,14 +12,20 @@
 
 #include <cerrno>
 #include <csignal>
+#include <pthread.h>
 #include <cstring>
 
 #include "output/ecoulement.h"
 #include "port/shell.h"
 
+// Why the last result file could not be written or put in place (a file
+// written on a helper thread is reported by its caller).
+static std::atomic<int> g_erreur_resultat{0};
+
 static std::FILE* Echec_ouverture(const std::string& chemin)
 {
-    Message_erreur("Ouverture " + chemin + " impossible !");
+    const int e = errno;
+    Message_erreur("Ouverture " + chemin + " impossible !\n" + chemin + ": " + std::strerror(e ? e : EIO));
     return nullptr;
 }
 
@@ -32,6 +38,9 @@ namespace {
 // at once (lock-free, so a signal handler may read them too).
 struct En_cours {
     std::atomic<std::FILE*> f{nullptr};
+    // Complete, waiting under its temporary name for the other files of its
+    // group (Ferme_groupe_resultats).
+    std::atomic<int> pret{0};
     // Set before the temporary file is created and cleared once it is gone:
     // a signal between its creation and `f` being set still removes it.
     std::atomic<int> actif{0};
@@ -40,6 +49,8 @@ struct En_cours {
 };
 static_assert(std::atomic<std::FILE*>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 En_cours g_en_cours[8];
+// While a group is open, complete files wait to be renamed together.
+std::atomic<int> g_groupe{0};
 
 bool Copie_chemin(char (&vers)[4096], const std::string& chemin)
 {
@@ -70,16 +81,36 @@ std::FILE* Ouvre_temporaire(const std::string& chemin)
     const auto barre = chemin.find_last_of('/');
     const std::string dossier = barre == std::string::npos ? "" : chemin.substr(0, barre + 1);
     const std::string temporaire = dossier + "." + chemin.substr(barre + 1) + "." + std::to_string(::getpid()) + ".tmp";
-    // Only a plain file is replaced: a device (/dev/null, /dev/full), a pipe
-    // or a symbolic link is written through, as it always was.
+    // A plain file is replaced, and so is a symbolic link (the link itself,
+    // never what it points to: a link planted in a folder must not make the
+    // run write anywhere else). A device or a pipe, named directly or through
+    // a link (/dev/stdout), is written through.
     struct stat st;
-    const bool ordinaire = ::lstat(chemin.c_str(), &st) != 0 ? errno == ENOENT : S_ISREG(st.st_mode);
+    bool ordinaire = ::lstat(chemin.c_str(), &st) != 0 ? errno == ENOENT : S_ISREG(st.st_mode);
+    if (!ordinaire && S_ISLNK(st.st_mode)) {
+        struct stat cible;
+        const bool systeme = chemin.rfind("/dev/", 0) == 0 || chemin.rfind("/proc/", 0) == 0;
+        ordinaire = !systeme && (::stat(chemin.c_str(), &cible) != 0 || S_ISREG(cible.st_mode) || S_ISDIR(cible.st_mode));
+    }
     if (!ordinaire || !libre || !Copie_chemin(libre->temporaire, temporaire) || !Copie_chemin(libre->final_, chemin))
         return std::fopen(chemin.c_str(), "wbe");
     libre->actif = 1;
-    std::FILE* f = std::fopen(temporaire.c_str(), "wbe");
+    // Created afresh, never through a link or a file left at that name.
+    int fd = ::open(temporaire.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST && ::unlink(temporaire.c_str()) == 0)
+        fd = ::open(temporaire.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    std::FILE* f = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!f && fd >= 0) {
+        const int e = errno;
+        ::close(fd);
+        ::unlink(temporaire.c_str());
+        errno = e;
+    }
     libre->f = f;
-    if (!f) libre->actif = 0;
+    if (!f) {
+        g_erreur_resultat = errno;
+        libre->actif = 0;
+    }
     return f;
 }
 
@@ -87,16 +118,56 @@ bool Ferme_resultat(std::FILE* f, bool complet)
 {
     // Looked up before closing: the stream's address means nothing after.
     En_cours* e = Trouve(f);
+    errno = 0;
     bool ok = complet && !std::ferror(f);
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
+    int erreur = ok ? 0 : errno;
+    if (std::fflush(f) != 0 && ok) ok = false, erreur = errno;
+    if (std::fclose(f) != 0 && ok) ok = false, erreur = errno;
     if (e) {
-        if (ok) ok = std::rename(e->temporaire, e->final_) == 0;
+        if (ok && g_groupe) {
+            // Renamed with the rest of its group.
+            e->pret = 1;
+            e->f = nullptr;
+            return true;
+        }
+        if (ok && std::rename(e->temporaire, e->final_) != 0) ok = false, erreur = errno;
         if (!ok) std::remove(e->temporaire);
         e->f = nullptr;
         e->actif = 0;
     }
+    // Kept until the next failure: a file finished meanwhile on another
+    // thread must not hide why this one failed.
+    if (!ok && erreur) g_erreur_resultat = erreur;
     return ok;
+}
+
+void Ouvre_groupe_resultats() { g_groupe = 1; }
+
+bool Ferme_groupe_resultats(bool valide)
+{
+    g_groupe = 0;
+    // No signal between the renames: its handler would find one file new
+    // and the other one old.
+    sigset_t fin, avant;
+    sigemptyset(&fin);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&fin, sig);
+    ::pthread_sigmask(SIG_BLOCK, &fin, &avant);
+    bool ok = valide;
+    for (En_cours& e : g_en_cours) {
+        if (!e.pret) continue;
+        if (ok && std::rename(e.temporaire, e.final_) != 0) ok = false, g_erreur_resultat = errno;
+        if (!ok) ::unlink(e.temporaire);
+        e.pret = 0;
+        e.actif = 0;
+    }
+    ::pthread_sigmask(SIG_SETMASK, &avant, nullptr);
+    return ok;
+}
+
+std::string Cause_echec_resultat()
+{
+    const int e = g_erreur_resultat;
+    return std::strerror(e ? e : EIO);
 }
 
 void Supprime_resultats_en_cours()
@@ -134,8 +205,10 @@ std::FILE* Cree_resultat(const std::string& chemin) { return Ouvre_resultat(chem
 bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string& contenu)
 {
     const bool ecrit = std::fwrite(contenu.data(), 1, contenu.size(), f) == contenu.size();
-    const bool ok = Ferme_resultat(f, ecrit);
-    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
+    const int erreur = ecrit ? 0 : errno;
+    bool ok = Ferme_resultat(f, ecrit);
+    if (!ok && erreur) g_erreur_resultat = erreur;
+    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !\n" + chemin + ": " + Cause_echec_resultat());
     return ok;
 }
 
@@ -191,7 +264,10 @@ void Sortie_resultat::Reserve(int64_t fin)
 void Sortie_resultat::Ecrit_direct(std::string_view t)
 {
     Reserve(ecrits_ + static_cast<int64_t>(t.size()));
-    if (ok_ && std::fwrite(t.data(), 1, t.size(), f_) != t.size()) ok_ = false;
+    if (ok_ && std::fwrite(t.data(), 1, t.size(), f_) != t.size()) {
+        ok_ = false;
+        erreur_ = errno;
+    }
     ecrits_ += static_cast<int64_t>(t.size());
 }
 
@@ -213,10 +289,14 @@ bool Sortie_resultat::Ferme()
 {
     Vide();
     // The blocks reserved past the end are given back.
-    if (reserve_ > ecrits_ && ok_ && std::fflush(f_) == 0 && ::ftruncate(::fileno(f_), ecrits_) != 0) ok_ = false;
+    if (reserve_ > ecrits_ && ok_ && std::fflush(f_) == 0 && ::ftruncate(::fileno(f_), ecrits_) != 0) {
+        ok_ = false;
+        erreur_ = errno;
+    }
     Ecoulement_termine(ecoulement_);
     ecoulement_ = nullptr;
     const bool ok = Ferme_resultat(f_, ok_);
+    if (!ok && erreur_) g_erreur_resultat = erreur_;
     f_ = nullptr;
     return ok;
 }
@@ -224,7 +304,7 @@ bool Sortie_resultat::Ferme()
 bool Sortie_resultat::Termine(const std::string& chemin)
 {
     const bool ok = Ferme();
-    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !");
+    if (!ok) Message_erreur("Ecriture " + chemin + " impossible !\n" + chemin + ": " + Cause_echec_resultat());
     return ok;
 }
 

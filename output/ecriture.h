@@ -14,25 +14,40 @@
 // cut short under the final name. Binary mode: "\n" is a single LF byte.
 // Ouvre_temporaire opens it (close-on-exec), null when it cannot; up to 8
 // files at once, beyond which, or for a path past 4095 bytes, the file is
-// written in place; so is a path that names anything but a plain file (a
-// device, a pipe, a symbolic link).
+// written in place; so is a path that names a device or a pipe, directly or
+// through a symbolic link (/dev/stdout). A symbolic link to anything else is
+// replaced, never followed. The temporary file is created exclusively, never
+// through a link left at its name.
 std::FILE* Ouvre_temporaire(const std::string& chemin);
 // Closes the file and, when `complet` and every byte reached the disk,
 // renames it into place; otherwise removes the temporary file. True when the
 // file now stands complete under its name.
 bool Ferme_resultat(std::FILE* f, bool complet);
+// A group of result files that belong together (the text results and the
+// graph of one analysis): from Ouvre_groupe_resultats on, a file closed
+// complete waits under its temporary name, and Ferme_groupe_resultats(true)
+// renames them all at once, SIGINT, SIGTERM and SIGHUP held meanwhile; with
+// false (one of them failed) it removes them all: the previous files stay
+// together. True when every file of the group is in place. A signal before
+// the end removes them too.
+void Ouvre_groupe_resultats();
+bool Ferme_groupe_resultats(bool valide);
+// The errno text of the last result file that could not be written or put
+// in place, for the line that follows "Ecriture %s impossible !".
+std::string Cause_echec_resultat();
 // Removes the temporary files of the writes in progress (async-signal-safe:
 // for a handler of SIGINT or SIGTERM that ends the process).
 void Supprime_resultats_en_cours();
 // Copies the file `source` to `destination` the same way. False when the
 // source cannot be read or the copy not be written (nothing reported).
 bool Copie_resultat(const std::string& source, const std::string& destination);
-// Ouvre_temporaire; null after "Ouverture %s impossible !".
+// Ouvre_temporaire; null after "Ouverture %s impossible !" and a line
+// naming the file and the cause.
 std::FILE* Ouvre_resultat(const std::string& chemin);
 std::FILE* Cree_resultat(const std::string& chemin);
 // Writes the whole content and puts the file in place (Ferme_resultat).
-// False, after "Ecriture %s impossible !", when any byte could not be
-// written (full disk).
+// False, after "Ecriture %s impossible !" and a line naming the file and
+// the cause, when any byte could not be written (full disk).
 bool Termine_resultat(std::FILE* f, const std::string& chemin, const std::string& contenu);
 
 // printf-style append. Only integer, character and text conversions: the
@@ -214,6 +229,7 @@ private:
     Sortie_resultat& Fixe_converti(double v, int decimales);
     std::FILE* f_;
     bool ok_ = true;
+    int erreur_ = 0;  // errno of the first write that failed
     size_t n_ = 0;
     // The writeback of what is written, started on a helper thread from the
     // first kEcoulement bytes on (small files start no thread), where the

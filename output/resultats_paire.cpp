@@ -99,7 +99,7 @@ Resultats_ecrits Ecrit_resultats_et_graphe(const std::string& texte, const std::
     }
     aide.join();
     if (echec) std::rethrow_exception(echec);
-    if (!graphe_ok) Message_erreur("Ecriture " + graphe + " impossible !");
+    if (!graphe_ok) Message_erreur("Ecriture " + graphe + " impossible !\n" + graphe + ": " + Cause_echec_resultat());
     r.graphe = graphe_ok;
     return r;
 }

@@ -22,13 +22,39 @@ std::string Rep_programme()
     return p == std::string::npos ? std::string() : exe.substr(0, p);
 }
 
+namespace {
+
+// The source tree of a program run from its build tree: the build tree's
+// CMakeCache.txt names it. Empty elsewhere.
+std::string Sources_du_build(const std::string& rep)
+{
+    std::FILE* f = std::fopen((rep + "/CMakeCache.txt").c_str(), "rbe");
+    if (!f) return {};
+    const std::string cle = "CMAKE_HOME_DIRECTORY:INTERNAL=";
+    std::string source;
+    char ligne[4096];
+    while (source.empty() && std::fgets(ligne, sizeof ligne, f)) {
+        std::string l(ligne);
+        while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
+        if (l.compare(0, cle.size(), cle) == 0) source = l.substr(cle.size());
+    }
+    std::fclose(f);
+    return source;
+}
+
+}  // namespace
+
 std::string Param_defaut_installe()
 {
     const std::string rep = Rep_programme();
     if (rep.empty()) return {};
-    const std::string chemin = rep + "/../../share/tracemorph/param.dat";
     std::error_code ec;
-    if (!fs::is_regular_file(chemin, ec)) return {};
+    std::string chemin = rep + "/../../share/tracemorph/param.dat";
+    if (!fs::is_regular_file(chemin, ec)) {
+        const std::string source = Sources_du_build(rep);
+        chemin = source.empty() ? std::string() : source + "/param.dat";
+        if (chemin.empty() || !fs::is_regular_file(chemin, ec)) return {};
+    }
     // Shown to the user: without the "lib/tracemorph/../../" detour.
     return fs::weakly_canonical(chemin, ec).string();
 }

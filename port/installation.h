@@ -10,9 +10,10 @@
 // trailing "/"; empty when the system cannot tell.
 std::string Rep_programme();
 
-// The default param.dat of an installed program:
-// Rep_programme() + "/../../share/tracemorph/param.dat" when that file
-// exists, else empty (a build tree has none).
+// The default param.dat of the program: the installed one,
+// Rep_programme() + "/../../share/tracemorph/param.dat", or for a program
+// run from its build tree the source tree's (named by the build tree's
+// CMakeCache.txt); empty when there is none (a bare copy of the program).
 std::string Param_defaut_installe();
 
 // When Rep_travail has no param.dat and a default exists

@@ -1,5 +1,8 @@
 #include "reco/apparieurs.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -45,7 +48,11 @@ namespace {
 
 Execution_programme Lance(const std::string& programme, const std::vector<std::string>& arguments)
 {
-    Execution_programme r = Execute_programme(programme, arguments, Delai_apparieur());
+    // Its messages are quoted once: passed on when it answered, else their
+    // last line in the failure's message.
+    Execution_programme r = Execute_programme(programme, arguments, Delai_apparieur(), Flux_programme::erreurs_gardees);
+    if (r.fin == Execution_programme::terminee && r.statut == 0 && !r.erreurs.empty())
+        std::fwrite(r.erreurs.data(), 1, r.erreurs.size(), stderr);
     // Whatever a matcher stopped or failed had begun to write is not an answer.
     if (r.fin != Execution_programme::terminee || r.statut != 0) std::remove("result.txt");
     Delai_apparieur_depasse = r.fin == Execution_programme::delai;
@@ -58,7 +65,14 @@ std::string Panne(const std::string& programme, const Execution_programme& r)
     std::string s = "matcher " + programme;
     if (!Modele_compare.empty()) s += ", model " + Modele_compare;
     switch (r.fin) {
-    case Execution_programme::non_lance: return s + ": could not be started (" + r.raison + ")";
+    case Execution_programme::non_lance:
+        if (::access(programme.c_str(), F_OK) != 0) {
+            // Where it was looked for, as "simgraph/NAME".
+            const size_t p = programme.rfind("simgraph/");
+            return s + ": " + Programme_cherche(p == std::string::npos ? programme : programme.substr(p));
+        }
+        return s + ": could not be started (" + r.raison + ")";
+    case Execution_programme::arrete: return s + ": stopped";
     case Execution_programme::delai:
     {
         char t[32];
@@ -75,8 +89,28 @@ std::string Panne(const std::string& programme, const Execution_programme& r)
     return s + ": exited without writing result.txt";
 }
 
+// The similarity written after the four characters of the answer's first
+// line: digits with at most one '.', nothing but spaces after, within 0..1.
+// False for anything else (a similarity of 7.5 would outrank every true one).
+bool Similarite_valide(std::string_view ligne, double& v)
+{
+    while (!ligne.empty() && (ligne.back() == '\n' || ligne.back() == '\r' || ligne.back() == ' ' || ligne.back() == '\t'))
+        ligne.remove_suffix(1);
+    if (ligne.size() <= 4) return false;
+    const std::string_view nombre = ligne.substr(4);
+    if (nombre.find_first_not_of("0123456789.") != std::string_view::npos ||
+        nombre.find_first_of("0123456789") == std::string_view::npos ||
+        std::count(nombre.begin(), nombre.end(), '.') > 1)
+        return false;
+    v = -1;
+    const auto r = std::from_chars(nombre.data(), nombre.data() + nombre.size(), v);
+    return r.ec == std::errc() && r.ptr == nombre.data() + nombre.size() && v >= 0 && v <= 1;
+}
+
 double Lit_reponse(const char* fichier, const std::string& programme, const Execution_programme& r)
 {
+    // Stopped by the user: no answer was expected.
+    if (r.fin == Execution_programme::arrete) return -255;
     std::FILE* f = std::fopen(fichier, "rb");
     if (!f) {
         Pannes_apparieurs++;
@@ -86,7 +120,19 @@ double Lit_reponse(const char* fichier, const std::string& programme, const Exec
     char ligne[500] = "";
     if (!std::fgets(ligne, sizeof ligne, f)) ligne[0] = '\0';
     std::fclose(f);
-    return Lit_nombre(4, ligne);
+    double v = 0;
+    if (!Similarite_valide(ligne, v)) {
+        Pannes_apparieurs++;
+        std::string lu(ligne);
+        while (!lu.empty() && (lu.back() == '\n' || lu.back() == '\r')) lu.pop_back();
+        if (lu.size() > 60) lu = lu.substr(0, 60) + "...";
+        for (char& c : lu)
+            if (static_cast<unsigned char>(c) < 32) c = '?';
+        Message_erreur("matcher " + programme + (Modele_compare.empty() ? "" : ", model " + Modele_compare) +
+                       ": the answer '" + lu + "' in " + fichier + " is no similarity between 0 and 1");
+        return -255;
+    }
+    return v;
 }
 
 double Appel_simple(const char* nom)

@@ -1,6 +1,7 @@
 #include "reco/comparaison_interne.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <map>
 #include <tuple>
@@ -9,6 +10,7 @@
 #include "image/programmes.h"
 #include "output/ecriture.h"
 #include "reco/apparieurs.h"
+#include "reco/reconnaissance.h"
 #include "tools/matchers/mesures.h"
 
 namespace {
@@ -88,8 +90,17 @@ bool Apparieur_interne(int mode)
     return Programme_du_projet(Chemin_apparieur(nom), nom);
 }
 
-std::vector<const ModeleLu*> Modeles_comparables(const std::string& repertoire, const std::vector<std::string>& noms)
+std::string Apparieur_dehors_laisse(int mode)
 {
+    const char* nom = Nom_apparieur(Apparieur_mode(mode));
+    const std::string chemin = Chemin_apparieur(nom);
+    if (::access(chemin.c_str(), X_OK) != 0 || Programme_du_projet(chemin, nom, false)) return {};
+    return chemin;
+}
+
+std::vector<const ModeleLu*> Modeles_comparables(const std::string& dossier, const std::vector<std::string>& noms)
+{
+    const std::string repertoire = Dossier_modeles(dossier);
     static std::map<std::string, ModeleCache> cache;
     std::vector<const ModeleLu*> r;
     for (const std::string& nom : noms) {
@@ -106,7 +117,7 @@ std::vector<const ModeleLu*> Modeles_comparables(const std::string& repertoire, 
             c.valide = erreur.empty();
             if (!c.valide) {
                 c.modele.graphe = GrapheG{};
-                Message_erreur("Model " + chemin + " left out: " + erreur);
+                Signale_modele("Model " + chemin + " left out: " + erreur);
             }
         }
         if (c.valide) r.push_back(&c.modele);

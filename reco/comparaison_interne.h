@@ -13,6 +13,10 @@
 // True when the matcher of `mode` (1 simgraph, 2 gsignature, 3 greedy, other
 // auction) that the outside call would start is this project's own.
 bool Apparieur_interne(int mode);
+// The outside matcher program that recognition by `mode` would start, when
+// one that is not this project's own is installed; empty otherwise. Asked
+// without naming it (the groups' spotting never starts it).
+std::string Apparieur_dehors_laisse(int mode);
 
 struct ModeleLu {
     std::string nom;  // file name in the model directory

@@ -7,6 +7,7 @@
 #include "port/shell.h"
 #include "image/chargement.h"
 #include "reco/apparieurs.h"
+#include "reco/comparaison_interne.h"
 #include "reco/reconnaissance.h"
 #include "tools/matchers/edition.h"
 
@@ -92,8 +93,9 @@ double Edition(const GrapheG& g1, const GrapheG& g2, const CoutsEdition& k, bool
 
 }  // namespace
 
-const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mode)
+const Modeles_memoire& Modeles_en_memoire(const std::string& dossier, int mode)
 {
+    const std::string repertoire = Dossier_modeles(dossier);
     if (Modeles_charges && Modeles_lus.repertoire == repertoire && Modeles_lus.mode == mode) return Modeles_lus;
     Modeles_lus = Modeles_memoire{};
     Modeles_lus.repertoire = repertoire;
@@ -102,6 +104,12 @@ const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mod
     std::vector<std::string> avertissements;
     Modeles_lus.proprietes = Lit_proprietes(Chemin_apparieur("properties.xml"), avertissements);
     for (const std::string& a : avertissements) Ecrit_texte(1, "properties.xml: " + a);
+    // Said once per run: the outside matcher the user installed is not the
+    // one that names these symbols.
+    if (const std::string dehors = Apparieur_dehors_laisse(mode); !dehors.empty())
+        Message_boite("Methode_spotting 1 compares the models in-process; the outside matcher " + dehors +
+                          " is used by Methode_spotting 0 only",
+                      "Info");
     std::vector<std::string> noms;
     if (!Liste_gxl(repertoire, noms)) {
         Message_erreur("Unable to open model directory " + repertoire);
@@ -112,7 +120,7 @@ const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mod
         m.nom = nom.substr(0, nom.find('.'));
         const std::string erreur = Lit_modele(repertoire + "/" + nom, m);
         if (!erreur.empty()) {
-            Message_erreur(erreur);
+            Signale_modele(erreur);
             continue;
         }
         Modeles_lus.liste.push_back(std::move(m));
@@ -122,6 +130,7 @@ const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mod
 
 void Oublie_modeles()
 {
+    Oublie_modeles_signales();
     Modeles_lus = Modeles_memoire{};
     Modeles_charges = false;
 }

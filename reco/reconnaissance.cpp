@@ -32,6 +32,38 @@ bool Nom_gxl(std::string_view nom)
     return egal(nom[n - 3], 'g') && egal(nom[n - 2], 'x') && egal(nom[n - 1], 'l');
 }
 
+bool Signale_modeles = true;
+
+namespace {
+std::set<std::string> Modeles_signales;
+}
+
+void Signale_modele(const std::string& texte)
+{
+    if (Signale_modeles && Modeles_signales.insert(texte).second) Message_erreur(texte);
+}
+
+void Oublie_modeles_signales() { Modeles_signales.clear(); }
+
+void Verifie_modeles(const std::string& dossier)
+{
+    const std::string repertoire = Dossier_modeles(dossier);
+    std::vector<std::string> noms;
+    if (!Liste_gxl(repertoire, noms)) return;
+    for (const std::string& nom : noms)
+        if (const std::string erreur = Modele_hors_limites(repertoire + "/" + nom); !erreur.empty())
+            Signale_modele("Model " + repertoire + "/" + nom + " left out: " + erreur);
+}
+
+std::string Dossier_modeles(const std::string& repertoire)
+{
+    // A batch worker's directory links to the user's: named by it.
+    std::error_code ec;
+    if (!fs::is_symlink(repertoire, ec)) return repertoire;
+    const fs::path cible = fs::read_symlink(repertoire, ec);
+    return ec || cible.is_relative() ? repertoire : cible.string();
+}
+
 bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms)
 {
     noms.clear();
@@ -43,6 +75,11 @@ bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms)
         std::string nom = it->path().filename().string();
         // A directory is no graph, whatever its name.
         if (!Nom_gxl(nom) || it->is_directory(ec)) continue;
+        // Nor is a pipe or a device, which would block or never end its reader.
+        if (!it->is_regular_file(ec)) {
+            Signale_modele(it->path().string() + " left out: not a regular file (a pipe, a device, a broken link)");
+            continue;
+        }
         noms.push_back(std::move(nom));
     }
     // Byte order, so that ties between models resolve the same way on every
@@ -132,12 +169,15 @@ void Compare_dehors(const std::string& modeles, const std::vector<std::string>& 
 
 }  // namespace
 
-int Reconnaissance(const std::string& modeles, const std::string& tests, int mode, bool fin)
+int Reconnaissance(const std::string& dossier_modeles, const std::string& tests, int mode, bool fin)
 {
     Ecrit_texte(2, "Reco(Ulvane)...");
+    const std::string modeles = Dossier_modeles(dossier_modeles);
     const double seuil = Lit_param("Seuil_rejet");
     std::vector<std::string> noms_modeles, noms_tests;
     if (!Liste_gxl(modeles, noms_modeles)) {
+        // No symbol can be named: the image fails.
+        Pannes_apparieurs++;
         Message_boite("Unable to open model directory", "Error");
         return 0;
     }

@@ -34,7 +34,8 @@ void Auction1Click();
 // A name longer than three characters ending in g, x, l in either case.
 bool Nom_gxl(std::string_view nom);
 // The GXL names of a directory (directories left out), sorted by bytes.
-// False when it cannot be listed.
+// A name that is no regular file (a pipe, a device) is left out and named
+// once per run. False when it cannot be listed.
 bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms);
 // "<symbolname>NAME</symbolname><confidencerate>%f</confidencerate>\n":
 // NAME is the model's file name cut at its first '.', or "Rejet(" + the
@@ -43,3 +44,15 @@ bool Liste_gxl(const std::string& repertoire, std::vector<std::string>& noms);
 std::string Ligne_decision(double meilleur, const std::string& nom, double seuil);
 // A new image: every model is compared again.
 void Debut_reconnaissance_image();
+
+// A broken model's message, said once per run (a batch's workers leave it to
+// the batch, which checks the models before starting them).
+void Signale_modele(const std::string& texte);
+extern bool Signale_modeles;
+void Oublie_modeles_signales();
+// Reads every model of the directory and names, once, those that will be
+// left out.
+void Verifie_modeles(const std::string& dossier);
+// The models' directory as the user named it: a batch worker's link to it
+// is followed.
+std::string Dossier_modeles(const std::string& repertoire);

@@ -5,6 +5,8 @@
 #include <system_error>
 #include <thread>
 
+#include <unistd.h>
+
 #include "app/cli/lot_ligne_commande.h"
 #include "app/cli/options.h"
 #include "batch/lot_parallele.h"
@@ -15,11 +17,13 @@
 #include "image/planes.h"
 #include "nets/ecriture_nets.h"
 #include "spotting/spotting.h"
+#include "output/ecriture.h"
 #include "output/resultats.h"
 #include "port/frontends.h"
 #include "port/installation.h"
 #include "port/shell.h"
 #include "batch/batch.h"
+#include "batch/interruption.h"
 #include "spotting/etat_analyse.h"
 #include "vecto/arcs.h"
 #include "vecto/records.h"
@@ -64,6 +68,9 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
             // counted below
         }
     }
+    // The two files go into place together, or neither does: a text file
+    // beside the graph of another analysis would not belong with it.
+    Ouvre_groupe_resultats();
     if (Lit_param_entier_net("Format_GXL", format)) {
         ecrits = Ecrit_resultats_et_graphe(texte, graphe, Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
                                            Liste_arcs_VV, Liste_arcs_QV, format);
@@ -76,7 +83,10 @@ int Analyse_ligne_commande(const std::string& image, std::string& bilan)
     }
     if (compteur.joinable()) compteur.join();
     else if (chargee) compte();
-    const bool dat = ecrits.texte, gxl = ecrits.graphe;
+    const bool places = Ferme_groupe_resultats(ecrits.texte && ecrits.graphe);
+    if (ecrits.texte && ecrits.graphe && !places)
+        Message_erreur("Ecriture " + texte + " impossible !\n" + texte + ": " + Cause_echec_resultat());
+    const bool dat = places, gxl = places;
     // A file that could not be written was reported by its writer; saying
     // the results were saved would then be false.
     if (dat && gxl) Ecrit_texte(1, "Resultats enregistrés");
@@ -130,11 +140,29 @@ int Main_ligne_commande(int argc, char** argv)
     Fournit_param_defaut();
     Reglages_nets.actif = o.netlist;
     Reglages_nets.symboles = o.symboles;
+    // Every form but the gathering reads the thresholds: a missing file would
+    // give empty results after one message per lookup, a named pipe would
+    // block the first one.
+    if (o.forme != Forme::rassemblement) {
+        const std::string param = Rep_travail + "/param.dat";
+        if (const std::string refus = Param_non_fichier(param); !refus.empty()) {
+            std::fprintf(stderr, "tracemorph: %s: refused\n", refus.c_str());
+            return 1;
+        }
+        if (::access(param.c_str(), F_OK) != 0) {
+            std::fprintf(stderr,
+                         "tracemorph: no param.dat in %s and no default one beside the program: copy a param.dat "
+                         "there (the shipped one is in the source tree or in share/tracemorph)\n",
+                         Rep_travail.c_str());
+            return 2;
+        }
+    }
     if (o.forme == Forme::lot || o.forme == Forme::rassemblement) return Main_lot_ligne_commande(o);
 
     FrontendConsole console;
     console.set_quiet(o.silencieux);
     Installe_frontend(&console);
+    Protege_ecritures();
     int statut = 1;
     if (o.forme == Forme::dessin) {
         statut = Dessine_ligne_commande(o.operandes[0], o.operandes[1], o.operandes[2]);

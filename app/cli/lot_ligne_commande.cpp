@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,8 @@
 #include "batch/detections_json.h"
 #include "batch/lot_parallele.h"
 #include "batch/rapport.h"
+#include "batch/restes.h"
+#include "image/param.h"
 #include "batch/resultats_lot.h"
 #include "nets/detections.h"
 #include "nets/ecriture_nets.h"
@@ -24,7 +29,8 @@ namespace {
 
 // Writes FINAL_RESULTS.GRE from the images' .xml files; `echecs` counts the
 // images without one. `signale` says so on stderr for each.
-int Rassemble(const std::vector<std::string>& images, int& echecs, bool signale)
+int Rassemble(const std::vector<std::string>& images, int& echecs, bool signale,
+              const std::set<std::string>* comptees = nullptr)
 {
     echecs = 0;
     const std::string chemin = Rep_travail + "/FINAL_RESULTS.GRE";
@@ -45,7 +51,7 @@ int Rassemble(const std::vector<std::string>& images, int& echecs, bool signale)
             Ecrit_entree_sans_symboles(f, image);
             bon = false;
         }
-        if (!bon) echecs++;
+        if (!bon && (!comptees || comptees->count(image))) echecs++;
         tout_bon = bon && tout_bon;
     }
     Frontend_courant().batch_image_begin({});
@@ -59,7 +65,8 @@ bool Plus_recent(const struct stat& a, const struct stat& b)
 }
 
 // The image's three files (and its netlist when asked) exist and are newer
-// than the image and param.dat.
+// than the image and param.dat, and its symbol list can be gathered (an
+// image that failed had its list dated back).
 bool A_jour(const std::string& image, const struct stat* param, bool nets)
 {
     struct stat si;
@@ -70,7 +77,7 @@ bool A_jour(const std::string& image, const struct stat* param, bool nets)
         if (::stat((image + suffixe).c_str(), &sf) != 0 || !S_ISREG(sf.st_mode)) return false;
         if (!Plus_recent(sf, si) || (param && !Plus_recent(sf, *param))) return false;
     }
-    return true;
+    return Liste_lisible(image + ".xml");
 }
 
 }  // namespace
@@ -115,10 +122,32 @@ int Main_lot_ligne_commande(const Options& o)
         for (const std::string& nom : Images_non_donnees(d, images))
             std::fprintf(stderr, "tracemorph: %s names %s, which is not given\n", o.symboles.c_str(), nom.c_str());
     }
+    // Recognition on without models would name nothing: refused at once.
+    int reco = 0;
+    std::error_code ec;
+    if (lot && Lit_param_entier_net("Bool_reco", reco) && reco != 0 &&
+        !std::filesystem::is_directory(Rep_travail + "/models", ec)) {
+        std::fprintf(stderr,
+                     "tracemorph: Bool_reco is %d but %s/models is no directory of models (tracemorph --make-models "
+                     "SYMBOL_DIR models makes one; Bool_reco 0 switches recognition off)\n",
+                     reco, Rep_travail.c_str());
+        return 1;
+    }
+    if (lot) {
+        // What earlier batches killed outright left behind.
+        std::vector<std::string> fichiers{Rep_travail + "/FINAL_RESULTS.GRE"};
+        for (const std::string& image : images)
+            for (const char* suffixe : {".dat", ".gxl", ".xml", ".nets.json", ".nets.gxl"}) fichiers.push_back(image + suffixe);
+        std::vector<std::string> restes = Supprime_restes(fichiers);
+        const char* tmp = std::getenv("TMPDIR");
+        for (std::string& r : Supprime_repertoires_ouvriers(tmp && *tmp ? tmp : "/tmp")) restes.push_back(std::move(r));
+        Signale_restes(restes);
+    }
     FrontendLot console(lot ? a_faire : std::vector<std::string>{});
     console.set_quiet(o.silencieux);
     Installe_frontend(&console);
     int statut = 0, echecs = 0;
+    const int places = Resultats_lot_places;
     if (!lot) {
         statut = Rassemble(images, echecs, true);
     } else {
@@ -128,8 +157,13 @@ int Main_lot_ligne_commande(const Options& o)
         // The results file holds every image, in the order given: the ones
         // not analysed again come from their .xml, as a gathering does.
         if (o.reprise && repris > 0) {
+            // Its count of failures adds those of the images taken as they
+            // were, so that the summary agrees with the results file.
+            std::set<std::string> reprises(images.begin(), images.end());
+            for (const std::string& image : a_faire) reprises.erase(image);
             int manquants = 0;
-            statut = std::max(statut, Rassemble(images, manquants, false));
+            statut = std::max(statut, Rassemble(images, manquants, false, &reprises));
+            echecs += manquants;
         }
     }
     const std::vector<SymbolesImage> symboles = Lit_symboles_lot(images);
@@ -143,7 +177,9 @@ int Main_lot_ligne_commande(const Options& o)
     std::string bilan = std::to_string(images.size()) + (images.size() == 1 ? " image (" : " images (") +
                         std::to_string(echecs) + " failed";
     if (lot && o.reprise) bilan += ", " + std::to_string(repris) + " up to date";
-    bilan += "), " + std::to_string(Nombre_symboles(symboles)) + " symbols -> FINAL_RESULTS.GRE";
+    // Only a file written is named.
+    bilan += "), " + std::to_string(Nombre_symboles(symboles)) + " symbols" +
+             (Resultats_lot_places > places ? " -> FINAL_RESULTS.GRE" : " (FINAL_RESULTS.GRE not written)");
     if (!o.json.empty()) bilan += json ? ", " + o.json : " (" + o.json + " not written)";
     if (!o.rapport.empty()) bilan += rapport ? ", " + o.rapport + "/index.html" : " (report " + o.rapport + " not written)";
     std::fprintf(stderr, "%s\n", bilan.c_str());

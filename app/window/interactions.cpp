@@ -34,14 +34,22 @@ QString Interactions::Fichier_a_enregistrer(QWidget* parent, const QString& nom,
 
 void Interactions::Boite_message(QWidget* parent, const QString& texte, const QString& titre)
 {
-    QMessageBox boite(QMessageBox::NoIcon, titre, texte, QMessageBox::Ok, parent);
+    auto* boite = new QMessageBox(QMessageBox::NoIcon, titre, texte, QMessageBox::Ok, parent);
+    boite->setAttribute(Qt::WA_DeleteOnClose);
     // A short text gives a box narrower than its title bar: the caption was
     // cut. Room for the caption and the title bar's buttons.
-    const int largeur = std::max(240, boite.fontMetrics().horizontalAdvance(titre) + 160);
-    if (auto* grille = qobject_cast<QGridLayout*>(boite.layout()))
+    const int largeur = std::max(240, boite->fontMetrics().horizontalAdvance(titre) + 160);
+    if (auto* grille = qobject_cast<QGridLayout*>(boite->layout()))
         grille->addItem(new QSpacerItem(largeur, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grille->rowCount(),
                         0, 1, grille->columnCount());
-    boite.exec();
+    // An error waits for OK; information is shown and the command goes on
+    // (an outside program named while a batch runs must not stop it).
+    if (titre == "Erreur" || titre == "Error") {
+        boite->exec();
+        return;
+    }
+    boite->setModal(false);
+    boite->show();
 }
 
 int Interactions::Execute_form1(TForm1& form) { return form.exec(); }

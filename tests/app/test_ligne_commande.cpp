@@ -242,18 +242,35 @@ TEST_F(LigneCommande, OtherFormatsGoThroughTheConverter)
     }
 }
 
-TEST_F(LigneCommande, MissingParameterFileIsReportedAtEachLookup)
+// Without param.dat the program takes its own default (the source tree's for
+// a build-tree program) and says so once; a bare copy of the program has
+// none and says what to do, exit 2; a param.dat that is no file is refused.
+TEST_F(LigneCommande, MissingParameterFileTakesTheDefaultOrSaysWhatToDo)
 {
     fs::remove(courant / "param.dat");
-    const Execution r = Lance({Image("tiny_13x7.bmp").string()});
-    const std::string message = "Erreur: Ouverture " + courant.string() + "/param.dat impossible !\n";
-    size_t n = 0;
-    for (size_t p = r.erreurs.find(message); p != std::string::npos; p = r.erreurs.find(message, p + 1)) n++;
-    EXPECT_GE(n, 2u) << r.erreurs;  // at least Resolution and Format_GXL
-    EXPECT_TRUE(Finit_par(r.sortie, "Resultats enregistrés\n")) << r.sortie;
+    const Execution r = Lance({"-q", Image("tiny_13x7.bmp").string()});
+    EXPECT_EQ(r.statut, 0) << r.erreurs;
+    EXPECT_EQ(r.erreurs.rfind("tracemorph: no param.dat here, copied the default one from " TM_SOURCE_DIR "\n", 0), 0u)
+        << r.erreurs;
+    EXPECT_EQ(tmtest::Lit_texte(courant / "param.dat"), tmtest::Lit_texte(fs::path(TM_SOURCE_DIR) / "param.dat"));
     Verifie_resultats("tiny_13x7.bmp");
-    // -255 as the selector: the full variant.
-    EXPECT_NE(Lit_texte(courant / "Rlignaxe.gxl").find(" <graph id=\"tiny_13x7.bmp.gxl\">"), std::string::npos);
+
+    const fs::path copie = racine / "nu" / "tracemorph";
+    fs::create_directories(copie.parent_path());
+    fs::copy_file(TM_BUILD_DIR "/tracemorph", copie);
+    fs::remove(courant / "param.dat");
+    fs::remove(courant / "Rlignaxe.dat");
+    const Execution nu = tmtest::Lance_programme(copie.string(), courant, {Image("tiny_13x7.bmp").string()});
+    EXPECT_EQ(nu.statut, 2);
+    EXPECT_EQ(nu.erreurs, "tracemorph: no param.dat in " + courant.string() +
+                              " and no default one beside the program: copy a param.dat there (the shipped one is in "
+                              "the source tree or in share/tracemorph)\n");
+    EXPECT_FALSE(fs::exists(courant / "Rlignaxe.dat"));
+
+    fs::create_directory(courant / "param.dat");
+    const Execution dossier = Lance({Image("tiny_13x7.bmp").string()});
+    EXPECT_EQ(dossier.statut, 1);
+    EXPECT_EQ(dossier.erreurs, "tracemorph: " + (courant / "param.dat").string() + " is a directory, not a file: refused\n");
 }
 
 TEST_F(LigneCommande, FormatGxlOneGivesTheMatcherVariant)
@@ -278,7 +295,9 @@ TEST_F(LigneCommande, ResultFileThatCannotBeWrittenFailsTheRun)
     EXPECT_NE(r.erreurs.find("Erreur: Ouverture " + courant.string() + "/Rlignaxe.dat impossible !\n"),
               std::string::npos) << r.erreurs;
     EXPECT_EQ(r.sortie.find("Resultats enregistrés"), std::string::npos);
-    EXPECT_TRUE(Xml_bien_forme(courant / "Rlignaxe.gxl"));  // the run went on
+    // The two files go into place together or not at all.
+    EXPECT_FALSE(fs::exists(courant / "Rlignaxe.gxl"));
+    EXPECT_NE(r.erreurs.find("(Rlignaxe.dat and Rlignaxe.gxl not written)"), std::string::npos) << r.erreurs;
 }
 
 // Where a result file departs from the stored one: the first differing line.

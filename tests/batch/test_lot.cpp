@@ -154,7 +154,9 @@ TEST_F(Lot, ResultsFileThatCannotBeCreatedStopsTheBatch)
     choix.choix = std::vector<std::string>{Petite_image("a.bmp")};
     EXPECT_EQ(OuvrirLot1Click(), 1);
     ASSERT_EQ(choix.boites.size(), 1u);
-    EXPECT_TRUE(choix.boites[0].texte == "Ouverture impossible de resultfinal!" && choix.boites[0].titre == "Erreur");
+    EXPECT_EQ(choix.boites[0].texte,
+              "Ouverture impossible de resultfinal!\n" + (dir / "FINAL_RESULTS.GRE").string() + ": Is a directory");
+    EXPECT_EQ(choix.boites[0].titre, "Erreur");
     EXPECT_EQ(choix.dialogues, 0);
     EXPECT_FALSE(fs::exists(dir / "img" / "a.bmp.dat"));
 }

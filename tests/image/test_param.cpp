@@ -1,7 +1,10 @@
 // The param.dat parser: lookups, failures and the shipped file.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <clocale>
+#include <functional>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -177,7 +180,78 @@ TEST_F(Param, MissingFileNamesThePath)
 {
     fs::remove(dir / "param.dat");
     EXPECT_EQ(Lit_param("EpsV"), -255);
-    EXPECT_EQ(Derniere_boite(), "Ouverture " + (dir / "param.dat").string() + " impossible !");
+    EXPECT_EQ(Derniere_boite(), "Ouverture " + (dir / "param.dat").string() + " impossible !\n" +
+                                    (dir / "param.dat").string() + ": No such file or directory");
+}
+
+// Values a reader cannot take are refused with their line, whatever their
+// length; a key that is not found names the misspelt one beside it.
+TEST_F(Param, ValuesThatDoNotFitAreRefusedAndMisspeltKeysNamed)
+{
+    Fichier("#distZI#\n=99999999999#\n"                      // 1-2
+            "#Seuil_Trou#\n=" + std::string(309, '9') + "#\n"  // 3-4
+            "#EpsV#\n=1" + std::string(400, '0') + "#\n"       // 5-6
+            "#Methode_spotting#\n=7#\n"                        // 7-8
+            "#Seuil_petiV#\n=3#\n"                             // 9-10
+            "#Seuil_rejet#\n=2147483648#\n"                    // 11-12
+            "#Angle_TP#\n=2147483647#\n"                       // 13-14
+            "$\n");
+    struct Cas {
+        const char* cle;
+        bool entier;
+        double valeur;
+        std::string message;
+    };
+    const Cas cas[] = {
+        {"distZI", true, -255, "PB de lecture !\nparam.dat:2: distZI: '99999999999' is too large (at most 2147483647)"},
+        {"Seuil_Trou", true, -255,
+         "PB de lecture !\nparam.dat:4: Seuil_Trou: '99999999999999999999...' (309 characters) is too large (at most "
+         "2147483647)"},
+        {"EpsV", false, -255, "PB de lecture !\nparam.dat:6: EpsV: '10000000000000000000...' (401 characters) is too large"},
+        {"Methode_spotting", true, -255, "PB de lecture !\nparam.dat:8: Methode_spotting: '7' must be 0 or 1"},
+        {"Seuil_petitV", true, -255,
+         "Parametre inconnu !\nparam.dat: Seuil_petitV: no such key\nparam.dat:9: unknown key Seuil_petiV (Seuil_petitV?)"},
+        {"Seuil_rejet", false, 2147483648.0, ""},  // read as a double, it fits
+        {"Angle_TP", true, 2147483647, ""},
+    };
+    for (const Cas& c : cas) {
+        fe.boites.clear();
+        const int avant = Nb_defauts_param();
+        const double v = c.entier ? Lit_param_entier(c.cle) : Lit_param(c.cle);
+        EXPECT_DOUBLE_EQ(v, c.valeur) << c.cle;
+        EXPECT_EQ(Derniere_boite(), c.message) << c.cle;
+        EXPECT_EQ(Nb_defauts_param() - avant, c.message.empty() ? 0 : 1) << c.cle;
+    }
+}
+
+// A param.dat that is no plain file is refused at once and named; a named
+// pipe with no writer is not waited for; said once, not at each lookup.
+TEST_F(Param, FileThatIsNoPlainFileIsRefusedAtOnce)
+{
+    const std::string chemin = (dir / "param.dat").string();
+    struct Cas {
+        std::function<void()> prepare;
+        std::string genre;
+    };
+    const Cas cas[] = {
+        {[&] { fs::create_directory(chemin); }, "a directory"},
+        {[&] { ASSERT_EQ(::mkfifo(chemin.c_str(), 0600), 0); }, "a named pipe (FIFO)"},
+    };
+    for (const Cas& c : cas) {
+        fs::remove_all(chemin);
+        c.prepare();
+        fe.boites.clear();
+        EXPECT_EQ(Lit_param("EpsV"), -255) << c.genre;
+        EXPECT_EQ(Lit_param("distZI"), -255) << c.genre;
+        ASSERT_EQ(fe.boites.size(), 1u) << c.genre;
+        EXPECT_EQ(Derniere_boite(), "Ouverture " + chemin + " impossible !\n" + chemin + ": " + c.genre +
+                                        ", not a file: refused");
+        EXPECT_EQ(Param_non_fichier(chemin), chemin + " is " + c.genre + ", not a file");
+    }
+    fs::remove_all(chemin);
+    EXPECT_EQ(Param_non_fichier(chemin), "");
+    Fichier("#A#\n=1#\n$");
+    EXPECT_EQ(Param_non_fichier(chemin), "");
 }
 
 TEST_F(Param, EveryLookupRereadsTheFile)

@@ -471,7 +471,7 @@ TEST_F(Resultats, FileThatCannotBeCreatedIsReportedAndChangesNothing)
     EXPECT_FALSE(Ecrit_liste_vecto(chemin, Liste_vecteurs, Liste_quads, Liste_CC));
     ASSERT_EQ(fe.boites.size(), 3u);
     for (const auto& b : fe.boites) {
-        EXPECT_EQ(b.texte, "Ouverture " + chemin + " impossible !");
+        EXPECT_EQ(b.texte, "Ouverture " + chemin + " impossible !\n" + chemin + ": No such file or directory");
         EXPECT_EQ(b.titre, "Erreur");
     }
     EXPECT_FALSE(fs::exists(chemin));
@@ -484,7 +484,7 @@ TEST_F(Resultats, FileThatCannotBeCreatedIsReportedAndChangesNothing)
     EXPECT_FALSE(Ecrit_resultats_texte("/dev/full", Liste_vecteurs, Liste_quads, Liste_CC, Liste_arcs_QQ,
                                        Liste_arcs_VV, Liste_arcs_QV));
     ASSERT_EQ(fe.boites.size(), 1u);
-    EXPECT_EQ(fe.boites[0].texte, "Ecriture /dev/full impossible !");
+    EXPECT_EQ(fe.boites[0].texte, "Ecriture /dev/full impossible !\n/dev/full: No space left on device");
 }
 
 // The files go out through a fixed buffer: lists far larger than it, with

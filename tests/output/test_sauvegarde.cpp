@@ -78,8 +78,10 @@ TEST_F(Sauvegarde, GraphCommandsReportFilesThatCannotBeCreated)
     EXPECT_FALSE(Sauve_graphe_gxl_txt());
     EXPECT_FALSE(Sauve_graphe_simgraph());
     ASSERT_EQ(fe.boites.size(), 3u);
-    EXPECT_EQ(fe.boites[0].texte, "Ouverture " + Rep_travail + "/Rlignaxe.dat impossible !");
-    EXPECT_EQ(fe.boites[1].texte, "Ouverture " + Rep_travail + "/Rlignaxe.gxl impossible !");
+    EXPECT_EQ(fe.boites[0].texte, "Ouverture " + Rep_travail + "/Rlignaxe.dat impossible !\n" + Rep_travail +
+                                      "/Rlignaxe.dat: No such file or directory");
+    EXPECT_EQ(fe.boites[1].texte, "Ouverture " + Rep_travail + "/Rlignaxe.gxl impossible !\n" + Rep_travail +
+                                      "/Rlignaxe.gxl: No such file or directory");
     EXPECT_EQ(Texte_log(), "");
     EXPECT_EQ(fe.bips_fin, 2);
 }

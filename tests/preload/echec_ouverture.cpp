@@ -1,5 +1,6 @@
 // Preloaded into a program under test: open() of a path ending with
-// $TM_ECHEC_OUVERTURE fails with ENOSPC, as on a full disk. Calls made
+// $TM_ECHEC_OUVERTURE (holding it, when the variable starts with '~') fails
+// with ENOSPC, as on a full disk. Calls made
 // inside the C library (fopen) are not affected.
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -15,6 +16,8 @@ bool Doit_echouer(const char* chemin)
 {
     const char* fin = std::getenv("TM_ECHEC_OUVERTURE");
     if (!fin || !*fin || !chemin) return false;
+    // "~TEXT": any path holding TEXT (a temporary name holds a process id).
+    if (fin[0] == '~') return std::strstr(chemin, fin + 1) != nullptr;
     const size_t n = std::strlen(chemin), m = std::strlen(fin);
     return n >= m && std::strcmp(chemin + n - m, fin) == 0;
 }

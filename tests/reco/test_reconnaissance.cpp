@@ -107,8 +107,13 @@ TEST_F(Reco, DecisionNamesTheBestModel)
          "0.5", "<symbolname>a</symbolname><confidencerate>0.600000</confidencerate>\nM = a\n"},
         {"one-line answer", {{"m.gxl", "S = 0.9"}}, "0.5",
          "<symbolname>m</symbolname><confidencerate>0.900000</confidencerate>\nM = ?"},
-        {"nothing above 0", {{"m.gxl", "S = 0\nM = m\n"}, {"z.gxl", "S = abc\nM = z\n"}}, "0.5",
+        {"nothing above 0", {{"m.gxl", "S = 0\nM = m\n"}, {"z.gxl", "S = 0.0\nM = z\n"}}, "0.5",
          "<symbolname>Rejet(Inconnu)</symbolname><confidencerate>0.000000</confidencerate>\n"},
+        // An answer that is no similarity in 0..1 fails, whatever else is read.
+        {"answers that are no similarity", {{"f.gxl", "S = 7.5\nM = f\n"}, {"f2.gxl", "S = nan\n"}, {"f3.gxl", "S = abc\n"},
+                                            {"f4.gxl", "S=0.5\n"}, {"f5.gxl", "S = 0.5.1\n"}, {"f6.gxl", "S = 0.5 x\n"},
+                                            {"g.gxl", "S = 0.25\r\nM = g\r\n"}},
+         "0.1", "<symbolname>g</symbolname><confidencerate>0.250000</confidencerate>\nM = g\r\n"},
         {"a failing matcher is never the best", {{"f.gxl", ""}, {"g.gxl", "S = 0.2\nM = g\n"}}, "0.1",
          "<symbolname>g</symbolname><confidencerate>0.200000</confidencerate>\nM = g\n"},
         {"mapping cut at 799 characters", {{"m.gxl", "S = 1\nM = " + std::string(900, 'x') + "\n"}}, "0.5",
@@ -119,10 +124,19 @@ TEST_F(Reco, DecisionNamesTheBestModel)
         Parametres({{"Seuil_rejet", c.seuil}});
         Ecrit(dir / "tests/t.gxl", "test graph");
         fe.boites.clear();
+        Pannes_apparieurs = 0;
         EXPECT_EQ(Reconnaissance(Rep_travail + "/models", Rep_travail + "/tests", 3), 1) << c.cas;
         EXPECT_EQ(Res("t.gxl"), c.attendu) << c.cas;
-        // Only a matcher that gave no answer shows an error.
-        EXPECT_EQ(Boites("Erreur").size(), c.modeles.count("f.gxl")) << c.cas;
+        // Only a matcher that gave no answer, or one that is no similarity,
+        // shows an error, naming the matcher, the model and what it read.
+        size_t fautifs = 0;
+        for (const auto& [nom, reponse] : c.modeles) fautifs += nom[0] == 'f';
+        EXPECT_EQ(Boites("Erreur").size() + Boites("Error").size(), fautifs) << c.cas;
+        EXPECT_EQ(Pannes_apparieurs, static_cast<int>(fautifs)) << c.cas;
+        if (c.modeles.count("f2.gxl")) {
+            EXPECT_EQ(Boites("Erreur")[1], "matcher " + Rep_travail + "/simgraph/greedy, model f2.gxl: the answer 'S = nan' in "
+                                           "result.txt is no similarity between 0 and 1");
+        }
         EXPECT_EQ(Texte_log(), "\n\nReco(Ulvane)...\nDone.") << c.cas;
     }
 }
@@ -275,7 +289,7 @@ TEST_F(Reco, WorkingDirectoryWithASpaceAndTheMenuCommands)
     fs::create_directories(espace / "models");
     fs::create_directories(espace / "tests");
     Ecrit(espace / "models/chair.gxl", "S = 0.8125\nM = n0>n0\n");
-    Ecrit(espace / "tests/t.gxl", "t");
+    Ecrit(espace / "tests/t.gxl", "S = 0.5\nM = t\n");  // simgraph's other direction reads it
     tmtest::Ecrit_param(espace, params);
     Rep_travail = espace.string();
     fs::current_path(espace);

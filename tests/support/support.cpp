@@ -10,6 +10,7 @@
 #include <random>
 
 #include "port/shell.h"
+#include "reco/reconnaissance.h"
 #include "vecto/arcs.h"
 #include "image/chargement.h"
 #include "image/fils.h"
@@ -43,6 +44,7 @@ void Ecrit_param(const fs::path& dir, const std::map<std::string, std::string>& 
 void Remise_a_zero()
 {
     Vide_listes(false);
+    Oublie_modeles_signales();
     Libere_plan(Plan1);
     Libere_plan(Plan2);
     Libere_plan(Plan_zoom);
@@ -69,6 +71,8 @@ void Environnement::SetUp()
     Ecrit_param(dir, params);
     Rep_travail = dir.string();
     Rep_courant = dir.string();
+    // The tests put their own converter and matchers in the working directory.
+    ::setenv("TRACEMORPH_LOCAL_PROGRAMS", "1", 1);
     Installe_frontend(&fe);
     Remise_a_zero();
     fe = FrontendEnregistreur{};
@@ -213,6 +217,8 @@ Execution Lance_programme(const std::string& programme, const fs::path& courant,
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        // As a user starts it: the working directory's programs only when asked.
+        ::unsetenv("TRACEMORPH_LOCAL_PROGRAMS");
         for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
         const int nul = ::open("/dev/null", O_RDONLY);
         const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -19,9 +19,12 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QWheelEvent>
 #include <QToolButton>
 #include <QtTest>
+
+#include <signal.h>
 
 #include <algorithm>
 #include <deque>
@@ -155,6 +158,8 @@ private slots:
     {
         QVERIFY(rep_.isValid());
         dep_ = fs::current_path();
+        // The fake matchers are put in the working directory.
+        qputenv("TRACEMORPH_LOCAL_PROGRAMS", "1");
         tmtest::Ecrit_param(rep_.path().toStdString(), tmtest::Parametres_defaut());
         fs::current_path(rep_.path().toStdString());
     }
@@ -840,6 +845,63 @@ private slots:
         w_->Greedy1->trigger();
         QVERIFY(QFile::exists(rep.filePath("tests/t3.gxl.res")));
         for (const char* d : {"models", "tests", "simgraph"}) QDir(rep.filePath(d)).removeRecursively();
+    }
+
+    // An outside matcher that hangs (with a child of its own): the window
+    // keeps handling its events, and Stop ends the matcher's whole group and
+    // the command at once, not at the matcher's time limit (60 s here).
+    void stop_pendant_un_apparieur_qui_ne_repond_pas()
+    {
+        const QDir rep(rep_.path());
+        QVERIFY(rep.mkpath("models") && rep.mkpath("tests") && rep.mkpath("simgraph"));
+        const auto texte = [&](const QString& nom, const QByteArray& contenu) {
+            QFile f(rep.filePath(nom));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size());
+        };
+        texte("models/m.gxl", "S = 0.9\nM = m\n");
+        for (const char* t : {"t1.gxl", "t2.gxl"}) texte(QString("tests/") + t, "g");
+        const QString marque = rep.filePath("marque");
+        texte("simgraph/greedy", ("#!/bin/sh\n[ \"$1\" = --identify ] && exit 1\nsleep 1000 &\necho \"$$ $!\" > " + marque +
+                                  ".t\nmv " + marque + ".t " + marque + "\nwait\n")
+                                     .toUtf8());
+        QFile::setPermissions(rep.filePath("simgraph/greedy"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QElapsedTimer depuis_stop;
+        int tours = 0;  // events handled while the matcher runs
+        QTimer guet;
+        connect(&guet, &QTimer::timeout, this, [&] {
+            if (!QFile::exists(marque) || depuis_stop.isValid()) return;
+            if (++tours < 3) return;
+            depuis_stop.start();
+            QTest::mouseClick(w_->StopP1, Qt::LeftButton);
+        });
+        guet.start(5);
+        w_->Greedy1->trigger();
+        guet.stop();
+        QVERIFY(depuis_stop.isValid());
+        const qint64 ms = depuis_stop.elapsed();
+        qInfo("Stop to the end of the command: %lld ms", static_cast<long long>(ms));
+        // Far below the matcher's limit: Stop did not wait for it.
+        QVERIFY2(ms < 20000, qPrintable(QString::number(ms)));
+        QFile f(marque);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        for (const QByteArray& id : f.readAll().trimmed().split(' ')) {
+            const pid_t pid = static_cast<pid_t>(id.toLong());
+            QVERIFY(pid > 0);
+            // Killed: gone, or a zombie until init reaps it.
+            QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0 || [&] {
+                QFile st(QString("/proc/%1/stat").arg(pid));
+                if (!st.open(QIODevice::ReadOnly)) return true;
+                const QByteArray l = st.readAll();
+                const int p = l.lastIndexOf(')');
+                return p < 0 || l.size() <= p + 2 || l[p + 2] == 'Z';
+            }(), 20000);
+        }
+        QVERIFY(!QFile::exists(rep.filePath("tests/t2.gxl.res")));
+        // The outside matcher is named in a box that does not wait (recorded here).
+        QVERIFY(std::any_of(it_->boites.begin(), it_->boites.end(),
+                            [](const auto& b) { return b.texte.startsWith("Outside program used for greedy: "); }));
+        for (const char* d : {"models", "tests", "simgraph"}) QDir(rep.filePath(d)).removeRecursively();
+        QFile::remove(marque);
     }
 
     void sauve_graphe()
