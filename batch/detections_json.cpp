@@ -9,27 +9,6 @@
 
 namespace {
 
-// A JSON string: the text's characters (UTF-8, or Latin-1 bytes) in UTF-8,
-// quotes, backslashes and control characters escaped.
-std::string Chaine(std::string_view s)
-{
-    std::string o = "\"";
-    for (size_t i = 0; i < s.size();) {
-        const char32_t c = Caractere_suivant(s, i);
-        if (c == '"' || c == '\\') {
-            o += '\\';
-            o += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-            o += buf;
-        } else {
-            Encode_utf8(o, c);
-        }
-    }
-    return o + "\"";
-}
-
 std::string Nombre(double v)
 {
     char buf[32];
@@ -75,7 +54,7 @@ bool Ecrit_detections_json(const std::string& chemin, const std::vector<Symboles
         int l = 0, h = 0;
         if (!Taille_fichier_image(lot[i].image, l, h)) l = h = 0;
         o += std::string(i ? "," : "") + "\n  {\"id\": " + std::to_string(i + 1) + ", \"file_name\": " +
-             Chaine(lot[i].image) + ", \"width\": " + std::to_string(l) + ", \"height\": " + std::to_string(h) + "}";
+             Chaine_json(lot[i].image) + ", \"width\": " + std::to_string(l) + ", \"height\": " + std::to_string(h) + "}";
     }
     o += "\n],\n\"annotations\": [";
     long id = 0;
@@ -85,14 +64,14 @@ bool Ecrit_detections_json(const std::string& chemin, const std::vector<Symboles
             o += id ? "," : "";
             o += "\n  {\"id\": " + std::to_string(++id) + ", \"image_id\": " +
                  std::to_string(i + 1) + ", \"category_id\": " + std::to_string(categories[s.nom]) +
-                 ", \"category\": " + Chaine(s.nom) + ", \"bbox\": [" + std::to_string(s.xi) + ", " +
+                 ", \"category\": " + Chaine_json(s.nom) + ", \"bbox\": [" + std::to_string(s.xi) + ", " +
                  std::to_string(s.yi - 1) + ", " + std::to_string(w) + ", " + std::to_string(h) +
                  "], \"area\": " + std::to_string(w * h) + ", \"score\": " + Nombre(s.score < 0 ? 1.0 : s.score) +
                  ", \"iscrowd\": 0}";
         }
     o += "\n],\n\"categories\": [";
     for (size_t k = 0; k < ordre.size(); k++)
-        o += std::string(k ? "," : "") + "\n  {\"id\": " + std::to_string(k + 1) + ", \"name\": " + Chaine(*ordre[k]) + "}";
+        o += std::string(k ? "," : "") + "\n  {\"id\": " + std::to_string(k + 1) + ", \"name\": " + Chaine_json(*ordre[k]) + "}";
     o += "\n]\n}\n";
 
     std::FILE* f = std::fopen(chemin.c_str(), "wb");

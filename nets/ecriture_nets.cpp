@@ -26,26 +26,6 @@ const Detections& Detections_courantes()
     return it->second;
 }
 
-// A JSON string: the text's characters (UTF-8, or Latin-1 bytes) in UTF-8.
-std::string Chaine_json(std::string_view s)
-{
-    std::string o = "\"";
-    for (size_t i = 0; i < s.size();) {
-        const char32_t c = Caractere_suivant(s, i);
-        if (c == '"' || c == '\\') {
-            o += '\\';
-            o += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-            o += buf;
-        } else {
-            Encode_utf8(o, c);
-        }
-    }
-    return o + "\"";
-}
-
 std::string Point(const PointNet& p) { return std::to_string(p.x) + ", " + std::to_string(p.y - 1); }
 
 }  // namespace

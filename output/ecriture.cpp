@@ -409,6 +409,25 @@ void Encode_utf8(std::string& s, char32_t c)
     }
 }
 
+std::string Chaine_json(std::string_view s)
+{
+    std::string o = "\"";
+    for (size_t i = 0; i < s.size();) {
+        const char32_t c = Caractere_suivant(s, i);
+        if (c == '"' || c == '\\') {
+            o += '\\';
+            o += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+            o += buf;
+        } else {
+            Encode_utf8(o, c);
+        }
+    }
+    return o + "\"";
+}
+
 char32_t Caractere_suivant(std::string_view s, size_t& i)
 {
     char32_t c;

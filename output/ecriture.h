@@ -79,6 +79,9 @@ size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c);
 char32_t Caractere_suivant(std::string_view s, size_t& i);
 // Appends the UTF-8 bytes of c.
 void Encode_utf8(std::string& s, char32_t c);
+// A JSON string: the text's characters (UTF-8, or Latin-1 bytes) in UTF-8,
+// quotes, backslashes and control characters escaped.
+std::string Chaine_json(std::string_view s);
 
 // How a text goes into an XML file; in every form & < > are escaped and
 // bytes that are not UTF-8 are taken as Latin-1.
