@@ -43,7 +43,15 @@ std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
         for (int y = 1; y < d.haut; y++)
             for (int x = 1; x < d.larg; x++)
                 if (Lit_pixel(x, y, d)) x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-        if (x1 >= 0) m.grilles = Tours_et_elargies(Grille_encre(d, x0, y0, x1, y1));
+        if (x1 >= 0) {
+            m.grilles = Tours_et_elargies(Grille_encre(d, x0, y0, x1, y1));
+            m.dessin_larg = x1 - x0 + 1, m.dessin_haut = y1 - y0 + 1;
+            m.dessin.assign(static_cast<size_t>(m.dessin_larg) * static_cast<size_t>(m.dessin_haut), 0);
+            for (int y = y0; y <= y1; y++)
+                for (int x = x0; x <= x1; x++)
+                    m.dessin[static_cast<size_t>(y - y0) * static_cast<size_t>(m.dessin_larg) + static_cast<size_t>(x - x0)] =
+                        static_cast<uint8_t>(Lit_pixel(x, y, d));
+        }
     }
     return {};
 }
@@ -95,7 +103,9 @@ double Edition(const GrapheG& g1, const GrapheG& g2, const CoutsEdition& k, bool
 const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mode)
 {
     if (Modeles_charges && Modeles_lus.repertoire == repertoire && Modeles_lus.mode == mode) return Modeles_lus;
+    static unsigned lectures = 0;
     Modeles_lus = Modeles_memoire{};
+    Modeles_lus.lecture = ++lectures;
     Modeles_lus.repertoire = repertoire;
     Modeles_lus.mode = mode;
     Modeles_charges = true;

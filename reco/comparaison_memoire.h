@@ -20,6 +20,10 @@ struct Modele_memoire {
     // Ressemblance_dessin at the four quarter turns, then the same widened by
     // a cell, a bit a cell; empty without a drawing.
     std::vector<std::vector<uint64_t>> grilles;
+    // The same drawing cropped to its ink, a byte a pixel (1 ink), rows
+    // from the top; 0 x 0 without a drawing.
+    int dessin_larg = 0, dessin_haut = 0;
+    std::vector<uint8_t> dessin;
 };
 
 struct Modeles_memoire {
@@ -27,6 +31,7 @@ struct Modeles_memoire {
     int mode = 0;
     std::vector<Modele_memoire> liste;
     Proprietes proprietes;  // simgraph weights and the edit costs
+    unsigned lecture = 0;   // which reading of the models this is, counted over the run
 };
 
 // A model file of more nodes or bytes than these is skipped as huge.

@@ -5,7 +5,8 @@ set -euo pipefail
 # locales holds the data a test builds a comma-decimal locale from.
 paquets=(cmake g++ make pkg-config libgtest-dev qt6-base-dev qt6-multimedia-dev
          libvips-dev potrace libxml2-utils zlib1g-dev parallel clang libclang-rt-14-dev
-         dpkg-dev file libpugixml-dev locales)
+         dpkg-dev file libpugixml-dev locales
+         libopencv-core-dev libopencv-imgproc-dev)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manquants+=("$p")
