@@ -31,10 +31,9 @@ std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
     if (!ec && taille > static_cast<std::uintmax_t>(Octets_max_modele)) return chemin + ": model too large, skipped";
     std::string erreur = Lit_graphe_gxl(chemin, m.graphe);
     if (!erreur.empty()) return erreur + ", model skipped";
-    if (m.graphe.noeuds.empty()) return chemin + ": model without any node, skipped";
     if (m.graphe.noeuds.size() > static_cast<size_t>(Noeuds_max_modele))
         return chemin + ": model of " + std::to_string(m.graphe.noeuds.size()) + " nodes, skipped";
-    m.signature = Signature_graphe(m.graphe);
+    if (!m.graphe.noeuds.empty()) m.signature = Signature_graphe(m.graphe);
     const std::string dessin = chemin.substr(0, chemin.rfind('.')) + ".bmp";
     ImageChargee im;
     if (Lit_bmp_dans(dessin, im) == 1) {  // none, or not a BMP: no drawing
@@ -53,6 +52,9 @@ std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
                         static_cast<uint8_t>(Lit_pixel(x, y, d));
         }
     }
+    // A drawing too plain to give a graph (a supply arrow) is still compared
+    // by its ink.
+    if (m.graphe.noeuds.empty() && m.dessin.empty()) return chemin + ": model without any node, skipped";
     return {};
 }
 
@@ -156,6 +158,7 @@ namespace {
 bool Tailles_comparables(double n, const Modele_memoire& m, double rapport)
 {
     const double nm = static_cast<double>(m.graphe.noeuds.size());
+    if (nm == 0) return false;  // a model known by its drawing only
     return !(rapport > 0 && (nm > rapport * n || nm * rapport < n));
 }
 

@@ -40,8 +40,9 @@ constexpr long Octets_max_modele = 8L << 20;
 
 // The models of `repertoire` (its GXL files in byte order), read on the first
 // call and kept for the run; read again only for another directory or mode.
-// A file that cannot be read, holds no node or is huge is reported once,
-// with its name, and left out. Settings from Chemin_apparieur("properties.xml").
+// A file that cannot be read, holds no node (unless a drawing is beside it:
+// that model is then compared by its drawing only) or is huge is reported
+// once, with its name, and left out. Settings from Chemin_apparieur("properties.xml").
 const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mode);
 // Forgets the models read (the next call reads them again).
 void Oublie_modeles();

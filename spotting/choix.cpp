@@ -94,6 +94,33 @@ double Recouvrement_boites(int ax0, int ay0, int ax1, int ay1, int bx0, int by0,
     return ix * iy / std::min(sa, sb);
 }
 
+bool Partie_de_plus_grand(const std::vector<Detection>& ds, const std::vector<bool>& admis, size_t i, const Reglages_spotting& r)
+{
+    const Detection& d = ds[i];
+    for (size_t j = 0; j < ds.size(); j++) {
+        const Detection& e = ds[j];
+        if (j == i || !admis[j] || e.gabarit->encre_totale < r.rapport_plus_grand * d.gabarit->encre_totale ||
+            e.score < d.score - r.marge_plus_grand)
+            continue;
+        if (d.x > e.xmax() || e.x > d.xmax() || d.y > e.ymax() || e.y > d.ymax()) continue;
+        // The share of d's points on e's ink (widened by a pixel).
+        size_t sur = 0;
+        const Gabarit& g = *e.gabarit;
+        for (const auto& [px, py] : d.gabarit->points) {
+            const int x = d.x + px - e.x, y = d.y + py - e.y;
+            bool encre = false;
+            for (int dy = -1; dy <= 1 && !encre; dy++)
+                for (int dx = -1; dx <= 1 && !encre; dx++) {
+                    const int X = x + dx, Y = y + dy;
+                    encre = X >= 0 && Y >= 0 && X < g.larg && Y < g.haut && g.encre[static_cast<size_t>(Y) * static_cast<size_t>(g.larg) + static_cast<size_t>(X)];
+                }
+            sur += encre ? 1 : 0;
+        }
+        if (static_cast<double>(sur) >= r.part_plus_grand * static_cast<double>(d.gabarit->points.size())) return true;
+    }
+    return false;
+}
+
 std::vector<size_t> Choisit_poses(const std::vector<Detection>& ds, const std::vector<bool>& admis, int larg, int haut,
                                   const Reglages_spotting& r)
 {
@@ -101,7 +128,7 @@ std::vector<size_t> Choisit_poses(const std::vector<Detection>& ds, const std::v
     std::vector<double> rang(ds.size());
     for (size_t i = 0; i < ds.size(); i++) {
         rang[i] = ds[i].score + r.poids_taille * std::log2(std::max(1, ds[i].gabarit->encre_totale));
-        if (admis[i]) ordre.push_back(i);
+        if (admis[i] && !Partie_de_plus_grand(ds, admis, i, r)) ordre.push_back(i);
     }
     std::stable_sort(ordre.begin(), ordre.end(), [&](size_t a, size_t b) { return rang[a] > rang[b]; });
     // The ink the poses kept explain, each model's ink widened by a pixel.

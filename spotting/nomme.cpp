@@ -18,11 +18,14 @@ Exigence Exigence_de(const std::string& nom, const Gabarit& g, const Reglages_sp
         e.seuil = r.plancher;
         return e;
     }
+    // A plain model (a supply arrow, a pin) matches bits of many drawings:
+    // unless its settings say otherwise, it names only what a wire ends at.
     const bool simple = g.encre_totale < r.encre_simple;
     e.seuil = simple ? r.seuil_simple : r.seuil;
+    e.fil = simple;
     if (const Reglage_modele* m = Reglage_de(nom)) {
         if (m->seuil >= 0) e.seuil = m->seuil;
-        e.fil = m->trop_simple && m->contexte != 0;
+        e.fil = m->trop_simple ? m->contexte != 0 : false;
     }
     return e;
 }

@@ -64,6 +64,18 @@ std::vector<std::pair<int16_t, int16_t>> Etales(const std::vector<std::pair<int1
 
 }  // namespace
 
+namespace {
+
+// Whether the ink at `i` lies on a component standing inside the box
+// (x, y, l, h) without reaching its edge: a text or a mark in the body.
+inline bool Ilot(const Encre_page& page, size_t i, int x, int y, int l, int h)
+{
+    const auto k = static_cast<size_t>(page.composante[i]) * 4;
+    return page.boites[k] > x && page.boites[k + 1] > y && page.boites[k + 2] < x + l - 1 && page.boites[k + 3] < y + h - 1;
+}
+
+}  // namespace
+
 Encre_page Encre_de(int larg, int haut, const std::vector<uint8_t>& encre, const Reglages_spotting& r)
 {
     Encre_page p;
@@ -79,6 +91,14 @@ Encre_page Encre_de(int larg, int haut, const std::vector<uint8_t>& encre, const
     // Deep inside a filled area no model's stroke lies: no anchor there.
     cv::Mat plein;
     cv::bitwise_not(fond, plein);
+    cv::Mat etiquettes, stats, centres;
+    const int n = cv::connectedComponentsWithStats(plein, etiquettes, stats, centres, 8, CV_32S);
+    p.composante.assign(reinterpret_cast<const int32_t*>(etiquettes.data),
+                        reinterpret_cast<const int32_t*>(etiquettes.data) + static_cast<size_t>(larg) * static_cast<size_t>(haut));
+    for (int k = 0; k < n; k++) {
+        const int x0 = stats.at<int>(k, cv::CC_STAT_LEFT), y0 = stats.at<int>(k, cv::CC_STAT_TOP);
+        p.boites.insert(p.boites.end(), {x0, y0, x0 + stats.at<int>(k, cv::CC_STAT_WIDTH) - 1, y0 + stats.at<int>(k, cv::CC_STAT_HEIGHT) - 1});
+    }
     cv::Mat dedans;
     cv::distanceTransform(plein, dedans, cv::DIST_L2, cv::DIST_MASK_3, CV_32F);
     // The cell's pixels from its centre out.
@@ -235,7 +255,9 @@ bool Evalue_pose(const Encre_page& page, const Gabarit& g, int x, int y, double 
     for (int yy = 0; yy < g.haut; yy++) {
         const uint8_t* e = page.encre.data() + static_cast<size_t>(y + yy) * L + static_cast<size_t>(x);
         const uint8_t* l = g.loin.data() + static_cast<size_t>(yy) * static_cast<size_t>(g.larg);
-        for (int xx = ((x + y + yy) & 1); xx < g.larg; xx += 2) croise += e[xx] & l[xx];
+        const size_t i0 = static_cast<size_t>(y + yy) * L + static_cast<size_t>(x);
+        for (int xx = ((x + y + yy) & 1); xx < g.larg; xx += 2)
+            if (e[xx] & l[xx]) croise += Ilot(page, i0 + static_cast<size_t>(xx), x, y, g.larg, g.haut) ? 0 : 1;
     }
     const double etranger = static_cast<double>(croise) / g.encre_damier;
     const double score = std::clamp(trouve - r.poids_etranger * etranger, 0.0, 1.0);
@@ -246,6 +268,14 @@ bool Evalue_pose(const Encre_page& page, const Gabarit& g, int x, int y, double 
 }
 
 namespace {
+
+// A pin's end: ink along the box's edge for at most this many pixels; a
+// wire: ink on out of the box for at least this many.
+constexpr int Bout_max = 8;
+constexpr int Fil_min = 6;
+// Pixels of other ink crossing the edges of a plain model that are let be
+// (specks).
+constexpr int Ailleurs_max = 2;
 
 // The best of (x, y) and its eight neighbours, from `d` at (x, y).
 void Ajuste(const Encre_page& page, const Reglages_spotting& r, Detection& d)
@@ -281,8 +311,10 @@ void Cherche_partout(const Encre_page& page, const Gabarit& g, double plancher, 
         // The body crossed by ink, estimated from a few of its points: a
         // filled area or a hatching matches every drawing's ink.
         int noirs = 0;
-        for (const auto& [px, py] : g.negatifs)
-            noirs += page.encre[static_cast<size_t>(y + py) * static_cast<size_t>(page.larg) + static_cast<size_t>(x + px)];
+        for (const auto& [px, py] : g.negatifs) {
+            const size_t i = static_cast<size_t>(y + py) * static_cast<size_t>(page.larg) + static_cast<size_t>(x + px);
+            noirs += page.encre[i] && !Ilot(page, i, x, y, g.larg, g.haut) ? 1 : 0;
+        }
         const double estime = noirs / n_neg * 0.5 * g.loin_total / g.encre_damier;
         if (noirs > r.part_noire_max * n_neg || t - r.poids_etranger * estime < plancher - 0.1) continue;
         Detection d;
@@ -348,23 +380,62 @@ bool Cherche_autour(const Encre_page& page, const std::vector<const Gabarit*>& g
 bool Fil_au_bout(const Encre_page& page, const Detection& d)
 {
     const Gabarit& g = *d.gabarit;
-    auto encre = [&](int x, int y) {
+    auto encre_page = [&](int x, int y) {
         return x >= 0 && y >= 0 && x < page.larg && y < page.haut &&
                page.encre[static_cast<size_t>(y) * static_cast<size_t>(page.larg) + static_cast<size_t>(x)];
     };
-    auto porte = [&](int x, int y, int dx, int dy) {
-        for (int k = 2; k <= 4; k++)
-            if (!encre(d.x + x + k * dx, d.y + y + k * dy)) return false;
-        return true;
+    auto encre = [&](int x, int y) { return g.encre[static_cast<size_t>(y) * static_cast<size_t>(g.larg) + static_cast<size_t>(x)] != 0; };
+    // Along each edge, the runs of ink no longer than a pin is thick; from
+    // the middle of each, ink straight on out of the box. Any other ink
+    // crossing the edges (a wire going on past it, the ink it is part of)
+    // says the model lies on something else.
+    struct Bord {
+        int x0, y0, dx, dy, n, ox, oy;  // first pixel, step along, length, outward
     };
-    for (int y = 0; y < g.haut; y++)
-        for (int x = 0; x < g.larg; x++) {
-            if (!g.encre[static_cast<size_t>(y) * static_cast<size_t>(g.larg) + static_cast<size_t>(x)]) continue;
-            if ((x == 0 && porte(x, y, -1, 0)) || (x == g.larg - 1 && porte(x, y, 1, 0)) || (y == 0 && porte(x, y, 0, -1)) ||
-                (y == g.haut - 1 && porte(x, y, 0, 1)))
-                return true;
+    const Bord bords[] = {{0, 0, 0, 1, g.haut, -1, 0}, {g.larg - 1, 0, 0, 1, g.haut, 1, 0},
+                          {0, 0, 1, 0, g.larg, 0, -1}, {0, g.haut - 1, 1, 0, g.larg, 0, 1}};
+    bool fil = false;
+    int ailleurs = 0;
+    for (const Bord& b : bords) {
+        std::vector<bool> permis(static_cast<size_t>(b.n), false);
+        for (int i = 0; i < b.n;) {
+            if (!encre(b.x0 + i * b.dx, b.y0 + i * b.dy)) {
+                i++;
+                continue;
+            }
+            int j = i;
+            while (j < b.n && encre(b.x0 + j * b.dx, b.y0 + j * b.dy)) j++;
+            // A lead: the same thin run for a few pixels inward (not the
+            // corner of a filled shape, which widens).
+            auto largeur = [&](int k, int c) {
+                const int x = b.x0 + c * b.dx - k * b.ox, y = b.y0 + c * b.dy - k * b.oy;
+                if (x < 0 || y < 0 || x >= g.larg || y >= g.haut || !encre(x, y)) return 0;
+                int n = 1;
+                for (int e = 1; c - e >= 0 && encre(x - e * b.dx, y - e * b.dy); e++) n++;
+                for (int e = 1; c + e < b.n && encre(x + e * b.dx, y + e * b.dy); e++) n++;
+                return n;
+            };
+            bool droit = j - i <= Bout_max;
+            for (int k = 1; k <= Fil_min && droit; k++) {
+                const int l = largeur(k, (i + j - 1) / 2);
+                droit = l > 0 && std::abs(l - (j - i)) <= 1;
+            }
+            if (droit) {
+                const int m = (i + j - 1) / 2;
+                const int x = d.x + b.x0 + m * b.dx, y = d.y + b.y0 + m * b.dy;
+                bool celui = true;
+                for (int k = 1; k <= Fil_min && celui; k++) celui = encre_page(x + k * b.ox, y + k * b.oy);
+                if (celui) {
+                    fil = true;
+                    for (int k = std::max(0, i - 3); k < std::min(b.n, j + 3); k++) permis[static_cast<size_t>(k)] = true;
+                }
+            }
+            i = j;
         }
-    return false;
+        for (int i = 0; i < b.n; i++)
+            if (!permis[static_cast<size_t>(i)] && encre_page(d.x + b.x0 + i * b.dx + 2 * b.ox, d.y + b.y0 + i * b.dy + 2 * b.oy)) ailleurs++;
+    }
+    return fil && ailleurs <= Ailleurs_max;
 }
 
 namespace {

@@ -18,6 +18,8 @@ struct Encre_page {
     std::vector<uint8_t> encre;    // 1 ink
     std::vector<uint8_t> cout;
     std::vector<uint8_t> cout_large;  // the same with a wider play, for a first look at rough positions
+    std::vector<int32_t> composante;  // each ink pixel's connected component (8-neighbours), 0 on paper
+    std::vector<int32_t> boites;      // each component's box: x0, y0, x1, y1
     std::vector<int32_t> ancres;   // one ink pixel per inked cell of 3 x 3, the nearest its centre, in reading order
 };
 Encre_page Encre_de(const PlanImage& p, const Reglages_spotting& r);
@@ -72,7 +74,8 @@ void Cherche_partout(const Encre_page& page, const Gabarit& g, double plancher, 
 bool Cherche_autour(const Encre_page& page, const std::vector<const Gabarit*>& gabarits, int cx, int cy, int rayon,
                     double plancher, const Reglages_spotting& r, Detection& meilleure);
 // Whether ink on the page carries on out of the box of `d` from one of the
-// model's terminals (its ink on the box's edge): a wire ending at its pin.
+// model's terminals (its ink on the box's edge): a wire ending at its pin,
+// and no other ink crosses the box's edges (two pixels out).
 bool Fil_au_bout(const Encre_page& page, const Detection& d);
 
 struct Modeles_memoire;

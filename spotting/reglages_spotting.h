@@ -47,14 +47,17 @@ struct Reglages_spotting {
     double plancher = 0.6;            // likeness below which a pose is not reported at all
     double seuil = 0.80;              // default likeness from which a model names a candidate
     double seuil_simple = 0.90;       // the same for a plain model (few ink pixels, no learnt threshold)
-    int encre_simple = 250;           // a model of fewer ink pixels is plain
-    double echelle_min = 0.6, echelle_max = 1.5;  // scales a candidate's box may give
+    int encre_simple = 300;           // a model of fewer ink pixels is plain
+    double echelle_min = 0.7, echelle_max = 1.4;  // scales a candidate's box may give
     double pas_echelle = 0.15;        // the scales tried around the box's
     std::vector<double> echelles_partout = {1.0};  // scales searched over the whole page
 
     // --- Choice
     double part_partagee = 0.4;       // a pose whose ink is this much another's kept pose's is dropped
     double recouvrement_fort = 0.7;   // or whose box lies this much in another's (smaller box)
+    double rapport_plus_grand = 1.5;  // a pose lying on the ink of a model this many times larger,
+    double part_plus_grand = 0.7;     // by this share of its points,
+    double marge_plus_grand = 0.2;    // and at most this more like, is part of that symbol
     double poids_taille = 0.02;       // order of choice: weight of log2(ink pixels of the model)
 };
 
