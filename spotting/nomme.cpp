@@ -21,11 +21,11 @@ Exigence Exigence_de(const std::string& nom, const Gabarit& g, const Reglages_sp
     // A plain model (a supply arrow, a pin) matches bits of many drawings:
     // unless its settings say otherwise, it names only what a wire ends at.
     const bool simple = g.encre_totale < r.encre_simple;
-    e.seuil = simple ? r.seuil_simple : r.seuil;
+    e.seuil = simple ? r.seuil_simple : g.encre_totale < r.encre_moyen ? r.seuil_moyen : r.seuil;
     e.fil = simple;
     if (const Reglage_modele* m = Reglage_de(nom)) {
         if (m->seuil >= 0) e.seuil = m->seuil;
-        e.fil = m->trop_simple ? m->contexte != 0 : false;
+        e.fil = m->trop_simple && m->contexte != 0;
     }
     return e;
 }
@@ -34,7 +34,7 @@ bool Admis(const Detection& d, const std::string& nom, const Encre_page& page, c
 {
     const Exigence e = Exigence_de(nom, *d.gabarit, r);
     if (d.score < e.seuil) return false;
-    return !e.fil || Fil_au_bout(page, d);
+    return !(e.fil || e.bords) || Fil_au_bout(page, d, e.fil);
 }
 
 int Ecrit_symboles(std::vector<Symbole_ecrit> symboles)

@@ -12,11 +12,12 @@
 // on from one of its terminals (a wire at its pin).
 struct Exigence {
     double seuil = 0;
-    bool fil = false;
+    bool fil = false;     // a wire at one of its pins
+    bool bords = false;   // no ink crossing its box's edges but wires at its pins
 };
 // The learnt settings when they hold a threshold (and Reglages_ignores is
-// off); else seuil_simple for a model of under encre_simple ink pixels,
-// seuil for the others. With Reglages_ignores, every pose at the floor.
+// off); else seuil_simple and a wire for a model of under encre_simple ink
+// pixels, seuil_moyen for one of under encre_moyen, seuil for the others. With Reglages_ignores, every pose at the floor.
 Exigence Exigence_de(const std::string& nom, const Gabarit& g, const Reglages_spotting& r);
 // Whether the pose `d` of the model `nom` names a symbol.
 bool Admis(const Detection& d, const std::string& nom, const Encre_page& page, const Reglages_spotting& r);

@@ -377,7 +377,7 @@ bool Cherche_autour(const Encre_page& page, const std::vector<const Gabarit*>& g
     return trouve;
 }
 
-bool Fil_au_bout(const Encre_page& page, const Detection& d)
+bool Fil_au_bout(const Encre_page& page, const Detection& d, bool fil_exige)
 {
     const Gabarit& g = *d.gabarit;
     auto encre_page = [&](int x, int y) {
@@ -435,7 +435,7 @@ bool Fil_au_bout(const Encre_page& page, const Detection& d)
         for (int i = 0; i < b.n; i++)
             if (!permis[static_cast<size_t>(i)] && encre_page(d.x + b.x0 + i * b.dx + 2 * b.ox, d.y + b.y0 + i * b.dy + 2 * b.oy)) ailleurs++;
     }
-    return fil && ailleurs <= Ailleurs_max;
+    return (fil || !fil_exige) && ailleurs <= Ailleurs_max;
 }
 
 namespace {

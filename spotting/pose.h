@@ -75,8 +75,9 @@ bool Cherche_autour(const Encre_page& page, const std::vector<const Gabarit*>& g
                     double plancher, const Reglages_spotting& r, Detection& meilleure);
 // Whether ink on the page carries on out of the box of `d` from one of the
 // model's terminals (its ink on the box's edge): a wire ending at its pin,
-// and no other ink crosses the box's edges (two pixels out).
-bool Fil_au_bout(const Encre_page& page, const Detection& d);
+// and no other ink crosses the box's edges (two pixels out). Without
+// `fil_exige`, only the latter: the model stands free or wired at its pins.
+bool Fil_au_bout(const Encre_page& page, const Detection& d, bool fil_exige = true);
 
 struct Modeles_memoire;
 // The drawing of the model `modele` of `ms` at `pose`, made once per reading

@@ -1,6 +1,8 @@
 #include "spotting/propose.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <functional>
 #include <set>
@@ -309,25 +311,64 @@ std::vector<Detection> Poses_proposees(const Encre_page& page, const Proposition
                 }
         }
     }
-    for (const Candidat& c : p.candidats) {
-        if (c.modele < 0 || c.score < seuil - r.marge_sauvetage) continue;
-        if (ms.liste[static_cast<size_t>(c.modele)].dessin.empty()) continue;
-        const int l = c.xmax - c.xmin + 1, h = c.ymax - c.ymin + 1;
+    // Coarse to fine in scale: a pose found at the scales searched over the
+    // page but short of the threshold is sought again at every scale of the
+    // range around it (a symbol drawn smaller or larger).
+    const size_t partout = ds.size();
+    for (size_t i = 0; i < partout; i++) {
+        const Detection a = ds[i];
+        if (a.score >= r.seuil) continue;
         std::vector<const Gabarit*> gabarits;
-        for (const bool miroir : {false, true})
-            for (int quarts = 0; quarts < 4; quarts++) {
-                const Gabarit& base = Gabarit_memoire(ms, c.modele, {quarts, miroir, 1.0}, r);
-                if (base.larg == 0) continue;
-                const double e = std::max(l / static_cast<double>(base.larg), h / static_cast<double>(base.haut));
-                for (const double f : {1 - r.pas_echelle, 1.0, 1 + r.pas_echelle}) {
-                    const double s = std::clamp(e * f, r.echelle_min, r.echelle_max);
-                    const Gabarit& g = Gabarit_memoire(ms, c.modele, {quarts, miroir, s}, r);
-                    if (g.larg > 0 && std::find(gabarits.begin(), gabarits.end(), &g) == gabarits.end()) gabarits.push_back(&g);
-                }
-            }
+        for (double s = r.echelle_min; s <= r.echelle_max + 1e-9; s += r.pas_echelle) {
+            const Gabarit& g = Gabarit_memoire(ms, a.modele, {a.gabarit->pose.quarts, a.gabarit->pose.miroir, s}, r);
+            if (g.larg > 0 && &g != a.gabarit && std::find(gabarits.begin(), gabarits.end(), &g) == gabarits.end()) gabarits.push_back(&g);
+        }
         Detection d;
-        const int rayon = std::clamp(std::max(l, h) / 8, 4, 16);
-        if (Cherche_autour(page, gabarits, (c.xmin + c.xmax) / 2, (c.ymin + c.ymax) / 2, rayon, r.plancher, r, d)) ds.push_back(d);
+        const int rayon = std::clamp(std::max(a.gabarit->larg, a.gabarit->haut) / 6, 4, 24);
+        if (Cherche_autour(page, gabarits, (a.x + a.xmax()) / 2, (a.y + a.ymax()) / 2, rayon, std::max(r.plancher, a.score + 1e-9), r, d))
+            ds.push_back(d);
+    }
+    std::vector<int> tous(ms.liste.size());
+    for (size_t k = 0; k < tous.size(); k++) tous[k] = static_cast<int>(k);
+    for (const Candidat& c : p.candidats) {
+        if (std::getenv("TM_DEBUG_CAND"))
+            std::fprintf(stderr, "cand %d %d %d %d modele %s score %.3f\n", c.xmin, c.ymin, c.xmax, c.ymax,
+                         c.modele >= 0 ? ms.liste[static_cast<size_t>(c.modele)].nom.c_str() : "-", c.score);
+        if (c.modele < 0 || c.score < seuil - r.marge_candidat) continue;
+        const int l = c.xmax - c.xmin + 1, h = c.ymax - c.ymin + 1;
+        // Its graph's model, and the models whose drawings are nearest its ink.
+        std::vector<int> modeles = {c.modele};
+        if (r.dessins_candidat > 0) {
+            const std::vector<double> rd = Ressemblance_dessin(Plan1, c.xmin, c.ymin, c.xmax, c.ymax, ms, tous);
+            std::vector<int> ordre = tous;
+            std::stable_sort(ordre.begin(), ordre.end(), [&](int a, int b) { return rd[static_cast<size_t>(a)] > rd[static_cast<size_t>(b)]; });
+            for (size_t k = 0; k < ordre.size() && k < static_cast<size_t>(r.dessins_candidat); k++)
+                if (rd[static_cast<size_t>(ordre[k])] >= 0 && ordre[k] != c.modele) modeles.push_back(ordre[k]);
+        }
+        for (const int m : modeles) {
+            if (ms.liste[static_cast<size_t>(m)].dessin.empty()) continue;
+            std::vector<const Gabarit*> gabarits;
+            for (const bool miroir : {false, true})
+                for (int quarts = 0; quarts < 4; quarts++) {
+                    const Gabarit& base = Gabarit_memoire(ms, m, {quarts, miroir, 1.0}, r);
+                    if (base.larg == 0) continue;
+                    // The scales the box gives, from its larger side ratio, and
+                    // every step of the range (a box may hold only a part).
+                    const double e = std::max(l / static_cast<double>(base.larg), h / static_cast<double>(base.haut));
+                    std::vector<double> echelles = {e};
+                    for (double s = r.echelle_min; s <= r.echelle_max + 1e-9; s += r.pas_echelle) echelles.push_back(s);
+                    for (const double s0 : echelles) {
+                        const double s = std::clamp(s0, r.echelle_min, r.echelle_max);
+                        const Gabarit& g = Gabarit_memoire(ms, m, {quarts, miroir, s}, r);
+                        if (g.larg > 0 && std::find(gabarits.begin(), gabarits.end(), &g) == gabarits.end()) gabarits.push_back(&g);
+                    }
+                }
+            Detection d;
+            const int rayon = std::clamp(std::max(l, h) / 8, 4, 16);
+            if (Cherche_autour(page, gabarits, (c.xmin + c.xmax) / 2, (c.ymin + c.ymax) / 2, rayon, r.plancher, r, d)) ds.push_back(d);
+            else if (std::getenv("TM_DEBUG_CAND") && Cherche_autour(page, gabarits, (c.xmin + c.xmax) / 2, (c.ymin + c.ymax) / 2, rayon, 0.0, r, d))
+                std::fprintf(stderr, "  best %s %d %d %dx%d q%d m%d s%.2f: %.3f trouve %.3f etranger %.3f\n", ms.liste[static_cast<size_t>(m)].nom.c_str(), d.x, d.y, d.gabarit->larg, d.gabarit->haut, d.gabarit->pose.quarts, d.gabarit->pose.miroir, d.gabarit->pose.echelle, d.score, d.trouve, d.etranger);
+        }
     }
     return ds;
 }
