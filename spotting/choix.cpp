@@ -127,7 +127,7 @@ std::vector<size_t> Choisit_poses(const std::vector<Detection>& ds, const std::v
     std::vector<size_t> ordre;
     std::vector<double> rang(ds.size());
     for (size_t i = 0; i < ds.size(); i++) {
-        rang[i] = ds[i].score + r.poids_taille * std::log2(std::max(1, ds[i].gabarit->encre_totale));
+        rang[i] = Ressemblance_posee(ds[i], r) + r.poids_taille * std::log2(std::max(1, ds[i].gabarit->encre_totale));
         if (admis[i] && !Partie_de_plus_grand(ds, admis, i, r)) ordre.push_back(i);
     }
     std::stable_sort(ordre.begin(), ordre.end(), [&](size_t a, size_t b) { return rang[a] > rang[b]; });

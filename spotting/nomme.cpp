@@ -33,7 +33,7 @@ Exigence Exigence_de(const std::string& nom, const Gabarit& g, const Reglages_sp
 bool Admis(const Detection& d, const std::string& nom, const Encre_page& page, const Reglages_spotting& r)
 {
     const Exigence e = Exigence_de(nom, *d.gabarit, r);
-    if (d.score < e.seuil) return false;
+    if (Ressemblance_posee(d, r) < e.seuil) return false;
     return !(e.fil || e.bords) || Fil_au_bout(page, d, e.fil);
 }
 

@@ -67,11 +67,14 @@ std::vector<std::pair<int16_t, int16_t>> Etales(const std::vector<std::pair<int1
 namespace {
 
 // Whether the ink at `i` lies on a component standing inside the box
-// (x, y, l, h) without reaching its edge: a text or a mark in the body.
+// (x, y, l, h) without reaching its edge, or under half the box's larger
+// side: a text or a mark, not a stroke of the drawing crossing it.
 inline bool Ilot(const Encre_page& page, size_t i, int x, int y, int l, int h)
 {
     const auto k = static_cast<size_t>(page.composante[i]) * 4;
-    return page.boites[k] > x && page.boites[k + 1] > y && page.boites[k + 2] < x + l - 1 && page.boites[k + 3] < y + h - 1;
+    const int* b = page.boites.data() + k;
+    if (2 * std::max(b[2] - b[0] + 1, b[3] - b[1] + 1) < std::max(l, h)) return true;
+    return b[0] > x && b[1] > y && b[2] < x + l - 1 && b[3] < y + h - 1;
 }
 
 }  // namespace
@@ -87,6 +90,7 @@ Encre_page Encre_de(int larg, int haut, const std::vector<uint8_t>& encre, const
     cv::Mat dist;
     cv::distanceTransform(fond, dist, cv::DIST_L2, cv::DIST_MASK_PRECISE, CV_32F);
     p.cout = Couts(dist, r.jeu, r);
+    p.cout_fin = Couts(dist, 0.0, r);
     p.cout_large = Couts(dist, std::max(r.jeu, r.jeu_large), r);
     // Deep inside a filled area no model's stroke lies: no anchor there.
     cv::Mat plein;
@@ -166,6 +170,12 @@ Gabarit Gabarit_de(const std::vector<uint8_t>& dessin, int larg, int haut, const
                 tous.emplace_back(static_cast<int16_t>(x), static_cast<int16_t>(y));
             }
     g.encre_totale = static_cast<int>(tous.size());
+    int bord = 0;
+    for (const auto& [x, y] : tous) {
+        auto vide = [&](int u, int v) { return u < 0 || v < 0 || u >= g.larg || v >= g.haut || !c.at<uint8_t>(v, u); };
+        if (vide(x - 1, y) || vide(x + 1, y) || vide(x, y - 1) || vide(x, y + 1)) bord++;
+    }
+    g.epaisseur = std::max(1.0, 2.0 * g.encre_totale / std::max(1, bord));
     g.encre_damier = std::max(1, g.encre_totale / 2);
     cv::Mat fond;
     cv::bitwise_not(c, fond);
@@ -243,6 +253,11 @@ double Trouve(const Encre_page& page, const std::vector<uint8_t>& couts, const G
 
 }  // namespace
 
+double Ressemblance_posee(const Detection& d, const Reglages_spotting& r)
+{
+    return d.score - r.poids_echelle * std::abs(std::log2(d.gabarit->pose.echelle));
+}
+
 bool Evalue_pose(const Encre_page& page, const Gabarit& g, int x, int y, double plancher, const Reglages_spotting& r,
                  Detection& d)
 {
@@ -259,7 +274,9 @@ bool Evalue_pose(const Encre_page& page, const Gabarit& g, int x, int y, double 
         for (int xx = ((x + y + yy) & 1); xx < g.larg; xx += 2)
             if (e[xx] & l[xx]) croise += Ilot(page, i0 + static_cast<size_t>(xx), x, y, g.larg, g.haut) ? 0 : 1;
     }
-    const double etranger = static_cast<double>(croise) / g.encre_damier;
+    // Counted on half the pixels; as a length of strokes of the model's
+    // thickness, over the box's mean side.
+    const double etranger = 2.0 * croise / g.epaisseur / std::sqrt(static_cast<double>(g.larg) * g.haut);
     const double score = std::clamp(trouve - r.poids_etranger * etranger, 0.0, 1.0);
     if (score < plancher) return false;
     d.modele = g.modele, d.gabarit = &g, d.x = x, d.y = y;
@@ -277,20 +294,19 @@ constexpr int Fil_min = 6;
 // (specks).
 constexpr int Ailleurs_max = 2;
 
-// The best of (x, y) and its eight neighbours, from `d` at (x, y).
-void Ajuste(const Encre_page& page, const Reglages_spotting& r, Detection& d)
+// The position within `rayon` of (x, y) where the model's ink lies closest
+// to the page's (no play), then checked as a pose; false below `plancher`.
+bool Affine(const Encre_page& page, const Gabarit& g, int x, int y, int rayon, double plancher, const Reglages_spotting& r,
+            Detection& d)
 {
-    for (int tour = 0; tour < 2; tour++) {
-        const int x0 = d.x, y0 = d.y;
-        Detection m = d;
-        for (int dy = -1; dy <= 1; dy++)
-            for (int dx = -1; dx <= 1; dx++) {
-                Detection e;
-                if ((dx || dy) && Evalue_pose(page, *d.gabarit, x0 + dx, y0 + dy, m.score + 1e-9, r, e)) m = e;
-            }
-        if (m.x == x0 && m.y == y0) return;
-        d = m;
-    }
+    double meilleur = -1;
+    int bx = x, by = y;
+    for (int dy = -rayon; dy <= rayon; dy++)
+        for (int dx = -rayon; dx <= rayon; dx++) {
+            const double t = Trouve(page, page.cout_fin, g, x + dx, y + dy, meilleur > 0 ? meilleur + 1e-9 : 0.0, r);
+            if (t > meilleur) meilleur = t, bx = x + dx, by = y + dy;
+        }
+    return Evalue_pose(page, g, bx, by, plancher, r, d);
 }
 
 }  // namespace
@@ -315,7 +331,7 @@ void Cherche_partout(const Encre_page& page, const Gabarit& g, double plancher, 
             const size_t i = static_cast<size_t>(y + py) * static_cast<size_t>(page.larg) + static_cast<size_t>(x + px);
             noirs += page.encre[i] && !Ilot(page, i, x, y, g.larg, g.haut) ? 1 : 0;
         }
-        const double estime = noirs / n_neg * 0.5 * g.loin_total / g.encre_damier;
+        const double estime = noirs / n_neg * g.loin_total / g.epaisseur / std::sqrt(static_cast<double>(g.larg) * g.haut);
         if (noirs > r.part_noire_max * n_neg || t - r.poids_etranger * estime < plancher - 0.1) continue;
         Detection d;
         d.modele = g.modele, d.gabarit = &g, d.x = x, d.y = y, d.score = t;
@@ -342,18 +358,10 @@ void Cherche_partout(const Encre_page& page, const Gabarit& g, double plancher, 
         cases[cy * 1000003L + cx].push_back(gardes.size());
         gardes.push_back(d);
     }
-    // Then the best exact position within two pixels of each, by the ink
-    // found, checked last for the ink crossing the body.
+    // Then the exact position within two pixels of each.
     for (const Detection& a : gardes) {
-        double meilleur = -1;
-        int bx = 0, by = 0;
-        for (int dy = -2; dy <= 2; dy++)
-            for (int dx = -2; dx <= 2; dx++) {
-                const double t = Trouve(page, page.cout, g, a.x + dx, a.y + dy, std::max(plancher, meilleur + 1e-9), r);
-                if (t > meilleur) meilleur = t, bx = a.x + dx, by = a.y + dy;
-            }
         Detection d;
-        if (meilleur >= 0 && Evalue_pose(page, g, bx, by, plancher, r, d)) sortie.push_back(d);
+        if (Affine(page, g, a.x, a.y, 2, plancher, r, d)) sortie.push_back(d);
     }
 }
 
@@ -373,7 +381,10 @@ bool Cherche_autour(const Encre_page& page, const std::vector<const Gabarit*>& g
                 }
             }
     }
-    if (trouve) Ajuste(page, r, meilleure);
+    if (trouve) {
+        Detection d;
+        if (Affine(page, *meilleure.gabarit, meilleure.x, meilleure.y, 1, plancher, r, d)) meilleure = d;
+    }
     return trouve;
 }
 
@@ -394,7 +405,7 @@ bool Fil_au_bout(const Encre_page& page, const Detection& d, bool fil_exige)
     };
     const Bord bords[] = {{0, 0, 0, 1, g.haut, -1, 0}, {g.larg - 1, 0, 0, 1, g.haut, 1, 0},
                           {0, 0, 1, 0, g.larg, 0, -1}, {0, g.haut - 1, 1, 0, g.larg, 0, 1}};
-    bool fil = false;
+    int fils = 0;
     int ailleurs = 0;
     for (const Bord& b : bords) {
         std::vector<bool> permis(static_cast<size_t>(b.n), false);
@@ -426,7 +437,7 @@ bool Fil_au_bout(const Encre_page& page, const Detection& d, bool fil_exige)
                 bool celui = true;
                 for (int k = 1; k <= Fil_min && celui; k++) celui = encre_page(x + k * b.ox, y + k * b.oy);
                 if (celui) {
-                    fil = true;
+                    fils++;
                     for (int k = std::max(0, i - 3); k < std::min(b.n, j + 3); k++) permis[static_cast<size_t>(k)] = true;
                 }
             }
@@ -435,7 +446,8 @@ bool Fil_au_bout(const Encre_page& page, const Detection& d, bool fil_exige)
         for (int i = 0; i < b.n; i++)
             if (!permis[static_cast<size_t>(i)] && encre_page(d.x + b.x0 + i * b.dx + 2 * b.ox, d.y + b.y0 + i * b.dy + 2 * b.oy)) ailleurs++;
     }
-    return (fil || !fil_exige) && ailleurs <= Ailleurs_max;
+    // One wire: a wire going on through both ends is no pin of its own.
+    return (fils == 1 || !fil_exige) && ailleurs <= Ailleurs_max;
 }
 
 namespace {

@@ -17,6 +17,7 @@ struct Encre_page {
     int larg = 0, haut = 0;        // pixel (x, y) at y * larg + x; the plane's rows, 1 the topmost
     std::vector<uint8_t> encre;    // 1 ink
     std::vector<uint8_t> cout;
+    std::vector<uint8_t> cout_fin;    // the same without play, to set a pose to the pixel
     std::vector<uint8_t> cout_large;  // the same with a wider play, for a first look at rough positions
     std::vector<int32_t> composante;  // each ink pixel's connected component (8-neighbours), 0 on paper
     std::vector<int32_t> boites;      // each component's box: x0, y0, x1, y1
@@ -43,6 +44,7 @@ struct Gabarit {
     std::vector<std::pair<int16_t, int16_t>> points;  // ink points compared, spread ones first
     std::vector<std::pair<int16_t, int16_t>> negatifs;  // a few points of the body away from the ink, spread
     int loin_total = 0;          // pixels of the body away from the ink
+    double epaisseur = 1;        // its strokes' thickness (twice its ink over its ink's edge)
     int encre_totale = 0;        // ink pixels
     int encre_damier = 0;        // of them on the checkerboard of the anchors
 };
@@ -55,11 +57,15 @@ struct Detection {
     const Gabarit* gabarit = nullptr;
     int x = 0, y = 0;        // top-left corner of the model's box on the page
     double trouve = 0;       // share of the model's ink found on the page (0..1, by cost)
-    double etranger = 0;     // the page's ink crossing the body, relative to the model's ink
+    double etranger = 0;     // the length of the page's strokes crossing the body, over the box's mean side
     double score = 0;        // the likeness: found ink less crossing ink, in [0, 1]
     int xmax() const { return x + gabarit->larg - 1; }
     int ymax() const { return y + gabarit->haut - 1; }
 };
+
+// The likeness of `d` less poids_echelle per doubling or halving of the
+// model's size: of two poses about as like, the one at the drawing's size.
+double Ressemblance_posee(const Detection& d, const Reglages_spotting& r);
 
 // The likeness of `g` at (x, y); false (d unchanged) when it falls below
 // `plancher` (or the box leaves the page).
@@ -73,9 +79,10 @@ void Cherche_partout(const Encre_page& page, const Gabarit& g, double plancher, 
 // (cx, cy); false when none reaches `plancher`.
 bool Cherche_autour(const Encre_page& page, const std::vector<const Gabarit*>& gabarits, int cx, int cy, int rayon,
                     double plancher, const Reglages_spotting& r, Detection& meilleure);
-// Whether ink on the page carries on out of the box of `d` from one of the
-// model's terminals (its ink on the box's edge): a wire ending at its pin,
-// and no other ink crosses the box's edges (two pixels out). Without
+// Whether ink on the page carries on out of the box of `d` from exactly one
+// of the model's terminals (its ink on the box's edge, a thin run going on
+// straight inward): a wire ending at its pin, not one passing through; and
+// no other ink crosses the box's edges (two pixels out). Without
 // `fil_exige`, only the latter: the model stands free or wired at its pins.
 bool Fil_au_bout(const Encre_page& page, const Detection& d, bool fil_exige = true);
 

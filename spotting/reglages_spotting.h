@@ -37,7 +37,7 @@ struct Reglages_spotting {
     double ancre_dedans_max = 4.0;    // no search anchored deeper than this inside the ink
     double jeu_large = 2.5;           // the play of the first look, at positions off by up to 2 px
     double corps = 3.0;               // page ink farther than this from the model's ink crosses its body
-    double poids_etranger = 0.5;      // weight of that ink, relative to the model's, in the likeness
+    double poids_etranger = 1.0;      // likeness lost per length of that ink's strokes over the box's mean side
     double part_noire_max = 0.5;      // a body more crossed than this (a filled area) is no pose
     int points_max = 160;             // model points compared, spread over its ink
     int points_tri = 16;              // the first ones, tried before the others
@@ -53,6 +53,7 @@ struct Reglages_spotting {
     double echelle_min = 0.7, echelle_max = 1.4;  // scales a candidate's box may give
     double marge_candidat = 0.25;     // a group's graph this much under the threshold gets its pose sought,
     int dessins_candidat = 2;         // for its graph's model and the models of this many nearest drawings
+    double poids_echelle = 0.1;       // likeness lost per doubling or halving of a model's size
     double pas_echelle = 0.1;         // the steps of scale tried for a candidate
     std::vector<double> echelles_partout = {1.0};  // scales searched over the whole page
 
