@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <unordered_map>
 
@@ -343,7 +341,6 @@ void Cherche_partout(const Encre_page& page, const Gabarit& g, double plancher, 
     const int rayon = std::max(2, std::min(g.larg, g.haut) / 4);
     std::unordered_map<long, std::vector<size_t>> cases;
     std::vector<Detection> gardes;
-    if (std::getenv("TM_DEBUG_POSES")) std::fprintf(stderr, "modele %d quarts %d miroir %d: %zu (loin %d neg %zu encre %d pts %zu)\n", g.modele, g.pose.quarts, g.pose.miroir, touches.size(), g.loin_total, g.negatifs.size(), g.encre_damier, g.points.size());
     for (const Detection& d : touches) {
         const long cx = d.x / rayon, cy = d.y / rayon;
         bool pres = false;

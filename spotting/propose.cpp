@@ -1,8 +1,6 @@
 #include "spotting/propose.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <functional>
 #include <set>
@@ -331,9 +329,6 @@ std::vector<Detection> Poses_proposees(const Encre_page& page, const Proposition
     std::vector<int> tous(ms.liste.size());
     for (size_t k = 0; k < tous.size(); k++) tous[k] = static_cast<int>(k);
     for (const Candidat& c : p.candidats) {
-        if (std::getenv("TM_DEBUG_CAND"))
-            std::fprintf(stderr, "cand %d %d %d %d modele %s score %.3f\n", c.xmin, c.ymin, c.xmax, c.ymax,
-                         c.modele >= 0 ? ms.liste[static_cast<size_t>(c.modele)].nom.c_str() : "-", c.score);
         if (c.modele < 0 || c.score < seuil - r.marge_candidat) continue;
         const int l = c.xmax - c.xmin + 1, h = c.ymax - c.ymin + 1;
         // Its graph's model, and the models whose drawings are nearest its ink.
@@ -366,8 +361,6 @@ std::vector<Detection> Poses_proposees(const Encre_page& page, const Proposition
             Detection d;
             const int rayon = std::clamp(std::max(l, h) / 8, 4, 16);
             if (Cherche_autour(page, gabarits, (c.xmin + c.xmax) / 2, (c.ymin + c.ymax) / 2, rayon, r.plancher, r, d)) ds.push_back(d);
-            else if (std::getenv("TM_DEBUG_CAND") && Cherche_autour(page, gabarits, (c.xmin + c.xmax) / 2, (c.ymin + c.ymax) / 2, rayon, 0.0, r, d))
-                std::fprintf(stderr, "  best %s %d %d %dx%d q%d m%d s%.2f: %.3f trouve %.3f etranger %.3f\n", ms.liste[static_cast<size_t>(m)].nom.c_str(), d.x, d.y, d.gabarit->larg, d.gabarit->haut, d.gabarit->pose.quarts, d.gabarit->pose.miroir, d.gabarit->pose.echelle, d.score, d.trouve, d.etranger);
         }
     }
     return ds;

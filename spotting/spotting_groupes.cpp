@@ -1,8 +1,6 @@
 #include "spotting/spotting_groupes.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -89,10 +87,6 @@ int Spotting_groupes(int reco)
         const std::vector<Detection> ds = Poses_proposees(page, p, *ms, seuil, r);
         std::vector<bool> admis(ds.size());
         for (size_t i = 0; i < ds.size(); i++) admis[i] = Admis(ds[i], ms->liste[static_cast<size_t>(ds[i].modele)].nom, page, r);
-        if (const char* n = std::getenv("TM_DEBUG_NOM"))
-            for (size_t i = 0; i < ds.size(); i++)
-                if (ms->liste[static_cast<size_t>(ds[i].modele)].nom.find(n) != std::string::npos)
-                    std::fprintf(stderr, "%s %d %d %dx%d q%d m%d s%.2f: %.3f trouve %.3f etranger %.3f admis %d encre %d\n", ms->liste[static_cast<size_t>(ds[i].modele)].nom.c_str(), ds[i].x, ds[i].y, ds[i].gabarit->larg, ds[i].gabarit->haut, ds[i].gabarit->pose.quarts, ds[i].gabarit->pose.miroir ? 1 : 0, ds[i].gabarit->pose.echelle, ds[i].score, ds[i].trouve, ds[i].etranger, admis[i] ? 1 : 0, ds[i].gabarit->encre_totale);
         for (const size_t i : Choisit_poses(ds, admis, page.larg, page.haut, r)) {
             const Detection& d = ds[i];
             Symbole_ecrit e;
