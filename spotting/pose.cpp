@@ -272,9 +272,9 @@ bool Evalue_pose(const Encre_page& page, const Gabarit& g, int x, int y, double 
         for (int xx = ((x + y + yy) & 1); xx < g.larg; xx += 2)
             if (e[xx] & l[xx]) croise += Ilot(page, i0 + static_cast<size_t>(xx), x, y, g.larg, g.haut) ? 0 : 1;
     }
-    // Counted on half the pixels; as a length of strokes of the model's
-    // thickness, over the box's mean side.
-    const double etranger = 2.0 * croise / g.epaisseur / std::sqrt(static_cast<double>(g.larg) * g.haut);
+    // Counted on half the pixels, as the model's ink is: leads carried
+    // into a large symbol's box weigh little beside its ink.
+    const double etranger = static_cast<double>(croise) / g.encre_damier;
     const double score = std::clamp(trouve - r.poids_etranger * etranger, 0.0, 1.0);
     if (score < plancher) return false;
     d.modele = g.modele, d.gabarit = &g, d.x = x, d.y = y;
@@ -329,7 +329,7 @@ void Cherche_partout(const Encre_page& page, const Gabarit& g, double plancher, 
             const size_t i = static_cast<size_t>(y + py) * static_cast<size_t>(page.larg) + static_cast<size_t>(x + px);
             noirs += page.encre[i] && !Ilot(page, i, x, y, g.larg, g.haut) ? 1 : 0;
         }
-        const double estime = noirs / n_neg * g.loin_total / g.epaisseur / std::sqrt(static_cast<double>(g.larg) * g.haut);
+        const double estime = noirs / n_neg * 0.5 * g.loin_total / g.encre_damier;
         if (noirs > r.part_noire_max * n_neg || t - r.poids_etranger * estime < plancher - 0.1) continue;
         Detection d;
         d.modele = g.modele, d.gabarit = &g, d.x = x, d.y = y, d.score = t;

@@ -57,7 +57,7 @@ struct Detection {
     const Gabarit* gabarit = nullptr;
     int x = 0, y = 0;        // top-left corner of the model's box on the page
     double trouve = 0;       // share of the model's ink found on the page (0..1, by cost)
-    double etranger = 0;     // the length of the page's strokes crossing the body, over the box's mean side
+    double etranger = 0;     // the page's ink crossing the body, relative to the model's ink
     double score = 0;        // the likeness: found ink less crossing ink, in [0, 1]
     int xmax() const { return x + gabarit->larg - 1; }
     int ymax() const { return y + gabarit->haut - 1; }
