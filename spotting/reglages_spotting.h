@@ -45,11 +45,11 @@ struct Reglages_spotting {
     int points_tri_large = 8;         // the same at the first look, with the wider play
     double marge_tri_large = 0.0;
     double plancher = 0.6;            // likeness below which a pose is not reported at all
-    double seuil = 0.80;              // default likeness from which a model names a candidate
+    double seuil = 0.78;              // default likeness from which a model names a candidate
     double seuil_simple = 0.90;       // the same for a plain model (few ink pixels, no learnt threshold)
     int encre_simple = 300;           // a model of fewer ink pixels is plain: it needs a wire at a pin
     int encre_moyen = 600;            // of fewer, it names a symbol from seuil_moyen
-    double seuil_moyen = 0.88;
+    double seuil_moyen = 0.86;
     double echelle_min = 0.7, echelle_max = 1.4;  // scales a candidate's box may give
     double marge_candidat = 0.25;     // a group's graph this much under the threshold gets its pose sought,
     int dessins_candidat = 2;         // for its graph's model and the models of this many nearest drawings
