@@ -275,17 +275,7 @@ bool Evalue_pose(const Encre_page& page, const Gabarit& g, int x, int y, double 
     // Counted on half the pixels, as the model's ink is: leads carried
     // into a large symbol's box weigh little beside its ink.
     const double etranger = static_cast<double>(croise) / g.encre_damier;
-    // The model's ink found on letters: a drawing of a few strokes fits
-    // parallel lines and the letters between them.
-    int sur_texte = 0;
-    for (const auto& [px, py] : g.points) {
-        const size_t i = static_cast<size_t>(y + py) * L + static_cast<size_t>(x + px);
-        if (!page.encre[i]) continue;
-        const int* b = page.boites.data() + static_cast<size_t>(page.composante[i]) * 4;
-        if (2 * std::max(b[2] - b[0] + 1, b[3] - b[1] + 1) < std::max(g.larg, g.haut)) sur_texte++;
-    }
-    const double texte = std::max(0.0, static_cast<double>(sur_texte) / static_cast<double>(g.points.size()) - r.part_texte);
-    const double score = std::clamp(trouve - r.poids_etranger * etranger - texte, 0.0, 1.0);
+    const double score = std::clamp(trouve - r.poids_etranger * etranger, 0.0, 1.0);
     if (score < plancher) return false;
     d.modele = g.modele, d.gabarit = &g, d.x = x, d.y = y;
     d.trouve = trouve, d.etranger = etranger, d.score = score;

@@ -38,7 +38,6 @@ struct Reglages_spotting {
     double jeu_large = 2.5;           // the play of the first look, at positions off by up to 2 px
     double corps = 3.0;               // page ink farther than this from the model's ink crosses its body
     double poids_etranger = 0.5;      // weight of that ink, relative to the model's, in the likeness
-    double part_texte = 0.15;         // share of the model's points that may lie on small components (letters, marks)
     double part_noire_max = 0.5;      // a body more crossed than this (a filled area) is no pose
     int points_max = 160;             // model points compared, spread over its ink
     int points_tri = 16;              // the first ones, tried before the others
