@@ -67,7 +67,12 @@ bool Ecrit_detections_json(const std::string& chemin, const std::vector<Symboles
                  ", \"category\": " + Chaine_json(s.nom) + ", \"bbox\": [" + std::to_string(s.xi) + ", " +
                  std::to_string(s.yi - 1) + ", " + std::to_string(w) + ", " + std::to_string(h) +
                  "], \"area\": " + std::to_string(w * h) + ", \"score\": " + Nombre(s.score < 0 ? 1.0 : s.score) +
-                 ", \"iscrowd\": 0}";
+                 ", \"iscrowd\": 0";
+            // The model's pose, where the spotting found one.
+            if (s.quarts >= 0)
+                o += ", \"quarter_turns\": " + std::to_string(s.quarts) + ", \"mirrored\": " + (s.miroir ? "true" : "false") +
+                     ", \"scale\": " + Nombre(s.echelle);
+            o += "}";
         }
     o += "\n],\n\"categories\": [";
     for (size_t k = 0; k < ordre.size(); k++)

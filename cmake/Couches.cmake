@@ -74,3 +74,12 @@ target_link_libraries(tracemorph_core INTERFACE tracemorph_batch)
 # build-time dependency only.
 find_package(nlohmann_json 3 REQUIRED)
 target_link_libraries(tracemorph_nets PUBLIC nlohmann_json::nlohmann_json)
+# The second spotting method checks each candidate's pose against a distance
+# transform of the page's ink.
+# Only its core and image processing parts (Debian's libopencv-core-dev and
+# libopencv-imgproc-dev), found without the whole library's CMake files.
+find_path(TM_OPENCV_INCLUDE opencv2/core.hpp PATH_SUFFIXES opencv4 REQUIRED)
+find_library(TM_OPENCV_CORE opencv_core REQUIRED)
+find_library(TM_OPENCV_IMGPROC opencv_imgproc REQUIRED)
+target_include_directories(tracemorph_spotting SYSTEM PUBLIC ${TM_OPENCV_INCLUDE})
+target_link_libraries(tracemorph_spotting PUBLIC ${TM_OPENCV_IMGPROC} ${TM_OPENCV_CORE})

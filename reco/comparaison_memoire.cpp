@@ -32,10 +32,9 @@ std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
     if (!ec && taille > static_cast<std::uintmax_t>(Octets_max_modele)) return chemin + ": model too large, skipped";
     std::string erreur = Lit_graphe_gxl(chemin, m.graphe);
     if (!erreur.empty()) return erreur + ", model skipped";
-    if (m.graphe.noeuds.empty()) return chemin + ": model without any node, skipped";
     if (m.graphe.noeuds.size() > static_cast<size_t>(Noeuds_max_modele))
         return chemin + ": model of " + std::to_string(m.graphe.noeuds.size()) + " nodes, skipped";
-    m.signature = Signature_graphe(m.graphe);
+    if (!m.graphe.noeuds.empty()) m.signature = Signature_graphe(m.graphe);
     const std::string dessin = chemin.substr(0, chemin.rfind('.')) + ".bmp";
     ImageChargee im;
     if (Lit_bmp_dans(dessin, im) == 1) {  // none, or not a BMP: no drawing
@@ -44,8 +43,19 @@ std::string Lit_modele(const std::string& chemin, Modele_memoire& m)
         for (int y = 1; y < d.haut; y++)
             for (int x = 1; x < d.larg; x++)
                 if (Lit_pixel(x, y, d)) x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-        if (x1 >= 0) m.grilles = Tours_et_elargies(Grille_encre(d, x0, y0, x1, y1));
+        if (x1 >= 0) {
+            m.grilles = Tours_et_elargies(Grille_encre(d, x0, y0, x1, y1));
+            m.dessin_larg = x1 - x0 + 1, m.dessin_haut = y1 - y0 + 1;
+            m.dessin.assign(static_cast<size_t>(m.dessin_larg) * static_cast<size_t>(m.dessin_haut), 0);
+            for (int y = y0; y <= y1; y++)
+                for (int x = x0; x <= x1; x++)
+                    m.dessin[static_cast<size_t>(y - y0) * static_cast<size_t>(m.dessin_larg) + static_cast<size_t>(x - x0)] =
+                        static_cast<uint8_t>(Lit_pixel(x, y, d));
+        }
     }
+    // A drawing too plain to give a graph (a supply arrow) is still compared
+    // by its ink.
+    if (m.graphe.noeuds.empty() && m.dessin.empty()) return chemin + ": model without any node, skipped";
     return {};
 }
 
@@ -97,7 +107,9 @@ const Modeles_memoire& Modeles_en_memoire(const std::string& dossier, int mode)
 {
     const std::string repertoire = Dossier_modeles(dossier);
     if (Modeles_charges && Modeles_lus.repertoire == repertoire && Modeles_lus.mode == mode) return Modeles_lus;
+    static unsigned lectures = 0;
     Modeles_lus = Modeles_memoire{};
+    Modeles_lus.lecture = ++lectures;
     Modeles_lus.repertoire = repertoire;
     Modeles_lus.mode = mode;
     Modeles_charges = true;
@@ -155,6 +167,7 @@ namespace {
 bool Tailles_comparables(double n, const Modele_memoire& m, double rapport)
 {
     const double nm = static_cast<double>(m.graphe.noeuds.size());
+    if (nm == 0) return false;  // a model known by its drawing only
     return !(rapport > 0 && (nm > rapport * n || nm * rapport < n));
 }
 

@@ -20,6 +20,10 @@ struct Modele_memoire {
     // Ressemblance_dessin at the four quarter turns, then the same widened by
     // a cell, a bit a cell; empty without a drawing.
     std::vector<std::vector<uint64_t>> grilles;
+    // The same drawing cropped to its ink, a byte a pixel (1 ink), rows
+    // from the top; 0 x 0 without a drawing.
+    int dessin_larg = 0, dessin_haut = 0;
+    std::vector<uint8_t> dessin;
 };
 
 struct Modeles_memoire {
@@ -27,6 +31,7 @@ struct Modeles_memoire {
     int mode = 0;
     std::vector<Modele_memoire> liste;
     Proprietes proprietes;  // simgraph weights and the edit costs
+    unsigned lecture = 0;   // which reading of the models this is, counted over the run
 };
 
 // A model file of more nodes or bytes than these is skipped as huge.
@@ -35,8 +40,9 @@ constexpr long Octets_max_modele = 8L << 20;
 
 // The models of `repertoire` (its GXL files in byte order), read on the first
 // call and kept for the run; read again only for another directory or mode.
-// A file that cannot be read, holds no node or is huge is reported once,
-// with its name, and left out. Settings from Chemin_apparieur("properties.xml").
+// A file that cannot be read, holds no node (unless a drawing is beside it:
+// that model is then compared by its drawing only) or is huge is reported
+// once, with its name, and left out. Settings from Chemin_apparieur("properties.xml").
 const Modeles_memoire& Modeles_en_memoire(const std::string& repertoire, int mode);
 // Forgets the models read (the next call reads them again).
 void Oublie_modeles();

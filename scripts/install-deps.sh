@@ -5,7 +5,8 @@ set -euo pipefail
 # locales holds the data a test builds a comma-decimal locale from.
 paquets=(cmake g++ make pkg-config libgtest-dev qt6-base-dev qt6-multimedia-dev
          libvips-dev potrace libxml2-utils zlib1g-dev parallel clang libclang-rt-14-dev
-         dpkg-dev file libpugixml-dev locales)
+         dpkg-dev file libpugixml-dev locales
+         libopencv-core-dev libopencv-imgproc-dev)
 # The netlist reads detections files with a header-only JSON parser.
 paquets+=(nlohmann-json3-dev)
 # chromium opens the batch report in a test, as a user's browser does.

@@ -67,6 +67,16 @@ bool Lit_liste_symboles(const std::string& chemin, std::vector<SymboleLu>& symbo
             while (!nom.empty() && (nom.back() == ' ' || nom.back() == '\n')) nom.remove_suffix(1);
             lu.nom = Decode_entites(nom);
         }
+        const size_t q = s.find("<pose ");
+        if (q != std::string_view::npos) {
+            const std::string_view e = s.substr(q, s.find('>', q) - q);
+            if (e.find(" quarterturns=\"") != std::string_view::npos) {
+                lu.quarts = Attribut(e, "quarterturns") & 3;
+                lu.miroir = Attribut(e, "mirrored") != 0;
+                const size_t k = e.find(" scale=\"");
+                if (k != std::string_view::npos) lu.echelle = std::strtod(std::string(e.substr(k + 8, 16)).c_str(), nullptr);
+            }
+        }
         const size_t c = s.find("<confidencerate>");
         if (c != std::string_view::npos) lu.score = std::strtod(std::string(s.substr(c + 16, 32)).c_str(), nullptr);
         symboles.push_back(std::move(lu));

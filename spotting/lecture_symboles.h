@@ -8,6 +8,11 @@ struct SymboleLu {
     std::string nom;     // the symbolname text, entities decoded; empty when none
     double score = -1;   // confidencerate, -1 when the list gives none
     int xi = 0, yi = 0, xf = 0, yf = 0;  // boundingbox as written (y = row + 1, inclusive)
+    // The model's pose where the list gives one (<pose quarterturns= mirrored= scale= />):
+    // quarter turns clockwise after a left-right mirror, then the scale; -1 quarter turns when none.
+    int quarts = -1;
+    bool miroir = false;
+    double echelle = 1.0;
 };
 
 // The symbols of the list in `chemin`, in file order. False when the file
