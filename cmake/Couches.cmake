@@ -83,3 +83,11 @@ find_library(TM_OPENCV_CORE opencv_core REQUIRED)
 find_library(TM_OPENCV_IMGPROC opencv_imgproc REQUIRED)
 target_include_directories(tracemorph_spotting SYSTEM PUBLIC ${TM_OPENCV_INCLUDE})
 target_link_libraries(tracemorph_spotting PUBLIC ${TM_OPENCV_IMGPROC} ${TM_OPENCV_CORE})
+# The pose search builds each model's drawing at its poses and reads the page
+# at millions of places: unoptimised, the checked (sanitizer) build of a
+# calibration takes minutes. Optimised there too; the checks stay.
+if(TRACEMORPH_SANITIZE)
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/spotting/pose.cpp ${CMAKE_SOURCE_DIR}/spotting/propose.cpp
+                              ${CMAKE_SOURCE_DIR}/spotting/choix.cpp ${CMAKE_SOURCE_DIR}/spotting/nomme.cpp
+                              PROPERTIES COMPILE_OPTIONS "-O2")
+endif()

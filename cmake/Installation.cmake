@@ -30,7 +30,8 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tools/matchers/properties.xml)
 endif()
 
 install(FILES ${CMAKE_SOURCE_DIR}/param.dat DESTINATION share/tracemorph)
-install(FILES ${CMAKE_SOURCE_DIR}/samples/bath_plan.bmp DESTINATION share/tracemorph/samples)
+install(FILES ${CMAKE_SOURCE_DIR}/samples/bath_plan.bmp ${CMAKE_SOURCE_DIR}/samples/rectifier.bmp
+              ${CMAKE_SOURCE_DIR}/samples/rectifier.symbols.json DESTINATION share/tracemorph/samples)
 
 # The package's documentation: its copyright and its changelog (a native
 # package's, compressed).

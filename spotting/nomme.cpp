@@ -24,7 +24,7 @@ Exigence Exigence_de(const std::string& nom, const Gabarit& g, const Reglages_sp
     e.seuil = simple ? r.seuil_simple : g.encre_totale < r.encre_moyen ? r.seuil_moyen : r.seuil;
     e.fil = simple;
     if (const Reglage_modele* m = Reglage_de(nom)) {
-        if (m->seuil >= 0) e.seuil = m->seuil;
+        if (m->seuil >= 0) e.seuil = std::min(m->seuil, e.seuil + r.marge_appris);
         e.fil = m->trop_simple && m->contexte != 0;
     }
     return e;

@@ -50,6 +50,9 @@ struct Reglages_spotting {
     int encre_simple = 300;           // a model of fewer ink pixels is plain: it needs a wire at a pin
     int encre_moyen = 600;            // of fewer, it names a symbol from seuil_moyen
     double seuil_moyen = 0.86;
+    // A learnt threshold rises at most this far above the one its size gives:
+    // a few practice sheets can set it on one unlucky wrong detection.
+    double marge_appris = 0.05;
     double echelle_min = 0.7, echelle_max = 1.4;  // scales a candidate's box may give
     double marge_candidat = 0.25;     // a group's graph this much under the threshold gets its pose sought,
     int dessins_candidat = 2;         // for its graph's model and the models of this many nearest drawings
