@@ -52,7 +52,7 @@ struct Reglages_spotting {
     double seuil_moyen = 0.86;
     // A learnt threshold rises at most this far above the one its size gives:
     // a few practice sheets can set it on one unlucky wrong detection.
-    double marge_appris = 0.05;
+    double marge_appris = 0.10;
     double echelle_min = 0.7, echelle_max = 1.4;  // scales a candidate's box may give
     double marge_candidat = 0.25;     // a group's graph this much under the threshold gets its pose sought,
     int dessins_candidat = 2;         // for its graph's model and the models of this many nearest drawings
