@@ -344,9 +344,9 @@ TEST_F(Reglages, BadAndDuplicateDrawingsAreNamedOnceAndTheSettingsFileIsMadeAgai
 
 TEST_F(Reglages, AFolderOfManySmallModelsIsMadeAndLearntInFull)
 {
-    // Two dozen small drawings of one to five strokes, pins on some: each made,
+    // A dozen small drawings of one to five strokes, pins on some: each made,
     // or named by an earlier one it draws the same as.
-    const int n = 24;
+    const int n = 12;
     for (int i = 0; i < n; i++) {
         Toile t(44, 44);
         t.pave(6 + (i % 5) * 3, 6, 8 + (i % 5) * 3, 37);
@@ -382,7 +382,7 @@ TEST_F(Reglages, AFolderOfManySmallModelsIsMadeAndLearntInFull)
     EXPECT_EQ(Occurrences(r.sortie, "no settings learnt from these models yet; making them (once)"), 1) << r.sortie;
     const std::string fait = tmtest::Lit_texte(dir / "modeles" / "reglages.txt");
     const std::string refait = tmtest::Lit_texte(dir / "models" / "reglages.txt");
-    EXPECT_EQ(refait.substr(0, refait.find("end\t")), fait.substr(0, fait.find("same\t")));
+    EXPECT_EQ(refait.substr(0, refait.find("end\t")), fait.substr(0, std::min(fait.find("same\t"), fait.find("end\t"))));
     EXPECT_TRUE(fs::is_empty(dir / "tmp"));
 }
 
