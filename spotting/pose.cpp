@@ -83,6 +83,10 @@ Encre_page Encre_de(int larg, int haut, const std::vector<uint8_t>& encre, const
     p.larg = larg, p.haut = haut;
     p.encre = encre;
     if (larg <= 0 || haut <= 0) return p;
+    // The analysis decides its own threads (a batch runs one worker per
+    // processor): the image library runs in the calling thread.
+    static const bool seul = (cv::setNumThreads(1), true);
+    (void)seul;
     cv::Mat fond(haut, larg, CV_8U);
     for (size_t i = 0; i < encre.size(); i++) fond.data[i] = encre[i] ? 0 : 255;
     cv::Mat dist;
