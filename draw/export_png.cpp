@@ -24,6 +24,20 @@ void Ajoute_chunk(std::string& o, const char* type, std::string_view donnees)
     Ajoute_u32(o, static_cast<uint32_t>(crc32(0L, p, static_cast<uInt>(o.size() - debut))));
 }
 
+// The signature and the header chunk of a picture.
+std::string Entete_png(int largeur, int hauteur, int profondeur, int type_couleur)
+{
+    std::string o = "\x89PNG\r\n\x1a\n";
+    std::string ihdr;
+    Ajoute_u32(ihdr, static_cast<uint32_t>(largeur));
+    Ajoute_u32(ihdr, static_cast<uint32_t>(hauteur));
+    ihdr.push_back(static_cast<char>(profondeur));
+    ihdr.push_back(static_cast<char>(type_couleur));
+    ihdr.append(3, '\0');  // deflate, adaptive filtering, no interlace
+    Ajoute_chunk(o, "IHDR", ihdr);
+    return o;
+}
+
 }  // namespace
 
 std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleur, std::string_view lignes,
@@ -45,14 +59,7 @@ std::string Encode_png(int largeur, int hauteur, int profondeur, int type_couleu
         return {};
     compresse.resize(taille);
 
-    std::string o = "\x89PNG\r\n\x1a\n";
-    std::string ihdr;
-    Ajoute_u32(ihdr, static_cast<uint32_t>(largeur));
-    Ajoute_u32(ihdr, static_cast<uint32_t>(hauteur));
-    ihdr.push_back(static_cast<char>(profondeur));
-    ihdr.push_back(static_cast<char>(type_couleur));
-    ihdr.append(3, '\0');  // deflate, adaptive filtering, no interlace
-    Ajoute_chunk(o, "IHDR", ihdr);
+    std::string o = Entete_png(largeur, hauteur, profondeur, type_couleur);
     if (type_couleur == 3) Ajoute_chunk(o, "PLTE", palette);
     Ajoute_chunk(o, "IDAT", compresse);
     Ajoute_chunk(o, "IEND", {});
@@ -64,14 +71,7 @@ bool Encode_png_lignes(int largeur, int hauteur, int profondeur, int type_couleu
 {
     const int canaux = type_couleur == 2 ? 3 : 1;
     const size_t octets_ligne = (static_cast<size_t>(largeur) * canaux * profondeur + 7) / 8;
-    std::string o = "\x89PNG\r\n\x1a\n";
-    std::string ihdr;
-    Ajoute_u32(ihdr, static_cast<uint32_t>(largeur));
-    Ajoute_u32(ihdr, static_cast<uint32_t>(hauteur));
-    ihdr.push_back(static_cast<char>(profondeur));
-    ihdr.push_back(static_cast<char>(type_couleur));
-    ihdr.append(3, '\0');  // deflate, adaptive filtering, no interlace
-    Ajoute_chunk(o, "IHDR", ihdr);
+    std::string o = Entete_png(largeur, hauteur, profondeur, type_couleur);
     if (!sortie(o)) return false;
 
     z_stream z{};
