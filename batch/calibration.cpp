@@ -73,18 +73,6 @@ std::string Pose_cle(std::string texte, const std::string& cle, const std::strin
     return dollar == std::string::npos ? texte + ligne + "$\n" : texte.substr(0, dollar) + ligne + texte.substr(dollar);
 }
 
-bool Lit_fichier(const std::string& chemin, std::string& t)
-{
-    t.clear();
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
-    if (!f) return false;
-    char b[8192];
-    size_t n;
-    while ((n = std::fread(b, 1, sizeof b, f)) > 0) t.append(b, n);
-    std::fclose(f);
-    return true;
-}
-
 bool Ecrit_texte_fichier(const std::string& chemin, const std::string& t)
 {
     std::FILE* f = std::fopen(chemin.c_str(), "wb");
@@ -180,7 +168,7 @@ bool Fabrique_reglages(const std::string& rep_modeles, const std::vector<std::pa
         return false;
     }
     std::string param;
-    if (!Lit_fichier(Rep_travail + "/param.dat", param)) {
+    if (!Lit_fichier_entier(Rep_travail + "/param.dat", param)) {
         Message_erreur("Settings: no param.dat in " + Rep_travail + ", no settings made");
         return false;
     }
@@ -351,7 +339,7 @@ bool Fabrique_reglages(const std::string& rep_modeles, const std::vector<std::pa
     std::vector<std::pair<std::string, std::string>> absents = memes;
     if (memes.empty()) {
         std::string ancien;
-        Lit_fichier(chemin_reglages, ancien);
+        Lit_fichier_entier(chemin_reglages, ancien);
         for (size_t p = 0; (p = ancien.find("\nsame\t", p)) != std::string::npos;) {
             const size_t tab = ancien.find('\t', p + 6), fin = ancien.find('\n', p + 1);
             p++;

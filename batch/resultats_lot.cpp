@@ -81,22 +81,10 @@ static std::string Liste_mal_formee(const std::string& liste)
     return {};
 }
 
-static bool Lit_liste(const std::string& chemin, std::string& liste)
-{
-    std::FILE* copie = std::fopen(chemin.c_str(), "rbe");
-    if (!copie) return false;
-    char tampon[8192];
-    size_t n;
-    while ((n = std::fread(tampon, 1, sizeof tampon, copie)) > 0) liste.append(tampon, n);
-    const bool ok = !std::ferror(copie);
-    std::fclose(copie);
-    return ok;
-}
-
 bool Liste_lisible(const std::string& chemin)
 {
     std::string liste;
-    return Lit_liste(chemin, liste) && Liste_complete(liste) && Liste_mal_formee(liste).empty();
+    return Lit_fichier_entier(chemin, liste) && Liste_complete(liste) && Liste_mal_formee(liste).empty();
 }
 
 int Resultats_lot_places = 0;

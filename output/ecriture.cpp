@@ -409,6 +409,19 @@ void Encode_utf8(std::string& s, char32_t c)
     }
 }
 
+bool Lit_fichier_entier(const std::string& chemin, std::string& octets)
+{
+    octets.clear();
+    std::FILE* f = std::fopen(chemin.c_str(), "rbe");
+    if (!f) return false;
+    char tampon[65536];
+    size_t n;
+    while ((n = std::fread(tampon, 1, sizeof tampon, f)) > 0) octets.append(tampon, n);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
 std::string Chaine_json(std::string_view s)
 {
     std::string o = "\"";

@@ -79,6 +79,9 @@ size_t Sequence_utf8(std::string_view s, size_t i, char32_t& c);
 char32_t Caractere_suivant(std::string_view s, size_t& i);
 // Appends the UTF-8 bytes of c.
 void Encode_utf8(std::string& s, char32_t c);
+// The whole content of the file at `chemin` into `octets`; false when it
+// cannot be opened or a read fails.
+bool Lit_fichier_entier(const std::string& chemin, std::string& octets);
 // A JSON string: the text's characters (UTF-8, or Latin-1 bytes) in UTF-8,
 // quotes, backslashes and control characters escaped.
 std::string Chaine_json(std::string_view s);

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "output/ecriture.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -17,19 +19,6 @@ void Fnv(uint64_t& h, const void* donnees, size_t n)
 {
     const auto* o = static_cast<const unsigned char*>(donnees);
     for (size_t i = 0; i < n; i++) h = (h ^ o[i]) * 0x100000001b3ULL;
-}
-
-bool Lit_tout(const std::string& chemin, std::string& t)
-{
-    t.clear();
-    std::FILE* f = std::fopen(chemin.c_str(), "rb");
-    if (!f) return false;
-    char tampon[65536];
-    size_t n;
-    while ((n = std::fread(tampon, 1, sizeof tampon, f)) > 0) t.append(tampon, n);
-    const bool bon = !std::ferror(f);
-    std::fclose(f);
-    return bon;
 }
 
 std::vector<std::string> Champs(const std::string& ligne)
@@ -74,7 +63,7 @@ std::string Empreinte_modeles(const std::string& rep)
     uint64_t h = 0xcbf29ce484222325ULL;
     std::string contenu;
     for (const std::string& nom : noms) {
-        if (!Lit_tout(rep + "/" + nom, contenu)) return "";
+        if (!Lit_fichier_entier(rep + "/" + nom, contenu)) return "";
         const uint64_t taille = contenu.size();
         Fnv(h, nom.data(), nom.size() + 1);  // with its terminating zero: "ab"+"c" is not "a"+"bc"
         Fnv(h, &taille, sizeof taille);
@@ -175,7 +164,7 @@ Etat_reglages Etat_fichier_reglages(const std::string& rep, Fichier_reglages* lu
     auto dit = [&](const std::string& r) {
         if (raison) *raison = r;
     };
-    if (!Lit_tout(rep + "/" + Nom_fichier_reglages, texte)) {
+    if (!Lit_fichier_entier(rep + "/" + Nom_fichier_reglages, texte)) {
         dit("none");
         return Etat_reglages::absent;
     }
